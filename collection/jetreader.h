@@ -1,0 +1,39 @@
+#pragma once
+
+#include "hadithtable.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace tembra {
+
+// Why a collection could not be read. The detail is technical (for the second line of
+// a message); the kind decides the plain words the window shows first.
+struct ReadError {
+    enum Kind {
+        None,
+        NoFile,          // nothing at the path
+        NotReadable,     // there, but cannot be opened for reading (permissions, a folder)
+        NotJet,          // not an Access/Jet database at all
+        WrongVersion,    // a Jet file, but not Jet 4.0 (Jet 3, ACCDB)
+        Damaged,         // a Jet 4.0 file whose pages cannot be read (truncated, corrupt)
+        NoTable,         // no Table1
+        MissingColumn,   // Table1 lacks one of Tab1 .. Tab5
+    };
+    Kind kind = None;
+    QString detail;
+};
+
+// Reads Table1 of a Jet 4.0 database, read-only, into memory.
+class JetReader final {
+public:
+    static constexpr const char *kTableName = "Table1";
+
+    // Reads the file at path. On failure *table is left empty and *error says why.
+    static bool read(const QString &path, HadithTable *table, ReadError *error);
+
+    // Reads a database held in memory (the same checks; used by the fuzzer and tests).
+    static bool readBytes(const QByteArray &bytes, HadithTable *table, ReadError *error);
+};
+
+} // namespace tembra

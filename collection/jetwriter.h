@@ -1,0 +1,23 @@
+#pragma once
+
+#include "record.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace tembra {
+
+// Writes a Jet 4.0 database holding one table, Table1: Tab1 a memo column, Tab2 to
+// Tab5 text columns of 255 characters, the rows in the order given. The file is
+// written whole to a temporary name and renamed, so a failed write leaves no file.
+class JetWriter final {
+public:
+    // Checks that every record fits the table (text fields at most 255 UTF-16 units,
+    // a memo under the format's limit). On failure *error names the record (1-based).
+    static bool validate(const std::vector<Record> &records, QString *error);
+
+    static bool write(const QString &path, const std::vector<Record> &records, QString *error);
+};
+
+} // namespace tembra

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <optional>
+
+namespace tembra {
+
+// One row of Table1 as the tool and the tests handle it. std::nullopt is a NULL
+// field; an engaged empty QString is the empty string. The two stay apart.
+using Field = std::optional<QString>;
+
+constexpr int kColumnCount = 5;   // Tab1 .. Tab5
+constexpr int kTextColumnMax = 255; // UTF-16 units in Tab2 .. Tab5
+
+struct Record {
+    std::array<Field, kColumnCount> tab; // tab[0] is Tab1, the hadith text
+
+    friend bool operator==(const Record &a, const Record &b) { return a.tab == b.tab; }
+    friend bool operator!=(const Record &a, const Record &b) { return !(a == b); }
+};
+
+} // namespace tembra
