@@ -1,0 +1,85 @@
+#pragma once
+
+#include "hadithtable.h"
+#include "jetreader.h"
+#include "statement.h"
+#include "tablesearch.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+namespace tembra {
+
+// The main window's one live result over Table1 and its current record. The grid and
+// every bound control show what it holds; a search replaces the result by setting the
+// record source and refreshing.
+class DataControl final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(DataControl)
+
+public:
+    explicit DataControl(QObject *parent = nullptr);
+    ~DataControl() override;
+
+    // Reads the collection and runs the record source over it (at first the whole
+    // table). On failure the control stays closed: every refresh and move then fails.
+    bool open(const QString &path, ReadError *error);
+    // Takes a table already in memory (tests, the benchmark).
+    void setTable(HadithTable table);
+    bool isOpen() const { return m_table != nullptr; }
+    const HadithTable *table() const { return m_table.get(); }
+
+    QString recordSource() const { return m_recordSource; }
+    void setRecordSource(const QString &source) { m_recordSource = source; }
+    int commandType() const { return m_commandType; }
+    void setCommandType(int type) { m_commandType = type; }
+
+    // Runs the record source and replaces the result; the current record becomes the
+    // first row, or none for an empty result. A source that cannot be run leaves the
+    // result as it was and says why.
+    bool refresh(QString *error = nullptr);
+
+    // The result, in the order of the table.
+    int recordCount() const { return static_cast<int>(m_rows.size()); }
+    int rowAt(int index) const { return m_rows[index]; } // index 0-based in the result
+    // 1-based position of the current record; 0 when there is none.
+    int absolutePosition() const { return m_position + 1; }
+    int currentRow() const { return m_position < 0 ? -1 : m_rows[m_position]; }
+
+    // Each fails (false, *error set) on an empty result or past either end, and then
+    // leaves the current record where it was.
+    bool moveFirst(QString *error = nullptr);
+    bool moveLast(QString *error = nullptr);
+    bool moveNext(QString *error = nullptr);
+    bool movePrevious(QString *error = nullptr);
+    bool moveTo(int position, QString *error = nullptr); // 1-based, as the grid picks
+
+    // What the bound controls show for a column of the current record: NULL and no
+    // current record both show as empty text.
+    QString boundValue(int column) const { return m_bound[column]; }
+
+signals:
+    void resultAboutToBeReplaced();
+    void resultReplaced();
+    // The current record changed (or was set again). changedColumns lists the columns
+    // whose bound value differs from before; every bound value is already new.
+    void currentChanged(const QList<int> &changedColumns);
+
+private:
+    bool move(int position, QString *error);
+    void setPosition(int position);
+
+    std::unique_ptr<HadithTable> m_table;
+    std::unique_ptr<TableSearch> m_search;
+    QString m_recordSource = QStringLiteral("Table1");
+    int m_commandType = Statement::Table;
+    std::vector<int> m_rows;
+    int m_position = -1;
+    QString m_bound[kColumnCount];
+};
+
+} // namespace tembra

@@ -1,0 +1,28 @@
+#include "messagebox.h"
+
+#include <QMessageBox>
+
+namespace tembra::msgbox {
+
+namespace {
+Hook &hook()
+{
+    static Hook h;
+    return h;
+}
+} // namespace
+
+void setHook(Hook h) { hook() = std::move(h); }
+
+void show(QWidget *parent, const QString &prompt, const QString &title)
+{
+    if (hook()) {
+        hook()(prompt, title);
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, title, prompt, QMessageBox::Ok, parent);
+    box.setLayoutDirection(Qt::RightToLeft);
+    box.exec();
+}
+
+} // namespace tembra::msgbox

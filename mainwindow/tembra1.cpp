@@ -1,0 +1,346 @@
+#include "tembra1.h"
+
+#include "controls.h"
+#include "messagebox.h"
+#include "resultmodel.h"
+#include "texts.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+
+namespace tembra {
+
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+
+void place(QWidget *w, int left, int top, int width, int height)
+{
+    w->setGeometry(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
+                   height / kTwipsPerPixel);
+}
+
+void fill(QWidget *w, const QColor &colour)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, colour);
+    p.setColor(QPalette::Base, colour);
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+QFont makeFont(const char *family, qreal points, bool bold = false)
+{
+    QFont f(QString::fromLatin1(family));
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
+}
+
+Label *heading(QWidget *parent, const QString &caption, int l, int t, int w, int h)
+{
+    auto *label = new Label(parent);
+    label->setCaption(caption);
+    fill(label, QColor(0x00, 0x40, 0x40));
+    label->setForeColor(0xFFFFFF);
+    label->setFrameShape(QFrame::Box);
+    place(label, l, t, w, h);
+    return label;
+}
+
+QFrame *panel(QWidget *parent, const QColor &colour, int l, int t, int w, int h)
+{
+    auto *frame = new QFrame(parent);
+    fill(frame, colour);
+    frame->setFrameShape(QFrame::Panel);
+    frame->setFrameShadow(QFrame::Sunken);
+    place(frame, l, t, w, h);
+    return frame;
+}
+
+// A yellow frame behind a caption and its value.
+void yellowFrame(QWidget *parent, int l, int t, int w, int h)
+{
+    auto *frame = new Label(parent);
+    fill(frame, QColor(0xFF, 0xFF, 0x00));
+    frame->setFrameShape(QFrame::Box);
+    place(frame, l, t, w, h);
+}
+
+Label *infoLabel(QWidget *parent, int l, int t, int w, int h, qreal points)
+{
+    auto *label = new Label(parent);
+    fill(label, QColor(0xB8, 0xD3, 0xC6));
+    label->setFrameShape(QFrame::Panel);
+    label->setFrameShadow(QFrame::Sunken);
+    label->setLayoutDirection(Qt::RightToLeft);
+    label->setFont(makeFont("MS Sans Serif", points));
+    place(label, l, t, w, h);
+    return label;
+}
+
+QIcon magnifier()
+{
+    QPixmap pixmap(38, 38);
+    pixmap.fill(QColor(0xB8, 0xD3, 0xC6));
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0xE0, 0x80, 0x20), 6, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(24, 24, 33, 33);
+    p.setPen(QPen(QColor(0x30, 0x30, 0x30), 2));
+    p.setBrush(QColor(0xC8, 0xE4, 0xF8));
+    p.drawEllipse(QPointF(16, 16), 11, 11);
+    return QIcon(pixmap);
+}
+
+QString reasonText(ReadError::Kind kind)
+{
+    switch (kind) {
+    case ReadError::NoFile: return texts::reasonNoFile();
+    case ReadError::NotReadable: return texts::reasonNotReadable();
+    case ReadError::NotJet: return texts::reasonNotJet();
+    case ReadError::WrongVersion: return texts::reasonWrongVersion();
+    case ReadError::Damaged: return texts::reasonDamaged();
+    case ReadError::NoTable: return texts::reasonNoTable();
+    case ReadError::MissingColumn: return texts::reasonMissingColumn();
+    case ReadError::None: break;
+    }
+    return {};
+}
+
+} // namespace
+
+QString openErrorMessage(const QString &path, const ReadError &error)
+{
+    Q_UNUSED(path)
+    return texts::cannotOpen() + QLatin1Char('\n') + texts::collectionPath() + QLatin1String("\n\n")
+        + reasonText(error.kind) + QLatin1String("\n\n") + error.detail;
+}
+
+Tembra1::Tembra1(const QString &collectionPath, QWidget *parent) : QWidget(parent)
+{
+    Adodc1 = new DataControl(this);
+    build();
+    connect(Adodc1, &DataControl::currentChanged, this, &Tembra1::currentChanged);
+    if (!Adodc1->open(collectionPath, &m_openError)) {
+        if (m_openError.kind == ReadError::None)
+            m_openError.kind = ReadError::Damaged;
+    } else {
+        m_openError = ReadError();
+    }
+}
+
+Tembra1::~Tembra1() = default;
+
+void Tembra1::build()
+{
+    setWindowTitle(texts::windowTitle());
+    fill(this, QColor(0x9C, 0xAC, 0x5B));
+    setFont(makeFont("Microsoft Sans Serif", 8.25));
+    setFixedSize(15045 / kTwipsPerPixel, 9015 / kTwipsPerPixel);
+
+    // Reading pane and the hidden fields behind it
+    Label4 = new TextBox(this);
+    Label4->setVisible(false);
+    Label5 = new Label(this);
+    Label5->setVisible(false);
+    heading(this, texts::paneHeading(), 0, 240, 11775, 300);
+    Text1 = new TextBox(this);
+    fill(Text1, QColor(0xB8, 0xD3, 0xC6));
+    Text1->setFont(makeFont("Traditional Arabic", 18, true));
+    Text1->setLayoutDirection(Qt::RightToLeft);
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    place(Text1, 0, 480, 11775, 4335);
+
+    // Search area
+    heading(this, texts::searchHint(), 11760, 240, 3135, 300);
+    Text2 = new QLineEdit(this);
+    Text2->setFont(makeFont("MS Sans Serif", 9.75));
+    Text2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Text2->setLayoutDirection(Qt::RightToLeft);
+    Text2->setToolTip(texts::searchTooltip());
+    Text2->installEventFilter(this);
+    place(Text2, 12360, 600, 2535, 405);
+    Command1 = new QPushButton(this);
+    Command1->setIcon(magnifier());
+    Command1->setIconSize(QSize(30, 30));
+    Command1->setFlat(true);
+    fill(Command1, QColor(0xB8, 0xD3, 0xC6));
+    place(Command1, 12000, 600, 555, 435);
+    connect(Command1, &QPushButton::clicked, this, &Tembra1::Command1_Click);
+
+    // Record details
+    QFrame *pic2 = panel(this, QColor(0x79, 0xA4, 0x81), 11760, 1200, 3105, 3015);
+    yellowFrame(pic2, 45, 120, 2970, 780);
+    yellowFrame(pic2, 45, 960, 2970, 780);
+    yellowFrame(pic2, 45, 1800, 2970, 780);
+    heading(pic2, texts::kindCaption(), 75, 150, 2910, 300)->setFont(makeFont("Microsoft Sans Serif", 9.75));
+    Label2 = infoLabel(pic2, 75, 465, 2910, 405, 9.75);
+    heading(pic2, texts::numberCaption(), 75, 990, 2910, 300)->setFont(makeFont("Microsoft Sans Serif", 9.75));
+    Label1 = infoLabel(pic2, 75, 1305, 2910, 405, 9.75);
+    heading(pic2, texts::bookCaption(), 75, 1830, 2910, 300)->setFont(makeFont("Microsoft Sans Serif", 9.75));
+    Label3 = infoLabel(pic2, 75, 2145, 2910, 405, 8.25);
+
+    // The count
+    QFrame *pic3 = panel(this, QColor(0x00, 0xC0, 0xC0), 11760, 4200, 3105, 540);
+    yellowFrame(pic3, 45, 60, 2970, 360);
+    heading(pic3, texts::countCaption(), 1365, 90, 1620, 300)->setFont(makeFont("Microsoft Sans Serif", 9.75));
+    Label12 = new Label(pic3);
+    fill(Label12, QColor(0xB8, 0xD3, 0xC6));
+    Label12->setFrameShape(QFrame::Box);
+    Label12->setLayoutDirection(Qt::RightToLeft);
+    Label12->setFont(makeFont("MS Sans Serif", 9.75));
+    place(Label12, 75, 90, 1275, 300);
+
+    // The result list
+    heading(this, texts::resultHeading(), 120, 4920, 14775, 300);
+    QFrame *pic1 = panel(this, QColor(0x4F, 0x80, 0x68), 120, 5160, 14775, 3735);
+    pic1->setFrameShape(QFrame::Box);
+    pic1->setFrameShadow(QFrame::Plain);
+    DataGrid1 = new QTableView(pic1);
+    m_model = new ResultModel(Adodc1, this);
+    DataGrid1->setModel(m_model);
+    DataGrid1->setLayoutDirection(Qt::RightToLeft);
+    DataGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DataGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    DataGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DataGrid1->setWordWrap(false);
+    DataGrid1->setFont(makeFont("MS Sans Serif", 9.75));
+    DataGrid1->horizontalHeader()->setFont(makeFont("MS Sans Serif", 8.25));
+    DataGrid1->horizontalHeader()->setStretchLastSection(true);
+    DataGrid1->verticalHeader()->setDefaultSectionSize(22);
+    DataGrid1->setColumnWidth(0, 1800 / kTwipsPerPixel);
+    fill(DataGrid1, QColor(0xB8, 0xD3, 0xC6));
+    place(DataGrid1, 0, 0, 14775, 3735);
+    DataGrid1->setVisible(false);
+    connect(DataGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) {
+                if (current.isValid())
+                    gridRowPicked(current.row());
+            });
+
+    Text2->setFocus();
+}
+
+void Tembra1::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!collectionOpen() && !m_openErrorShown) {
+        m_openErrorShown = true;
+        // Said once the window is on screen, so that the box stands over it.
+        QTimer::singleShot(0, this, &Tembra1::reportOpenError);
+    }
+}
+
+void Tembra1::reportOpenError()
+{
+    msgbox::show(this, openErrorMessage(QStringLiteral("Book/Data.mdb"), m_openError),
+                 texts::errorTitle());
+}
+
+bool Tembra1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Text2 && event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        int keyAscii = 0;
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            keyAscii = 13;
+        else if (!key->text().isEmpty())
+            keyAscii = key->text().at(0).unicode();
+        if (keyAscii != 0) {
+            Text2_KeyPress(keyAscii);
+            if (keyAscii == 0)
+                return true; // the character is dropped
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Tembra1::Text2_KeyPress(int &keyAscii)
+{
+    if (keyAscii == 13) {
+        keyAscii = 0;
+        search();
+    }
+}
+
+void Tembra1::Command1_Click() { search(); }
+
+// Every step runs only if the one before it succeeded; the first failure ends the
+// search without a word, and what was done before it stays done.
+void Tembra1::search()
+{
+    const QString text = Text2->text();
+    if (text.isEmpty())
+        return;
+    if (text.size() < 3) {
+        msgbox::show(this, texts::tooShortPrompt(), texts::errorTitle());
+        return;
+    }
+    const QString term = text;
+    m_searchTerm = term;
+    Adodc1->setRecordSource(searchStatement(term));
+    Adodc1->setCommandType(Statement::Text);
+    if (!Adodc1->refresh())
+        return;
+    if (Adodc1->recordCount() == 0) {
+        // Nothing matched: say so with a count of 0 beside the empty grid, and leave
+        // no earlier hadith in the pane (the info labels are already empty).
+        Label12->setCaption(QStringLiteral("0"));
+        DataGrid1->setVisible(true);
+        Text1->setText(QString());
+        return;
+    }
+    if (!Adodc1->moveLast())
+        return;
+    Label12->setCaption(QString::number(Adodc1->absolutePosition()));
+    if (!Adodc1->moveFirst())
+        return;
+    DataGrid1->setVisible(true);
+    Label1->setForeColor(kSystemWindowText);
+    Label2->setForeColor(kSystemWindowText);
+    Label3->setForeColor(kSystemWindowText);
+    composePane();
+}
+
+void Tembra1::composePane()
+{
+    Text1->setText(Label5->caption() + texts::paneSeparator() + Label4->text());
+}
+
+// Every bound control takes the new record's value before any reaction to a change
+// runs, so that whatever reacts sees the whole record.
+void Tembra1::currentChanged(const QList<int> &changedColumns)
+{
+    Label4->setText(Adodc1->boundValue(0));
+    Label1->setCaption(Adodc1->boundValue(1));
+    Label2->setCaption(Adodc1->boundValue(2));
+    Label5->setCaption(Adodc1->boundValue(3));
+    Label3->setCaption(Adodc1->boundValue(4));
+
+    const int position = Adodc1->absolutePosition();
+    if (position > 0 && DataGrid1->currentIndex().row() != position - 1) {
+        m_syncingGrid = true;
+        DataGrid1->selectRow(position - 1);
+        m_syncingGrid = false;
+    }
+
+    // Until the first search shows the grid, the pane stays empty.
+    Q_UNUSED(changedColumns)
+    if (!DataGrid1->isHidden() && Adodc1->currentRow() >= 0)
+        composePane();
+}
+
+void Tembra1::gridRowPicked(int row)
+{
+    if (m_syncingGrid)
+        return;
+    Adodc1->moveTo(row + 1);
+}
+
+} // namespace tembra

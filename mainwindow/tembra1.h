@@ -1,0 +1,75 @@
+#pragma once
+
+#include "datacontrol.h"
+
+#include <QWidget>
+
+class QLineEdit;
+class QPushButton;
+class QTableView;
+class QFrame;
+
+namespace tembra {
+
+class Label;
+class TextBox;
+class ResultModel;
+
+// The main window: the search box and button, the reading pane, the info labels bound
+// to the current record, the count and the result grid, all over one data control.
+class Tembra1 final : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Tembra1)
+
+public:
+    // Opens the collection at collectionPath (relative to the working directory) when
+    // the window is created; if it cannot be opened, says why once the window shows.
+    explicit Tembra1(const QString &collectionPath = QStringLiteral("Book/Data.mdb"),
+                     QWidget *parent = nullptr);
+    ~Tembra1() override;
+
+    // Controls, by their design names (the tests reach them here).
+    DataControl *Adodc1 = nullptr;
+    Label *Label1 = nullptr;  // Tab2, the hadith's number
+    Label *Label2 = nullptr;  // Tab3, its kind
+    Label *Label3 = nullptr;  // Tab5, its book
+    TextBox *Label4 = nullptr; // Tab1, hidden
+    Label *Label5 = nullptr;  // Tab4, hidden
+    Label *Label12 = nullptr; // the count
+    TextBox *Text1 = nullptr; // the reading pane
+    QLineEdit *Text2 = nullptr; // the search box
+    QPushButton *Command1 = nullptr;
+    QTableView *DataGrid1 = nullptr;
+
+    QString searchTerm() const { return m_searchTerm; }
+    bool collectionOpen() const { return m_openError.kind == ReadError::None; }
+    const ReadError &openError() const { return m_openError; }
+
+    // Handlers
+    void Text2_KeyPress(int &keyAscii);
+    void Command1_Click();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void build();
+    void search();
+    void composePane();
+    void currentChanged(const QList<int> &changedColumns);
+    void gridRowPicked(int row);
+    void reportOpenError();
+
+    ResultModel *m_model = nullptr;
+    QString m_searchTerm;
+    ReadError m_openError;
+    bool m_openErrorShown = false;
+    bool m_syncingGrid = false;
+};
+
+// The message for a collection that cannot be opened: the file, the reason in plain
+// Sorani words, then the technical detail.
+QString openErrorMessage(const QString &path, const ReadError &error);
+
+} // namespace tembra
