@@ -140,7 +140,10 @@ Tembra1::~Tembra1() = default;
 void Tembra1::build()
 {
     setWindowTitle(texts::windowTitle());
-    fill(this, QColor(0x9C, 0xAC, 0x5B));
+    QPalette own = palette(); // the window's colour only: text boxes keep their own base
+    own.setColor(QPalette::Window, QColor(0x9C, 0xAC, 0x5B));
+    setPalette(own);
+    setAutoFillBackground(true);
     setFont(makeFont("Microsoft Sans Serif", 8.25));
     setFixedSize(15045 / kTwipsPerPixel, 9015 / kTwipsPerPixel);
 
@@ -326,7 +329,9 @@ void Tembra1::currentChanged(const QList<int> &changedColumns)
     const int position = Adodc1->absolutePosition();
     if (position > 0 && DataGrid1->currentIndex().row() != position - 1) {
         m_syncingGrid = true;
-        DataGrid1->selectRow(position - 1);
+        DataGrid1->selectionModel()->setCurrentIndex(
+            m_model->index(position - 1, 0),
+            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         m_syncingGrid = false;
     }
 

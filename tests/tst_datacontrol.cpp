@@ -1,0 +1,213 @@
+// The data control: the statements it runs, its moves and what it tells the bound
+// controls when the current record changes.
+
+#include "datacontrol.h"
+#include "statement.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace tembra;
+
+Q_DECLARE_METATYPE(QList<int>)
+
+class TestDataControl : public QObject {
+    Q_OBJECT
+
+private slots:
+    void parse_data();
+    void parse();
+    void searchStatementDoublesApostrophes();
+    void wholeTableAtStart();
+    void searchReplacesResult();
+    void movesFailOnEmptyResult();
+    void movesFailPastEitherEnd();
+    void badStatementKeepsResult();
+    void closedControlFails();
+    void changeListsOnlyRealChanges();
+    void nullShowsAsEmpty();
+
+private:
+    static HadithTable sample();
+};
+
+HadithTable TestDataControl::sample()
+{
+    HadithTable t;
+    const char *rows[][5] = {
+        {"first hadith about faith", "1", "sahih", "head 1", "Bukhari"},
+        {"second about prayer", "2", "sahih", "head 2", "Bukhari"},
+        {"third about faith and prayer", "3", "hasan", "head 3", "Muslim"},
+    };
+    for (const auto &row : rows) {
+        t.appendRow();
+        for (int c = 0; c < 5; ++c)
+            t.setField(c, QString::fromLatin1(row[c]));
+    }
+    return t;
+}
+
+void TestDataControl::parse_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<bool>("filtered");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("pattern");
+
+    QTest::newRow("table name") << "Table1" << 2 << true << false << 0 << "";
+    QTest::newRow("table name, any case") << "tABLE1" << 2 << true << false << 0 << "";
+    QTest::newRow("other table") << "Hadiths" << 2 << false << false << 0 << "";
+    QTest::newRow("statement as table name") << "select * from Table1" << 2 << false << false << 0 << "";
+    QTest::newRow("whole table") << "select * from Table1" << 1 << true << false << 0 << "";
+    QTest::newRow("search") << "select * from Table1 where Tab1 like '%abc%'" << 1 << true << true << 0 << "%abc%";
+    QTest::newRow("keywords any case") << "SELECT * FROM table1 WHERE tab3 LIKE 'x'" << 1 << true << true << 2 << "x";
+    QTest::newRow("doubled apostrophe") << "select * from Table1 where Tab1 like '%it''s%'" << 1 << true << true << 0 << "%it's%";
+    QTest::newRow("lone apostrophe") << "select * from Table1 where Tab1 like '%it's%'" << 1 << false << false << 0 << "";
+    QTest::newRow("unclosed") << "select * from Table1 where Tab1 like '%abc" << 1 << false << false << 0 << "";
+    QTest::newRow("no such column") << "select * from Table1 where Tab9 like '%a%'" << 1 << false << false << 0 << "";
+    QTest::newRow("no such table") << "select * from Hadiths" << 1 << false << false << 0 << "";
+    QTest::newRow("garbage") << "drop table Table1" << 1 << false << false << 0 << "";
+    QTest::newRow("unknown command type") << "Table1" << 4 << false << false << 0 << "";
+}
+
+void TestDataControl::parse()
+{
+    QFETCH(QString, source);
+    QFETCH(int, type);
+    QFETCH(bool, ok);
+    Statement s;
+    QString error;
+    QCOMPARE(Statement::parse(source, type, &s, &error), ok);
+    if (!ok) {
+        QVERIFY(!error.isEmpty());
+        return;
+    }
+    QTEST(s.filtered, "filtered");
+    QTEST(s.column, "column");
+    QTEST(s.pattern, "pattern");
+}
+
+void TestDataControl::searchStatementDoublesApostrophes()
+{
+    QCOMPARE(searchStatement(QStringLiteral("abc")),
+             QStringLiteral("select * from Table1 where Tab1 like '%abc%'"));
+    const QString text = QStringLiteral("it's 'quoted''");
+    Statement s;
+    QVERIFY(Statement::parse(searchStatement(text), Statement::Text, &s, nullptr));
+    QCOMPARE(s.pattern, QLatin1Char('%') + text + QLatin1Char('%'));
+}
+
+void TestDataControl::wholeTableAtStart()
+{
+    DataControl dc;
+    dc.setTable(sample());
+    QCOMPARE(dc.recordCount(), 3);
+    QCOMPARE(dc.absolutePosition(), 1);
+    QCOMPARE(dc.boundValue(1), QStringLiteral("1"));
+}
+
+void TestDataControl::searchReplacesResult()
+{
+    DataControl dc;
+    dc.setTable(sample());
+    dc.setRecordSource(searchStatement(QStringLiteral("PRAYER")));
+    dc.setCommandType(Statement::Text);
+    QVERIFY(dc.refresh());
+    QCOMPARE(dc.recordCount(), 2);
+    QCOMPARE(dc.currentRow(), 1);
+    QVERIFY(dc.moveLast());
+    QCOMPARE(dc.absolutePosition(), 2);
+    QCOMPARE(dc.currentRow(), 2);
+}
+
+void TestDataControl::movesFailOnEmptyResult()
+{
+    DataControl dc;
+    dc.setTable(sample());
+    dc.setRecordSource(searchStatement(QStringLiteral("nowhere")));
+    dc.setCommandType(Statement::Text);
+    QVERIFY(dc.refresh());
+    QCOMPARE(dc.recordCount(), 0);
+    QCOMPARE(dc.absolutePosition(), 0);
+    QString error;
+    QVERIFY(!dc.moveFirst(&error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(!dc.moveLast());
+    QVERIFY(!dc.moveNext());
+    QVERIFY(!dc.movePrevious());
+    for (int c = 0; c < 5; ++c)
+        QCOMPARE(dc.boundValue(c), QString());
+}
+
+void TestDataControl::movesFailPastEitherEnd()
+{
+    DataControl dc;
+    dc.setTable(sample());
+    QVERIFY(!dc.movePrevious());
+    QCOMPARE(dc.absolutePosition(), 1);
+    QVERIFY(dc.moveNext());
+    QVERIFY(dc.moveNext());
+    QVERIFY(!dc.moveNext());
+    QCOMPARE(dc.absolutePosition(), 3);
+    QVERIFY(dc.moveTo(2));
+    QVERIFY(!dc.moveTo(4));
+    QVERIFY(!dc.moveTo(0));
+    QCOMPARE(dc.absolutePosition(), 2);
+}
+
+void TestDataControl::badStatementKeepsResult()
+{
+    DataControl dc;
+    dc.setTable(sample());
+    dc.setRecordSource(QStringLiteral("select * from Table1 where Tab1 like '%it's%'"));
+    dc.setCommandType(Statement::Text);
+    QSignalSpy replaced(&dc, &DataControl::resultReplaced);
+    QString error;
+    QVERIFY(!dc.refresh(&error));
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(replaced.count(), 0);
+    QCOMPARE(dc.recordCount(), 3);
+}
+
+void TestDataControl::closedControlFails()
+{
+    DataControl dc;
+    QVERIFY(!dc.isOpen());
+    QVERIFY(!dc.refresh());
+    QVERIFY(!dc.moveFirst());
+    QCOMPARE(dc.recordCount(), 0);
+}
+
+void TestDataControl::changeListsOnlyRealChanges()
+{
+    DataControl dc;
+    dc.setTable(sample());
+    QSignalSpy spy(&dc, &DataControl::currentChanged);
+    QVERIFY(dc.moveNext()); // 1 -> 2: same kind and book
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(0).value<QList<int>>(), (QList<int>{0, 1, 3}));
+    QVERIFY(dc.moveTo(2)); // the same record again: nothing differs
+    QCOMPARE(spy.count(), 2);
+    QCOMPARE(spy.at(1).at(0).value<QList<int>>(), QList<int>{});
+    QVERIFY(dc.moveNext()); // 2 -> 3: every column differs
+    QCOMPARE(spy.at(2).at(0).value<QList<int>>(), (QList<int>{0, 1, 2, 3, 4}));
+    // every bound value is already new when the signal comes
+    QCOMPARE(dc.boundValue(4), QStringLiteral("Muslim"));
+}
+
+void TestDataControl::nullShowsAsEmpty()
+{
+    HadithTable t;
+    t.appendRow();
+    t.setField(1, QStringLiteral("7"));
+    DataControl dc;
+    dc.setTable(std::move(t));
+    QCOMPARE(dc.boundValue(0), QString());
+    QCOMPARE(dc.boundValue(1), QStringLiteral("7"));
+    QVERIFY(dc.table()->isNull(0, 0));
+}
+
+QTEST_APPLESS_MAIN(TestDataControl)
+#include "tst_datacontrol.moc"

@@ -1,0 +1,198 @@
+// The collection reader on files that fail on purpose: each gives its own kind of
+// error with a detail, never a crash, and no file is changed by being read.
+
+#include "jetreader.h"
+#include "jetwriter.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tembra;
+
+Q_DECLARE_METATYPE(ReadError::Kind)
+
+namespace {
+
+constexpr int kPage = 4096;
+
+QByteArray utf16(const char *latin)
+{
+    QByteArray out;
+    for (const char *p = latin; *p; ++p) {
+        out.append(*p);
+        out.append('\0');
+    }
+    return out;
+}
+
+// Replaces the one occurrence of from by to (same length) inside page.
+QByteArray patched(QByteArray bytes, int page, const QByteArray &from, const QByteArray &to)
+{
+    const qsizetype at = bytes.indexOf(from, page * kPage);
+    if (at < 0 || at >= (page + 1) * kPage)
+        qFatal("pattern not on page %d", page);
+    bytes.replace(at, from.size(), to);
+    return bytes;
+}
+
+} // namespace
+
+class TestJetReader : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void readsWhatWasWritten();
+    void failures_data();
+    void failures();
+    void noFileAndFolder();
+    void tableAndColumnNamesIgnoreCase();
+    void bytesAndFileAgree();
+    void readingChangesNothing();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path;
+    QByteArray m_bytes;
+    std::vector<Record> m_records;
+};
+
+void TestJetReader::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    m_records = {
+        Record{{QStringLiteral(u"حديث \U0001F54C"), QStringLiteral("1"), QStringLiteral("صحيح"),
+                std::nullopt, QStringLiteral(u"کتێب")}},
+        Record{{QString(), QString(), std::nullopt, QStringLiteral("x"), QString()}},
+    };
+    m_path = m_dir.filePath(QStringLiteral("Data.mdb"));
+    QString error;
+    QVERIFY2(JetWriter::write(m_path, m_records, &error), qPrintable(error));
+    QFile f(m_path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    m_bytes = f.readAll();
+}
+
+void TestJetReader::readsWhatWasWritten()
+{
+    HadithTable table;
+    ReadError error;
+    QVERIFY2(JetReader::read(m_path, &table, &error), qPrintable(error.detail));
+    QCOMPARE(error.kind, ReadError::None);
+    QCOMPARE(table.rowCount(), 2);
+    for (int r = 0; r < 2; ++r)
+        QCOMPARE(table.record(r), m_records[size_t(r)]);
+}
+
+void TestJetReader::failures_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<ReadError::Kind>("kind");
+
+    QByteArray noise(8 * kPage, '\0');
+    for (int i = 0; i < noise.size(); ++i)
+        noise[i] = char((i * 7919 + 13) & 0xFF);
+    QTest::newRow("random bytes") << noise << ReadError::NotJet;
+    QTest::newRow("empty file") << QByteArray() << ReadError::NotJet;
+    QTest::newRow("a few bytes") << m_bytes.left(10) << ReadError::NotJet;
+    QTest::newRow("text file") << QByteArray("Standard Jet DB? no.\n") << ReadError::NotJet;
+
+    QByteArray jet3 = m_bytes;
+    jet3[0x14] = 0;
+    QTest::newRow("Jet 3") << jet3 << ReadError::WrongVersion;
+    QByteArray accdb = m_bytes;
+    accdb.replace(4, 15, "Standard ACE DB");
+    accdb[0x14] = 2;
+    QTest::newRow("ACCDB") << accdb << ReadError::WrongVersion;
+
+    QTest::newRow("cut inside a page") << m_bytes.left(m_bytes.size() - 1000) << ReadError::Damaged;
+    QTest::newRow("only two pages") << m_bytes.left(2 * kPage) << ReadError::Damaged;
+    QTest::newRow("no table definition page") << m_bytes.left(4 * kPage) << ReadError::Damaged;
+
+    QByteArray tdef = m_bytes;
+    tdef.replace(4 * kPage, kPage, QByteArray(kPage, '\xAB'));
+    QTest::newRow("table definition overwritten") << tdef << ReadError::Damaged;
+
+    QTest::newRow("no Table1") << patched(m_bytes, 3, utf16("Table1"), utf16("Tablex"))
+                               << ReadError::NoTable;
+    QTest::newRow("no Tab3") << patched(m_bytes, 4, utf16("Tab3"), utf16("Tax3"))
+                             << ReadError::MissingColumn;
+    QTest::newRow("no Tab1") << patched(m_bytes, 4, utf16("Tab1"), utf16("Text"))
+                             << ReadError::MissingColumn;
+}
+
+void TestJetReader::failures()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(ReadError::Kind, kind);
+
+    const QString path = m_dir.filePath(QStringLiteral("bad.mdb"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+    f.close();
+
+    HadithTable table;
+    table.appendRow(); // must come back empty
+    ReadError error;
+    QVERIFY(!JetReader::read(path, &table, &error));
+    QCOMPARE(error.kind, kind);
+    QVERIFY(!error.detail.isEmpty());
+    QCOMPARE(table.rowCount(), 0);
+
+    ReadError fromBytes;
+    QVERIFY(!JetReader::readBytes(bytes, &table, &fromBytes));
+    QCOMPARE(fromBytes.kind, kind);
+}
+
+void TestJetReader::noFileAndFolder()
+{
+    HadithTable table;
+    ReadError error;
+    QVERIFY(!JetReader::read(m_dir.filePath(QStringLiteral("missing.mdb")), &table, &error));
+    QCOMPARE(error.kind, ReadError::NoFile);
+    QVERIFY(error.detail.contains(QStringLiteral("missing.mdb")));
+    QVERIFY(!JetReader::read(m_dir.path(), &table, &error));
+    QCOMPARE(error.kind, ReadError::NotReadable);
+}
+
+void TestJetReader::tableAndColumnNamesIgnoreCase()
+{
+    // Jet names are not case-sensitive
+    QByteArray bytes = patched(m_bytes, 3, utf16("Table1"), utf16("TABLE1"));
+    bytes = patched(bytes, 4, utf16("Tab2"), utf16("tAB2"));
+    HadithTable table;
+    ReadError error;
+    QVERIFY2(JetReader::readBytes(bytes, &table, &error), qPrintable(error.detail));
+    QCOMPARE(table.record(0), m_records[0]);
+}
+
+void TestJetReader::bytesAndFileAgree()
+{
+    HadithTable a, b;
+    ReadError error;
+    QVERIFY(JetReader::read(m_path, &a, &error));
+    QVERIFY(JetReader::readBytes(m_bytes, &b, &error));
+    QCOMPARE(a.rowCount(), b.rowCount());
+    for (int r = 0; r < a.rowCount(); ++r)
+        QCOMPARE(a.record(r), b.record(r));
+}
+
+void TestJetReader::readingChangesNothing()
+{
+    const QDateTime before = QFileInfo(m_path).lastModified();
+    HadithTable table;
+    ReadError error;
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(JetReader::read(m_path, &table, &error));
+    QFile f(m_path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), m_bytes);
+    QCOMPARE(QFileInfo(m_path).lastModified(), before);
+}
+
+QTEST_APPLESS_MAIN(TestJetReader)
+#include "tst_jetreader.moc"

@@ -1,0 +1,401 @@
+// The main window over a collection file: what it shows at load, the search from the
+// keyboard and the button, the count and the grid, and a collection that cannot be
+// opened.
+
+#include "controls.h"
+#include "jetwriter.h"
+#include "messagebox.h"
+#include "tembra1.h"
+#include "texts.h"
+
+#include <QApplication>
+#include <QCryptographicHash>
+#include <QKeyEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tembra;
+
+namespace {
+
+Record rec(const char *tab1, const char *tab2, const char *tab3, const char *tab4, const char *tab5)
+{
+    auto f = [](const char *s) -> Field {
+        if (!s)
+            return std::nullopt;
+        return QString::fromUtf8(s);
+    };
+    return Record{{f(tab1), f(tab2), f(tab3), f(tab4), f(tab5)}};
+}
+
+struct Box {
+    QString prompt;
+    QString title;
+};
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanupTestCase();
+
+    void firstRecordAtLoad();
+    void enterSearchesAndIsSwallowed();
+    void otherKeysReachTheBox();
+    void emptyBoxDoesNothing();
+    void tooShortShowsTheMessage_data();
+    void tooShortShowsTheMessage();
+    void buttonSearchesToo();
+    void countEqualsGridRows();
+    void secondSearchReplacesFirst();
+    void apostropheIsSearchedLiterally();
+    void wildcardsReachThePattern();
+    void spacesArePartOfThePattern();
+    void noMatchShowsZero();
+    void gridPickMovesCurrentRecord();
+    void emptyTable();
+    void unopenableCollection_data();
+    void unopenableCollection();
+    void fileIsNeverWritten();
+
+private:
+    QString writeCollection(const std::vector<Record> &records, const QString &name);
+    void type(Tembra1 &w, const QString &text);
+
+    QTemporaryDir m_dir;
+    QString m_path;
+    std::vector<Box> m_boxes;
+};
+
+QString TestMainWindow::writeCollection(const std::vector<Record> &records, const QString &name)
+{
+    const QString path = m_dir.filePath(name);
+    QString error;
+    if (!JetWriter::write(path, records, &error))
+        qFatal("cannot write fixture: %s", qPrintable(error));
+    return path;
+}
+
+void TestMainWindow::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    m_path = writeCollection(
+        {
+            rec("إِنَّمَا الأَعْمَالُ بِالنِّيَّاتِ", "1", "صحيح", "عن عمر", "صحيح البخاري"),
+            rec("الدِّينُ النَّصِيحَةُ", "55", "صحيح", "عن تميم", "صحيح مسلم"),
+            rec("مَنْ كَانَ يُؤْمِنُ بِاللَّهِ وَالْيَوْمِ الآخِرِ فَلْيَقُلْ خَيْرًا أَوْ لِيَصْمُتْ", "6018", "صحيح", "عن أبي هريرة", "صحيح البخاري"),
+            rec("لا تَغْضَبْ، لا تَغْضَبْ", "6116", "حسن", "عن أبي هريرة", "صحيح البخاري"),
+            rec("It's a Latin row with 100% and a_b and THE WORD", "9", "x", nullptr, nullptr),
+            rec("the word inside", "10", nullptr, "line", "book"),
+        },
+        QStringLiteral("Data.mdb"));
+    msgbox::setHook([this](const QString &prompt, const QString &title) {
+        m_boxes.push_back({prompt, title});
+    });
+}
+
+void TestMainWindow::init() { m_boxes.clear(); }
+
+void TestMainWindow::cleanupTestCase() { msgbox::setHook({}); }
+
+// Types text into the search box key by key, as a keyboard would (QTest::keyClicks
+// knows only ASCII).
+void TestMainWindow::type(Tembra1 &w, const QString &text)
+{
+    w.Text2->clear();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype n = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QString ch = text.mid(i, n);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, ch);
+        QApplication::sendEvent(w.Text2, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, ch);
+        QApplication::sendEvent(w.Text2, &release);
+        i += n - 1;
+    }
+    QCOMPARE(w.Text2->text(), text);
+}
+
+void TestMainWindow::firstRecordAtLoad()
+{
+    Tembra1 w(m_path);
+    QVERIFY(w.collectionOpen());
+    QCOMPARE(w.Label1->caption(), QStringLiteral("1"));
+    QCOMPARE(w.Label2->caption(), QStringLiteral("صحيح"));
+    QCOMPARE(w.Label3->caption(), QStringLiteral("صحيح البخاري"));
+    QVERIFY(w.DataGrid1->isHidden());
+    QCOMPARE(w.Label12->caption(), QString());
+    QCOMPARE(w.Text1->text(), QString());
+    QCOMPARE(w.Label1->foreColor(), 0u);
+}
+
+void TestMainWindow::enterSearchesAndIsSwallowed()
+{
+    Tembra1 w(m_path);
+    w.show();
+    type(w, QStringLiteral("لا تَغْضَبْ"));
+    QTest::keyClick(w.Text2, Qt::Key_Return);
+    QCOMPARE(w.Text2->text(), QStringLiteral("لا تَغْضَبْ")); // no Enter in the box
+    QCOMPARE(w.Label12->caption(), QStringLiteral("1"));
+    QVERIFY(!w.DataGrid1->isHidden());
+    QCOMPARE(w.Label1->caption(), QStringLiteral("6116"));
+    QCOMPARE(w.Label1->foreColor(), kSystemWindowText);
+    QCOMPARE(w.Label3->foreColor(), kSystemWindowText);
+    QCOMPARE(w.Text1->text(), QStringLiteral("عن أبي هريرة\r\nلا تَغْضَبْ، لا تَغْضَبْ"));
+    QCOMPARE(w.searchTerm(), QStringLiteral("لا تَغْضَبْ"));
+
+    int key = 13;
+    w.Text2_KeyPress(key);
+    QCOMPARE(key, 0);
+}
+
+void TestMainWindow::otherKeysReachTheBox()
+{
+    Tembra1 w(m_path);
+    int key = 'a';
+    w.Text2_KeyPress(key);
+    QCOMPARE(key, int('a'));
+    QTest::keyClicks(w.Text2, QStringLiteral("ab"));
+    QCOMPARE(w.Text2->text(), QStringLiteral("ab"));
+    QVERIFY(w.DataGrid1->isHidden());
+}
+
+void TestMainWindow::emptyBoxDoesNothing()
+{
+    Tembra1 w(m_path);
+    QTest::keyClick(w.Text2, Qt::Key_Return);
+    w.Command1->click();
+    QVERIFY(m_boxes.empty());
+    QVERIFY(w.DataGrid1->isHidden());
+    QCOMPARE(w.Adodc1->recordSource(), QStringLiteral("Table1"));
+}
+
+void TestMainWindow::tooShortShowsTheMessage_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("one letter") << QStringLiteral("ل") << true;
+    QTest::newRow("two letters") << QStringLiteral("لا") << true;
+    QTest::newRow("letter and mark") << QStringLiteral(u"لَ") << true;
+    QTest::newRow("three letters") << QStringLiteral("لات") << false;
+    QTest::newRow("two spaces and a letter") << QStringLiteral("  ل") << false;
+}
+
+void TestMainWindow::tooShortShowsTheMessage()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, refused);
+    Tembra1 w(m_path);
+    type(w, QStringLiteral("الدِّينُ"));
+    QTest::keyClick(w.Text2, Qt::Key_Return);
+    const QString before = w.Label12->caption();
+    type(w, text);
+    QTest::keyClick(w.Text2, Qt::Key_Return);
+    if (!refused) {
+        QVERIFY(m_boxes.empty());
+        QCOMPARE(w.searchTerm(), text);
+        return;
+    }
+    QCOMPARE(m_boxes.size(), size_t(1));
+    QCOMPARE(m_boxes[0].prompt, texts::tooShortPrompt());
+    QCOMPARE(m_boxes[0].title, texts::errorTitle());
+    QCOMPARE(m_boxes[0].prompt.size(), 34);
+    QCOMPARE(m_boxes[0].title.size(), 9);
+    QCOMPARE(w.searchTerm(), QStringLiteral("الدِّينُ")); // the earlier term stays
+    QCOMPARE(w.Label12->caption(), before);
+}
+
+void TestMainWindow::buttonSearchesToo()
+{
+    Tembra1 w(m_path);
+    type(w, QStringLiteral("النَّصِيحَةُ"));
+    w.Command1->click();
+    QCOMPARE(w.Label12->caption(), QStringLiteral("1"));
+    QCOMPARE(w.Label1->caption(), QStringLiteral("55"));
+}
+
+void TestMainWindow::countEqualsGridRows()
+{
+    Tembra1 w(m_path);
+    type(w, QStringLiteral("word"));
+    w.Command1->click();
+    QCOMPARE(w.Label12->caption(), QStringLiteral("2"));
+    QCOMPARE(w.DataGrid1->model()->rowCount(), 2);
+    QCOMPARE(w.Adodc1->absolutePosition(), 1);
+    QCOMPARE(w.DataGrid1->currentIndex().row(), 0);
+    QCOMPARE(w.DataGrid1->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("نوع الحديث"));
+    QCOMPARE(w.DataGrid1->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("الأحاديث"));
+    QCOMPARE(w.DataGrid1->model()->index(1, 1).data().toString(), QStringLiteral("the word inside"));
+    QCOMPARE(w.DataGrid1->model()->index(1, 0).data().toString(), QString()); // NULL kind
+}
+
+void TestMainWindow::secondSearchReplacesFirst()
+{
+    Tembra1 w(m_path);
+    type(w, QStringLiteral("word"));
+    w.Command1->click();
+    QCOMPARE(w.Label12->caption(), QStringLiteral("2"));
+    type(w, QStringLiteral("بِاللَّهِ"));
+    QTest::keyClick(w.Text2, Qt::Key_Enter);
+    QCOMPARE(w.Label12->caption(), QStringLiteral("1"));
+    QCOMPARE(w.DataGrid1->model()->rowCount(), 1);
+    QCOMPARE(w.Label1->caption(), QStringLiteral("6018"));
+    QVERIFY(w.Text1->text().endsWith(QStringLiteral("لِيَصْمُتْ")));
+    QCOMPARE(w.searchTerm(), QStringLiteral("بِاللَّهِ"));
+}
+
+void TestMainWindow::apostropheIsSearchedLiterally()
+{
+    Tembra1 w(m_path);
+    type(w, QStringLiteral("It's"));
+    w.Command1->click();
+    QCOMPARE(w.Label12->caption(), QStringLiteral("1"));
+    QCOMPARE(w.Label1->caption(), QStringLiteral("9"));
+    type(w, QStringLiteral("'''"));
+    w.Command1->click();
+    QCOMPARE(w.Label12->caption(), QStringLiteral("0"));
+}
+
+void TestMainWindow::wildcardsReachThePattern()
+{
+    Tembra1 w(m_path);
+    type(w, QStringLiteral("100%"));
+    w.Command1->click();
+    QCOMPARE(w.Label12->caption(), QStringLiteral("1"));
+    type(w, QStringLiteral("t_e w"));
+    w.Command1->click();
+    QCOMPARE(w.Label12->caption(), QStringLiteral("2")); // "THE W" and "the w"
+    type(w, QStringLiteral("%%%"));
+    w.Command1->click();
+    QCOMPARE(w.Label12->caption(), QStringLiteral("6"));
+}
+
+void TestMainWindow::spacesArePartOfThePattern()
+{
+    Tembra1 w(m_path);
+    type(w, QStringLiteral("word "));
+    w.Command1->click();
+    QCOMPARE(w.Label12->caption(), QStringLiteral("1")); // "word inside", not "THE WORD" at the end
+    QCOMPARE(w.Label1->caption(), QStringLiteral("10"));
+}
+
+void TestMainWindow::noMatchShowsZero()
+{
+    Tembra1 w(m_path);
+    type(w, QStringLiteral("word"));
+    w.Command1->click();
+    QVERIFY(!w.Text1->text().isEmpty());
+    type(w, QStringLiteral("nowhere at all"));
+    w.Command1->click();
+    QCOMPARE(w.Label12->caption(), QStringLiteral("0"));
+    QCOMPARE(w.DataGrid1->model()->rowCount(), 0);
+    QCOMPARE(w.Text1->text(), QString());
+    QCOMPARE(w.Label1->caption(), QString());
+    QCOMPARE(w.Label2->caption(), QString());
+    QCOMPARE(w.Label3->caption(), QString());
+    QVERIFY(m_boxes.empty());
+}
+
+void TestMainWindow::gridPickMovesCurrentRecord()
+{
+    Tembra1 w(m_path);
+    w.show();
+    type(w, QStringLiteral("word"));
+    w.Command1->click();
+    w.DataGrid1->setCurrentIndex(w.DataGrid1->model()->index(1, 1));
+    QCOMPARE(w.Adodc1->absolutePosition(), 2);
+    QCOMPARE(w.Label1->caption(), QStringLiteral("10"));
+    QCOMPARE(w.Text1->text(), QStringLiteral("line\r\nthe word inside"));
+    QVERIFY(w.Adodc1->moveFirst());
+    QCOMPARE(w.DataGrid1->currentIndex().row(), 0);
+}
+
+void TestMainWindow::emptyTable()
+{
+    const QString path = writeCollection({}, QStringLiteral("empty.mdb"));
+    Tembra1 w(path);
+    QVERIFY(w.collectionOpen());
+    QCOMPARE(w.Label1->caption(), QString());
+    type(w, QStringLiteral("anything"));
+    w.Command1->click();
+    QCOMPARE(w.Label12->caption(), QStringLiteral("0"));
+    QVERIFY(m_boxes.empty());
+}
+
+void TestMainWindow::unopenableCollection_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("no file") << QByteArray() << texts::reasonNoFile();
+    QTest::newRow("not a database") << QByteArray("just some text\n").repeated(1000) << texts::reasonNotJet();
+    QFile good(m_path);
+    QVERIFY(good.open(QIODevice::ReadOnly));
+    const QByteArray bytes = good.readAll();
+    QTest::newRow("truncated") << bytes.left(bytes.size() - 100) << texts::reasonDamaged();
+}
+
+void TestMainWindow::unopenableCollection()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, reason);
+    const QString path = m_dir.filePath(QStringLiteral("bad.mdb"));
+    QFile::remove(path);
+    if (!bytes.isEmpty()) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    Tembra1 w(path);
+    QVERIFY(!w.collectionOpen());
+    w.show();
+    QTRY_COMPARE(m_boxes.size(), size_t(1));
+    QVERIFY(m_boxes[0].prompt.startsWith(texts::cannotOpen()));
+    QVERIFY(m_boxes[0].prompt.contains(QStringLiteral("Book\\Data.mdb")));
+    QVERIFY(m_boxes[0].prompt.contains(reason));
+    QVERIFY(m_boxes[0].prompt.contains(w.openError().detail));
+    QVERIFY(!w.openError().detail.isEmpty());
+    // the window stays, empty, and a search ends without a word
+    QCOMPARE(w.Label1->caption(), QString());
+    type(w, QStringLiteral("anything"));
+    w.Command1->click();
+    QCOMPARE(m_boxes.size(), size_t(1));
+    QVERIFY(w.DataGrid1->isHidden());
+    QCOMPARE(w.Label12->caption(), QString());
+    QCOMPARE(w.searchTerm(), QStringLiteral("anything"));
+}
+
+void TestMainWindow::fileIsNeverWritten()
+{
+    auto digest = [this] {
+        QFile f(m_path);
+        if (!f.open(QIODevice::ReadOnly))
+            return QByteArray();
+        return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+    };
+    const QByteArray before = digest();
+    const QDateTime modified = QFileInfo(m_path).lastModified();
+    {
+        Tembra1 w(m_path);
+        w.show();
+        for (const char *term : {"word", "بِاللَّهِ", "nothing here", "%%%"}) {
+            type(w, QString::fromUtf8(term));
+            QTest::keyClick(w.Text2, Qt::Key_Return);
+            if (w.DataGrid1->model()->rowCount() > 1)
+                w.DataGrid1->setCurrentIndex(w.DataGrid1->model()->index(1, 0));
+        }
+        w.close();
+    }
+    QCOMPARE(digest(), before);
+    QCOMPARE(QFileInfo(m_path).lastModified(), modified);
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
