@@ -29,6 +29,8 @@ bool fail(ReadError *error, ReadError::Kind kind, const QString &detail)
     return false;
 }
 
+int le16(const unsigned char *p) { return p[0] | p[1] << 8; }
+
 quint32 le32(const unsigned char *p)
 {
     return quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
@@ -103,18 +105,83 @@ void decodeText(const unsigned char *p, size_t len, QString *out)
     const qsizetype at = out->size();
     out->resize(at + units);
     auto *dst = reinterpret_cast<char16_t *>(out->data()) + at;
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+    std::memcpy(dst, p, size_t(units) * 2);
+#else
     for (qsizetype i = 0; i < units; ++i)
         dst[i] = char16_t(p[2 * i] | p[2 * i + 1] << 8);
+#endif
 }
+
+// Long-value pages, read apart from the library: it spends four system calls on every
+// page, and a collection has one or more long-value pages for nearly every hadith.
+// Pages come from the bytes in memory, or from the file through a window of pages
+// read at once (long values lie near the rows that point to them). An encrypted
+// database leaves the pages to the library, which knows how to decrypt them.
+class PageSource {
+public:
+    PageSource(MdbHandle *mdb, const QByteArray *bytes, const QString &path) : m_mdb(mdb)
+    {
+        if (mdb->f->db_key != 0)
+            return;
+        if (bytes) {
+            m_bytes = bytes;
+        } else {
+            m_file.setFileName(path);
+            if (!m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+                return;
+        }
+        m_direct = true;
+    }
+
+    // The page's bytes, or null past the end of the file.
+    const unsigned char *page(long number)
+    {
+        const qint64 size = kPageSize;
+        if (!m_direct) {
+            if (mdb_read_alt_pg(m_mdb, static_cast<unsigned long>(number)) != m_mdb->fmt->pg_size)
+                return nullptr;
+            return m_mdb->alt_pg_buf;
+        }
+        if (m_bytes) {
+            if ((number + 1) * size > m_bytes->size())
+                return nullptr;
+            return reinterpret_cast<const unsigned char *>(m_bytes->constData()) + number * size;
+        }
+        if (number < m_first || number >= m_first + m_count) {
+            m_window.resize(kWindowPages * size);
+            m_first = number;
+            m_count = 0;
+            if (!m_file.seek(number * size))
+                return nullptr;
+            const qint64 got = m_file.read(m_window.data(), m_window.size());
+            m_count = got > 0 ? got / size : 0;
+            if (m_count == 0)
+                return nullptr;
+        }
+        return reinterpret_cast<const unsigned char *>(m_window.constData()) + (number - m_first) * size;
+    }
+
+private:
+    static constexpr int kWindowPages = 64;
+    MdbHandle *m_mdb;
+    bool m_direct = false;
+    const QByteArray *m_bytes = nullptr;
+    QFile m_file;
+    QByteArray m_window;
+    long m_first = 0;
+    long m_count = 0;
+};
 
 class Reader {
 public:
-    explicit Reader(MdbHandle *mdb) : m_mdb(mdb) {}
+    Reader(MdbHandle *mdb, PageSource *pages) : m_mdb(mdb), m_pages(pages) {}
 
     bool read(HadithTable *table, ReadError *error);
 
 private:
     bool findTable(ReadError *error);
+    bool longValueRow(int pgRow, const unsigned char **row, size_t *len);
     bool readMemo(int start, int size, QString *out, ReadError *error);
     bool readValue(int column, const MdbField &field, QString *out, ReadError *error);
 
@@ -123,7 +190,38 @@ private:
     MdbColumn *m_columns[kColumnCount] = {};
     int m_index[kColumnCount] = {}; // position of Tab1..Tab5 among the table's columns
     QByteArray m_chain;
+    PageSource *m_pages;
+    long m_page = -1; // the long-value page read last
+    const unsigned char *m_pageData = nullptr;
 };
+
+// Finds row (pgRow & 0xFF) of page (pgRow >> 8) with the library's bounds checks; a
+// page read once serves every row on it, and small memos share their pages.
+bool Reader::longValueRow(int pgRow, const unsigned char **row, size_t *len)
+{
+    const long page = long(quint32(pgRow) >> 8);
+    const int slot = pgRow & 0xFF;
+    if (page != m_page) {
+        m_page = -1;
+        m_pageData = page > 0 ? m_pages->page(page) : nullptr;
+        if (!m_pageData)
+            return false;
+        m_page = page;
+    }
+    const unsigned char *buf = m_pageData;
+    const int pageSize = int(m_mdb->fmt->pg_size);
+    const int rco = m_mdb->fmt->row_count_offset;
+    if (slot >= le16(buf + rco))
+        return false;
+    const int start = le16(buf + rco + 2 + slot * 2) & 0x1FFF;
+    const int end = slot == 0 ? pageSize
+                              : le16(buf + rco + slot * 2) & 0x1FFF;
+    if (start >= pageSize || start > end || end > pageSize)
+        return false;
+    *row = buf + start;
+    *len = size_t(end - start);
+    return true;
+}
 
 bool Reader::findTable(ReadError *error)
 {
@@ -205,14 +303,13 @@ bool Reader::readMemo(int start, int size, QString *out, ReadError *error)
     }
     int pgRow = static_cast<int>(le32(head + 4));
     if (kind == 0x40) {
-        void *buf = nullptr;
-        int off = 0;
+        const unsigned char *row = nullptr;
         size_t len = 0;
-        if (mdb_find_pg_row(m_mdb, pgRow, &buf, &off, &len) != 0)
+        if (!longValueRow(pgRow, &row, &len))
             return fail(error, ReadError::Damaged,
                         QStringLiteral("a hadith text points to a missing long-value row (page %1)")
                             .arg(pgRow >> 8));
-        decodeText(static_cast<unsigned char *>(buf) + off, len, out);
+        decodeText(row, len, out);
         return true;
     }
     if (kind != 0)
@@ -229,15 +326,13 @@ bool Reader::readMemo(int start, int size, QString *out, ReadError *error)
         if (!seen.insert(pgRow).second)
             return fail(error, ReadError::Damaged,
                         QStringLiteral("a hadith text's chain of long-value rows loops"));
-        void *buf = nullptr;
-        int off = 0;
+        const unsigned char *row = nullptr;
         size_t len = 0;
-        if (mdb_find_pg_row(m_mdb, pgRow, &buf, &off, &len) != 0 || len < 4)
+        if (!longValueRow(pgRow, &row, &len) || len < 4)
             return fail(error, ReadError::Damaged,
                         QStringLiteral("a hadith text's chain of long-value rows is broken at "
                                        "page %1")
                             .arg(pgRow >> 8));
-        const auto *row = static_cast<unsigned char *>(buf) + off;
         const size_t piece = len - 4;
         if (size_t(m_chain.size()) + piece > length)
             break;
@@ -284,6 +379,7 @@ bool Reader::read(HadithTable *table, ReadError *error)
 
     mdb_rewind_table(t);
     while (mdb_read_next_dpg(t)) {
+        m_page = -1; // finding the page may have used the library's second buffer
         const int rows = mdb_get_int16(m_mdb->pg_buf, rowCountOffset);
         for (int r = 0; r < rows && r <= 1000; ++r) {
             int start = 0;
@@ -320,13 +416,15 @@ bool Reader::read(HadithTable *table, ReadError *error)
     return true;
 }
 
-bool readHandle(MdbHandle *handle, HadithTable *table, ReadError *error)
+bool readHandle(MdbHandle *handle, const QByteArray *bytes, const QString &path,
+                HadithTable *table, ReadError *error)
 {
     std::unique_ptr<MdbHandle, HandleCloser> mdb(handle);
     if (!mdb)
         return fail(error, ReadError::Damaged, QStringLiteral("the database cannot be opened"));
     HadithTable result;
-    Reader reader(mdb.get());
+    PageSource pages(mdb.get(), bytes, path);
+    Reader reader(mdb.get(), &pages);
     if (!reader.read(&result, error))
         return false;
     *table = std::move(result);
@@ -350,7 +448,8 @@ bool JetReader::read(const QString &path, HadithTable *table, ReadError *error)
     if (!checkHeader(file.read(0x18), file.size(), error))
         return false;
     file.close();
-    return readHandle(mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS), table, error);
+    return readHandle(mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS), nullptr, path,
+                      table, error);
 }
 
 bool JetReader::readBytes(const QByteArray &bytes, HadithTable *table, ReadError *error)
@@ -360,8 +459,8 @@ bool JetReader::readBytes(const QByteArray &bytes, HadithTable *table, ReadError
         return false;
     // fmemopen wants a writable pointer even for reading; give it a private copy.
     QByteArray copy(bytes);
-    return readHandle(mdb_open_buffer(copy.data(), size_t(copy.size()), MDB_NOFLAGS), table,
-                      error);
+    return readHandle(mdb_open_buffer(copy.data(), size_t(copy.size()), MDB_NOFLAGS), &copy,
+                      QString(), table, error);
 }
 
 } // namespace tembra
