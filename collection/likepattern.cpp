@@ -7,9 +7,22 @@ namespace {
 bool isHigh(char16_t u) { return u >= 0xD800 && u < 0xDC00; }
 bool isLow(char16_t u) { return u >= 0xDC00 && u < 0xE000; }
 
-// Letters below 'A' and the Arabic block have no case: most hadith text never needs
-// a table lookup.
-bool caselessUnit(char16_t u) { return u < 0x41 || (u >= 0x0600 && u < 0x0700); }
+// Letters below 'A', the Arabic blocks and general punctuation (the marks U+200C and
+// U+200F among them) have no case: most hadith text never needs a table lookup.
+bool caselessUnit(char16_t u)
+{
+    return u < 0x41 || (u >= 0x0600 && u < 0x0700) || (u >= 0x2000 && u < 0x2070)
+        || (u >= 0xFB50 && u < 0xFF00);
+}
+
+// Written without an early exit so that the compiler can check many units at once.
+bool allCaseless(const char16_t *d, qsizetype n)
+{
+    bool all = true;
+    for (qsizetype i = 0; i < n; ++i)
+        all &= caselessUnit(d[i]);
+    return all;
+}
 
 } // namespace
 
@@ -42,6 +55,8 @@ bool isFoldInvariant(QStringView text)
 {
     const char16_t *d = text.utf16();
     const qsizetype n = text.size();
+    if (allCaseless(d, n))
+        return true;
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t u = d[i];
         if (caselessUnit(u))

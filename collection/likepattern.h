@@ -27,6 +27,12 @@ public:
     // The longest run of literal characters (folded), which any match must contain;
     // empty when the pattern has none.
     QStringView longestLiteral() const { return m_longest; }
+    // True for "%text%" with no wildcard inside: finding the text is the whole match.
+    bool isPlainSubstring() const
+    {
+        return !m_anchoredStart && !m_anchoredEnd && m_segments.size() == 1
+            && m_longest.size() == m_segments.front().units.size();
+    }
 
 private:
     struct Segment {

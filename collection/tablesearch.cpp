@@ -112,6 +112,8 @@ std::vector<int> TableSearch::scanText(const LikePattern &pattern) const
     const QStringView all = m_table.allText();
     const QStringView literal = pattern.longestLiteral();
     std::vector<int> rows;
+    // A plain "%text%" is matched by the hit itself; anything else is checked on the row.
+    bool plain = false;
     auto folded = m_foldedRows.begin(); // rows with a folded copy are matched on that copy
     auto consider = [&](int r) {
         while (folded != m_foldedRows.end() && *folded < r)
@@ -119,7 +121,7 @@ std::vector<int> TableSearch::scanText(const LikePattern &pattern) const
         if (folded != m_foldedRows.end() && *folded == r)
             return;
         if (!m_table.isNull(r, 0)
-            && pattern.matchesFolded(all.mid(m_table.textStart(r), m_table.textEnd(r) - m_table.textStart(r))))
+            && (plain || pattern.matchesFolded(all.mid(m_table.textStart(r), m_table.textEnd(r) - m_table.textStart(r)))))
             rows.push_back(r);
     };
 
@@ -127,6 +129,7 @@ std::vector<int> TableSearch::scanText(const LikePattern &pattern) const
         for (int r = 0; r < rowCount; ++r)
             consider(r);
     } else {
+        plain = pattern.isPlainSubstring();
         // Jump from one occurrence of the pattern's longest literal to the next; each
         // hit tests its row once and the scan goes on after that row.
         int r = 0;
