@@ -1,0 +1,261 @@
+// Search benchmark: builds a collection shaped like real hadith text, then measures
+// opening it, searching it and the memory it takes, beside a naive row-by-row search.
+//
+//   tembra-bench [--rows N] [--runs N] [--keep FILE]
+//
+// Opening and searching run in a fresh process of their own, so that the memory figure
+// is the reader's and not the generator's.
+
+#include "datacontrol.h"
+#include "jetwriter.h"
+#include "statement.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+using namespace tembra;
+
+namespace {
+
+// Words of hadith text with their marks; the first ones come up most often.
+const char16_t *const kWords[] = {
+    u"\u0642\u064E\u0627\u0644\u064E",                                     // قَالَ
+    u"\u0627\u0644\u0644\u0651\u064E\u0647\u0650",                         // اللّهِ
+    u"\u0639\u064E\u0646\u0652",                                           // عَنْ
+    u"\u0631\u064E\u0633\u064F\u0648\u0644\u064F",                         // رَسُولُ
+    u"\u062D\u064E\u062F\u0651\u064E\u062B\u064E\u0646\u064E\u0627",       // حَدَّثَنَا
+    u"\u0635\u064E\u0644\u0651\u064E\u0649",                               // صَلَّى
+    u"\u0639\u064E\u0644\u064E\u064A\u0652\u0647\u0650",                   // عَلَيْهِ
+    u"\u0648\u064E\u0633\u064E\u0644\u0651\u064E\u0645\u064E",             // وَسَلَّمَ
+    u"\u0641\u0650\u064A",                                                 // فِي
+    u"\u0645\u0650\u0646\u0652",                                           // مِنْ
+    u"\u0623\u064E\u0646\u0651\u064E",                                     // أَنَّ
+    u"\u0627\u0644\u0646\u0651\u064E\u0628\u0650\u064A\u0651\u064E",       // النَّبِيَّ
+    u"\u0628\u0652\u0646\u064F",                                           // بْنُ
+    u"\u0623\u064E\u0628\u0650\u064A",                                     // أَبِي
+    u"\u0647\u064F\u0631\u064E\u064A\u0652\u0631\u064E\u0629\u064E",       // هُرَيْرَةَ
+    u"\u0625\u0650\u0644\u064E\u0649",                                     // إِلَى
+    u"\u0627\u0644\u0635\u0651\u064E\u0644\u064E\u0627\u0629\u0650",       // الصَّلَاةِ
+    u"\u0627\u0644\u0652\u062C\u064E\u0646\u0651\u064E\u0629\u064E",       // الْجَنَّةَ
+    u"\u064A\u064E\u0648\u0652\u0645\u064E",                               // يَوْمَ
+    u"\u0627\u0644\u0652\u0642\u0650\u064A\u064E\u0627\u0645\u064E\u0629\u0650", // الْقِيَامَةِ
+    u"\u0627\u0644\u0652\u0645\u064F\u0633\u0652\u0644\u0650\u0645\u064F", // الْمُسْلِمُ
+    u"\u0627\u0644\u0652\u0625\u0650\u064A\u0645\u064E\u0627\u0646\u0650", // الْإِيمَانِ
+    u"\u0627\u0644\u0646\u0651\u064E\u0627\u0633\u064F",                   // النَّاسُ
+    u"\u062E\u064E\u064A\u0652\u0631\u064B\u0627",                         // خَيْرًا
+    u"\u0643\u064E\u0627\u0646\u064E",                                     // كَانَ
+    u"\u0625\u0650\u0630\u064E\u0627",                                     // إِذَا
+    u"\u0627\u0644\u0652\u0639\u0650\u0644\u0652\u0645\u0650",             // الْعِلْمِ
+    u"\u0635\u064E\u062F\u064E\u0642\u064E\u0629\u064C",                   // صَدَقَةٌ
+    u"\u0627\u0644\u0645\u0633\u062C\u062F",                               // المسجد
+    u"\u200F\u060C",                                                       // RLM and comma
+    u"\u0641\u064E\u0640\u0642\u064E\u0627\u0644\u064E",                   // فَـقَالَ, a tatweel
+};
+constexpr int kWordCount = int(sizeof kWords / sizeof kWords[0]);
+
+const QString kRare = QStringLiteral(u"\u0627\u0644\u0635\u0651\u064F\u0631\u064E\u0639\u064E\u0629\u0650"); // الصُّرَعَةِ
+const QString kAbsent = QStringLiteral(u"\u0627\u0644\u0643\u0645\u0628\u064A\u0648\u062A\u0631");          // الكمبيوتر
+
+QString hadithText(QRandomGenerator &rng, int length)
+{
+    QString text;
+    text.reserve(length + 32);
+    while (text.size() < length) {
+        // Zipf-like: word k with weight 1/(k+1)
+        const double u = rng.generateDouble();
+        const int k = std::min(kWordCount - 1, int(std::exp(u * std::log(double(kWordCount + 1)))) - 1);
+        if (!text.isEmpty())
+            text.append(QLatin1Char(' '));
+        text.append(QString::fromUtf16(kWords[std::max(0, k)]));
+    }
+    text.truncate(length);
+    return text;
+}
+
+std::vector<Record> makeCollection(int rows, qint64 *units)
+{
+    QRandomGenerator rng(20261208);
+    std::vector<Record> records;
+    records.reserve(size_t(rows));
+    *units = 0;
+    // Lengths: log-normal with median 400 and 99th percentile near 2,000; one of 15,000.
+    const double mu = std::log(400.0);
+    const double sigma = std::log(5.0) / 2.326;
+    for (int r = 0; r < rows; ++r) {
+        const double u1 = std::max(1e-12, rng.generateDouble());
+        const double u2 = rng.generateDouble();
+        const double normal = std::sqrt(-2 * std::log(u1)) * std::cos(2 * M_PI * u2);
+        int length = std::clamp(int(std::exp(mu + sigma * normal)), 20, 15000);
+        if (r == rows / 2)
+            length = 15000;
+        QString text = hadithText(rng, length);
+        if (r % 9973 == 17) // a rare word in a handful of rows
+            text.insert(text.size() / 2, QLatin1Char(' ') + kRare + QLatin1Char(' '));
+        Record rec;
+        rec.tab[0] = text;
+        rec.tab[1] = QString::number(r + 1);
+        rec.tab[2] = QStringLiteral(u"\u0635\u062D\u064A\u062D");
+        rec.tab[3] = QStringLiteral(u"\u0639\u0646 \u0623\u0628\u064A \u0647\u0631\u064A\u0631\u0629");
+        rec.tab[4] = QStringLiteral(u"\u0635\u062D\u064A\u062D \u0627\u0644\u0628\u062E\u0627\u0631\u064A");
+        for (const Field &f : rec.tab)
+            *units += f ? f->size() : 0;
+        records.push_back(std::move(rec));
+    }
+    return records;
+}
+
+long statusKb(const char *key)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : f.readAll().split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(int(qstrlen(key))).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+template <typename F> double medianMs(int runs, F &&f)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        f();
+        times.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    return median(times);
+}
+
+// The second process: open, search, report.
+int measure(const QString &path, int runs)
+{
+    const long rssBefore = statusKb("VmRSS:");
+    QElapsedTimer t;
+    t.start();
+    DataControl data;
+    ReadError error;
+    if (!data.open(path, &error)) {
+        std::fprintf(stderr, "cannot open %s: %s\n", qPrintable(path), qPrintable(error.detail));
+        return 1;
+    }
+    const double openMs = double(t.nsecsElapsed()) / 1e6;
+    const qint64 units = data.table()->textUnits();
+    std::printf("rows                     %d\n", data.table()->rowCount());
+    std::printf("text                     %.1f M UTF-16 units (%.1f MB)\n", double(units) / 1e6,
+                double(units) * 2 / 1e6);
+    std::printf("open and read            %.0f ms   (target <= 600 ms)\n", openMs);
+
+    struct Query {
+        const char *name;
+        QString text;
+        double targetMs;
+    };
+    const Query queries[] = {
+        {"common literal", QString::fromUtf16(kWords[3]), 10},
+        {"rare literal", kRare, 10},
+        {"absent literal", kAbsent, 10},
+        {"pattern with _", QStringLiteral(u"\u0631\u064E\u0633\u064F\u0648_\u064F"), 50},
+    };
+    for (const Query &q : queries) {
+        int count = 0;
+        data.setRecordSource(searchStatement(q.text));
+        data.setCommandType(Statement::Text);
+        const double ms = medianMs(runs, [&] {
+            data.refresh();
+            count = data.recordCount();
+        });
+        // the naive way: a case-insensitive contains on every row (for "_" a literal)
+        const HadithTable &table = *data.table();
+        int naiveCount = 0;
+        const double naive = medianMs(std::max(3, runs / 4), [&] {
+            naiveCount = 0;
+            for (int r = 0; r < table.rowCount(); ++r)
+                naiveCount += table.view(r, 0).contains(q.text, Qt::CaseInsensitive) ? 1 : 0;
+        });
+        std::printf("search, %-16s %7.2f ms median (target <= %.0f), %6d matches; "
+                    "naive contains %7.2f ms, %6d matches\n",
+                    q.name, ms, q.targetMs, count, naive, naiveCount);
+    }
+    const long peak = statusKb("VmHWM:");
+    std::printf("peak memory              %.1f MB in all, %.1f MB over the process before opening\n",
+                double(peak) / 1024, double(peak - rssBefore) / 1024);
+    std::printf("memory / text size       %.2f  (target <= 2.5)\n",
+                double(peak - rssBefore) * 1024 / (double(units) * 2));
+    {
+        // the share of reading the file, apart from preparing the search
+        HadithTable again;
+        QElapsedTimer r;
+        r.start();
+        JetReader::read(path, &again, &error);
+        std::printf("  of which reading          %.0f ms\n", double(r.nsecsElapsed()) / 1e6);
+        r.restart();
+        const TableSearch search(again);
+        std::printf("  of which search index     %.0f ms\n", double(r.nsecsElapsed()) / 1e6);
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments();
+    int rows = 50000;
+    int runs = 21;
+    QString keep;
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--rows") && i + 1 < args.size())
+            rows = args[++i].toInt();
+        else if (args[i] == QLatin1String("--runs") && i + 1 < args.size())
+            runs = std::max(1, args[++i].toInt());
+        else if (args[i] == QLatin1String("--keep") && i + 1 < args.size())
+            keep = args[++i];
+        else if (args[i] == QLatin1String("--measure") && i + 1 < args.size())
+            return measure(args[i + 1], runs);
+        else {
+            std::fprintf(stderr, "usage: tembra-bench [--rows N] [--runs N] [--keep FILE]\n");
+            return 2;
+        }
+    }
+
+    QTemporaryDir dir;
+    const QString path = keep.isEmpty() ? dir.filePath(QStringLiteral("bench.mdb")) : keep;
+    QElapsedTimer t;
+    t.start();
+    qint64 units = 0;
+    const std::vector<Record> records = makeCollection(rows, &units);
+    const double genMs = double(t.restart()) ;
+    QString error;
+    if (!JetWriter::write(path, records, &error)) {
+        std::fprintf(stderr, "cannot write %s: %s\n", qPrintable(path), qPrintable(error));
+        return 1;
+    }
+    std::printf("generated %d rows, %.1f M units in %.0f ms; written in %lld ms (%.1f MB)\n", rows,
+                double(units) / 1e6, genMs, t.elapsed(), double(QFile(path).size()) / 1e6);
+    std::fflush(stdout);
+
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--runs"), QString::number(runs), QStringLiteral("--measure"), path});
+    child.waitForFinished(-1);
+    return child.exitCode();
+}
