@@ -1,5 +1,7 @@
 #include "hadithtable.h"
 
+#include <cstring>
+
 namespace tembra {
 
 namespace {
@@ -45,6 +47,17 @@ void HadithTable::setField(int column, QStringView value)
     } else {
         m_short[column - 1].back() = value.toString();
     }
+}
+
+void HadithTable::setFieldUtf16(int column, const char *bytes, qsizetype units)
+{
+    m_nulls.back() &= static_cast<std::uint8_t>(~(1u << column));
+    QString *target = column == 0 ? &m_text : &m_short[column - 1].back();
+    const qsizetype at = target->size();
+    target->resize(at + units);
+    std::memcpy(target->data() + at, bytes, size_t(units) * 2);
+    if (column == 0)
+        m_start.back() = m_text.size();
 }
 
 void HadithTable::append(const Record &record)

@@ -30,6 +30,8 @@ public:
     // Starts a new row; its fields are then set with setField (default NULL).
     void appendRow();
     void setField(int column, QStringView value); // on the last row appended
+    // The same from little-endian UTF-16 bytes that need not be aligned.
+    void setFieldUtf16(int column, const char *bytes, qsizetype units);
     void append(const Record &record);
     void reserveText(qsizetype units) { m_text.reserve(units); }
     void squeeze();

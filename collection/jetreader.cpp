@@ -177,7 +177,7 @@ class Reader {
 public:
     Reader(MdbHandle *mdb, PageSource *pages) : m_mdb(mdb), m_pages(pages) {}
 
-    bool read(HadithTable *table, ReadError *error);
+    bool read(RowSink *sink, ReadError *error);
 
 private:
     bool findTable(ReadError *error);
@@ -364,7 +364,7 @@ bool Reader::readValue(int column, const MdbField &field, QString *out, ReadErro
     }
 }
 
-bool Reader::read(HadithTable *table, ReadError *error)
+bool Reader::read(RowSink *sink, ReadError *error)
 {
     // The bind size is not used (nothing is bound), but the library's default is small.
     mdb_set_bind_size(m_mdb, 1 << 20);
@@ -405,37 +405,43 @@ bool Reader::read(HadithTable *table, ReadError *error)
                         return false;
                 }
             }
-            table->appendRow();
-            for (int c = 0; c < kColumnCount; ++c) {
-                if (!isNull[c])
-                    table->setField(c, value[c]);
-            }
+            if (!sink->addRow(value, isNull))
+                return fail(error, ReadError::Damaged, QStringLiteral("the rows could not be passed on"));
         }
     }
-    table->squeeze();
     return true;
 }
 
-bool readHandle(MdbHandle *handle, const QByteArray *bytes, const QString &path,
-                HadithTable *table, ReadError *error)
+bool readHandle(MdbHandle *handle, const QByteArray *bytes, const QString &path, RowSink *sink,
+                ReadError *error)
 {
     std::unique_ptr<MdbHandle, HandleCloser> mdb(handle);
     if (!mdb)
         return fail(error, ReadError::Damaged, QStringLiteral("the database cannot be opened"));
-    HadithTable result;
     PageSource pages(mdb.get(), bytes, path);
     Reader reader(mdb.get(), &pages);
-    if (!reader.read(&result, error))
-        return false;
-    *table = std::move(result);
-    return true;
+    return reader.read(sink, error);
 }
+
+// Collects the rows into a table.
+class TableSink final : public RowSink {
+public:
+    bool addRow(const QString *values, const bool *isNull) override
+    {
+        table.appendRow();
+        for (int c = 0; c < kColumnCount; ++c) {
+            if (!isNull[c])
+                table.setField(c, values[c]);
+        }
+        return true;
+    }
+    HadithTable table;
+};
 
 } // namespace
 
-bool JetReader::read(const QString &path, HadithTable *table, ReadError *error)
+bool JetReader::readHere(const QString &path, RowSink *sink, ReadError *error)
 {
-    *table = HadithTable();
     const QFileInfo info(path);
     if (!info.exists())
         return fail(error, ReadError::NoFile, QStringLiteral("%1: no such file").arg(path));
@@ -449,7 +455,18 @@ bool JetReader::read(const QString &path, HadithTable *table, ReadError *error)
         return false;
     file.close();
     return readHandle(mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS), nullptr, path,
-                      table, error);
+                      sink, error);
+}
+
+bool JetReader::readHere(const QString &path, HadithTable *table, ReadError *error)
+{
+    *table = HadithTable();
+    TableSink sink;
+    if (!readHere(path, &sink, error))
+        return false;
+    sink.table.squeeze();
+    *table = std::move(sink.table);
+    return true;
 }
 
 bool JetReader::readBytes(const QByteArray &bytes, HadithTable *table, ReadError *error)
@@ -459,8 +476,13 @@ bool JetReader::readBytes(const QByteArray &bytes, HadithTable *table, ReadError
         return false;
     // fmemopen wants a writable pointer even for reading; give it a private copy.
     QByteArray copy(bytes);
-    return readHandle(mdb_open_buffer(copy.data(), size_t(copy.size()), MDB_NOFLAGS), &copy,
-                      QString(), table, error);
+    TableSink sink;
+    if (!readHandle(mdb_open_buffer(copy.data(), size_t(copy.size()), MDB_NOFLAGS), &copy,
+                    QString(), &sink, error))
+        return false;
+    sink.table.squeeze();
+    *table = std::move(sink.table);
+    return true;
 }
 
 } // namespace tembra

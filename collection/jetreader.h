@@ -24,15 +24,28 @@ struct ReadError {
     QString detail;
 };
 
+// Takes the rows of Table1 one by one, Tab1 .. Tab5; false stops the reading.
+class RowSink {
+public:
+    virtual ~RowSink() = default;
+    virtual bool addRow(const QString *values, const bool *isNull) = 0;
+};
+
 // Reads Table1 of a Jet 4.0 database, read-only, into memory.
 class JetReader final {
 public:
     static constexpr const char *kTableName = "Table1";
 
-    // Reads the file at path. On failure *table is left empty and *error says why.
+    // Reads the file at path in a child process, so that a file which makes the
+    // database library crash or hang costs an error message, not the program. On
+    // failure *table is left empty and *error says why.
     static bool read(const QString &path, HadithTable *table, ReadError *error);
 
-    // Reads a database held in memory (the same checks; used by the fuzzer and tests).
+    // The same, in this process (the child's work, and the command-line tool's).
+    static bool readHere(const QString &path, HadithTable *table, ReadError *error);
+    static bool readHere(const QString &path, RowSink *sink, ReadError *error);
+
+    // Reads a database held in memory, in this process (the fuzzer, tests).
     static bool readBytes(const QByteArray &bytes, HadithTable *table, ReadError *error);
 };
 
