@@ -134,6 +134,8 @@ public:
         m_direct = true;
     }
 
+    bool direct() const { return m_direct; }
+
     // The page's bytes, or null past the end of the file.
     const unsigned char *page(long number)
     {
@@ -181,6 +183,7 @@ public:
 
 private:
     bool findTable(ReadError *error);
+    bool checkPageMaps(unsigned long tdefPage, const char *what, ReadError *error);
     bool longValueRow(int pgRow, const unsigned char **row, size_t *len);
     bool readMemo(int start, int size, QString *out, ReadError *error);
     bool readValue(int column, const MdbField &field, QString *out, ReadError *error);
@@ -223,8 +226,37 @@ bool Reader::longValueRow(int pgRow, const unsigned char **row, size_t *len)
     return true;
 }
 
+// The library follows a table definition's two page maps without checking that they
+// are there, and dereferences a null map when one is not. Check them first.
+bool Reader::checkPageMaps(unsigned long tdefPage, const char *what, ReadError *error)
+{
+    if (!m_pages->direct())
+        return true; // an encrypted file: its pages are the library's to read
+    const auto damaged = [&](const QString &why) {
+        return fail(error, ReadError::Damaged,
+                    QStringLiteral("%1: %2").arg(QLatin1String(what), why));
+    };
+    const unsigned char *tdef = m_pages->page(long(tdefPage));
+    if (!tdef || tdef[0] != 0x02)
+        return damaged(QStringLiteral("the definition page %1 is missing").arg(tdefPage));
+    const quint32 maps[2] = {le32(tdef + 55), le32(tdef + 59)};
+    for (const quint32 map : maps) {
+        const unsigned char *page = m_pages->page(long(map >> 8));
+        const int slot = int(map & 0xFF);
+        if (!page || page[0] != 0x01 || slot >= le16(page + 12))
+            return damaged(QStringLiteral("its map of pages is missing"));
+        const int start = le16(page + 14 + slot * 2) & 0x1FFF;
+        const int end = slot == 0 ? int(kPageSize) : le16(page + 12 + slot * 2) & 0x1FFF;
+        if (start >= end || end > int(kPageSize) || end - start < 5 || page[start] > 1)
+            return damaged(QStringLiteral("its map of pages is damaged"));
+    }
+    return true;
+}
+
 bool Reader::findTable(ReadError *error)
 {
+    if (!checkPageMaps(2, "the catalogue of tables", error))
+        return false;
     GPtrArray *catalog = mdb_read_catalog(m_mdb, MDB_TABLE);
     if (!catalog)
         return fail(error, ReadError::Damaged,
@@ -250,6 +282,8 @@ bool Reader::findTable(ReadError *error)
                         : QStringLiteral("the database has no table named Table1 (its tables: %1)")
                               .arg(names.join(QStringLiteral(", "))));
     }
+    if (!checkPageMaps(found->table_pg, "Table1", error))
+        return false;
     m_table.reset(mdb_read_table(found));
     if (!m_table || !mdb_read_columns(m_table.get()))
         return fail(error, ReadError::Damaged,
