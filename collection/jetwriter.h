@@ -17,6 +17,10 @@ public:
     // a memo under the format's limit). On failure *error names the record (1-based).
     static bool validate(const std::vector<Record> &records, QString *error);
 
+    // The same checks for one record; *error names the column but not the record, so
+    // that a caller reading numbered lines can name the line instead.
+    static bool validateRecord(const Record &record, QString *error);
+
     static bool write(const QString &path, const std::vector<Record> &records, QString *error);
 };
 

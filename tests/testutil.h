@@ -1,0 +1,71 @@
+#pragma once
+
+// Small helpers shared by the tests: running the built tembra-mdb, writing a collection
+// from records, and reading a file back whole.
+
+#include "jetwriter.h"
+#include "record.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace testutil {
+
+using tembra::Field;
+using tembra::Record;
+
+// A record from its fields, NULL where not given.
+inline Record record(const Field &tab1 = {}, const Field &tab2 = {}, const Field &tab3 = {},
+                     const Field &tab4 = {}, const Field &tab5 = {})
+{
+    return Record{{tab1, tab2, tab3, tab4, tab5}};
+}
+
+struct ToolRun {
+    bool finished = false; // started, and exited on its own
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs the built tembra-mdb with args, feeding it input on stdin.
+inline ToolRun runTool(const QStringList &args, const QByteArray &input = {}, int timeoutMs = 120000)
+{
+    QProcess process;
+    process.start(QStringLiteral(TEMBRA_MDB_TOOL), args);
+    ToolRun run;
+    if (!process.waitForStarted(timeoutMs))
+        return run;
+    process.write(input);
+    process.closeWriteChannel();
+    run.finished = process.waitForFinished(timeoutMs) && process.exitStatus() == QProcess::NormalExit;
+    run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+// Writes records as a collection; returns the writer's complaint, empty on success.
+inline QString writeCollection(const QString &path, const std::vector<Record> &records)
+{
+    QString error;
+    if (!tembra::JetWriter::write(path, records, &error))
+        return error.isEmpty() ? QStringLiteral("write failed without a message") : error;
+    return {};
+}
+
+// The whole file, or a null array if it cannot be read (e.g. it does not exist).
+inline QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+} // namespace testutil
