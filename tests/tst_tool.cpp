@@ -1,0 +1,159 @@
+#include "testutil.h"
+
+#include <QtTest>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+using testutil::runTool;
+
+namespace {
+
+QStringList entries(const QTemporaryDir &dir)
+{
+    return QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+}
+
+QByteArray arabicLine(int units)
+{
+    QString s;
+    while (s.size() < units)
+        s += QStringLiteral("حَدَّثَنَا عَبْدُ اللَّهِ ");
+    s.truncate(units);
+    return s.toUtf8();
+}
+
+} // namespace
+
+class TestTool : public QObject {
+    Q_OBJECT
+
+private slots:
+    void buildDumpRoundTrip_data();
+    void buildDumpRoundTrip();
+    void refusals_data();
+    void refusals();
+    void failures_data();
+    void failures();
+};
+
+void TestTool::buildDumpRoundTrip_data()
+{
+    QTest::addColumn<QByteArray>("tsv");
+
+    QTest::newRow("no rows") << QByteArray();
+    QTest::newRow("escapes, NULL, empty, arabic, non-BMP")
+            << QByteArray("\\N\t\\N\t\\N\t\\N\t\\N\n"
+                          "\t\t\t\t\n"
+                          "\\\\N\tN\t\\\\\t\\t\\n\\r\t\\\\\\\\N\n"
+                          "قال رسول الله ﷺ\tصحيح البخاري\tکوردی ێ ۆ\t\xef\xbb\xbf" "abc\t١٢٣\n"
+                          "\xf0\x9f\x98\x80 emoji\t\xf0\x9d\x95\x8f\tcafé\t\\N\t\xef\xbb\xbf\n");
+    QTest::newRow("long memo and full text fields")
+            << arabicLine(70000) + '\t' + arabicLine(255) + '\t' + QByteArray(255, 'x') + "\t\\N\t\n"
+                       + arabicLine(2039) + "\t\t\t\t\\N\n";
+}
+
+void TestTool::buildDumpRoundTrip()
+{
+    QFETCH(QByteArray, tsv);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("Data.mdb"));
+
+    const auto built = runTool({QStringLiteral("build"), path}, tsv);
+    QVERIFY(built.finished);
+    QVERIFY2(built.exitCode == 0, built.err.constData());
+    QCOMPARE(built.err, QByteArray());
+
+    const auto dumped = runTool({QStringLiteral("dump"), path});
+    QVERIFY(dumped.finished);
+    QVERIFY2(dumped.exitCode == 0, dumped.err.constData());
+    QCOMPARE(dumped.out, tsv);
+}
+
+void TestTool::refusals_data()
+{
+    QTest::addColumn<QByteArray>("tsv");
+    QTest::addColumn<QString>("where"); // what stderr must say
+
+    const QByteArray ok = "a\tb\tc\td\te\n";
+    QTest::newRow("four fields") << ok + ok + "a\tb\tc\td\n" << "line 3: expected 5 fields, found 4";
+    QTest::newRow("text of 256 characters") << ok + "a\tb\t" + QByteArray(256, 'x') + "\td\te\n" + ok
+                                            << "line 2: Tab3 has 256 characters";
+    QTest::newRow("bad escape") << "a\\q\tb\tc\td\te\n" + ok << "line 1: bad escape";
+    QTest::newRow("lone backslash") << ok + "a\tb\tc\td\te\\" << "line 2: lone backslash";
+    QTest::newRow("invalid UTF-8") << ok + ok + ok + "a\tb\tc\t\xc3\x28\te\n" << "line 4: invalid UTF-8";
+    QTest::newRow("raw CR") << ok + "a\tb\tc\td\te\r\n" << "line 2: raw carriage return";
+    QTest::newRow("unstorable U+FEFF") << ok + "a\t\xef\xbb\xbf\xc4\x80\tc\td\te\n"
+                                       << "line 2: Tab2 begins with U+FEFF";
+}
+
+void TestTool::refusals()
+{
+    QFETCH(QByteArray, tsv);
+    QFETCH(QString, where);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("out.mdb"));
+
+    auto run = runTool({QStringLiteral("build"), path}, tsv);
+    QVERIFY(run.finished);
+    QVERIFY(run.exitCode != 0);
+    QVERIFY2(run.err.contains(where.toUtf8()), run.err.constData());
+    QCOMPARE(entries(dir), QStringList()); // not even an empty file
+
+    const tembra::Record old{{QStringLiteral("old")}};
+    QCOMPARE(testutil::writeCollection(path, {old}), QString());
+    const QByteArray before = testutil::fileBytes(path);
+    run = runTool({QStringLiteral("build"), path}, tsv);
+    QVERIFY(run.finished);
+    QVERIFY(run.exitCode != 0);
+    QCOMPARE(testutil::fileBytes(path), before);
+    QCOMPARE(entries(dir), QStringList{QStringLiteral("out.mdb")});
+}
+
+void TestTool::failures_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("stderrHas");
+
+    const QByteArray usage = "usage: tembra-mdb";
+    QTest::newRow("no command") << QStringList() << 2 << usage;
+    QTest::newRow("unknown command") << QStringList{QStringLiteral("frobnicate")} << 2 << usage;
+    QTest::newRow("build without a file") << QStringList{QStringLiteral("build")} << 2 << usage;
+    QTest::newRow("dump with two files") << QStringList{QStringLiteral("dump"), QStringLiteral("a"), QStringLiteral("b")} << 2 << usage;
+    QTest::newRow("dump of a missing file") << QStringList{QStringLiteral("dump"), QStringLiteral("%1/missing.mdb")} << 1
+                                            << QByteArray("missing.mdb: ");
+    QTest::newRow("dump of a text file") << QStringList{QStringLiteral("dump"), QStringLiteral("%1/rows.tsv")} << 1
+                                         << QByteArray("rows.tsv: ");
+    QTest::newRow("build into a missing folder") << QStringList{QStringLiteral("build"), QStringLiteral("%1/no/x.mdb")} << 1
+                                                 << QByteArray("x.mdb");
+}
+
+void TestTool::failures()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, stderrHas);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QFile text(dir.filePath(QStringLiteral("rows.tsv")));
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write(QByteArray(3 * 4096, 'a'));
+    text.close();
+    for (QString &arg : args)
+        arg = arg.arg(dir.path());
+
+    const auto run = runTool(args, "a\tb\tc\td\te\n");
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY2(run.err.contains(stderrHas), run.err.constData());
+    QCOMPARE(run.out, QByteArray());
+}
+
+QTEST_GUILESS_MAIN(TestTool)
+#include "tst_tool.moc"

@@ -1,0 +1,187 @@
+// tembra-mdb: makes collections from text and shows what a collection holds.
+//
+// Rows travel as PostgreSQL COPY text (five tab-separated fields, \N for NULL), so that
+// dump(build(x)) gives x back byte for byte and fixtures can be kept as plain files.
+
+#include "copytext.h"
+#include "jetreader.h"
+#include "jetwriter.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+using namespace tembra;
+
+namespace {
+
+constexpr int kUsageExit = 2;
+
+const char kUsage[] =
+        "usage: tembra-mdb COMMAND ARGS\n"
+        "\n"
+        "  build OUT.mdb < rows.tsv   write the rows read from stdin as a new collection\n"
+        "  dump DB.mdb                print every row of Table1 to stdout\n"
+        "\n"
+        "Rows are COPY text: UTF-8, five fields (Tab1..Tab5) separated by TAB, one row a line,\n"
+        "\\t \\n \\r \\\\ escapes inside a field and \\N for a NULL field.\n";
+
+void complain(const QString &message)
+{
+    std::fprintf(stderr, "tembra-mdb: %s\n", message.toLocal8Bit().constData());
+}
+
+int usageError(const char *why)
+{
+    std::fprintf(stderr, "tembra-mdb: %s\n%s", why, kUsage);
+    return kUsageExit;
+}
+
+// All of stdin. When it is a file it is mapped rather than copied: the rows are
+// decoded once and never needed again.
+class StdinBytes {
+public:
+    bool read(QString *error);
+    const QByteArray &bytes() const { return m_bytes; }
+    void release() { m_bytes = QByteArray(); m_file.close(); }
+
+private:
+    QFile m_file;
+    QByteArray m_bytes;
+};
+
+bool StdinBytes::read(QString *error)
+{
+    if (!m_file.open(stdin, QIODevice::ReadOnly)) {
+        *error = m_file.errorString();
+        return false;
+    }
+    if (!m_file.isSequential()) {
+        const qint64 size = m_file.size() - m_file.pos();
+        if (size == 0)
+            return true;
+        if (uchar *p = m_file.map(m_file.pos(), size)) {
+            m_bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(p), qsizetype(size));
+            return true;
+        }
+    }
+    // A pipe: read straight into the array. readAll() would do much the same but
+    // cannot tell a read error from the end of input.
+    qsizetype used = 0;
+    for (;;) {
+        if (m_bytes.size() - used < (1 << 16))
+            m_bytes.resize(std::max<qsizetype>(used + (1 << 16), m_bytes.size() * 2));
+        const qint64 n = m_file.read(m_bytes.data() + used, m_bytes.size() - used);
+        if (n < 0) {
+            *error = m_file.errorString();
+            return false;
+        }
+        if (n == 0)
+            break;
+        used += n;
+    }
+    m_bytes.truncate(used);
+    return true;
+}
+
+int build(const QStringList &args)
+{
+    if (args.size() != 1)
+        return usageError("build takes one argument, the file to write");
+    const QString &out = args.front();
+
+    StdinBytes input;
+    QString error;
+    if (!input.read(&error)) {
+        complain(QStringLiteral("cannot read stdin: %1").arg(error));
+        return 1;
+    }
+    std::vector<Record> records;
+    if (!copytext::parse(input.bytes(), &records, &error)) {
+        complain(QStringLiteral("stdin: %1").arg(error));
+        return 1;
+    }
+    input.release(); // make room for the file image
+    // One record per line, so the record number is the line number.
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (!JetWriter::validateRecord(records[i], &error)) {
+            complain(QStringLiteral("stdin: line %1: %2").arg(i + 1).arg(error));
+            return 1;
+        }
+    }
+    if (!JetWriter::write(out, records, &error)) {
+        complain(error);
+        return 1;
+    }
+    return 0;
+}
+
+int dump(const QStringList &args)
+{
+    if (args.size() != 1)
+        return usageError("dump takes one argument, the collection to print");
+    const QString &path = args.front();
+
+    HadithTable table;
+    ReadError error;
+    if (!JetReader::read(path, &table, &error)) {
+        complain(QStringLiteral("cannot read %1: %2").arg(path, error.detail));
+        return 1;
+    }
+
+    // Written in chunks of about a megabyte: one line at a time costs a call each, the
+    // whole text at once would double the memory.
+    QByteArray chunk;
+    bool ok = true;
+    const auto flush = [&chunk, &ok] {
+        ok = ok && std::fwrite(chunk.constData(), 1, std::size_t(chunk.size()), stdout)
+                        == std::size_t(chunk.size());
+        chunk.clear();
+    };
+    for (int row = 0; ok && row < table.rowCount(); ++row) {
+        chunk += copytext::formatRecord(table.record(row));
+        if (chunk.size() >= (1 << 20))
+            flush();
+    }
+    flush();
+    if (!ok || std::fflush(stdout) != 0) {
+        complain(QStringLiteral("cannot write to stdout: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+        return 1;
+    }
+    return 0;
+}
+
+struct Command {
+    const char *name;
+    int (*run)(const QStringList &args);
+};
+
+const Command kCommands[] = {
+    {"build", build},
+    {"dump", dump},
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc < 2)
+        return usageError("no command given");
+    const char *name = argv[1];
+    if (std::strcmp(name, "-h") == 0 || std::strcmp(name, "--help") == 0 || std::strcmp(name, "help") == 0) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    QStringList args;
+    for (int i = 2; i < argc; ++i)
+        args << QFile::decodeName(argv[i]);
+    for (const Command &c : kCommands) {
+        if (std::strcmp(name, c.name) == 0)
+            return c.run(args);
+    }
+    std::fprintf(stderr, "tembra-mdb: unknown command \"%s\"\n%s", name, kUsage);
+    return kUsageExit;
+}
