@@ -35,6 +35,8 @@ private slots:
     void refusals();
     void failures_data();
     void failures();
+    void search();
+    void sampleCollectionMatchesItsText();
 };
 
 void TestTool::buildDumpRoundTrip_data()
@@ -153,6 +155,50 @@ void TestTool::failures()
     QCOMPARE(run.exitCode, exitCode);
     QVERIFY2(run.err.contains(stderrHas), run.err.constData());
     QCOMPARE(run.out, QByteArray());
+}
+
+void TestTool::search()
+{
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("s.mdb"));
+    const QByteArray rows = QByteArrayLiteral("alpha beta\t1\tk\t\\N\tb\n"
+                                              "ALPHA gamma\t\\N\tk\tx\tb\n"
+                                              "\\N\t3\tk\tx\tb\n"
+                                              "it's beta\t4\\t2\tk\tx\tb\n");
+    QCOMPARE(testutil::runTool({QStringLiteral("build"), db}, rows).exitCode, 0);
+
+    const auto run = testutil::runTool({QStringLiteral("search"), db, QStringLiteral("alpha"),
+                                        QStringLiteral("beta"), QStringLiteral("it's"),
+                                        QStringLiteral("nothing"), QStringLiteral("a_p")});
+    QCOMPARE(run.exitCode, 0);
+    // the count, then each match's Tab2 as COPY text writes it
+    QCOMPARE(run.out, QByteArrayLiteral("2\n1\n\\N\n2\n1\n4\\t2\n1\n4\\t2\n0\n2\n1\n\\N\n"));
+
+    const auto timed = testutil::runTool({QStringLiteral("search"), QStringLiteral("--time"), db,
+                                          QStringLiteral("beta")});
+    QCOMPARE(timed.exitCode, 0);
+    QCOMPARE(timed.out, QByteArrayLiteral("2\n1\n4\\t2\n"));
+    QVERIFY(timed.err.contains("median"));
+
+    QVERIFY(testutil::runTool({QStringLiteral("search"), db}).exitCode != 0);
+    QVERIFY(testutil::runTool({QStringLiteral("search"), dir.filePath(QStringLiteral("none.mdb")),
+                               QStringLiteral("x")})
+                .exitCode != 0);
+}
+
+// The bundled collection is the tool's build of its text, and reads back as that text.
+void TestTool::sampleCollectionMatchesItsText()
+{
+    const QString root = QStringLiteral(TEMBRA_SOURCE_DIR);
+    const QByteArray text = testutil::fileBytes(root + QStringLiteral("/Book/Data.tsv"));
+    QVERIFY(!text.isEmpty());
+    const auto dump = testutil::runTool({QStringLiteral("dump"), root + QStringLiteral("/Book/Data.mdb")});
+    QCOMPARE(dump.exitCode, 0);
+    QCOMPARE(dump.out, text);
+    QTemporaryDir dir;
+    const QString rebuilt = dir.filePath(QStringLiteral("Data.mdb"));
+    QCOMPARE(testutil::runTool({QStringLiteral("build"), rebuilt}, text).exitCode, 0);
+    QCOMPARE(testutil::fileBytes(rebuilt), testutil::fileBytes(root + QStringLiteral("/Book/Data.mdb")));
 }
 
 QTEST_GUILESS_MAIN(TestTool)
