@@ -381,6 +381,12 @@ bool Reader::readMemo(int start, int size, QString *out, ReadError *error)
 bool Reader::readValue(int column, const MdbField &field, QString *out, ReadError *error)
 {
     MdbColumn *col = m_columns[column];
+    // The library takes a row's value offsets as the file gives them; a damaged row
+    // can place a value outside its page or give it a negative length.
+    if (field.start < 0 || field.siz < 0 || field.start + field.siz > int(kPageSize))
+        return fail(error, ReadError::Damaged,
+                    QStringLiteral("a value of column %1 lies outside its page")
+                        .arg(QLatin1String(kColumnNames[column])));
     switch (col->col_type) {
     case MDB_TEXT:
         decodeText(m_mdb->pg_buf + field.start, size_t(field.siz), out);

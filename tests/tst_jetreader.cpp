@@ -5,6 +5,7 @@
 #include "jetwriter.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -52,6 +53,8 @@ private slots:
     void tableAndColumnNamesIgnoreCase();
     void bytesAndFileAgree();
     void readingChangesNothing();
+    void fuzzFindings_data();
+    void fuzzFindings();
 
 private:
     QTemporaryDir m_dir;
@@ -192,6 +195,31 @@ void TestJetReader::readingChangesNothing()
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), m_bytes);
     QCOMPARE(QFileInfo(m_path).lastModified(), before);
+}
+
+// Files the fuzzer made the reader or the library fail on: each is now a plain error.
+void TestJetReader::fuzzFindings_data()
+{
+    QTest::addColumn<QString>("path");
+    const QDir dir(QStringLiteral(TEMBRA_SOURCE_DIR "/tests/fixtures"));
+    const QStringList files = dir.entryList({QStringLiteral("fuzz-*.mdb")});
+    QVERIFY(!files.isEmpty());
+    for (const QString &name : files)
+        QTest::newRow(qPrintable(name)) << dir.filePath(name);
+}
+
+void TestJetReader::fuzzFindings()
+{
+    QFETCH(QString, path);
+    HadithTable table;
+    ReadError error;
+    QVERIFY(!JetReader::read(path, &table, &error));
+    QCOMPARE(error.kind, ReadError::Damaged);
+    QVERIFY(!error.detail.isEmpty());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QVERIFY(!JetReader::readBytes(f.readAll(), &table, &error));
+    QCOMPARE(error.kind, ReadError::Damaged);
 }
 
 QTEST_APPLESS_MAIN(TestJetReader)
