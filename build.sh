@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Sets up a Debian bookworm machine, builds, and runs the reader or the tests.
+#   ./build.sh run    build and start the reader on the sample collection Book/Data.mdb
+#   ./build.sh test   build and run the whole test suite (plain, then with sanitizers)
+#   ./build.sh bench  build and run the search benchmark
+set -euo pipefail
+cd "$(dirname "$0")"
+top=$(pwd)
+
+packages=(g++ cmake make pkg-config qt6-base-dev libgl-dev mdbtools-dev mdbtools
+          fonts-hosny-amiri fonts-noto-core)
+install_missing() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+}
+
+build() { # build DIR [cmake options...]
+    local dir=$1; shift
+    cmake -S "$top" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake --build "$dir" -j"$(nproc)"
+}
+
+case "${1:-}" in
+run)
+    install_missing
+    build "$top/build"
+    exec "$top/build/app/tembra"
+    ;;
+test)
+    install_missing
+    build "$top/build" -DTEMBRA_WERROR=ON
+    (cd "$top/build" && ctest --output-on-failure -j"$(nproc)")
+    build "$top/build-sanitize" -DTEMBRA_SANITIZE=ON -DTEMBRA_WERROR=ON
+    (cd "$top/build-sanitize" && ctest --output-on-failure -j"$(nproc)")
+    ;;
+bench)
+    install_missing
+    build "$top/build"
+    "$top/build/bench/tembra-bench" "${@:2}"
+    ;;
+*)
+    echo "usage: $0 run|test|bench" >&2
+    exit 2
+    ;;
+esac
