@@ -172,6 +172,12 @@ int measure(const QString &path, int runs)
         {"rare literal", kRare, 10},
         {"absent literal", kAbsent, 10},
         {"pattern with _", QStringLiteral(u"\u0631\u064E\u0633\u064F\u0648_\u064F"), 50},
+        // hostile texts: nothing may take longer than ten times the bound for "_"
+        {"100,000 letters", QString(100000, QChar(0x0627)), 500},
+        {"'%_' x 50,000", QStringLiteral("%_").repeated(50000), 500},
+        {"'\u0627_' x 150", QStringLiteral(u"\u0627_").repeated(150), 500},
+        {"'___'", QStringLiteral("___"), 500},
+        {"spaces", QStringLiteral("     "), 500},
     };
     for (const Query &q : queries) {
         int count = 0;
@@ -189,7 +195,7 @@ int measure(const QString &path, int runs)
             for (int r = 0; r < table.rowCount(); ++r)
                 naiveCount += table.view(r, 0).contains(q.text, Qt::CaseInsensitive) ? 1 : 0;
         });
-        std::printf("search, %-16s %7.2f ms median (target <= %.0f), %6d matches; "
+        std::printf("search, %-18s %7.2f ms median (target <= %.0f), %6d matches; "
                     "naive contains %7.2f ms, %6d matches\n",
                     q.name, ms, q.targetMs, count, naive, naiveCount);
     }

@@ -110,6 +110,11 @@ LikePattern::LikePattern(QStringView pattern)
     }
     closeSegment();
     m_longest = m_longestStore;
+    qsizetype tail = 0;
+    for (auto part = m_segments.rbegin(); part != m_segments.rend(); ++part) {
+        tail += part->units.size();
+        part->tail = tail;
+    }
 }
 
 bool LikePattern::matchAt(const Segment &seg, QStringView text, qsizetype pos, qsizetype *end) const
@@ -140,13 +145,15 @@ qsizetype LikePattern::find(const Segment &seg, QStringView text, qsizetype from
     if (lead > 0) {
         const QStringView literal = QStringView(seg.units).first(lead);
         for (qsizetype p = text.indexOf(literal, from); p >= 0; p = text.indexOf(literal, p + 1)) {
+            if (text.size() - p < seg.tail)
+                return -1; // too little text left for this part and the ones after it
             if (matchAt(seg, text, p, end))
                 return p;
         }
         return -1;
     }
     const char16_t *t = text.utf16();
-    for (qsizetype p = from; p < text.size();
+    for (qsizetype p = from; p < text.size() && text.size() - p >= seg.tail;
          p += (isHigh(t[p]) && p + 1 < text.size() && isLow(t[p + 1])) ? 2 : 1) {
         if (matchAt(seg, text, p, end))
             return p;
@@ -159,6 +166,8 @@ bool LikePattern::matchesFolded(QStringView text) const
     if (m_segments.empty())
         return !(m_anchoredStart && m_anchoredEnd) || text.isEmpty();
     const qsizetype n = text.size();
+    if (n < m_segments.front().tail)
+        return false; // every literal unit and "_" needs at least one unit of text
     const char16_t *t = text.utf16();
     qsizetype pos = 0;
     qsizetype end = 0;

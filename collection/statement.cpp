@@ -40,7 +40,11 @@ bool Statement::parse(const QString &source, int commandType, Statement *out, QS
         QStringLiteral("\\Gwhere\\s+(\\[?\\w+\\]?)\\s+like\\s+'"),
         QRegularExpression::CaseInsensitiveOption);
 
-    const auto h = head.match(source);
+    // The keywords come before the first apostrophe; the literal after it may hold
+    // anything, even text the regular expressions would refuse (unpaired surrogates).
+    const qsizetype quote = source.indexOf(QLatin1Char('\''));
+    const QString keywords = quote < 0 ? source : source.left(quote + 1);
+    const auto h = head.match(keywords);
     if (!h.hasMatch())
         return refuse(error, QStringLiteral("not a statement of the form select * from Table1 ..."));
     if (!isTableName(h.capturedView(1)))
@@ -49,7 +53,7 @@ bool Statement::parse(const QString &source, int commandType, Statement *out, QS
     if (pos == source.size())
         return true;
 
-    const auto w = where.match(source, pos, QRegularExpression::NormalMatch,
+    const auto w = where.match(keywords, pos, QRegularExpression::NormalMatch,
                                QRegularExpression::AnchorAtOffsetMatchOption);
     if (!w.hasMatch())
         return refuse(error, QStringLiteral("syntax error near \"%1\"").arg(source.mid(pos, 20)));

@@ -26,6 +26,8 @@ private slots:
     void closedControlFails();
     void changeListsOnlyRealChanges();
     void nullShowsAsEmpty();
+    void hostileSearchTexts_data();
+    void hostileSearchTexts();
 
 private:
     static HadithTable sample();
@@ -207,6 +209,57 @@ void TestDataControl::nullShowsAsEmpty()
     QCOMPARE(dc.boundValue(0), QString());
     QCOMPARE(dc.boundValue(1), QStringLiteral("7"));
     QVERIFY(dc.table()->isNull(0, 0));
+}
+
+void TestDataControl::hostileSearchTexts_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<int>>("rows");
+    const QString longRun(100000, QChar(0x0628));
+    QTest::newRow("percents only") << QStringLiteral("%%%") << QList<int>{0, 1, 2, 3, 4, 5, 7};
+    QTest::newRow("underscores only") << QStringLiteral("___") << QList<int>{0, 1, 2, 3, 4, 7};
+    QTest::newRow("a control character") << QStringLiteral(u"\u0001") << QList<int>{1};
+    QTest::newRow("NUL") << QString(QChar(0)) << QList<int>{};
+    QTest::newRow("unpaired high surrogate") << QString(QChar(0xD800)) << QList<int>{2};
+    QTest::newRow("unpaired low surrogate") << QString(QChar(0xDC00)) << QList<int>{};
+    QTest::newRow("right-to-left marks") << QStringLiteral(u"\u200F\u200F") << QList<int>{3};
+    QTest::newRow("spaces only") << QStringLiteral("   ") << QList<int>{4};
+    QTest::newRow("100,000 characters") << longRun << QList<int>{7};
+    QTest::newRow("100,001 characters") << longRun + QChar(0x0628) << QList<int>{};
+    QTest::newRow("100,000 underscores") << QString(100000, QLatin1Char('_')) << QList<int>{7};
+    QTest::newRow("alternating wildcards") << QStringLiteral("%_").repeated(50000) << QList<int>{7};
+    QTest::newRow("apostrophes") << QStringLiteral("''''") << QList<int>{};
+}
+
+void TestDataControl::hostileSearchTexts()
+{
+    QFETCH(QString, text);
+    QFETCH(QList<int>, rows);
+    HadithTable t;
+    const QString texts[] = {
+        QStringLiteral("abc"),
+        QStringLiteral(u"a\u0001b"),
+        QStringLiteral("x") + QChar(0xD800) + QLatin1Char('y'),
+        QStringLiteral(u"\u200F\u200Fنص"),
+        QStringLiteral("     "),
+        QString(),
+        QString(),
+        QString(100000, QChar(0x0628)) + QStringLiteral("end"),
+    };
+    for (int r = 0; r < 8; ++r) {
+        t.appendRow();
+        if (r != 6)
+            t.setField(0, texts[r]); // row 6 stays NULL
+    }
+    DataControl dc;
+    dc.setTable(std::move(t));
+    dc.setRecordSource(searchStatement(text));
+    dc.setCommandType(Statement::Text);
+    QVERIFY(dc.refresh());
+    QList<int> found;
+    for (int i = 0; i < dc.recordCount(); ++i)
+        found << dc.rowAt(i);
+    QCOMPARE(found, rows);
 }
 
 QTEST_APPLESS_MAIN(TestDataControl)
