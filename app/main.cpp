@@ -1,6 +1,6 @@
+#include "application.h"
 #include "tembra1.h"
 
-#include <QApplication>
 #include <QFont>
 
 namespace {
@@ -20,7 +20,7 @@ void substituteFonts()
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
+    tembra::Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tembra"));
     substituteFonts();
     tembra::Tembra1 window;

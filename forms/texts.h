@@ -39,4 +39,7 @@ inline QString reasonDamaged() { return QStringLiteral(u"\u0641\u0627\u06CC\u064
 inline QString reasonNoTable() { return QStringLiteral(u"\u062E\u0634\u062A\u06D5\u06CC Table1 \u0644\u06D5\u0645 \u0641\u0627\u06CC\u0644\u06D5\u062F\u0627 \u0646\u06CC\u06CC\u06D5."); } // there is no table Table1 in this file
 inline QString reasonMissingColumn() { return QStringLiteral(u"\u062E\u0634\u062A\u06D5\u06CC Table1 \u0633\u062A\u0648\u0648\u0646\u06CE\u06A9\u06CC \u067E\u06CE\u0648\u06CC\u0633\u062A\u06CC \u062A\u06CE\u062F\u0627 \u0646\u06CC\u06CC\u06D5."); } // Table1 lacks a column it needs
 
+// An error that no handler trapped: the program reports it and ends.
+inline QString unhandledError() { return QStringLiteral(u"\u0647\u06D5\u06B5\u06D5\u06CC\u06D5\u06A9 \u0695\u0648\u0648\u06CC\u062F\u0627 \u0648 \u0628\u06D5\u0631\u0646\u0627\u0645\u06D5\u06A9\u06D5 \u062F\u0627\u062F\u06D5\u062E\u0631\u06CE\u062A:"); } // an error happened and the program closes:
+
 } // namespace tembra::texts

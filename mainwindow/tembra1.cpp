@@ -1,5 +1,6 @@
 #include "tembra1.h"
 
+#include "application.h"
 #include "controls.h"
 #include "messagebox.h"
 #include "resultmodel.h"
@@ -277,6 +278,11 @@ void Tembra1::Command1_Click() { search(); }
 // Every step runs only if the one before it succeeded; the first failure ends the
 // search without a word, and what was done before it stays done.
 void Tembra1::search()
+{
+    silentErrorExit([this] { searchSteps(); });
+}
+
+void Tembra1::searchSteps()
 {
     const QString text = Text2->text();
     if (text.isEmpty())

@@ -56,6 +56,7 @@ protected:
 private:
     void build();
     void search();
+    void searchSteps();
     void composePane();
     void currentChanged(const QList<int> &changedColumns);
     void gridRowPicked(int row);

@@ -1,0 +1,40 @@
+#include "application.h"
+
+#include "messagebox.h"
+#include "texts.h"
+
+#include <exception>
+
+namespace tembra {
+
+Application::Application(int &argc, char **argv) : QApplication(argc, argv) {}
+
+QString unhandledErrorMessage(const QString &what)
+{
+    return texts::unhandledError() + QLatin1String("\n\n") + what;
+}
+
+bool Application::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::bad_alloc &) {
+        fail(QStringLiteral("out of memory"));
+    } catch (const std::exception &e) {
+        fail(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        fail(QStringLiteral("an unknown error"));
+    }
+    return false;
+}
+
+void Application::fail(const QString &what)
+{
+    if (m_failed)
+        return; // one report; the program is already on its way out
+    m_failed = true;
+    msgbox::show(nullptr, unhandledErrorMessage(what), texts::errorTitle());
+    exit(1);
+}
+
+} // namespace tembra

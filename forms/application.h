@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QApplication>
+
+namespace tembra {
+
+// The program-wide path for unhandled errors: an error that escapes an event handler
+// is reported in a message box, in plain words, and the program ends.
+class Application final : public QApplication {
+    Q_OBJECT
+public:
+    Application(int &argc, char **argv);
+    bool notify(QObject *receiver, QEvent *event) override;
+
+    // An unhandled error has been reported and the program is ending.
+    bool failed() const { return m_failed; }
+
+private:
+    void fail(const QString &what);
+
+    bool m_failed = false;
+};
+
+// The message for an error that no handler trapped.
+QString unhandledErrorMessage(const QString &what);
+
+// The silent error exit of a handler: the first error ends the handler at once,
+// without a word, and what it did before stays done.
+template <typename Body>
+void silentErrorExit(Body &&body) noexcept
+{
+    try {
+        body();
+    } catch (...) {
+    }
+}
+
+} // namespace tembra
