@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QCryptographicHash>
+#include <QDir>
 #include <QKeyEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -18,6 +19,8 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 using namespace tembra;
 
@@ -340,6 +343,26 @@ void TestMainWindow::unopenableCollection_data()
     QVERIFY(good.open(QIODevice::ReadOnly));
     const QByteArray bytes = good.readAll();
     QTest::newRow("truncated") << bytes.left(bytes.size() - 100) << texts::reasonDamaged();
+    QByteArray jet3 = bytes;
+    jet3[0x14] = 0;
+    QTest::newRow("Jet 3") << jet3 << texts::reasonWrongVersion();
+    auto utf16 = [](const char *latin) {
+        QByteArray out;
+        for (const char *p = latin; *p; ++p)
+            out.append(*p).append('\0');
+        return out;
+    };
+    QByteArray renamed = bytes;
+    renamed.replace(utf16("Table1"), utf16("Tablex"));
+    QTest::newRow("no Table1") << renamed << texts::reasonNoTable();
+    QByteArray noColumn = bytes;
+    noColumn.replace(utf16("Tab4"), utf16("Taby"));
+    QTest::newRow("no Tab4") << noColumn << texts::reasonMissingColumn();
+    QFile damaged(QStringLiteral(TEMBRA_SOURCE_DIR "/tests/fixtures/fuzz-value-offset-23545de6.mdb"));
+    QVERIFY(damaged.open(QIODevice::ReadOnly));
+    QTest::newRow("damaged page") << damaged.readAll() << texts::reasonDamaged();
+    QTest::newRow("a folder") << QByteArray("folder") << texts::reasonNotReadable();
+    QTest::newRow("no permission") << QByteArray("unreadable") << texts::reasonNotReadable();
 }
 
 void TestMainWindow::unopenableCollection()
@@ -348,7 +371,15 @@ void TestMainWindow::unopenableCollection()
     QFETCH(QString, reason);
     const QString path = m_dir.filePath(QStringLiteral("bad.mdb"));
     QFile::remove(path);
-    if (!bytes.isEmpty()) {
+    QDir(m_dir.path()).rmdir(QStringLiteral("bad.mdb"));
+    if (bytes == "folder") {
+        QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("bad.mdb")));
+    } else if (bytes == "unreadable") {
+        if (::geteuid() == 0)
+            QSKIP("the superuser reads any file");
+        QVERIFY(QFile::copy(m_path, path));
+        QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
+    } else if (!bytes.isEmpty()) {
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(bytes);
