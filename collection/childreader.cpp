@@ -23,7 +23,6 @@ namespace {
 constexpr char kRow = 'R';
 constexpr char kDone = 'D';
 constexpr char kError = 'E';
-constexpr int kStallMs = 30000;              // no byte for this long: the child hangs
 constexpr quint32 kMaxUnits = 64u << 20;      // more than any value a Jet file can hold
 
 bool writeAll(int fd, const char *data, size_t size)
@@ -193,6 +192,7 @@ private:
     bool m_null[kColumnCount] = {};
 };
 
+
 bool fail(ReadError *error, const QString &detail)
 {
     if (error) {
@@ -206,10 +206,26 @@ bool fail(ReadError *error, const QString &detail)
 
 bool JetReader::read(const QString &path, HadithTable *table, ReadError *error)
 {
+    return readInChild([&path](RowSink *sink, ReadError *childError) {
+        return readHere(path, sink, childError);
+    }, table, error);
+}
+
+bool JetReader::readInChild(const std::function<bool(RowSink *, ReadError *)> &work,
+                            HadithTable *table, ReadError *error, int stallMs)
+{
     *table = HadithTable();
+    const auto readHereAfterAll = [&] {
+        TableSink sink;
+        if (!work(&sink, error))
+            return false;
+        sink.table.squeeze();
+        *table = std::move(sink.table);
+        return true;
+    };
     int fds[2];
     if (::pipe(fds) != 0)
-        return readHere(path, table, error); // no pipe to be had: read here after all
+        return readHereAfterAll(); // no pipe to be had
 
     // A wide pipe: the rows cross in fewer, larger pieces.
     ::fcntl(fds[1], F_SETPIPE_SZ, 1 << 20);
@@ -217,13 +233,17 @@ bool JetReader::read(const QString &path, HadithTable *table, ReadError *error)
     if (pid < 0) {
         ::close(fds[0]);
         ::close(fds[1]);
-        return readHere(path, table, error);
+        return readHereAfterAll();
     }
     if (pid == 0) {
+        // A fault in the child should end it at once; handlers inherited from the
+        // parent (a crash reporter, say) could keep it alive and silent instead.
+        for (int sig : {SIGSEGV, SIGBUS, SIGABRT, SIGILL, SIGFPE})
+            ::signal(sig, SIG_DFL);
         ::close(fds[0]);
         PipeSink sink(fds[1]);
         ReadError childError;
-        const bool ok = readHere(path, &sink, &childError);
+        const bool ok = work(&sink, &childError);
         sink.finish(ok, childError);
         ::_exit(0); // no destructors or exit handlers of the parent's objects
     }
@@ -239,7 +259,7 @@ bool JetReader::read(const QString &path, HadithTable *table, ReadError *error)
     bool stalled = false;
     while (state == StreamParser::More) {
         pollfd p{fds[0], POLLIN, 0};
-        const int ready = ::poll(&p, 1, kStallMs);
+        const int ready = ::poll(&p, 1, stallMs);
         if (ready < 0 && errno == EINTR)
             continue;
         if (ready == 0) {
@@ -287,7 +307,7 @@ bool JetReader::read(const QString &path, HadithTable *table, ReadError *error)
     if (stalled)
         return fail(error, QStringLiteral("reading the file stopped making progress after %1 "
                                           "seconds; the file is probably damaged")
-                               .arg(kStallMs / 1000));
+                               .arg(stallMs / 1000.0));
     if (WIFSIGNALED(status))
         return fail(error, QStringLiteral("the database library failed on this file (signal %1, "
                                           "%2); the file is damaged")

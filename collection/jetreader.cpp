@@ -463,20 +463,6 @@ bool readHandle(MdbHandle *handle, const QByteArray *bytes, const QString &path,
     return reader.read(sink, error);
 }
 
-// Collects the rows into a table.
-class TableSink final : public RowSink {
-public:
-    bool addRow(const QString *values, const bool *isNull) override
-    {
-        table.appendRow();
-        for (int c = 0; c < kColumnCount; ++c) {
-            if (!isNull[c])
-                table.setField(c, values[c]);
-        }
-        return true;
-    }
-    HadithTable table;
-};
 
 } // namespace
 
@@ -487,6 +473,9 @@ bool JetReader::readHere(const QString &path, RowSink *sink, ReadError *error)
         return fail(error, ReadError::NoFile, QStringLiteral("%1: no such file").arg(path));
     if (info.isDir())
         return fail(error, ReadError::NotReadable, QStringLiteral("%1 is a folder").arg(path));
+    if (!info.isFile()) // a pipe or a device would block or never end
+        return fail(error, ReadError::NotReadable,
+                    QStringLiteral("%1 is not a regular file").arg(path));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return fail(error, ReadError::NotReadable,

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 namespace tembra {
 
 // Why a collection could not be read. The detail is technical (for the second line of
@@ -31,6 +33,21 @@ public:
     virtual bool addRow(const QString *values, const bool *isNull) = 0;
 };
 
+// Collects the rows into a table.
+class TableSink final : public RowSink {
+public:
+    bool addRow(const QString *values, const bool *isNull) override
+    {
+        table.appendRow();
+        for (int c = 0; c < kColumnCount; ++c) {
+            if (!isNull[c])
+                table.setField(c, values[c]);
+        }
+        return true;
+    }
+    HadithTable table;
+};
+
 // Reads Table1 of a Jet 4.0 database, read-only, into memory.
 class JetReader final {
 public:
@@ -41,7 +58,13 @@ public:
     // failure *table is left empty and *error says why.
     static bool read(const QString &path, HadithTable *table, ReadError *error);
 
-    // The same, in this process (the child's work, and the command-line tool's).
+    // Runs work (a reading that passes its rows to a sink) in a child process and
+    // collects the rows. A child that dies, or sends nothing for stallMs, gives a
+    // Damaged error.
+    static bool readInChild(const std::function<bool(RowSink *, ReadError *)> &work,
+                            HadithTable *table, ReadError *error, int stallMs = 30000);
+
+    // The same as read, in this process (the child's work).
     static bool readHere(const QString &path, HadithTable *table, ReadError *error);
     static bool readHere(const QString &path, RowSink *sink, ReadError *error);
 

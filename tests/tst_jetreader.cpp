@@ -6,10 +6,15 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tembra;
 
@@ -53,6 +58,10 @@ private slots:
     void tableAndColumnNamesIgnoreCase();
     void bytesAndFileAgree();
     void readingChangesNothing();
+    void notARegularFile();
+    void childPassesRowsAndErrors();
+    void childThatDiesOrHangs_data();
+    void childThatDiesOrHangs();
     void fuzzFindings_data();
     void fuzzFindings();
 
@@ -195,6 +204,87 @@ void TestJetReader::readingChangesNothing()
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), m_bytes);
     QCOMPARE(QFileInfo(m_path).lastModified(), before);
+}
+
+void TestJetReader::notARegularFile()
+{
+    const QString fifo = m_dir.filePath(QStringLiteral("fifo.mdb"));
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    HadithTable table;
+    ReadError error;
+    QVERIFY(!JetReader::read(fifo, &table, &error)); // and does not wait for a writer
+    QCOMPARE(error.kind, ReadError::NotReadable);
+}
+
+void TestJetReader::childPassesRowsAndErrors()
+{
+    const QString big(200000, QChar(0x0628));
+    const QString values[kColumnCount] = {big + QStringLiteral(u"\U0001F54C"), QString(), QStringLiteral("x"),
+                                          QString(), QStringLiteral(u"کتێب")};
+    const bool isNull[kColumnCount] = {false, false, true, true, false};
+    HadithTable table;
+    ReadError error;
+    QVERIFY(JetReader::readInChild(
+        [&](RowSink *sink, ReadError *) {
+            for (int i = 0; i < 50; ++i)
+                sink->addRow(values, isNull);
+            return true;
+        },
+        &table, &error));
+    QCOMPARE(table.rowCount(), 50);
+    const Record expected{{values[0], QString(), std::nullopt, std::nullopt, values[4]}};
+    QCOMPARE(table.record(49), expected);
+
+    QVERIFY(!JetReader::readInChild(
+        [](RowSink *, ReadError *e) {
+            e->kind = ReadError::NoTable;
+            e->detail = QStringLiteral("said by the child");
+            return false;
+        },
+        &table, &error));
+    QCOMPARE(error.kind, ReadError::NoTable);
+    QCOMPARE(error.detail, QStringLiteral("said by the child"));
+    QCOMPARE(table.rowCount(), 0);
+}
+
+void TestJetReader::childThatDiesOrHangs_data()
+{
+    QTest::addColumn<int>("how");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("crashes") << 0 << QStringLiteral("signal");
+    QTest::newRow("aborts after some rows") << 1 << QStringLiteral("signal");
+    QTest::newRow("exits without an answer") << 2 << QStringLiteral("without an answer");
+    QTest::newRow("hangs") << 3 << QStringLiteral("progress");
+}
+
+void TestJetReader::childThatDiesOrHangs()
+{
+    QFETCH(int, how);
+    QFETCH(QString, said);
+    HadithTable table;
+    ReadError error;
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(!JetReader::readInChild(
+        [how](RowSink *sink, ReadError *) {
+            const QString v[kColumnCount];
+            const bool n[kColumnCount] = {};
+            switch (how) {
+            case 0: ::raise(SIGSEGV); break;
+            case 1:
+                for (int i = 0; i < 100000; ++i)
+                    sink->addRow(v, n);
+                ::abort();
+            case 2: ::_exit(3);
+            default: ::sleep(60); break;
+            }
+            return true;
+        },
+        &table, &error, 500));
+    QCOMPARE(error.kind, ReadError::Damaged);
+    QVERIFY2(error.detail.contains(said), qPrintable(error.detail));
+    QCOMPARE(table.rowCount(), 0);
+    QVERIFY(timer.elapsed() < 20000);
 }
 
 // Files the fuzzer made the reader or the library fail on: each is now a plain error.
