@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -69,6 +70,8 @@ private slots:
     void unopenableCollection_data();
     void unopenableCollection();
     void fileIsNeverWritten();
+    void textBoxSignalsRealChangesOnly();
+    void hostileTextThroughTheWindow();
 
 private:
     QString writeCollection(const std::vector<Record> &records, const QString &name);
@@ -426,6 +429,36 @@ void TestMainWindow::fileIsNeverWritten()
     }
     QCOMPARE(digest(), before);
     QCOMPARE(QFileInfo(m_path).lastModified(), modified);
+}
+
+void TestMainWindow::textBoxSignalsRealChangesOnly()
+{
+    TextBox box;
+    QSignalSpy changed(&box, &TextBox::changed);
+    const QString text = QStringLiteral("line\r\ntext");
+    box.setText(text);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(box.text(), text); // the line break kept as it was given
+    box.setText(text);
+    QCOMPARE(changed.count(), 1);
+    box.setText(QString());
+    QCOMPARE(changed.count(), 2);
+}
+
+void TestMainWindow::hostileTextThroughTheWindow()
+{
+    Tembra1 w(m_path);
+    for (const QString &text : {QString(100000, QChar(0x0644)), QStringLiteral("___"),
+                                QString(3, QChar(0xD800)), QStringLiteral("   ")}) {
+        w.Text2->setText(text);
+        w.Command1->click();
+        QVERIFY(m_boxes.empty());
+        QCOMPARE(w.Label12->caption(), QString::number(w.DataGrid1->model()->rowCount()));
+    }
+    QCOMPARE(w.Label12->caption(), QStringLiteral("0")); // no row has three spaces
+    w.Text2->setText(QStringLiteral("___"));
+    w.Command1->click();
+    QCOMPARE(w.Label12->caption(), QStringLiteral("6"));
 }
 
 QTEST_MAIN(TestMainWindow)
