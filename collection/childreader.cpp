@@ -55,7 +55,7 @@ void putText(QByteArray *out, const QString &s)
 // The child's end: rows go out in blocks of about a megabyte.
 class PipeSink final : public RowSink {
 public:
-    explicit PipeSink(int fd) : m_fd(fd) {}
+    explicit PipeSink(int fd) : m_fd(fd) { m_buffer.reserve(2 << 20); }
 
     bool addRow(const QString *values, const bool *isNull) override
     {
@@ -84,7 +84,7 @@ private:
     bool flush()
     {
         const bool ok = writeAll(m_fd, m_buffer.constData(), size_t(m_buffer.size()));
-        m_buffer.clear();
+        m_buffer.resize(0); // keeps the allocation for the next block
         return ok;
     }
 

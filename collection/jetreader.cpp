@@ -354,7 +354,7 @@ bool Reader::readMemo(int start, int size, QString *out, ReadError *error)
     // A chain: each row is a pointer to the next row and a piece of the value. The
     // pieces must add up to the stored length; a piece that would overrun it ends the
     // value, as in the other readers. A row seen twice would loop for ever.
-    m_chain.clear();
+    m_chain.resize(0); // keeps its allocation from value to value
     std::unordered_set<int> seen;
     while (pgRow != 0) {
         if (!seen.insert(pgRow).second)
@@ -433,7 +433,7 @@ bool Reader::read(RowSink *sink, ReadError *error)
             if (n < 0)
                 continue;
             for (int c = 0; c < kColumnCount; ++c) {
-                value[c].clear();
+                value[c].resize(0); // keeps its allocation from row to row
                 isNull[c] = true;
             }
             for (int f = 0; f < n && f < int(t->num_cols); ++f) {
