@@ -118,17 +118,20 @@ QString reasonText(ReadError::Kind kind)
 
 QString openErrorMessage(const QString &path, const ReadError &error)
 {
-    Q_UNUSED(path)
-    return texts::cannotOpen() + QLatin1Char('\n') + texts::collectionPath() + QLatin1String("\n\n")
+    return texts::cannotOpen() + QLatin1Char('\n') + path + QLatin1String("\n\n")
         + reasonText(error.kind) + QLatin1String("\n\n") + error.detail;
 }
 
-Tembra1::Tembra1(const QString &collectionPath, QWidget *parent) : QWidget(parent)
+Tembra1::Tembra1(const QString &collectionPath, QWidget *parent)
+    : QWidget(parent), m_collectionPath(collectionPath)
 {
     Adodc1 = new DataControl(this);
     build();
     connect(Adodc1, &DataControl::currentChanged, this, &Tembra1::currentChanged);
-    if (!Adodc1->open(collectionPath, &m_openError)) {
+    // The collection's name uses the backslash as its separator; here it is "/".
+    QString path = collectionPath;
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (!Adodc1->open(path, &m_openError)) {
         if (m_openError.kind == ReadError::None)
             m_openError.kind = ReadError::Damaged;
     } else {
@@ -243,7 +246,7 @@ void Tembra1::showEvent(QShowEvent *event)
 
 void Tembra1::reportOpenError()
 {
-    msgbox::show(this, openErrorMessage(QStringLiteral("Book/Data.mdb"), m_openError),
+    msgbox::show(this, openErrorMessage(m_collectionPath, m_openError),
                  texts::errorTitle());
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "datacontrol.h"
+#include "texts.h"
 
 #include <QWidget>
 
@@ -24,7 +25,7 @@ class Tembra1 final : public QWidget {
 public:
     // Opens the collection at collectionPath (relative to the working directory) when
     // the window is created; if it cannot be opened, says why once the window shows.
-    explicit Tembra1(const QString &collectionPath = QStringLiteral("Book/Data.mdb"),
+    explicit Tembra1(const QString &collectionPath = texts::collectionPath(),
                      QWidget *parent = nullptr);
     ~Tembra1() override;
 
@@ -64,6 +65,7 @@ private:
 
     ResultModel *m_model = nullptr;
     QString m_searchTerm;
+    QString m_collectionPath;
     ReadError m_openError;
     bool m_openErrorShown = false;
     bool m_syncingGrid = false;

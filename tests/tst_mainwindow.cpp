@@ -70,6 +70,7 @@ private slots:
     void unopenableCollection_data();
     void unopenableCollection();
     void fileIsNeverWritten();
+    void opensBookDataRelativeToWorkingDirectory();
     void textBoxSignalsRealChangesOnly();
     void hostileTextThroughTheWindow();
 
@@ -392,7 +393,7 @@ void TestMainWindow::unopenableCollection()
     w.show();
     QTRY_COMPARE(m_boxes.size(), size_t(1));
     QVERIFY(m_boxes[0].prompt.startsWith(texts::cannotOpen()));
-    QVERIFY(m_boxes[0].prompt.contains(QStringLiteral("Book\\Data.mdb")));
+    QVERIFY(m_boxes[0].prompt.contains(path));
     QVERIFY(m_boxes[0].prompt.contains(reason));
     QVERIFY(m_boxes[0].prompt.contains(w.openError().detail));
     QVERIFY(!w.openError().detail.isEmpty());
@@ -429,6 +430,28 @@ void TestMainWindow::fileIsNeverWritten()
     }
     QCOMPARE(digest(), before);
     QCOMPARE(QFileInfo(m_path).lastModified(), modified);
+}
+
+void TestMainWindow::opensBookDataRelativeToWorkingDirectory()
+{
+    const QString before = QDir::currentPath();
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Book")));
+    QVERIFY(QFile::copy(m_path, dir.filePath(QStringLiteral("Book/Data.mdb"))));
+    QVERIFY(QDir::setCurrent(dir.path()));
+    {
+        Tembra1 w;
+        QVERIFY(w.collectionOpen());
+        QCOMPARE(w.Label1->caption(), QStringLiteral("1"));
+    }
+    QVERIFY(QDir::setCurrent(QDir::tempPath()));
+    {
+        Tembra1 w; // nothing there: the message names the file as the program knows it
+        w.show();
+        QTRY_COMPARE(m_boxes.size(), size_t(1));
+        QVERIFY(m_boxes[0].prompt.contains(QStringLiteral("Book\\Data.mdb")));
+    }
+    QDir::setCurrent(before);
 }
 
 void TestMainWindow::textBoxSignalsRealChangesOnly()
