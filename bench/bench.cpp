@@ -22,6 +22,8 @@
 #include <cstdio>
 #include <vector>
 
+#include <sys/resource.h>
+
 using namespace tembra;
 
 namespace {
@@ -204,6 +206,10 @@ int measure(const QString &path, int runs)
                 double(peak) / 1024, double(peak - rssBefore) / 1024);
     std::printf("memory / text size       %.2f  (target <= 2.5)\n",
                 double(peak - rssBefore) * 1024 / (double(units) * 2));
+    rusage children{};
+    ::getrusage(RUSAGE_CHILDREN, &children);
+    std::printf("peak of the reading child %.1f MB (a process of its own, gone once read)\n",
+                double(children.ru_maxrss) / 1024);
     {
         // the share of reading the file, apart from preparing the search
         HadithTable again;
