@@ -34,7 +34,10 @@ QVariant ResultModel::data(const QModelIndex &index, int role) const
     const int column = kColumnOf[index.column()];
     if (role == Qt::DisplayRole) {
         // A cell shows one line; a long hadith is read in the pane, not here.
-        QString text = m_data->table()->view(row, column).left(kPreviewLength).toString();
+        QStringView shown = m_data->table()->view(row, column).left(kPreviewLength);
+        if (!shown.isEmpty() && shown.back().isHighSurrogate())
+            shown.chop(1); // never half a character
+        QString text = shown.toString();
         for (QChar &c : text) {
             if (c == u'\r' || c == u'\n' || c == u'\t')
                 c = u' ';
