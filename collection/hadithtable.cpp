@@ -1,5 +1,7 @@
 #include "hadithtable.h"
 
+#include "likepattern.h"
+
 #include <cstring>
 
 namespace tembra {
@@ -44,6 +46,7 @@ void HadithTable::setField(int column, QStringView value)
     if (column == 0) {
         m_text.append(value);
         m_start.back() = m_text.size();
+        noteCase();
     } else {
         m_short[column - 1].back() = value.toString();
     }
@@ -56,8 +59,17 @@ void HadithTable::setFieldUtf16(int column, const char *bytes, qsizetype units)
     const qsizetype at = target->size();
     target->resize(at + units);
     std::memcpy(target->data() + at, bytes, size_t(units) * 2);
-    if (column == 0)
+    if (column == 0) {
         m_start.back() = m_text.size();
+        noteCase();
+    }
+}
+
+void HadithTable::noteCase()
+{
+    const int row = rowCount() - 1;
+    if (!isFoldInvariant(view(row, 0)) && (m_casedRows.empty() || m_casedRows.back() != row))
+        m_casedRows.push_back(row);
 }
 
 void HadithTable::append(const Record &record)
@@ -74,6 +86,7 @@ void HadithTable::squeeze()
     m_text.squeeze();
     m_start.shrink_to_fit();
     m_nulls.shrink_to_fit();
+    m_casedRows.shrink_to_fit();
     for (auto &column : m_short)
         column.shrink_to_fit();
 }

@@ -44,11 +44,17 @@ public:
     // UTF-16 units held by all the columns' values (what the memory budget compares to).
     qsizetype textUnits() const;
 
+    // Rows whose Tab1 letter case folding changes, ascending. Noted as the rows come in,
+    // while the file is still being read, so that the search need not scan for them.
+    const std::vector<int> &casedRows() const { return m_casedRows; }
+
 private:
     QString m_text;                     // Tab1 of every row
     std::vector<qsizetype> m_start{0};  // rowCount() + 1 offsets into m_text
     std::vector<QString> m_short[kColumnCount - 1]; // Tab2 .. Tab5
     std::vector<std::uint8_t> m_nulls;  // bit c set: column c is NULL
+    std::vector<int> m_casedRows;
+    void noteCase();
 };
 
 } // namespace tembra

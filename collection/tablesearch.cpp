@@ -83,15 +83,12 @@ qsizetype findUnits(QStringView haystack, QStringView needle, qsizetype from)
     return findScalar(h, hn, nd, nn, from);
 }
 
-TableSearch::TableSearch(const HadithTable &table) : m_table(table)
+TableSearch::TableSearch(const HadithTable &table)
+    : m_table(table), m_foldedRows(table.casedRows())
 {
-    for (int r = 0; r < table.rowCount(); ++r) {
-        const QStringView text = table.view(r, 0);
-        if (!isFoldInvariant(text)) {
-            m_foldedRows.push_back(r);
-            m_foldedText.push_back(foldCase(text));
-        }
-    }
+    m_foldedText.reserve(m_foldedRows.size());
+    for (int r : m_foldedRows)
+        m_foldedText.push_back(foldCase(table.view(r, 0)));
 }
 
 std::vector<int> TableSearch::run(const LikePattern &pattern, int column) const
