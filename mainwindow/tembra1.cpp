@@ -131,12 +131,8 @@ Tembra1::Tembra1(const QString &collectionPath, QWidget *parent)
     // The collection's name uses the backslash as its separator; here it is "/".
     QString path = collectionPath;
     path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    if (!Adodc1->open(path, &m_openError)) {
-        if (m_openError.kind == ReadError::None)
-            m_openError.kind = ReadError::Damaged;
-    } else {
-        m_openError = ReadError();
-    }
+    if (!Adodc1->open(path, &m_openError) && m_openError.kind == ReadError::None)
+        m_openError.kind = ReadError::Damaged; // a failure always has a reason to show
 }
 
 Tembra1::~Tembra1() = default;
