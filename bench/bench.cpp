@@ -30,42 +30,44 @@ namespace {
 
 // Words of hadith text with their marks; the first ones come up most often.
 const char16_t *const kWords[] = {
-    u"\u0642\u064E\u0627\u0644\u064E",                                     // قَالَ
-    u"\u0627\u0644\u0644\u0651\u064E\u0647\u0650",                         // اللّهِ
-    u"\u0639\u064E\u0646\u0652",                                           // عَنْ
-    u"\u0631\u064E\u0633\u064F\u0648\u0644\u064F",                         // رَسُولُ
-    u"\u062D\u064E\u062F\u0651\u064E\u062B\u064E\u0646\u064E\u0627",       // حَدَّثَنَا
-    u"\u0635\u064E\u0644\u0651\u064E\u0649",                               // صَلَّى
-    u"\u0639\u064E\u0644\u064E\u064A\u0652\u0647\u0650",                   // عَلَيْهِ
-    u"\u0648\u064E\u0633\u064E\u0644\u0651\u064E\u0645\u064E",             // وَسَلَّمَ
-    u"\u0641\u0650\u064A",                                                 // فِي
-    u"\u0645\u0650\u0646\u0652",                                           // مِنْ
-    u"\u0623\u064E\u0646\u0651\u064E",                                     // أَنَّ
-    u"\u0627\u0644\u0646\u0651\u064E\u0628\u0650\u064A\u0651\u064E",       // النَّبِيَّ
-    u"\u0628\u0652\u0646\u064F",                                           // بْنُ
-    u"\u0623\u064E\u0628\u0650\u064A",                                     // أَبِي
-    u"\u0647\u064F\u0631\u064E\u064A\u0652\u0631\u064E\u0629\u064E",       // هُرَيْرَةَ
-    u"\u0625\u0650\u0644\u064E\u0649",                                     // إِلَى
-    u"\u0627\u0644\u0635\u0651\u064E\u0644\u064E\u0627\u0629\u0650",       // الصَّلَاةِ
-    u"\u0627\u0644\u0652\u062C\u064E\u0646\u0651\u064E\u0629\u064E",       // الْجَنَّةَ
-    u"\u064A\u064E\u0648\u0652\u0645\u064E",                               // يَوْمَ
+    u"\u0642\u064E\u0627\u0644\u064E", // قَالَ
+    u"\u0627\u0644\u0644\u0651\u064E\u0647\u0650", // اللّهِ
+    u"\u0639\u064E\u0646\u0652", // عَنْ
+    u"\u0631\u064E\u0633\u064F\u0648\u0644\u064F", // رَسُولُ
+    u"\u062D\u064E\u062F\u0651\u064E\u062B\u064E\u0646\u064E\u0627", // حَدَّثَنَا
+    u"\u0635\u064E\u0644\u0651\u064E\u0649", // صَلَّى
+    u"\u0639\u064E\u0644\u064E\u064A\u0652\u0647\u0650", // عَلَيْهِ
+    u"\u0648\u064E\u0633\u064E\u0644\u0651\u064E\u0645\u064E", // وَسَلَّمَ
+    u"\u0641\u0650\u064A", // فِي
+    u"\u0645\u0650\u0646\u0652", // مِنْ
+    u"\u0623\u064E\u0646\u0651\u064E", // أَنَّ
+    u"\u0627\u0644\u0646\u0651\u064E\u0628\u0650\u064A\u0651\u064E", // النَّبِيَّ
+    u"\u0628\u0652\u0646\u064F", // بْنُ
+    u"\u0623\u064E\u0628\u0650\u064A", // أَبِي
+    u"\u0647\u064F\u0631\u064E\u064A\u0652\u0631\u064E\u0629\u064E", // هُرَيْرَةَ
+    u"\u0625\u0650\u0644\u064E\u0649", // إِلَى
+    u"\u0627\u0644\u0635\u0651\u064E\u0644\u064E\u0627\u0629\u0650", // الصَّلَاةِ
+    u"\u0627\u0644\u0652\u062C\u064E\u0646\u0651\u064E\u0629\u064E", // الْجَنَّةَ
+    u"\u064A\u064E\u0648\u0652\u0645\u064E", // يَوْمَ
     u"\u0627\u0644\u0652\u0642\u0650\u064A\u064E\u0627\u0645\u064E\u0629\u0650", // الْقِيَامَةِ
     u"\u0627\u0644\u0652\u0645\u064F\u0633\u0652\u0644\u0650\u0645\u064F", // الْمُسْلِمُ
     u"\u0627\u0644\u0652\u0625\u0650\u064A\u0645\u064E\u0627\u0646\u0650", // الْإِيمَانِ
-    u"\u0627\u0644\u0646\u0651\u064E\u0627\u0633\u064F",                   // النَّاسُ
-    u"\u062E\u064E\u064A\u0652\u0631\u064B\u0627",                         // خَيْرًا
-    u"\u0643\u064E\u0627\u0646\u064E",                                     // كَانَ
-    u"\u0625\u0650\u0630\u064E\u0627",                                     // إِذَا
-    u"\u0627\u0644\u0652\u0639\u0650\u0644\u0652\u0645\u0650",             // الْعِلْمِ
-    u"\u0635\u064E\u062F\u064E\u0642\u064E\u0629\u064C",                   // صَدَقَةٌ
-    u"\u0627\u0644\u0645\u0633\u062C\u062F",                               // المسجد
-    u"\u200F\u060C",                                                       // RLM and comma
-    u"\u0641\u064E\u0640\u0642\u064E\u0627\u0644\u064E",                   // فَـقَالَ, a tatweel
+    u"\u0627\u0644\u0646\u0651\u064E\u0627\u0633\u064F", // النَّاسُ
+    u"\u062E\u064E\u064A\u0652\u0631\u064B\u0627", // خَيْرًا
+    u"\u0643\u064E\u0627\u0646\u064E", // كَانَ
+    u"\u0625\u0650\u0630\u064E\u0627", // إِذَا
+    u"\u0627\u0644\u0652\u0639\u0650\u0644\u0652\u0645\u0650", // الْعِلْمِ
+    u"\u0635\u064E\u062F\u064E\u0642\u064E\u0629\u064C", // صَدَقَةٌ
+    u"\u0627\u0644\u0645\u0633\u062C\u062F", // المسجد
+    u"\u200F\u060C", // RLM and comma
+    u"\u0641\u064E\u0640\u0642\u064E\u0627\u0644\u064E", // فَـقَالَ, a tatweel
 };
 constexpr int kWordCount = int(sizeof kWords / sizeof kWords[0]);
 
-const QString kRare = QStringLiteral(u"\u0627\u0644\u0635\u0651\u064F\u0631\u064E\u0639\u064E\u0629\u0650"); // الصُّرَعَةِ
-const QString kAbsent = QStringLiteral(u"\u0627\u0644\u0643\u0645\u0628\u064A\u0648\u062A\u0631");          // الكمبيوتر
+const QString kRare = QStringLiteral(
+    u"\u0627\u0644\u0635\u0651\u064F\u0631\u064E\u0639\u064E\u0629\u0650"); // الصُّرَعَةِ
+const QString kAbsent
+    = QStringLiteral(u"\u0627\u0644\u0643\u0645\u0628\u064A\u0648\u062A\u0631"); // الكمبيوتر
 
 QString hadithText(QRandomGenerator &rng, int length)
 {
@@ -74,7 +76,8 @@ QString hadithText(QRandomGenerator &rng, int length)
     while (text.size() < length) {
         // Zipf-like: word k with weight 1/(k+1)
         const double u = rng.generateDouble();
-        const int k = std::min(kWordCount - 1, int(std::exp(u * std::log(double(kWordCount + 1)))) - 1);
+        const int k
+            = std::min(kWordCount - 1, int(std::exp(u * std::log(double(kWordCount + 1)))) - 1);
         if (!text.isEmpty())
             text.append(QLatin1Char(' '));
         text.append(QString::fromUtf16(kWords[std::max(0, k)]));
@@ -106,8 +109,10 @@ std::vector<Record> makeCollection(int rows, qint64 *units)
         rec.tab[0] = text;
         rec.tab[1] = QString::number(r + 1);
         rec.tab[2] = QStringLiteral(u"\u0635\u062D\u064A\u062D");
-        rec.tab[3] = QStringLiteral(u"\u0639\u0646 \u0623\u0628\u064A \u0647\u0631\u064A\u0631\u0629");
-        rec.tab[4] = QStringLiteral(u"\u0635\u062D\u064A\u062D \u0627\u0644\u0628\u062E\u0627\u0631\u064A");
+        rec.tab[3]
+            = QStringLiteral(u"\u0639\u0646 \u0623\u0628\u064A \u0647\u0631\u064A\u0631\u0629");
+        rec.tab[4] = QStringLiteral(
+            u"\u0635\u062D\u064A\u062D \u0627\u0644\u0628\u062E\u0627\u0631\u064A");
         for (const Field &f : rec.tab)
             *units += f ? f->size() : 0;
         records.push_back(std::move(rec));
@@ -202,8 +207,9 @@ int measure(const QString &path, int runs)
                     q.name, ms, q.targetMs, count, naive, naiveCount);
     }
     const long peak = statusKb("VmHWM:");
-    std::printf("peak memory              %.1f MB in all, %.1f MB over the process before opening\n",
-                double(peak) / 1024, double(peak - rssBefore) / 1024);
+    std::printf(
+        "peak memory              %.1f MB in all, %.1f MB over the process before opening\n",
+        double(peak) / 1024, double(peak - rssBefore) / 1024);
     std::printf("memory / text size       %.2f  (target <= 2.5)\n",
                 double(peak - rssBefore) * 1024 / (double(units) * 2));
     rusage children{};
@@ -254,7 +260,7 @@ int main(int argc, char *argv[])
     t.start();
     qint64 units = 0;
     const std::vector<Record> records = makeCollection(rows, &units);
-    const double genMs = double(t.restart()) ;
+    const double genMs = double(t.restart());
     QString error;
     if (!JetWriter::write(path, records, &error)) {
         std::fprintf(stderr, "cannot write %s: %s\n", qPrintable(path), qPrintable(error));
@@ -266,8 +272,9 @@ int main(int argc, char *argv[])
 
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedChannels);
-    child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--runs"), QString::number(runs), QStringLiteral("--measure"), path});
+    child.start(
+        QCoreApplication::applicationFilePath(),
+        {QStringLiteral("--runs"), QString::number(runs), QStringLiteral("--measure"), path});
     child.waitForFinished(-1);
     return child.exitCode();
 }

@@ -8,13 +8,13 @@
 #include <QtEndian>
 
 #include <cerrno>
-#include <vector>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace tembra {
 
@@ -23,7 +23,7 @@ namespace {
 constexpr char kRow = 'R';
 constexpr char kDone = 'D';
 constexpr char kError = 'E';
-constexpr quint32 kMaxUnits = 64u << 20;      // more than any value a Jet file can hold
+constexpr quint32 kMaxUnits = 64u << 20; // more than any value a Jet file can hold
 
 bool writeAll(int fd, const char *data, size_t size)
 {
@@ -115,7 +115,8 @@ public:
                     pos = start;
                     break;
                 }
-                error.kind = kind <= ReadError::MissingColumn ? ReadError::Kind(kind) : ReadError::Damaged;
+                error.kind
+                    = kind <= ReadError::MissingColumn ? ReadError::Kind(kind) : ReadError::Damaged;
                 error.detail = detail;
                 state = Failed;
                 break;
@@ -192,7 +193,6 @@ private:
     bool m_null[kColumnCount] = {};
 };
 
-
 bool fail(ReadError *error, const QString &detail)
 {
     if (error) {
@@ -206,9 +206,9 @@ bool fail(ReadError *error, const QString &detail)
 
 bool JetReader::read(const QString &path, HadithTable *table, ReadError *error)
 {
-    return readInChild([&path](RowSink *sink, ReadError *childError) {
-        return readHere(path, sink, childError);
-    }, table, error);
+    return readInChild(
+        [&path](RowSink *sink, ReadError *childError) { return readHere(path, sink, childError); },
+        table, error);
 }
 
 bool JetReader::readInChild(const std::function<bool(RowSink *, ReadError *)> &work,
@@ -287,8 +287,7 @@ bool JetReader::readInChild(const std::function<bool(RowSink *, ReadError *)> &w
     if (stalled || state != StreamParser::Done)
         ::kill(pid, SIGKILL);
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
 
     switch (state) {
     case StreamParser::Done:
@@ -301,21 +300,23 @@ bool JetReader::readInChild(const std::function<bool(RowSink *, ReadError *)> &w
         return false;
     case StreamParser::Garbled:
         return fail(error, QStringLiteral("the reader sent back something it should not have"));
-    case StreamParser::More:
-        break;
+    case StreamParser::More: break;
     }
     if (stalled)
-        return fail(error, QStringLiteral("reading the file stopped making progress after %1 "
-                                          "seconds; the file is probably damaged")
-                               .arg(stallMs / 1000.0));
+        return fail(error,
+                    QStringLiteral("reading the file stopped making progress after %1 "
+                                   "seconds; the file is probably damaged")
+                        .arg(stallMs / 1000.0));
     if (WIFSIGNALED(status))
-        return fail(error, QStringLiteral("the database library failed on this file (signal %1, "
-                                          "%2); the file is damaged")
-                               .arg(WTERMSIG(status))
-                               .arg(QString::fromLocal8Bit(strsignal(WTERMSIG(status)))));
-    return fail(error, QStringLiteral("the database library stopped on this file without an "
-                                      "answer (exit status %1)")
-                           .arg(WIFEXITED(status) ? WEXITSTATUS(status) : -1));
+        return fail(error,
+                    QStringLiteral("the database library failed on this file (signal %1, "
+                                   "%2); the file is damaged")
+                        .arg(WTERMSIG(status))
+                        .arg(QString::fromLocal8Bit(strsignal(WTERMSIG(status)))));
+    return fail(error,
+                QStringLiteral("the database library stopped on this file without an "
+                               "answer (exit status %1)")
+                    .arg(WIFEXITED(status) ? WEXITSTATUS(status) : -1));
 }
 
 } // namespace tembra

@@ -7,11 +7,15 @@ namespace tembra::copytext {
 
 namespace {
 
-bool isContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+bool isContinuation(unsigned char b)
+{
+    return (b & 0xC0) == 0x80;
+}
 
 QString byteName(unsigned char b)
 {
-    return QLatin1String("0x") + QString::number(b, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+    return QLatin1String("0x")
+        + QString::number(b, 16).toUpper().rightJustified(2, QLatin1Char('0'));
 }
 
 // Unescapes and decodes one field in a single pass. The bytes are checked as strict
@@ -54,10 +58,12 @@ bool decodeField(const char *begin, const char *end, int fieldNumber, Field *out
                 case 'r': c = u'\r'; break;
                 case '\\': c = u'\\'; break;
                 case 'N':
-                    return fail(QStringLiteral("bad escape \"\\N\" (NULL must be the whole field)"));
+                    return fail(
+                        QStringLiteral("bad escape \"\\N\" (NULL must be the whole field)"));
                 default:
                     if (p[1] < 0x20 || p[1] >= 0x7F)
-                        return fail(QStringLiteral("bad escape (backslash before byte %1)").arg(byteName(p[1])));
+                        return fail(QStringLiteral("bad escape (backslash before byte %1)")
+                                        .arg(byteName(p[1])));
                     return fail(QStringLiteral("bad escape \"\\%1\"").arg(QLatin1Char(char(p[1]))));
                 }
                 dst[n++] = QChar(c);
@@ -83,26 +89,28 @@ bool decodeField(const char *begin, const char *end, int fieldNumber, Field *out
             cp = b & 0x0Fu;
             extra = 2;
             if (b == 0xE0)
-                lo = 0xA0;          // overlong
+                lo = 0xA0; // overlong
             else if (b == 0xED)
-                hi = 0x9F;          // UTF-16 surrogates
+                hi = 0x9F; // UTF-16 surrogates
         } else if (b >= 0xF0 && b <= 0xF4) {
             cp = b & 0x07u;
             extra = 3;
             if (b == 0xF0)
-                lo = 0x90;          // overlong
+                lo = 0x90; // overlong
             else if (b == 0xF4)
-                hi = 0x8F;          // above U+10FFFF
+                hi = 0x8F; // above U+10FFFF
         } else {
             return fail(QStringLiteral("invalid UTF-8 (byte %1)").arg(byteName(b)));
         }
         if (e - p <= extra)
             return fail(QStringLiteral("invalid UTF-8 (sequence cut short)"));
         if (p[1] < lo || p[1] > hi)
-            return fail(QStringLiteral("invalid UTF-8 (byte %1 after %2)").arg(byteName(p[1]), byteName(b)));
+            return fail(QStringLiteral("invalid UTF-8 (byte %1 after %2)")
+                            .arg(byteName(p[1]), byteName(b)));
         for (int i = 1; i <= extra; ++i) {
             if (!isContinuation(p[i]))
-                return fail(QStringLiteral("invalid UTF-8 (byte %1 after %2)").arg(byteName(p[i]), byteName(b)));
+                return fail(QStringLiteral("invalid UTF-8 (byte %1 after %2)")
+                                .arg(byteName(p[i]), byteName(b)));
             cp = (cp << 6) | (p[i] & 0x3Fu);
         }
         p += extra + 1;
@@ -156,8 +164,8 @@ bool parseLineWith(const QByteArray &line, Record *out, std::vector<QChar> *scra
     const char *field = begin;
     for (int column = 0; column < kColumnCount; ++column) {
         const char *stop = column + 1 < kColumnCount
-                ? static_cast<const char *>(std::memchr(field, '\t', size_t(end - field)))
-                : end;
+            ? static_cast<const char *>(std::memchr(field, '\t', size_t(end - field)))
+            : end;
         if (!decodeField(field, stop, column + 1, &record.tab[column], scratch, error))
             return false;
         field = stop + 1;

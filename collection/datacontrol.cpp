@@ -11,7 +11,7 @@ bool refuse(QString *error, const QString &why)
 }
 } // namespace
 
-DataControl::DataControl(QObject *parent) : QObject(parent) {}
+DataControl::DataControl(QObject *parent) : QObject(parent) { }
 
 DataControl::~DataControl() = default;
 
@@ -61,13 +61,20 @@ bool DataControl::move(int position, QString *error)
     if (m_rows.empty())
         return refuse(error, QStringLiteral("there is no current record: the result is empty"));
     if (position < 0 || position >= recordCount())
-        return refuse(error, QStringLiteral("there is no record before the first or after the last"));
+        return refuse(error,
+                      QStringLiteral("there is no record before the first or after the last"));
     setPosition(position);
     return true;
 }
 
-bool DataControl::moveFirst(QString *error) { return move(0, error); }
-bool DataControl::moveLast(QString *error) { return move(recordCount() - 1, error); }
+bool DataControl::moveFirst(QString *error)
+{
+    return move(0, error);
+}
+bool DataControl::moveLast(QString *error)
+{
+    return move(recordCount() - 1, error);
+}
 
 bool DataControl::moveNext(QString *error)
 {
@@ -79,7 +86,10 @@ bool DataControl::movePrevious(QString *error)
     return move(m_position < 0 ? -1 : m_position - 1, error);
 }
 
-bool DataControl::moveTo(int position, QString *error) { return move(position - 1, error); }
+bool DataControl::moveTo(int position, QString *error)
+{
+    return move(position - 1, error);
+}
 
 void DataControl::setPosition(int position)
 {

@@ -49,10 +49,10 @@ public:
     const std::vector<int> &casedRows() const { return m_casedRows; }
 
 private:
-    QString m_text;                     // Tab1 of every row
-    std::vector<qsizetype> m_start{0};  // rowCount() + 1 offsets into m_text
+    QString m_text; // Tab1 of every row
+    std::vector<qsizetype> m_start{0}; // rowCount() + 1 offsets into m_text
     std::vector<QString> m_short[kColumnCount - 1]; // Tab2 .. Tab5
-    std::vector<std::uint8_t> m_nulls;  // bit c set: column c is NULL
+    std::vector<std::uint8_t> m_nulls; // bit c set: column c is NULL
     std::vector<int> m_casedRows;
     void noteCase();
 };

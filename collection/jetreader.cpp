@@ -29,7 +29,10 @@ bool fail(ReadError *error, ReadError::Kind kind, const QString &detail)
     return false;
 }
 
-int le16(const unsigned char *p) { return p[0] | p[1] << 8; }
+int le16(const unsigned char *p)
+{
+    return p[0] | p[1] << 8;
+}
 
 quint32 le32(const unsigned char *p)
 {
@@ -63,9 +66,9 @@ bool checkHeader(const QByteArray &head, qint64 size, ReadError *error)
                                    "pages: it is truncated or damaged")
                         .arg(size));
     if (size < 3 * kPageSize)
-        return fail(error, ReadError::Damaged,
-                    QStringLiteral("the file has only %1 pages: it is truncated")
-                        .arg(size / kPageSize));
+        return fail(
+            error, ReadError::Damaged,
+            QStringLiteral("the file has only %1 pages: it is truncated").arg(size / kPageSize));
     return true;
 }
 
@@ -161,7 +164,8 @@ public:
             if (m_count == 0)
                 return nullptr;
         }
-        return reinterpret_cast<const unsigned char *>(m_window.constData()) + (number - m_first) * size;
+        return reinterpret_cast<const unsigned char *>(m_window.constData())
+            + (number - m_first) * size;
     }
 
 private:
@@ -177,7 +181,7 @@ private:
 
 class Reader {
 public:
-    Reader(MdbHandle *mdb, PageSource *pages) : m_mdb(mdb), m_pages(pages) {}
+    Reader(MdbHandle *mdb, PageSource *pages) : m_mdb(mdb), m_pages(pages) { }
 
     bool read(RowSink *sink, ReadError *error);
 
@@ -217,8 +221,7 @@ bool Reader::longValueRow(int pgRow, const unsigned char **row, size_t *len)
     if (slot >= le16(buf + rco))
         return false;
     const int start = le16(buf + rco + 2 + slot * 2) & 0x1FFF;
-    const int end = slot == 0 ? pageSize
-                              : le16(buf + rco + slot * 2) & 0x1FFF;
+    const int end = slot == 0 ? pageSize : le16(buf + rco + slot * 2) & 0x1FFF;
     if (start >= pageSize || start > end || end > pageSize)
         return false;
     *row = buf + start;
@@ -299,8 +302,9 @@ bool Reader::findTable(ReadError *error)
             }
         }
         if (!m_columns[c])
-            return fail(error, ReadError::MissingColumn,
-                        QStringLiteral("Table1 has no column %1").arg(QLatin1String(kColumnNames[c])));
+            return fail(
+                error, ReadError::MissingColumn,
+                QStringLiteral("Table1 has no column %1").arg(QLatin1String(kColumnNames[c])));
         switch (m_columns[c]->col_type) {
         case MDB_TEXT:
         case MDB_MEMO:
@@ -309,8 +313,7 @@ bool Reader::findTable(ReadError *error)
         case MDB_LONGINT:
         case MDB_FLOAT:
         case MDB_DOUBLE:
-        case MDB_NUMERIC:
-            break;
+        case MDB_NUMERIC: break;
         default:
             return fail(error, ReadError::MissingColumn,
                         QStringLiteral("column %1 of Table1 holds no text (type %2)")
@@ -373,8 +376,8 @@ bool Reader::readMemo(int start, int size, QString *out, ReadError *error)
         m_chain.append(reinterpret_cast<const char *>(row + 4), static_cast<qsizetype>(piece));
         pgRow = static_cast<int>(le32(row));
     }
-    decodeText(reinterpret_cast<const unsigned char *>(m_chain.constData()),
-               size_t(m_chain.size()), out);
+    decodeText(reinterpret_cast<const unsigned char *>(m_chain.constData()), size_t(m_chain.size()),
+               out);
     return true;
 }
 
@@ -388,15 +391,11 @@ bool Reader::readValue(int column, const MdbField &field, QString *out, ReadErro
                     QStringLiteral("a value of column %1 lies outside its page")
                         .arg(QLatin1String(kColumnNames[column])));
     switch (col->col_type) {
-    case MDB_TEXT:
-        decodeText(m_mdb->pg_buf + field.start, size_t(field.siz), out);
-        return true;
-    case MDB_MEMO:
-        return readMemo(field.start, field.siz, out, error);
+    case MDB_TEXT: decodeText(m_mdb->pg_buf + field.start, size_t(field.siz), out); return true;
+    case MDB_MEMO: return readMemo(field.start, field.siz, out, error);
     default: {
         // A number where text is expected: take the library's own rendering of it.
-        char *text = mdb_col_to_string(m_mdb, m_mdb->pg_buf, field.start, col->col_type,
-                                       field.siz);
+        char *text = mdb_col_to_string(m_mdb, m_mdb->pg_buf, field.start, col->col_type, field.siz);
         out->append(QString::fromUtf8(text));
         g_free(text);
         return true;
@@ -446,7 +445,8 @@ bool Reader::read(RowSink *sink, ReadError *error)
                 }
             }
             if (!sink->addRow(value, isNull))
-                return fail(error, ReadError::Damaged, QStringLiteral("the rows could not be passed on"));
+                return fail(error, ReadError::Damaged,
+                            QStringLiteral("the rows could not be passed on"));
         }
     }
     return true;
@@ -462,7 +462,6 @@ bool readHandle(MdbHandle *handle, const QByteArray *bytes, const QString &path,
     Reader reader(mdb.get(), &pages);
     return reader.read(sink, error);
 }
-
 
 } // namespace
 

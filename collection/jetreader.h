@@ -14,13 +14,13 @@ namespace tembra {
 struct ReadError {
     enum Kind {
         None,
-        NoFile,          // nothing at the path
-        NotReadable,     // there, but cannot be opened for reading (permissions, a folder)
-        NotJet,          // not an Access/Jet database at all
-        WrongVersion,    // a Jet file, but not Jet 4.0 (Jet 3, ACCDB)
-        Damaged,         // a Jet 4.0 file whose pages cannot be read (truncated, corrupt)
-        NoTable,         // no Table1
-        MissingColumn,   // Table1 lacks one of Tab1 .. Tab5
+        NoFile, // nothing at the path
+        NotReadable, // there, but cannot be opened for reading (permissions, a folder)
+        NotJet, // not an Access/Jet database at all
+        WrongVersion, // a Jet file, but not Jet 4.0 (Jet 3, ACCDB)
+        Damaged, // a Jet 4.0 file whose pages cannot be read (truncated, corrupt)
+        NoTable, // no Table1
+        MissingColumn, // Table1 lacks one of Tab1 .. Tab5
     };
     Kind kind = None;
     QString detail;

@@ -15,9 +15,9 @@ using u8 = std::uint8_t;
 using u32 = std::uint32_t;
 
 constexpr int kPageSize = 4096;
-constexpr int kPageHeader = 14;         // data page header, before the slot table
-constexpr int kMaxRowsPerPage = 255;    // an LVAL row number must fit one byte of a pointer
-constexpr u32 kBitmapSpan = (kPageSize - 4) * 8;   // pages one usage bitmap page covers
+constexpr int kPageHeader = 14; // data page header, before the slot table
+constexpr int kMaxRowsPerPage = 255; // an LVAL row number must fit one byte of a pointer
+constexpr u32 kBitmapSpan = (kPageSize - 4) * 8; // pages one usage bitmap page covers
 constexpr int kBitmapSlots = 17;
 constexpr u32 kMaxPages = 0x80000000u / kPageSize; // Jet 4.0 files stop at 2 GB
 
@@ -31,8 +31,14 @@ constexpr u32 kFirstFreePage = 5;
 // The usage maps on kMapPage, one row each.
 enum MapRow {
     GlobalMap,
-    CatalogOwned, CatalogFree, CatalogLvOwned, CatalogLvFree,
-    TableOwned, TableFree, MemoLvOwned, MemoLvFree,
+    CatalogOwned,
+    CatalogFree,
+    CatalogLvOwned,
+    CatalogLvFree,
+    TableOwned,
+    TableFree,
+    MemoLvOwned,
+    MemoLvFree,
     MapRowCount
 };
 constexpr int kMapRowSize = 69;
@@ -40,12 +46,12 @@ constexpr int kMapRowSize = 69;
 // Memos of up to 64 stored bytes stay in the row, as the independent writer does; the
 // rest go to LVAL pages, where a row never outgrows its page.
 constexpr qsizetype kInlineMemoMax = 64;
-constexpr qsizetype kSingleLvalMax = kPageSize - kPageHeader - 2 - 4;   // 4076
-constexpr qsizetype kChainPiece = kSingleLvalMax - 4;                   // 4072, after the pointer
-constexpr qsizetype kMemoLimit = qsizetype(1) << 24;                   // 3-byte length field
-constexpr qsizetype kCompressMin = 3;   // shorter values gain nothing from compression
+constexpr qsizetype kSingleLvalMax = kPageSize - kPageHeader - 2 - 4; // 4076
+constexpr qsizetype kChainPiece = kSingleLvalMax - 4; // 4072, after the pointer
+constexpr qsizetype kMemoLimit = qsizetype(1) << 24; // 3-byte length field
+constexpr qsizetype kCompressMin = 3; // shorter values gain nothing from compression
 constexpr qsizetype kCompressMax = 1024;
-constexpr u32 kTdefUnknown = 1625;      // what Access puts there; nothing reads it
+constexpr u32 kTdefUnknown = 1625; // what Access puts there; nothing reads it
 constexpr unsigned kSortGeneral = 0x0409;
 // Fixed so that the same rows always give the same bytes (2025-01-01, Jet day count).
 constexpr double kCreationDate = 45658.0;
@@ -67,9 +73,15 @@ void put32(u8 *p, u32 v)
     p[3] = u8(v >> 24);
 }
 
-u32 rowPointer(u32 page, int row) { return (page << 8) | u32(row); }
+u32 rowPointer(u32 page, int row)
+{
+    return (page << 8) | u32(row);
+}
 
-QString columnName(int column) { return QStringLiteral("Tab%1").arg(column + 1); }
+QString columnName(int column)
+{
+    return QStringLiteral("Tab%1").arg(column + 1);
+}
 
 // --- Text values --------------------------------------------------------------------
 //
@@ -84,11 +96,17 @@ struct Encoding {
     qsizetype bytes = 0;
 };
 
-bool isLatin(char16_t u) { return u >= 0x01 && u <= 0xFF; }
+bool isLatin(char16_t u)
+{
+    return u >= 0x01 && u <= 0xFF;
+}
 
 // Inside a compressed value a zero byte switches mode (for one reader wherever it
 // falls), so a unit written whole there must have none.
-bool fitsSegment(char16_t u) { return (u & 0xFFu) != 0 && (u >> 8) != 0; }
+bool fitsSegment(char16_t u)
+{
+    return (u & 0xFFu) != 0 && (u >> 8) != 0;
+}
 
 bool isPureLatin(QStringView v)
 {
@@ -177,18 +195,21 @@ void writeEncoded(u8 *dst, QStringView v, Form form)
 struct Column {
     const char16_t *name;
     u8 type;
-    int number;      // the null-mask bit and the column order
-    int varIndex;    // slot in the row's offset table (variable columns)
+    int number; // the null-mask bit and the column order
+    int varIndex; // slot in the row's offset table (variable columns)
     int fixedOffset; // inside the row's fixed part (fixed columns)
     int length;
     int lvOwned = -1, lvFree = -1; // usage-map rows of a long-value column
 };
 
-bool isFixed(const Column &c) { return c.type == kTypeInt || c.type == kTypeLong; }
+bool isFixed(const Column &c)
+{
+    return c.type == kTypeInt || c.type == kTypeLong;
+}
 
 // Writes a definition that fits one page; both of ours are about 300 bytes.
-void writeTdef(u8 *pg, u8 tableType, u32 rowCount, const Column *cols, int count,
-               MapRow owned, MapRow free)
+void writeTdef(u8 *pg, u8 tableType, u32 rowCount, const Column *cols, int count, MapRow owned,
+               MapRow free)
 {
     int varCount = 0;
     for (int i = 0; i < count; ++i)
@@ -295,7 +316,7 @@ void writeHeaderPage(u8 *pg)
     pg[0] = 0x00;
     pg[1] = 0x01;
     std::memcpy(pg + 4, "Standard Jet DB", 16); // with its NUL
-    put32(pg + 0x14, 1);                         // Jet 4.0: 4 KB pages
+    put32(pg + 0x14, 1); // Jet 4.0: 4 KB pages
 
     put16(pg + 0x3C, 1252);
     put32(pg + 0x3E, 0); // database key 0: the pages themselves are not encrypted
@@ -335,7 +356,7 @@ private:
     static bool fits(const OpenPage &p, qsizetype length)
     {
         return p.number != 0 && p.rows < kMaxRowsPerPage
-                && p.top - kPageHeader - 2 * p.rows >= length + 2;
+            && p.top - kPageHeader - 2 * p.rows >= length + 2;
     }
     int placeRow(OpenPage *p, qsizetype length);
     bool storeMemo(qsizetype length, u32 *pointer, u8 *kind);
@@ -560,11 +581,11 @@ void Builder::writeCatalog()
         put32(row + 12, o.flags);
         writeEncoded(row + 16, name, Form::Plain);
         u8 *p = row + nameEnd;
-        put16(p, unsigned(nameEnd));     // EOD
+        put16(p, unsigned(nameEnd)); // EOD
         put16(p + 2, unsigned(nameEnd)); // LvProp: NULL, empty
-        put16(p + 4, 16);                // Name
+        put16(p + 4, 16); // Name
         put16(p + 6, 2);
-        p[8] = 0x1F;                     // all but LvProp
+        p[8] = 0x1F; // all but LvProp
     }
 }
 
@@ -624,8 +645,8 @@ bool Builder::build(const std::vector<Record> &records, QString *error)
     writeMapPage(tableBitmaps, memoBitmaps);
     writeCatalog();
     // The row count goes in last; mdb-count and others report it as it stands.
-    writeTdef(page(kTableTdef), 0x4E, u32(records.size()), kTableColumns, kColumnCount,
-              TableOwned, TableFree);
+    writeTdef(page(kTableTdef), 0x4E, u32(records.size()), kTableColumns, kColumnCount, TableOwned,
+              TableFree);
     return true;
 }
 
@@ -644,8 +665,11 @@ bool JetWriter::validateRecord(const Record &record, QString *error)
             continue;
         const qsizetype units = f->size();
         if (c > 0 && units > kTextColumnMax) {
-            return fail(QStringLiteral("%1 has %2 characters (UTF-16 units); a text column holds at most %3")
-                                .arg(columnName(c)).arg(units).arg(kTextColumnMax));
+            return fail(QStringLiteral(
+                            "%1 has %2 characters (UTF-16 units); a text column holds at most %3")
+                            .arg(columnName(c))
+                            .arg(units)
+                            .arg(kTextColumnMax));
         }
         Encoding enc;
         char16_t bad = 0;
@@ -653,19 +677,22 @@ bool JetWriter::validateRecord(const Record &record, QString *error)
         case Storable::FeffTooLong:
             return fail(QStringLiteral("%1 begins with U+FEFF and is longer than %2 characters; "
                                        "Jet cannot store such a value")
-                                .arg(columnName(c)).arg(kCompressMax));
+                            .arg(columnName(c))
+                            .arg(kCompressMax));
         case Storable::FeffBadUnit:
-            return fail(QStringLiteral("%1 begins with U+FEFF and also holds U+%2; "
-                                       "Jet cannot store such a value")
-                                .arg(columnName(c))
-                                .arg(QString::number(bad, 16).toUpper().rightJustified(4, QLatin1Char('0'))));
-        case Storable::Yes:
-            break;
+            return fail(
+                QStringLiteral("%1 begins with U+FEFF and also holds U+%2; "
+                               "Jet cannot store such a value")
+                    .arg(columnName(c))
+                    .arg(QString::number(bad, 16).toUpper().rightJustified(4, QLatin1Char('0'))));
+        case Storable::Yes: break;
         }
         if (c == 0 && enc.bytes >= kMemoLimit) {
             return fail(QStringLiteral("%1 has %2 characters; a memo holds less than 16 MiB "
                                        "(at most %3 characters)")
-                                .arg(columnName(c)).arg(units).arg((kMemoLimit - 1) / 2));
+                            .arg(columnName(c))
+                            .arg(units)
+                            .arg((kMemoLimit - 1) / 2));
         }
     }
     return true;

@@ -4,8 +4,14 @@ namespace tembra {
 
 namespace {
 
-bool isHigh(char16_t u) { return u >= 0xD800 && u < 0xDC00; }
-bool isLow(char16_t u) { return u >= 0xDC00 && u < 0xE000; }
+bool isHigh(char16_t u)
+{
+    return u >= 0xD800 && u < 0xDC00;
+}
+bool isLow(char16_t u)
+{
+    return u >= 0xDC00 && u < 0xE000;
+}
 
 // Letters below 'A', the Arabic blocks and general punctuation (the marks U+200C and
 // U+200F among them) have no case: most hadith text never needs a table lookup.
@@ -137,7 +143,8 @@ bool LikePattern::matchAt(const Segment &seg, QStringView text, qsizetype pos, q
     return true;
 }
 
-qsizetype LikePattern::find(const Segment &seg, QStringView text, qsizetype from, qsizetype *end) const
+qsizetype LikePattern::find(const Segment &seg, QStringView text, qsizetype from,
+                            qsizetype *end) const
 {
     qsizetype lead = 0;
     while (lead < seg.units.size() && !seg.any[lead])

@@ -36,10 +36,10 @@ public:
 
 private:
     struct Segment {
-        QString units;          // folded; a "_" where any[i] is set
-        std::vector<bool> any;  // per unit of units: true for "_"
+        QString units; // folded; a "_" where any[i] is set
+        std::vector<bool> any; // per unit of units: true for "_"
         qsizetype codePoints = 0;
-        qsizetype tail = 0;     // units this segment and those after it need at least
+        qsizetype tail = 0; // units this segment and those after it need at least
     };
     bool matchAt(const Segment &seg, QStringView text, qsizetype pos, qsizetype *end) const;
     qsizetype find(const Segment &seg, QStringView text, qsizetype from, qsizetype *end) const;

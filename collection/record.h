@@ -11,7 +11,7 @@ namespace tembra {
 // field; an engaged empty QString is the empty string. The two stay apart.
 using Field = std::optional<QString>;
 
-constexpr int kColumnCount = 5;   // Tab1 .. Tab5
+constexpr int kColumnCount = 5; // Tab1 .. Tab5
 constexpr int kTextColumnMax = 255; // UTF-16 units in Tab2 .. Tab5
 
 struct Record {

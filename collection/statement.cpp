@@ -36,9 +36,8 @@ bool Statement::parse(const QString &source, int commandType, Statement *out, QS
     static const QRegularExpression head(
         QStringLiteral("^\\s*select\\s+\\*\\s+from\\s+(\\[?\\w+\\]?)\\s*"),
         QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression where(
-        QStringLiteral("\\Gwhere\\s+(\\[?\\w+\\]?)\\s+like\\s+'"),
-        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression where(QStringLiteral("\\Gwhere\\s+(\\[?\\w+\\]?)\\s+like\\s+'"),
+                                          QRegularExpression::CaseInsensitiveOption);
 
     // The keywords come before the first apostrophe; the literal after it may hold
     // anything, even text the regular expressions would refuse (unpaired surrogates).
@@ -46,7 +45,8 @@ bool Statement::parse(const QString &source, int commandType, Statement *out, QS
     const QString keywords = quote < 0 ? source : source.left(quote + 1);
     const auto h = head.match(keywords);
     if (!h.hasMatch())
-        return refuse(error, QStringLiteral("not a statement of the form select * from Table1 ..."));
+        return refuse(error,
+                      QStringLiteral("not a statement of the form select * from Table1 ..."));
     if (!isTableName(h.capturedView(1)))
         return refuse(error, QStringLiteral("no table named \"%1\"").arg(h.captured(1)));
     qsizetype pos = h.capturedEnd(0);

@@ -11,7 +11,7 @@ struct Statement {
     enum CommandType { Text = 1, Table = 2 };
 
     bool filtered = false;
-    int column = 0;  // 0 for Tab1 .. 4 for Tab5
+    int column = 0; // 0 for Tab1 .. 4 for Tab5
     QString pattern; // the literal with its doubled apostrophes undone
 
     // On failure *error says what could not be understood.

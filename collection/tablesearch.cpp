@@ -35,8 +35,7 @@ qsizetype findScalar(const char16_t *h, qsizetype hn, const char16_t *nd, qsizet
 // the whole needle only where both agree: for Arabic text that is rare enough that
 // the scan runs at memory speed.
 __attribute__((target("avx2"))) qsizetype findAvx2(const char16_t *h, qsizetype hn,
-                                                    const char16_t *nd, qsizetype nn,
-                                                    qsizetype from)
+                                                   const char16_t *nd, qsizetype nn, qsizetype from)
 {
     const __m256i first = _mm256_set1_epi16(static_cast<short>(nd[0]));
     const __m256i last = _mm256_set1_epi16(static_cast<short>(nd[nn - 1]));
@@ -44,7 +43,8 @@ __attribute__((target("avx2"))) qsizetype findAvx2(const char16_t *h, qsizetype 
     for (; p + nn - 1 + 16 <= hn; p += 16) {
         const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(h + p));
         const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(h + p + nn - 1));
-        const __m256i eq = _mm256_and_si256(_mm256_cmpeq_epi16(a, first), _mm256_cmpeq_epi16(b, last));
+        const __m256i eq
+            = _mm256_and_si256(_mm256_cmpeq_epi16(a, first), _mm256_cmpeq_epi16(b, last));
         auto mask = static_cast<unsigned>(_mm256_movemask_epi8(eq));
         while (mask) {
             const int bit = __builtin_ctz(mask);
@@ -83,8 +83,7 @@ qsizetype findUnits(QStringView haystack, QStringView needle, qsizetype from)
     return findScalar(h, hn, nd, nn, from);
 }
 
-TableSearch::TableSearch(const HadithTable &table)
-    : m_table(table), m_foldedRows(table.casedRows())
+TableSearch::TableSearch(const HadithTable &table) : m_table(table), m_foldedRows(table.casedRows())
 {
     m_foldedText.reserve(m_foldedRows.size());
     for (int r : m_foldedRows)
@@ -118,7 +117,9 @@ std::vector<int> TableSearch::scanText(const LikePattern &pattern) const
         if (folded != m_foldedRows.end() && *folded == r)
             return;
         if (!m_table.isNull(r, 0)
-            && (plain || pattern.matchesFolded(all.mid(m_table.textStart(r), m_table.textEnd(r) - m_table.textStart(r)))))
+            && (plain
+                || pattern.matchesFolded(
+                    all.mid(m_table.textStart(r), m_table.textEnd(r) - m_table.textStart(r)))))
             rows.push_back(r);
     };
 
@@ -164,7 +165,8 @@ std::vector<int> TableSearch::scanText(const LikePattern &pattern) const
     if (!special.empty()) {
         std::vector<int> merged;
         merged.reserve(rows.size() + special.size());
-        std::merge(rows.begin(), rows.end(), special.begin(), special.end(), std::back_inserter(merged));
+        std::merge(rows.begin(), rows.end(), special.begin(), special.end(),
+                   std::back_inserter(merged));
         rows.swap(merged);
     }
     return rows;

@@ -21,7 +21,7 @@ private:
     std::vector<int> scanText(const LikePattern &pattern) const;
 
     const HadithTable &m_table;
-    std::vector<int> m_foldedRows;     // ascending rows of Tab1 that case folding changes
+    std::vector<int> m_foldedRows; // ascending rows of Tab1 that case folding changes
     std::vector<QString> m_foldedText; // their folded texts, in the same order
 };
 

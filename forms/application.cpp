@@ -7,7 +7,7 @@
 
 namespace tembra {
 
-Application::Application(int &argc, char **argv) : QApplication(argc, argv) {}
+Application::Application(int &argc, char **argv) : QApplication(argc, argv) { }
 
 QString unhandledErrorMessage(const QString &what)
 {

@@ -26,13 +26,11 @@ QString unhandledErrorMessage(const QString &what);
 
 // The silent error exit of a handler: the first error ends the handler at once,
 // without a word, and what it did before stays done.
-template <typename Body>
-void silentErrorExit(Body &&body) noexcept
+template <typename Body> void silentErrorExit(Body &&body) noexcept
 {
     try {
         body();
-    } catch (...) {
-    }
+    } catch (...) { }
 }
 
 } // namespace tembra

@@ -12,7 +12,10 @@ Hook &hook()
 }
 } // namespace
 
-void setHook(Hook h) { hook() = std::move(h); }
+void setHook(Hook h)
+{
+    hook() = std::move(h);
+}
 
 void show(QWidget *parent, const QString &prompt, const QString &title)
 {

@@ -8,38 +8,163 @@
 namespace tembra::texts {
 
 // Window and search texts
-inline QString windowTitle() { return QStringLiteral(u"\u0628\u0647\u200C\u0631\u0646\u0627\u0645\u0647\u200C\u0649 \u0641\u0647\u200C\u0631\u0645\u0648\u062F\u0647\u200C\u0643\u0627\u0646\u0649 \u067E\u064A\u063A\u0647\u200C\u0645\u0628\u0647\u200C\u0631 - \u0635\u0644\u0649 \u0627\u0644\u0644\u0647 \u0639\u0644\u064A\u0647 \u0648\u0633\u0644\u0645"); }
-inline QString searchHint() { return QStringLiteral(u"\u0648\u0648\u0634\u0647\u200C\u0643\u0640\u0647\u200C\u062A \u0628\u0646\u0640\u0648\u0648\u0633\u0647 \u067E\u0627\u0634\u0627\u0646 \u0626\u0647\u200C\u0646\u062A\u0647\u200C\u0631 \u062F\u0627\u0628\u06AF\u0631\u0647"); } // Label20
-inline QString searchTooltip() { return QStringLiteral(u"\u0648\u0648\u0634\u0647\u200C\u064A\u0647\u200C\u0643 \u0628\u0646\u0648\u0648\u0633\u0647 \u0643\u0647 \u0644\u0647 3 \u067E\u064A\u062A \u0643\u0647\u200C\u0645\u062A\u0631 \u0646\u0647\u200C\u0628\u0649\u0651"); }
-inline QString tooShortPrompt() { return QStringLiteral(u" \u0628\u0628\u0648\u0648\u0631\u0647 \u0646\u0627\u0628\u064A\u062A \u0644\u0647 3 \u067E\u064A\u062A \u0643\u0647\u200C\u0645\u062A\u0631 \u0628\u0649\u0651 "); }
-inline QString errorTitle() { return QStringLiteral(u"\u0647\u0647\u200C\u0644\u0647\u200C\u064A\u0647 "); }
+inline QString windowTitle()
+{
+    return QStringLiteral(
+        u"\u0628\u0647\u200C\u0631\u0646\u0627\u0645\u0647\u200C\u0649 "
+        u"\u0641\u0647\u200C\u0631\u0645\u0648\u062F\u0647\u200C\u0643\u0627\u0646\u0649 "
+        u"\u067E\u064A\u063A\u0647\u200C\u0645\u0628\u0647\u200C\u0631 - \u0635\u0644\u0649 "
+        u"\u0627\u0644\u0644\u0647 \u0639\u0644\u064A\u0647 \u0648\u0633\u0644\u0645");
+}
+inline QString searchHint()
+{
+    return QStringLiteral(
+        u"\u0648\u0648\u0634\u0647\u200C\u0643\u0640\u0647\u200C\u062A "
+        u"\u0628\u0646\u0640\u0648\u0648\u0633\u0647 \u067E\u0627\u0634\u0627\u0646 "
+        u"\u0626\u0647\u200C\u0646\u062A\u0647\u200C\u0631 \u062F\u0627\u0628\u06AF\u0631\u0647");
+} // Label20
+inline QString searchTooltip()
+{
+    return QStringLiteral(
+        u"\u0648\u0648\u0634\u0647\u200C\u064A\u0647\u200C\u0643 "
+        u"\u0628\u0646\u0648\u0648\u0633\u0647 \u0643\u0647 \u0644\u0647 3 \u067E\u064A\u062A "
+        u"\u0643\u0647\u200C\u0645\u062A\u0631 \u0646\u0647\u200C\u0628\u0649\u0651");
+}
+inline QString tooShortPrompt()
+{
+    return QStringLiteral(
+        u" \u0628\u0628\u0648\u0648\u0631\u0647 \u0646\u0627\u0628\u064A\u062A \u0644\u0647 3 "
+        u"\u067E\u064A\u062A \u0643\u0647\u200C\u0645\u062A\u0631 \u0628\u0649\u0651 ");
+}
+inline QString errorTitle()
+{
+    return QStringLiteral(u"\u0647\u0647\u200C\u0644\u0647\u200C\u064A\u0647 ");
+}
 
 // Captions of the info and count labels, the headings
-inline QString numberCaption() { return QStringLiteral(u"\u0698\u0645\u0627\u0631\u0647\u200C\u0649 \u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C\u0643\u0647"); } // Label10
-inline QString kindCaption() { return QStringLiteral(u"\u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C\u0643\u0647"); } // Label6
-inline QString bookCaption() { return QStringLiteral(u"\u0646\u0627\u0648\u0649 \u0643\u062A\u0627\u0628\u0647\u200C\u0643\u0647"); } // Label11
-inline QString countCaption() { return QStringLiteral(u"\u0698\u0645\u0627\u0631\u0647\u200C\u0649 \u062F\u064A\u062A\u0646\u0647\u200C\u0648\u0647\u200C\u0643\u0647"); } // Label13
-inline QString resultHeading() { return QStringLiteral(u"\u0642\u0627\u0626\u064A\u0645\u0647\u200C\u0649 \u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C\u0643\u0627\u0646\u0649 \u0628\u0647\u200C\u062F\u0648\u0627 \u06AF\u0647\u200C\u0631\u0627\u0648\u0647\u200C\u0643\u0627\u0646"); } // Label18
-inline QString paneHeading() { return QStringLiteral(u"\u0642\u0640\u0640\u0640\u0640\u0640\u0627\u0626\u064A\u0645\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0647\u200C\u0649 \u0641\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647 "); } // Label16
-inline QString gridKindHeader() { return QStringLiteral(u"\u0646\u0648\u0639 \u0627\u0644\u062D\u062F\u064A\u062B"); }
-inline QString gridHadithHeader() { return QStringLiteral(u"\u0627\u0644\u0623\u062D\u0627\u062F\u064A\u062B"); }
+inline QString numberCaption()
+{
+    return QStringLiteral(
+        u"\u0698\u0645\u0627\u0631\u0647\u200C\u0649 "
+        u"\u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C\u0643\u0647");
+} // Label10
+inline QString kindCaption()
+{
+    return QStringLiteral(
+        u"\u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C\u0643\u0647");
+} // Label6
+inline QString bookCaption()
+{
+    return QStringLiteral(
+        u"\u0646\u0627\u0648\u0649 \u0643\u062A\u0627\u0628\u0647\u200C\u0643\u0647");
+} // Label11
+inline QString countCaption()
+{
+    return QStringLiteral(u"\u0698\u0645\u0627\u0631\u0647\u200C\u0649 "
+                          u"\u062F\u064A\u062A\u0646\u0647\u200C\u0648\u0647\u200C\u0643\u0647");
+} // Label13
+inline QString resultHeading()
+{
+    return QStringLiteral(u"\u0642\u0627\u0626\u064A\u0645\u0647\u200C\u0649 "
+                          u"\u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C\u0643"
+                          u"\u0627\u0646\u0649 \u0628\u0647\u200C\u062F\u0648\u0627 "
+                          u"\u06AF\u0647\u200C\u0631\u0627\u0648\u0647\u200C\u0643\u0627\u0646");
+} // Label18
+inline QString paneHeading()
+{
+    return QStringLiteral(
+        u"\u0642\u0640\u0640\u0640\u0640\u0640\u0627\u0626\u064A\u0645\u0640\u0640\u0640\u0640"
+        u"\u0640\u0640\u0640\u0647\u200C\u0649 "
+        u"\u0641\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640"
+        u"\u0640\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647 ");
+} // Label16
+inline QString gridKindHeader()
+{
+    return QStringLiteral(u"\u0646\u0648\u0639 \u0627\u0644\u062D\u062F\u064A\u062B");
+}
+inline QString gridHadithHeader()
+{
+    return QStringLiteral(u"\u0627\u0644\u0623\u062D\u0627\u062F\u064A\u062B");
+}
 
 // The pane: the line above the hadith text, a line break, the text
-inline QString paneSeparator() { return QStringLiteral("\r\n"); }
+inline QString paneSeparator()
+{
+    return QStringLiteral("\r\n");
+}
 
 // A collection that cannot be opened: the file, the reason in plain words, then the
 // technical detail.
-inline QString collectionPath() { return QStringLiteral("Book\\Data.mdb"); }
-inline QString cannotOpen() { return QStringLiteral(u"\u0646\u0627\u062A\u0648\u0627\u0646\u0631\u06CE\u062A \u06A9\u06C6\u0645\u06D5\u06B5\u06D5\u06CC \u0641\u06D5\u0631\u0645\u0648\u0648\u062F\u06D5\u06A9\u0627\u0646 \u0628\u06A9\u0631\u06CE\u062A\u06D5\u0648\u06D5:"); } // the hadith collection cannot be opened:
-inline QString reasonNoFile() { return QStringLiteral(u"\u0641\u0627\u06CC\u0644\u06D5\u06A9\u06D5 \u0646\u06D5\u062F\u06C6\u0632\u0631\u0627\u06CC\u06D5\u0648\u06D5. \u062F\u06B5\u0646\u06CC\u0627\u0628\u06D5 \u0644\u06D5\u0648\u06D5\u06CC \u0628\u0648\u062E\u0686\u06D5\u06CC Book \u0644\u06D5\u06AF\u06D5\u06B5 \u0628\u06D5\u0631\u0646\u0627\u0645\u06D5\u06A9\u06D5\u062F\u0627\u06CC\u06D5."); } // the file was not found; make sure the Book folder is beside the program
-inline QString reasonNotReadable() { return QStringLiteral(u"\u0641\u0627\u06CC\u0644\u06D5\u06A9\u06D5 \u0646\u0627\u062E\u0648\u06CE\u0646\u062F\u0631\u06CE\u062A\u06D5\u0648\u06D5: \u0695\u06CE\u06AF\u06D5\u067E\u06CE\u062F\u0627\u0646\u06CC \u062E\u0648\u06CE\u0646\u062F\u0646\u06D5\u0648\u06D5\u06CC \u0646\u06CC\u06CC\u06D5."); } // the file cannot be read: no permission to read it
-inline QString reasonNotJet() { return QStringLiteral(u"\u0626\u06D5\u0645 \u0641\u0627\u06CC\u0644\u06D5 \u0628\u0646\u06A9\u06D5\u062F\u0631\u0627\u0648\u06D5\u06CC Access \u0646\u06CC\u06CC\u06D5."); } // this file is not an Access database
-inline QString reasonWrongVersion() { return QStringLiteral(u"\u0626\u06D5\u0645 \u0641\u0627\u06CC\u0644\u06D5 \u0628\u0646\u06A9\u06D5\u062F\u0631\u0627\u0648\u06D5\u06CC Access\u06D5 \u0628\u06D5\u06B5\u0627\u0645 \u0628\u06D5 \u0648\u06D5\u0634\u0627\u0646\u06CE\u06A9\u06CC \u062A\u0631\u061B \u062A\u06D5\u0646\u0647\u0627 \u0648\u06D5\u0634\u0627\u0646\u06CC Jet 4.0 (Access 2000) \u062F\u06D5\u062E\u0648\u06CE\u0646\u062F\u0631\u06CE\u062A\u06D5\u0648\u06D5."); } // an Access database of another version; only Jet 4.0 is read
-inline QString reasonDamaged() { return QStringLiteral(u"\u0641\u0627\u06CC\u0644\u06D5\u06A9\u06D5 \u062A\u06CE\u06A9\u0686\u0648\u0648\u06D5 \u06CC\u0627\u0646 \u062A\u06D5\u0648\u0627\u0648 \u0646\u06CC\u06CC\u06D5."); } // the file is damaged or incomplete
-inline QString reasonNoTable() { return QStringLiteral(u"\u062E\u0634\u062A\u06D5\u06CC Table1 \u0644\u06D5\u0645 \u0641\u0627\u06CC\u0644\u06D5\u062F\u0627 \u0646\u06CC\u06CC\u06D5."); } // there is no table Table1 in this file
-inline QString reasonMissingColumn() { return QStringLiteral(u"\u062E\u0634\u062A\u06D5\u06CC Table1 \u0633\u062A\u0648\u0648\u0646\u06CE\u06A9\u06CC \u067E\u06CE\u0648\u06CC\u0633\u062A\u06CC \u062A\u06CE\u062F\u0627 \u0646\u06CC\u06CC\u06D5."); } // Table1 lacks a column it needs
+inline QString collectionPath()
+{
+    return QStringLiteral("Book\\Data.mdb");
+}
+inline QString cannotOpen()
+{
+    return QStringLiteral(u"\u0646\u0627\u062A\u0648\u0627\u0646\u0631\u06CE\u062A "
+                          u"\u06A9\u06C6\u0645\u06D5\u06B5\u06D5\u06CC "
+                          u"\u0641\u06D5\u0631\u0645\u0648\u0648\u062F\u06D5\u06A9\u0627\u0646 "
+                          u"\u0628\u06A9\u0631\u06CE\u062A\u06D5\u0648\u06D5:");
+} // the hadith collection cannot be opened:
+inline QString reasonNoFile()
+{
+    return QStringLiteral(
+        u"\u0641\u0627\u06CC\u0644\u06D5\u06A9\u06D5 "
+        u"\u0646\u06D5\u062F\u06C6\u0632\u0631\u0627\u06CC\u06D5\u0648\u06D5. "
+        u"\u062F\u06B5\u0646\u06CC\u0627\u0628\u06D5 \u0644\u06D5\u0648\u06D5\u06CC "
+        u"\u0628\u0648\u062E\u0686\u06D5\u06CC Book \u0644\u06D5\u06AF\u06D5\u06B5 "
+        u"\u0628\u06D5\u0631\u0646\u0627\u0645\u06D5\u06A9\u06D5\u062F\u0627\u06CC\u06D5.");
+} // the file was not found; make sure the Book folder is beside the program
+inline QString reasonNotReadable()
+{
+    return QStringLiteral(
+        u"\u0641\u0627\u06CC\u0644\u06D5\u06A9\u06D5 "
+        u"\u0646\u0627\u062E\u0648\u06CE\u0646\u062F\u0631\u06CE\u062A\u06D5\u0648\u06D5: "
+        u"\u0695\u06CE\u06AF\u06D5\u067E\u06CE\u062F\u0627\u0646\u06CC "
+        u"\u062E\u0648\u06CE\u0646\u062F\u0646\u06D5\u0648\u06D5\u06CC \u0646\u06CC\u06CC\u06D5.");
+} // the file cannot be read: no permission to read it
+inline QString reasonNotJet()
+{
+    return QStringLiteral(u"\u0626\u06D5\u0645 \u0641\u0627\u06CC\u0644\u06D5 "
+                          u"\u0628\u0646\u06A9\u06D5\u062F\u0631\u0627\u0648\u06D5\u06CC Access "
+                          u"\u0646\u06CC\u06CC\u06D5.");
+} // this file is not an Access database
+inline QString reasonWrongVersion()
+{
+    return QStringLiteral(
+        u"\u0626\u06D5\u0645 \u0641\u0627\u06CC\u0644\u06D5 "
+        u"\u0628\u0646\u06A9\u06D5\u062F\u0631\u0627\u0648\u06D5\u06CC Access\u06D5 "
+        u"\u0628\u06D5\u06B5\u0627\u0645 \u0628\u06D5 "
+        u"\u0648\u06D5\u0634\u0627\u0646\u06CE\u06A9\u06CC \u062A\u0631\u061B "
+        u"\u062A\u06D5\u0646\u0647\u0627 \u0648\u06D5\u0634\u0627\u0646\u06CC Jet 4.0 (Access "
+        u"2000) \u062F\u06D5\u062E\u0648\u06CE\u0646\u062F\u0631\u06CE\u062A\u06D5\u0648\u06D5.");
+} // an Access database of another version; only Jet 4.0 is read
+inline QString reasonDamaged()
+{
+    return QStringLiteral(
+        u"\u0641\u0627\u06CC\u0644\u06D5\u06A9\u06D5 \u062A\u06CE\u06A9\u0686\u0648\u0648\u06D5 "
+        u"\u06CC\u0627\u0646 \u062A\u06D5\u0648\u0627\u0648 \u0646\u06CC\u06CC\u06D5.");
+} // the file is damaged or incomplete
+inline QString reasonNoTable()
+{
+    return QStringLiteral(u"\u062E\u0634\u062A\u06D5\u06CC Table1 \u0644\u06D5\u0645 "
+                          u"\u0641\u0627\u06CC\u0644\u06D5\u062F\u0627 \u0646\u06CC\u06CC\u06D5.");
+} // there is no table Table1 in this file
+inline QString reasonMissingColumn()
+{
+    return QStringLiteral(
+        u"\u062E\u0634\u062A\u06D5\u06CC Table1 \u0633\u062A\u0648\u0648\u0646\u06CE\u06A9\u06CC "
+        u"\u067E\u06CE\u0648\u06CC\u0633\u062A\u06CC \u062A\u06CE\u062F\u0627 "
+        u"\u0646\u06CC\u06CC\u06D5.");
+} // Table1 lacks a column it needs
 
 // An error that no handler trapped: the program reports it and ends.
-inline QString unhandledError() { return QStringLiteral(u"\u0647\u06D5\u06B5\u06D5\u06CC\u06D5\u06A9 \u0695\u0648\u0648\u06CC\u062F\u0627 \u0648 \u0628\u06D5\u0631\u0646\u0627\u0645\u06D5\u06A9\u06D5 \u062F\u0627\u062F\u06D5\u062E\u0631\u06CE\u062A:"); } // an error happened and the program closes:
+inline QString unhandledError()
+{
+    return QStringLiteral(
+        u"\u0647\u06D5\u06B5\u06D5\u06CC\u06D5\u06A9 \u0695\u0648\u0648\u06CC\u062F\u0627 \u0648 "
+        u"\u0628\u06D5\u0631\u0646\u0627\u0645\u06D5\u06A9\u06D5 "
+        u"\u062F\u0627\u062F\u06D5\u062E\u0631\u06CE\u062A:");
+} // an error happened and the program closes:
 
 } // namespace tembra::texts

@@ -182,17 +182,21 @@ void Tembra1::build()
     yellowFrame(pic2, 45, 120, 2970, 780);
     yellowFrame(pic2, 45, 960, 2970, 780);
     yellowFrame(pic2, 45, 1800, 2970, 780);
-    heading(pic2, texts::kindCaption(), 75, 150, 2910, 300)->setFont(makeFont("Microsoft Sans Serif", 9.75));
+    heading(pic2, texts::kindCaption(), 75, 150, 2910, 300)
+        ->setFont(makeFont("Microsoft Sans Serif", 9.75));
     Label2 = infoLabel(pic2, 75, 465, 2910, 405, 9.75);
-    heading(pic2, texts::numberCaption(), 75, 990, 2910, 300)->setFont(makeFont("Microsoft Sans Serif", 9.75));
+    heading(pic2, texts::numberCaption(), 75, 990, 2910, 300)
+        ->setFont(makeFont("Microsoft Sans Serif", 9.75));
     Label1 = infoLabel(pic2, 75, 1305, 2910, 405, 9.75);
-    heading(pic2, texts::bookCaption(), 75, 1830, 2910, 300)->setFont(makeFont("Microsoft Sans Serif", 9.75));
+    heading(pic2, texts::bookCaption(), 75, 1830, 2910, 300)
+        ->setFont(makeFont("Microsoft Sans Serif", 9.75));
     Label3 = infoLabel(pic2, 75, 2145, 2910, 405, 8.25);
 
     // The count
     QFrame *pic3 = panel(this, QColor(0x00, 0xC0, 0xC0), 11760, 4200, 3105, 540);
     yellowFrame(pic3, 45, 60, 2970, 360);
-    heading(pic3, texts::countCaption(), 1365, 90, 1620, 300)->setFont(makeFont("Microsoft Sans Serif", 9.75));
+    heading(pic3, texts::countCaption(), 1365, 90, 1620, 300)
+        ->setFont(makeFont("Microsoft Sans Serif", 9.75));
     Label12 = new Label(pic3);
     fill(Label12, QColor(0xB8, 0xD3, 0xC6));
     Label12->setFrameShape(QFrame::Box);
@@ -242,8 +246,7 @@ void Tembra1::showEvent(QShowEvent *event)
 
 void Tembra1::reportOpenError()
 {
-    msgbox::show(this, openErrorMessage(m_collectionPath, m_openError),
-                 texts::errorTitle());
+    msgbox::show(this, openErrorMessage(m_collectionPath, m_openError), texts::errorTitle());
 }
 
 bool Tembra1::eventFilter(QObject *watched, QEvent *event)
@@ -272,7 +275,10 @@ void Tembra1::Text2_KeyPress(int &keyAscii)
     }
 }
 
-void Tembra1::Command1_Click() { search(); }
+void Tembra1::Command1_Click()
+{
+    search();
+}
 
 // Every step runs only if the one before it succeeded; the first failure ends the
 // search without a word, and what was done before it stays done.
@@ -334,9 +340,9 @@ void Tembra1::currentChanged(const QList<int> &changedColumns)
     const int position = Adodc1->absolutePosition();
     if (position > 0 && DataGrid1->currentIndex().row() != position - 1) {
         m_syncingGrid = true;
-        DataGrid1->selectionModel()->setCurrentIndex(
-            m_model->index(position - 1, 0),
-            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        DataGrid1->selectionModel()->setCurrentIndex(m_model->index(position - 1, 0),
+                                                     QItemSelectionModel::ClearAndSelect
+                                                         | QItemSelectionModel::Rows);
         m_syncingGrid = false;
     }
 

@@ -31,11 +31,11 @@ public:
 
     // Controls, by their design names (the tests reach them here).
     DataControl *Adodc1 = nullptr;
-    Label *Label1 = nullptr;  // Tab2, the hadith's number
-    Label *Label2 = nullptr;  // Tab3, its kind
-    Label *Label3 = nullptr;  // Tab5, its book
+    Label *Label1 = nullptr; // Tab2, the hadith's number
+    Label *Label2 = nullptr; // Tab3, its kind
+    Label *Label3 = nullptr; // Tab5, its book
     TextBox *Label4 = nullptr; // Tab1, hidden
-    Label *Label5 = nullptr;  // Tab4, hidden
+    Label *Label5 = nullptr; // Tab4, hidden
     Label *Label12 = nullptr; // the count
     TextBox *Text1 = nullptr; // the reading pane
     QLineEdit *Text2 = nullptr; // the search box

@@ -34,7 +34,8 @@ struct ToolRun {
 };
 
 // Runs the built tembra-mdb with args, feeding it input on stdin.
-inline ToolRun runTool(const QStringList &args, const QByteArray &input = {}, int timeoutMs = 120000)
+inline ToolRun runTool(const QStringList &args, const QByteArray &input = {},
+                       int timeoutMs = 120000)
 {
     QProcess process;
     process.start(QStringLiteral(TEMBRA_MDB_TOOL), args);
@@ -43,7 +44,8 @@ inline ToolRun runTool(const QStringList &args, const QByteArray &input = {}, in
         return run;
     process.write(input);
     process.closeWriteChannel();
-    run.finished = process.waitForFinished(timeoutMs) && process.exitStatus() == QProcess::NormalExit;
+    run.finished
+        = process.waitForFinished(timeoutMs) && process.exitStatus() == QProcess::NormalExit;
     run.exitCode = process.exitCode();
     run.out = process.readAllStandardOutput();
     run.err = process.readAllStandardError();

@@ -12,7 +12,10 @@ namespace {
 const tembra::Field null = std::nullopt;
 
 // Not for text starting with U+FEFF: QString::fromUtf8 drops it.
-QString u(const char *utf8) { return QString::fromUtf8(utf8); }
+QString u(const char *utf8)
+{
+    return QString::fromUtf8(utf8);
+}
 
 } // namespace
 
@@ -33,18 +36,23 @@ void TestCopyText::bothWays_data()
     QTest::addColumn<QByteArray>("line"); // canonical, so formatting gives it back
     QTest::addColumn<Record>("record");
 
-    QTest::newRow("the four escapes") << QByteArray("x\\ty\t\\n\t\\r\\n\ta\\\\b\t\\\\")
-                                      << Record{{u("x\ty"), u("\n"), u("\r\n"), u("a\\b"), u("\\")}};
-    QTest::newRow("NULL, empty and the text \\N") << QByteArray("\\N\t\t\\\\N\tN\t\\\\\\\\N")
-                                                  << Record{{null, u(""), u("\\N"), u("N"), u("\\\\N")}};
+    QTest::newRow("the four escapes")
+        << QByteArray("x\\ty\t\\n\t\\r\\n\ta\\\\b\t\\\\")
+        << Record{{u("x\ty"), u("\n"), u("\r\n"), u("a\\b"), u("\\")}};
+    QTest::newRow("NULL, empty and the text \\N")
+        << QByteArray("\\N\t\t\\\\N\tN\t\\\\\\\\N")
+        << Record{{null, u(""), u("\\N"), u("N"), u("\\\\N")}};
     QTest::newRow("all NULL") << QByteArray("\\N\t\\N\t\\N\t\\N\t\\N") << Record{};
-    QTest::newRow("all empty") << QByteArray("\t\t\t\t") << Record{{u(""), u(""), u(""), u(""), u("")}};
-    QTest::newRow("arabic and kurdish") << QByteArray("حَدَّثَنَا\tکوردی ێ ۆ ڕ ڵ\tـــ\xe2\x80\x8c\t١\t ")
-                                        << Record{{u("حَدَّثَنَا"), u("کوردی ێ ۆ ڕ ڵ"), u("ـــ\u200c"), u("١"), u(" ")}};
+    QTest::newRow("all empty") << QByteArray("\t\t\t\t")
+                               << Record{{u(""), u(""), u(""), u(""), u("")}};
+    QTest::newRow("arabic and kurdish")
+        << QByteArray("حَدَّثَنَا\tکوردی ێ ۆ ڕ ڵ\tـــ\xe2\x80\x8c\t١\t ")
+        << Record{{u("حَدَّثَنَا"), u("کوردی ێ ۆ ڕ ڵ"), u("ـــ\u200c"), u("١"), u(" ")}};
     QTest::newRow("non-BMP and the edges of UTF-8")
-            << QByteArray("\xf0\x9f\x98\x80\t\xf4\x8f\xbf\xbf\t\xef\xbf\xbf\t\xc2\x80\t\xef\xbb\xbf" "a")
-            << Record{{QString::fromUcs4(U"\U0001F600"), QString::fromUcs4(U"\U0010FFFF"), QString(QChar(0xFFFF)),
-                       QString(QChar(0x80)), QChar(0xFEFF) + u("a")}};
+        << QByteArray("\xf0\x9f\x98\x80\t\xf4\x8f\xbf\xbf\t\xef\xbf\xbf\t\xc2\x80\t\xef\xbb\xbf"
+                      "a")
+        << Record{{QString::fromUcs4(U"\U0001F600"), QString::fromUcs4(U"\U0010FFFF"),
+                   QString(QChar(0xFFFF)), QString(QChar(0x80)), QChar(0xFEFF) + u("a")}};
 }
 
 void TestCopyText::bothWays()
@@ -66,24 +74,38 @@ void TestCopyText::refusals_data()
     QTest::addColumn<QString>("message");
 
     const QByteArray ok = "a\tb\tc\td\te\n";
-    QTest::newRow("four fields") << ok + "a\tb\tc\td\n" << "line 2: expected 5 fields, found 4";
-    QTest::newRow("six fields") << "a\tb\tc\td\te\tf\n" + ok << "line 1: expected 5 fields, found 6";
+    QTest::newRow("four fields") << ok + "a\tb\tc\td\n"
+                                 << "line 2: expected 5 fields, found 4";
+    QTest::newRow("six fields") << "a\tb\tc\td\te\tf\n" + ok
+                                << "line 1: expected 5 fields, found 6";
     QTest::newRow("empty line") << ok + ok + "\n" + ok << "line 3: expected 5 fields, found 1";
-    QTest::newRow("unknown escape") << ok + "a\\x\tb\tc\td\te\n" << "line 2: bad escape \"\\x\" in field 1";
-    QTest::newRow("\\N inside a field") << ok + "a\tb\tx\\N\td\te" << "line 2: bad escape \"\\N\"";
-    QTest::newRow("lone backslash ending the line") << ok + ok + "a\tb\tc\td\te\\\n"
-                                                    << "line 3: lone backslash with nothing after it in field 5";
-    QTest::newRow("lone backslash ending a field") << QByteArray("a\\\tb\tc\td\te")
-                                                   << "line 1: lone backslash with nothing after it in field 1";
-    QTest::newRow("raw CR") << ok + "a\tb\rc\tc\td\te\n" << "line 2: raw carriage return";
-    QTest::newRow("CRLF line end") << QByteArray("a\tb\tc\td\te\r\n") << "line 1: raw carriage return";
-    QTest::newRow("NUL byte") << ok + QByteArray("a\tb\tc\0\td\te\n", 11) << "line 2: NUL byte in field 3";
-    QTest::newRow("byte FF") << ok + "\xff\tb\tc\td\te\n" << "line 2: invalid UTF-8";
+    QTest::newRow("unknown escape") << ok + "a\\x\tb\tc\td\te\n"
+                                    << "line 2: bad escape \"\\x\" in field 1";
+    QTest::newRow("\\N inside a field") << ok + "a\tb\tx\\N\td\te"
+                                        << "line 2: bad escape \"\\N\"";
+    QTest::newRow("lone backslash ending the line")
+        << ok + ok + "a\tb\tc\td\te\\\n"
+        << "line 3: lone backslash with nothing after it in field 5";
+    QTest::newRow("lone backslash ending a field")
+        << QByteArray("a\\\tb\tc\td\te")
+        << "line 1: lone backslash with nothing after it in field 1";
+    QTest::newRow("raw CR") << ok + "a\tb\rc\tc\td\te\n"
+                            << "line 2: raw carriage return";
+    QTest::newRow("CRLF line end")
+        << QByteArray("a\tb\tc\td\te\r\n") << "line 1: raw carriage return";
+    QTest::newRow("NUL byte") << ok + QByteArray("a\tb\tc\0\td\te\n", 11)
+                              << "line 2: NUL byte in field 3";
+    QTest::newRow("byte FF") << ok + "\xff\tb\tc\td\te\n"
+                             << "line 2: invalid UTF-8";
     QTest::newRow("overlong") << QByteArray("a\tb\tc\t\xc0\xaf\te") << "line 1: invalid UTF-8";
-    QTest::newRow("encoded surrogate") << ok + "\xed\xa0\x80\tb\tc\td\te" << "line 2: invalid UTF-8";
-    QTest::newRow("above U+10FFFF") << QByteArray("\xf4\x90\x80\x80\tb\tc\td\te") << "line 1: invalid UTF-8";
-    QTest::newRow("cut short by the end") << QByteArray("a\tb\tc\td\t\xd8") << "line 1: invalid UTF-8";
-    QTest::newRow("cut short by a tab") << QByteArray("\xe2\x82\tb\tc\td\te") << "line 1: invalid UTF-8";
+    QTest::newRow("encoded surrogate") << ok + "\xed\xa0\x80\tb\tc\td\te"
+                                       << "line 2: invalid UTF-8";
+    QTest::newRow("above U+10FFFF")
+        << QByteArray("\xf4\x90\x80\x80\tb\tc\td\te") << "line 1: invalid UTF-8";
+    QTest::newRow("cut short by the end")
+        << QByteArray("a\tb\tc\td\t\xd8") << "line 1: invalid UTF-8";
+    QTest::newRow("cut short by a tab")
+        << QByteArray("\xe2\x82\tb\tc\td\te") << "line 1: invalid UTF-8";
 }
 
 void TestCopyText::refusals()
@@ -110,7 +132,8 @@ void TestCopyText::lines_data()
     QTest::newRow("escaped LF is no line end") << QByteArray("a\\nb\tb\tc\td\te\n") << 1;
     QTest::newRow("canonical input") << QByteArray("\\N\t\t\\\\N\t\\\\\t\\\\\\\\\n"
                                                    "a\\tb\\nc\\rd\\\\e\t\\t\t\\n\\n\t\\r\tx\n"
-                                                   "قال ﷺ\t\xf0\x9f\x98\x80\tکوردی\t\xef\xbb\xbf" "b\t\\N\n"
+                                                   "قال ﷺ\t\xf0\x9f\x98\x80\tکوردی\t\xef\xbb\xbf"
+                                                   "b\t\\N\n"
                                                    "\t\t\t\t\n")
                                      << 4;
 }

@@ -61,14 +61,21 @@ void TestDataControl::parse_data()
     QTest::newRow("table name") << "Table1" << 2 << true << false << 0 << "";
     QTest::newRow("table name, any case") << "tABLE1" << 2 << true << false << 0 << "";
     QTest::newRow("other table") << "Hadiths" << 2 << false << false << 0 << "";
-    QTest::newRow("statement as table name") << "select * from Table1" << 2 << false << false << 0 << "";
+    QTest::newRow("statement as table name")
+        << "select * from Table1" << 2 << false << false << 0 << "";
     QTest::newRow("whole table") << "select * from Table1" << 1 << true << false << 0 << "";
-    QTest::newRow("search") << "select * from Table1 where Tab1 like '%abc%'" << 1 << true << true << 0 << "%abc%";
-    QTest::newRow("keywords any case") << "SELECT * FROM table1 WHERE tab3 LIKE 'x'" << 1 << true << true << 2 << "x";
-    QTest::newRow("doubled apostrophe") << "select * from Table1 where Tab1 like '%it''s%'" << 1 << true << true << 0 << "%it's%";
-    QTest::newRow("lone apostrophe") << "select * from Table1 where Tab1 like '%it's%'" << 1 << false << false << 0 << "";
-    QTest::newRow("unclosed") << "select * from Table1 where Tab1 like '%abc" << 1 << false << false << 0 << "";
-    QTest::newRow("no such column") << "select * from Table1 where Tab9 like '%a%'" << 1 << false << false << 0 << "";
+    QTest::newRow("search") << "select * from Table1 where Tab1 like '%abc%'" << 1 << true << true
+                            << 0 << "%abc%";
+    QTest::newRow("keywords any case")
+        << "SELECT * FROM table1 WHERE tab3 LIKE 'x'" << 1 << true << true << 2 << "x";
+    QTest::newRow("doubled apostrophe")
+        << "select * from Table1 where Tab1 like '%it''s%'" << 1 << true << true << 0 << "%it's%";
+    QTest::newRow("lone apostrophe")
+        << "select * from Table1 where Tab1 like '%it's%'" << 1 << false << false << 0 << "";
+    QTest::newRow("unclosed") << "select * from Table1 where Tab1 like '%abc" << 1 << false << false
+                              << 0 << "";
+    QTest::newRow("no such column")
+        << "select * from Table1 where Tab9 like '%a%'" << 1 << false << false << 0 << "";
     QTest::newRow("no such table") << "select * from Hadiths" << 1 << false << false << 0 << "";
     QTest::newRow("garbage") << "drop table Table1" << 1 << false << false << 0 << "";
     QTest::newRow("unknown command type") << "Table1" << 4 << false << false << 0 << "";

@@ -219,8 +219,8 @@ void TestJetReader::notARegularFile()
 void TestJetReader::childPassesRowsAndErrors()
 {
     const QString big(200000, QChar(0x0628));
-    const QString values[kColumnCount] = {big + QStringLiteral(u"\U0001F54C"), QString(), QStringLiteral("x"),
-                                          QString(), QStringLiteral(u"کتێب")};
+    const QString values[kColumnCount] = {big + QStringLiteral(u"\U0001F54C"), QString(),
+                                          QStringLiteral("x"), QString(), QStringLiteral(u"کتێب")};
     const bool isNull[kColumnCount] = {false, false, true, true, false};
     HadithTable table;
     ReadError error;

@@ -19,10 +19,19 @@ namespace {
 
 const Field null = std::nullopt;
 
-QString u(const char *utf8) { return QString::fromUtf8(utf8); }
+QString u(const char *utf8)
+{
+    return QString::fromUtf8(utf8);
+}
 // QString::fromUtf8 drops a leading byte order mark, so such values are put together here.
-QString feff(const QString &rest = {}) { return QChar(0xFEFF) + rest; }
-QString ucs4(const char32_t *text) { return QString::fromUcs4(text); }
+QString feff(const QString &rest = {})
+{
+    return QChar(0xFEFF) + rest;
+}
+QString ucs4(const char32_t *text)
+{
+    return QString::fromUcs4(text);
+}
 
 // Arabic of exactly n UTF-16 units: words with diacritics, spaces between.
 QString arabic(qsizetype n, int seed = 0)
@@ -43,7 +52,10 @@ QString latin(qsizetype n) // printable Latin-1, no controls
     return s;
 }
 
-bool haveMdbTools() { return !QStandardPaths::findExecutable(QStringLiteral("mdb-export")).isEmpty(); }
+bool haveMdbTools()
+{
+    return !QStandardPaths::findExecutable(QStringLiteral("mdb-export")).isEmpty();
+}
 
 QByteArray runMdb(const QString &program, const QStringList &args)
 {
@@ -56,7 +68,8 @@ QByteArray runMdb(const QString &program, const QStringList &args)
 
 QString show(const Field &f)
 {
-    return f ? QStringLiteral("%1 units \"%2\"").arg(f->size()).arg(f->left(50)) : QStringLiteral("NULL");
+    return f ? QStringLiteral("%1 units \"%2\"").arg(f->size()).arg(f->left(50))
+             : QStringLiteral("NULL");
 }
 
 // mdb-count, then Table1 as mdb-export prints it with C escapes. Allowing for what
@@ -66,8 +79,9 @@ void compareExport(const QString &path, const Records &records)
 {
     QCOMPARE(runMdb(QStringLiteral("mdb-count"), {path, QStringLiteral("Table1")}).trimmed(),
              QByteArray::number(qulonglong(records.size())));
-    const QByteArray out = runMdb(QStringLiteral("mdb-export"), {QStringLiteral("-HQe"), QStringLiteral("-d"),
-                                                                 QStringLiteral("\t"), path, QStringLiteral("Table1")});
+    const QByteArray out = runMdb(QStringLiteral("mdb-export"),
+                                  {QStringLiteral("-HQe"), QStringLiteral("-d"),
+                                   QStringLiteral("\t"), path, QStringLiteral("Table1")});
     QVERIFY2(!out.startsWith("failed: "), out.constData());
     QList<QByteArray> lines = out.split('\n');
     QCOMPARE(lines.takeLast(), QByteArray());
@@ -82,10 +96,13 @@ void compareExport(const QString &path, const Records &records)
             for (QChar &ch : want)
                 ch = ch.isSurrogate() ? QChar(u'?') : ch;
             const QString have = got.tab[c].value_or(QString());
-            const bool cut = want.toUtf8().size() > 199990 && want.startsWith(have) && have.size() > 50000;
+            const bool cut
+                = want.toUtf8().size() > 199990 && want.startsWith(have) && have.size() > 50000;
             if (have != want && !cut)
                 QFAIL(qPrintable(QStringLiteral("mdb-export row %1 Tab%2: got %3, want %4")
-                                         .arg(r + 1).arg(c + 1).arg(show(have), show(want))));
+                                     .arg(r + 1)
+                                     .arg(c + 1)
+                                     .arg(show(have), show(want))));
         }
     }
 }
@@ -103,7 +120,9 @@ void compareReader(const QString &path, const Records &records)
             const Field &want = records[size_t(r)].tab[c];
             if (got.tab[c] != want)
                 QFAIL(qPrintable(QStringLiteral("row %1 Tab%2: got %3, want %4")
-                                         .arg(r + 1).arg(c + 1).arg(show(got.tab[c]), show(want))));
+                                     .arg(r + 1)
+                                     .arg(c + 1)
+                                     .arg(show(got.tab[c]), show(want))));
         }
     }
 }
@@ -124,7 +143,8 @@ void writeAndCompare(const Records &records, QByteArray *head = nullptr)
     if (QTest::currentTestFailed())
         return;
     if (!haveMdbTools())
-        QSKIP("mdbtools (mdb-export, mdb-count) is not installed: checked with the project's reader only");
+        QSKIP("mdbtools (mdb-export, mdb-count) is not installed: checked with the project's "
+              "reader only");
     compareExport(path, records);
 }
 
@@ -135,7 +155,11 @@ class TestJetWriter : public QObject {
 
 private slots:
     void roundTrip_data();
-    void roundTrip() { QFETCH(Records, records); writeAndCompare(records); }
+    void roundTrip()
+    {
+        QFETCH(Records, records);
+        writeAndCompare(records);
+    }
     void manyRows();
     void dataPagesPastFirstBitmap();
     void refusals_data();
@@ -148,17 +172,17 @@ void TestJetWriter::roundTrip_data()
     QTest::addColumn<Records>("records");
 
     QTest::newRow("no rows") << Records{};
-    QTest::newRow("NULL and empty in every column") << Records{
-            record(), record(u(""), u(""), u(""), u(""), u("")),
-            record(u(""), null, u(""), null, u("")), record(null, u(""), null, u(""), null)};
+    QTest::newRow("NULL and empty in every column")
+        << Records{record(), record(u(""), u(""), u(""), u(""), u("")),
+                   record(u(""), null, u(""), null, u("")), record(null, u(""), null, u(""), null)};
     QTest::newRow("arabic and kurdish") << Records{
-            record(arabic(500), u("صحيح البخاري"), u("كتاب الإيمان"), u("باب ١٢"), u("٣٤٥")),
-            record(u("کوردی: ێ ۆ ڕ ڵ ڤ ە"), u("ك ي ى ه ة"), u("ـــ"), u("a\u200cb"), u("  spaced  "))};
+        record(arabic(500), u("صحيح البخاري"), u("كتاب الإيمان"), u("باب ١٢"), u("٣٤٥")),
+        record(u("کوردی: ێ ۆ ڕ ڵ ڤ ە"), u("ك ي ى ه ة"), u("ـــ"), u("a\u200cb"), u("  spaced  "))};
     // The low surrogate of many emoji (U+DE00) has a zero byte: never compressible.
     const QString emoji = ucs4(U"\U0001F600\U0001D54F\U00020000");
     QTest::newRow("characters outside the BMP") << Records{
-            record(emoji, emoji, u("a") + emoji, emoji + u("ب"), emoji.repeated(42) + u("xyz")),
-            record((emoji + arabic(7)).repeated(3000), null, null, null, emoji)};
+        record(emoji, emoji, u("a") + emoji, emoji + u("ب"), emoji.repeated(42) + u("xyz")),
+        record((emoji + arabic(7)).repeated(3000), null, null, null, emoji)};
     // Inline up to 64 bytes (32 Arabic letters); one LVAL row up to 4,076 bytes (2,038);
     // then chains, whose last piece may be full (4,072 letters: two full pieces).
     Records sizes;
@@ -166,21 +190,22 @@ void TestJetWriter::roundTrip_data()
         sizes.push_back(record(arabic(n, int(n)), QString::number(n)));
     sizes.push_back(record(arabic(250000), u("after the longest")));
     QTest::newRow("memo sizes") << sizes;
-    QTest::newRow("255-unit text values") << Records{
-            record(null, arabic(255), latin(255), ucs4(U"\U0001F600").repeated(127) + u("x"), arabic(255, 1)),
-            record(arabic(70000), arabic(255, 2), latin(255), arabic(255, 3), latin(255))};
+    QTest::newRow("255-unit text values")
+        << Records{record(null, arabic(255), latin(255), ucs4(U"\U0001F600").repeated(127) + u("x"),
+                          arabic(255, 1)),
+                   record(arabic(70000), arabic(255, 2), latin(255), arabic(255, 3), latin(255))};
     // Compressed when pure Latin-1 of 3..1024 units; "ÿþ" first must still read as text.
     QTest::newRow("latin-1 values") << Records{
-            record(u("a"), u("ab"), u("abc"), u("éàü"), u("\u00ff\u00feabc")),
-            record(latin(32), latin(33), u("\u0001\u00ff"), u("\u00ff\u00fe"), u("mix é ب")),
-            record(latin(1024), u("\u0100abc"), u("abc\u0100"), null, null),
-            record(latin(1025), null, null, null, null),
-            record(latin(3000), null, null, null, null)};
+        record(u("a"), u("ab"), u("abc"), u("éàü"), u("\u00ff\u00feabc")),
+        record(latin(32), latin(33), u("\u0001\u00ff"), u("\u00ff\u00fe"), u("mix é ب")),
+        record(latin(1024), u("\u0100abc"), u("abc\u0100"), null, null),
+        record(latin(1025), null, null, null, null), record(latin(3000), null, null, null, null)};
     QTest::newRow("values starting with U+FEFF") << Records{
-            record(feff(u("abc")), feff(), feff(u("قال")), feff(feff(u("x"))), feff(ucs4(U"\U0001D54F"))),
-            record(feff(arabic(1000)), feff(u("a\u00e9b")), u("a\ufeff"), feff(u(" ")), null)};
-    QTest::newRow("COPY escapes as data") << Records{
-            record(u("tab\there\nnew line\r\n"), u("\\N"), u("\\"), u("\\t"), u("\t"))};
+        record(feff(u("abc")), feff(), feff(u("قال")), feff(feff(u("x"))),
+               feff(ucs4(U"\U0001D54F"))),
+        record(feff(arabic(1000)), feff(u("a\u00e9b")), u("a\ufeff"), feff(u(" ")), null)};
+    QTest::newRow("COPY escapes as data")
+        << Records{record(u("tab\there\nnew line\r\n"), u("\\N"), u("\\"), u("\\t"), u("\t"))};
 }
 
 void TestJetWriter::manyRows()
@@ -188,9 +213,12 @@ void TestJetWriter::manyRows()
     Records records;
     for (int i = 0; i < 100000; ++i) {
         const QString num = QString::number(i);
-        const Field memo = i % 7 == 0 ? null : i % 11 == 0 ? Field(u("")) : i % 5 == 0 ? Field(latin(40) + num)
-                                                                                           : Field(arabic(i % 90, i) + num);
-        records.push_back(record(memo, num, i % 3 ? Field(u("باب ") + num) : null, i % 4 ? Field(u("")) : null,
+        const Field memo = i % 7 == 0 ? null
+            : i % 11 == 0             ? Field(u(""))
+            : i % 5 == 0              ? Field(latin(40) + num)
+                                      : Field(arabic(i % 90, i) + num);
+        records.push_back(record(memo, num, i % 3 ? Field(u("باب ") + num) : null,
+                                 i % 4 ? Field(u("")) : null,
                                  i % 13 ? Field(u("book") + num) : Field(u("کوردی"))));
     }
     writeAndCompare(records);
@@ -221,15 +249,19 @@ void TestJetWriter::refusals_data()
     QTest::addColumn<QString>("message");
 
     const Record fine = record(arabic(100), u("a"), null, u(""));
-    QTest::newRow("256 units of text") << Records{fine, record(null, latin(256))} << "record 2: Tab2 has 256 characters";
-    QTest::newRow("128 emoji are 256 units") << Records{fine, fine, record(null, null, null, null, ucs4(U"\U0001F600").repeated(128))}
-                                             << "record 3: Tab5 has 256 characters";
+    QTest::newRow("256 units of text")
+        << Records{fine, record(null, latin(256))} << "record 2: Tab2 has 256 characters";
+    QTest::newRow("128 emoji are 256 units")
+        << Records{fine, fine, record(null, null, null, null, ucs4(U"\U0001F600").repeated(128))}
+        << "record 3: Tab5 has 256 characters";
     QTest::newRow("U+FEFF, U+0100") << Records{record(null, null, null, feff(u("a\u0100")))}
                                     << "record 1: Tab4 begins with U+FEFF and also holds U+0100";
-    QTest::newRow("U+FEFF, an emoji") << Records{fine, record(null, null, feff(ucs4(U"\U0001F600")))}
-                                      << "record 2: Tab3 begins with U+FEFF and also holds U+DE00";
-    QTest::newRow("U+FEFF, long memo") << Records{fine, record(feff(arabic(1024)))}
-                                       << "record 2: Tab1 begins with U+FEFF and is longer than 1024";
+    QTest::newRow("U+FEFF, an emoji")
+        << Records{fine, record(null, null, feff(ucs4(U"\U0001F600")))}
+        << "record 2: Tab3 begins with U+FEFF and also holds U+DE00";
+    QTest::newRow("U+FEFF, long memo")
+        << Records{fine, record(feff(arabic(1024)))}
+        << "record 2: Tab1 begins with U+FEFF and is longer than 1024";
     QTest::newRow("memo of 16 MiB") << Records{record(QString(8388608, QChar(0x0628)))}
                                     << "record 1: Tab1 has 8388608 characters";
 }
@@ -254,7 +286,8 @@ void TestJetWriter::refusals()
     const QByteArray before = testutil::fileBytes(path);
     QVERIFY(!JetWriter::write(path, records, &error));
     QCOMPARE(testutil::fileBytes(path), before);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Data.mdb")});
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("Data.mdb")});
 
     // The same values one unit short of the limits pass.
     const Records atLimits{record(QString(8388607, QChar(0x0628)), latin(255), feff(latin(254)),
@@ -274,9 +307,25 @@ void TestJetWriter::layout()
     QCOMPARE(testutil::writeCollection(dir.filePath(QStringLiteral("a.mdb")), records), QString());
     const QByteArray bytes = testutil::fileBytes(dir.filePath(QStringLiteral("a.mdb")));
     const QByteArray page = bytes.mid(5 * 4096, 4096);
-    QCOMPARE(page.left(18), QByteArray::fromHex("0101" "c00f" "04000000" "00000000" "0200" "ef0f" "d20f"));
-    QCOMPARE(page.right(17 + 29), QByteArray::fromHex("0500000000800000000000000000" "0e00" "02000200020002000200" "0500" "1f"
-                                                      "0500" "0200" "02000200020002000200" "0500" "00"));
+    QCOMPARE(page.left(18),
+             QByteArray::fromHex("0101"
+                                 "c00f"
+                                 "04000000"
+                                 "00000000"
+                                 "0200"
+                                 "ef0f"
+                                 "d20f"));
+    QCOMPARE(page.right(17 + 29),
+             QByteArray::fromHex("0500000000800000000000000000"
+                                 "0e00"
+                                 "02000200020002000200"
+                                 "0500"
+                                 "1f"
+                                 "0500"
+                                 "0200"
+                                 "02000200020002000200"
+                                 "0500"
+                                 "00"));
     QCOMPARE(page.mid(18, 4096 - 18 - 46), QByteArray(4096 - 18 - 46, '\0'));
 
     // The same rows give the same bytes, down to the header's creation date and the
@@ -290,7 +339,9 @@ void TestJetWriter::layout()
     QCOMPARE(once.size() % 4096, 0);
     QVERIFY(once == testutil::fileBytes(dir.filePath(QStringLiteral("c.mdb"))));
     if (haveMdbTools())
-        QCOMPARE(runMdb(QStringLiteral("mdb-ver"), {dir.filePath(QStringLiteral("a.mdb"))}).trimmed(), QByteArray("JET4"));
+        QCOMPARE(
+            runMdb(QStringLiteral("mdb-ver"), {dir.filePath(QStringLiteral("a.mdb"))}).trimmed(),
+            QByteArray("JET4"));
 }
 
 QTEST_GUILESS_MAIN(TestJetWriter)

@@ -11,9 +11,9 @@
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QDir>
-#include <QKeyEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -99,7 +99,8 @@ void TestMainWindow::initTestCase()
         {
             rec("إِنَّمَا الأَعْمَالُ بِالنِّيَّاتِ", "1", "صحيح", "عن عمر", "صحيح البخاري"),
             rec("الدِّينُ النَّصِيحَةُ", "55", "صحيح", "عن تميم", "صحيح مسلم"),
-            rec("مَنْ كَانَ يُؤْمِنُ بِاللَّهِ وَالْيَوْمِ الآخِرِ فَلْيَقُلْ خَيْرًا أَوْ لِيَصْمُتْ", "6018", "صحيح", "عن أبي هريرة", "صحيح البخاري"),
+            rec("مَنْ كَانَ يُؤْمِنُ بِاللَّهِ وَالْيَوْمِ الآخِرِ فَلْيَقُلْ خَيْرًا أَوْ لِيَصْمُتْ", "6018", "صحيح",
+                "عن أبي هريرة", "صحيح البخاري"),
             rec("لا تَغْضَبْ، لا تَغْضَبْ", "6116", "حسن", "عن أبي هريرة", "صحيح البخاري"),
             rec("It's a Latin row with 100% and a_b and THE WORD", "9", "x", nullptr, nullptr),
             rec("the word inside", "10", nullptr, "line", "book"),
@@ -110,9 +111,15 @@ void TestMainWindow::initTestCase()
     });
 }
 
-void TestMainWindow::init() { m_boxes.clear(); }
+void TestMainWindow::init()
+{
+    m_boxes.clear();
+}
 
-void TestMainWindow::cleanupTestCase() { msgbox::setHook({}); }
+void TestMainWindow::cleanupTestCase()
+{
+    msgbox::setHook({});
+}
 
 // Types text into the search box key by key, as a keyboard would (QTest::keyClicks
 // knows only ASCII).
@@ -238,9 +245,12 @@ void TestMainWindow::countEqualsGridRows()
     QCOMPARE(w.DataGrid1->model()->rowCount(), 2);
     QCOMPARE(w.Adodc1->absolutePosition(), 1);
     QCOMPARE(w.DataGrid1->currentIndex().row(), 0);
-    QCOMPARE(w.DataGrid1->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("نوع الحديث"));
-    QCOMPARE(w.DataGrid1->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("الأحاديث"));
-    QCOMPARE(w.DataGrid1->model()->index(1, 1).data().toString(), QStringLiteral("the word inside"));
+    QCOMPARE(w.DataGrid1->model()->headerData(0, Qt::Horizontal).toString(),
+             QStringLiteral("نوع الحديث"));
+    QCOMPARE(w.DataGrid1->model()->headerData(1, Qt::Horizontal).toString(),
+             QStringLiteral("الأحاديث"));
+    QCOMPARE(w.DataGrid1->model()->index(1, 1).data().toString(),
+             QStringLiteral("the word inside"));
     QCOMPARE(w.DataGrid1->model()->index(1, 0).data().toString(), QString()); // NULL kind
 }
 
@@ -342,7 +352,8 @@ void TestMainWindow::unopenableCollection_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("reason");
     QTest::newRow("no file") << QByteArray() << texts::reasonNoFile();
-    QTest::newRow("not a database") << QByteArray("just some text\n").repeated(1000) << texts::reasonNotJet();
+    QTest::newRow("not a database")
+        << QByteArray("just some text\n").repeated(1000) << texts::reasonNotJet();
     QFile good(m_path);
     QVERIFY(good.open(QIODevice::ReadOnly));
     const QByteArray bytes = good.readAll();
@@ -362,7 +373,8 @@ void TestMainWindow::unopenableCollection_data()
     QByteArray noColumn = bytes;
     noColumn.replace(utf16("Tab4"), utf16("Taby"));
     QTest::newRow("no Tab4") << noColumn << texts::reasonMissingColumn();
-    QFile damaged(QStringLiteral(TEMBRA_SOURCE_DIR "/tests/fixtures/fuzz-value-offset-23545de6.mdb"));
+    QFile damaged(
+        QStringLiteral(TEMBRA_SOURCE_DIR "/tests/fixtures/fuzz-value-offset-23545de6.mdb"));
     QVERIFY(damaged.open(QIODevice::ReadOnly));
     QTest::newRow("damaged page") << damaged.readAll() << texts::reasonDamaged();
     QTest::newRow("a folder") << QByteArray("folder") << texts::reasonNotReadable();

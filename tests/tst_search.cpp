@@ -33,50 +33,73 @@ void TestSearch::like_data()
 
     const QString arabic = QStringLiteral(u"إِنَّمَا الأَعْمَالُ بِالنِّيَّاتِ");
     QTest::newRow("substring") << QStringLiteral(u"%الأَعْمَالُ%") << arabic << true;
-    QTest::newRow("absent") << QStringLiteral(u"%الأعمال%") << arabic << false; // marks are not folded
+    QTest::newRow("absent") << QStringLiteral(u"%الأعمال%") << arabic
+                            << false; // marks are not folded
     QTest::newRow("at start") << QStringLiteral(u"%إِنَّمَا%") << arabic << true;
     QTest::newRow("at end") << QStringLiteral(u"%يَّاتِ%") << arabic << true;
     QTest::newRow("anchored start") << QStringLiteral("abc%") << QStringLiteral("abcdef") << true;
-    QTest::newRow("anchored start fails") << QStringLiteral("bc%") << QStringLiteral("abcdef") << false;
+    QTest::newRow("anchored start fails")
+        << QStringLiteral("bc%") << QStringLiteral("abcdef") << false;
     QTest::newRow("anchored end") << QStringLiteral("%def") << QStringLiteral("abcdef") << true;
-    QTest::newRow("anchored end fails") << QStringLiteral("%de") << QStringLiteral("abcdef") << false;
+    QTest::newRow("anchored end fails")
+        << QStringLiteral("%de") << QStringLiteral("abcdef") << false;
     QTest::newRow("exact") << QStringLiteral("abc") << QStringLiteral("abc") << true;
     QTest::newRow("exact longer text") << QStringLiteral("abc") << QStringLiteral("abcd") << false;
-    QTest::newRow("case ignored") << QStringLiteral("%HeLLo%") << QStringLiteral("say hello there") << true;
-    QTest::newRow("case ignored in text") << QStringLiteral("%hello%") << QStringLiteral("SAY HELLO") << true;
-    QTest::newRow("accents not folded") << QStringLiteral("%cafe%") << QStringLiteral(u"café") << false;
-    QTest::newRow("accented case") << QStringLiteral(u"%ÉCOLE%") << QStringLiteral(u"une école") << true;
+    QTest::newRow("case ignored") << QStringLiteral("%HeLLo%") << QStringLiteral("say hello there")
+                                  << true;
+    QTest::newRow("case ignored in text")
+        << QStringLiteral("%hello%") << QStringLiteral("SAY HELLO") << true;
+    QTest::newRow("accents not folded")
+        << QStringLiteral("%cafe%") << QStringLiteral(u"café") << false;
+    QTest::newRow("accented case")
+        << QStringLiteral(u"%ÉCOLE%") << QStringLiteral(u"une école") << true;
     QTest::newRow("underscore one") << QStringLiteral("%a_c%") << QStringLiteral("xxabcxx") << true;
-    QTest::newRow("underscore not zero") << QStringLiteral("%a_c%") << QStringLiteral("xxacxx") << false;
-    QTest::newRow("underscore not two") << QStringLiteral("%a_c%") << QStringLiteral("xxabbcxx") << false;
+    QTest::newRow("underscore not zero")
+        << QStringLiteral("%a_c%") << QStringLiteral("xxacxx") << false;
+    QTest::newRow("underscore not two")
+        << QStringLiteral("%a_c%") << QStringLiteral("xxabbcxx") << false;
     QTest::newRow("underscore takes a surrogate pair")
         << QStringLiteral("%a_c%") << QStringLiteral(u"a\U0001F600c") << true;
     QTest::newRow("underscores only") << QStringLiteral("%___%") << QStringLiteral("ab") << false;
-    QTest::newRow("underscores only, enough") << QStringLiteral("%___%") << QStringLiteral("abc") << true;
+    QTest::newRow("underscores only, enough")
+        << QStringLiteral("%___%") << QStringLiteral("abc") << true;
     QTest::newRow("percent run") << QStringLiteral("%a%c%") << QStringLiteral("xaxxxcx") << true;
     QTest::newRow("percent order") << QStringLiteral("%c%a%") << QStringLiteral("xaxxxcx") << false;
     QTest::newRow("only percents") << QStringLiteral("%%%%%") << QString() << true;
     QTest::newRow("empty pattern, empty text") << QString() << QString() << true;
     QTest::newRow("empty pattern, some text") << QString() << QStringLiteral("a") << false;
-    QTest::newRow("leading space kept") << QStringLiteral("% word%") << QStringLiteral("a word") << true;
-    QTest::newRow("leading space needed") << QStringLiteral("% word%") << QStringLiteral("word") << false;
-    QTest::newRow("trailing space needed") << QStringLiteral("%word %") << QStringLiteral("a word") << false;
-    QTest::newRow("trailing space found") << QStringLiteral("%word %") << QStringLiteral("word here") << true;
-    QTest::newRow("brackets are literal") << QStringLiteral("%[ab]%") << QStringLiteral("x[ab]x") << true;
-    QTest::newRow("brackets not a class") << QStringLiteral("%[ab]%") << QStringLiteral("xax") << false;
+    QTest::newRow("leading space kept")
+        << QStringLiteral("% word%") << QStringLiteral("a word") << true;
+    QTest::newRow("leading space needed")
+        << QStringLiteral("% word%") << QStringLiteral("word") << false;
+    QTest::newRow("trailing space needed")
+        << QStringLiteral("%word %") << QStringLiteral("a word") << false;
+    QTest::newRow("trailing space found")
+        << QStringLiteral("%word %") << QStringLiteral("word here") << true;
+    QTest::newRow("brackets are literal")
+        << QStringLiteral("%[ab]%") << QStringLiteral("x[ab]x") << true;
+    QTest::newRow("brackets not a class")
+        << QStringLiteral("%[ab]%") << QStringLiteral("xax") << false;
     QTest::newRow("asterisk literal") << QStringLiteral("%a*%") << QStringLiteral("abc") << false;
-    QTest::newRow("apostrophe") << QStringLiteral("%it's%") << QStringLiteral("so it's here") << true;
-    QTest::newRow("zwnj is a character") << QStringLiteral(u"%فه\u200Cرموو%")
-                                         << QStringLiteral(u"فه\u200Cرمووده") << true;
-    QTest::newRow("zwnj must be there") << QStringLiteral(u"%فه\u200Cرموو%")
-                                        << QStringLiteral(u"فهرمووده") << false;
-    QTest::newRow("kurdish and arabic kaf differ") << QStringLiteral(u"%كتاب%") << QStringLiteral(u"کتاب") << false;
-    QTest::newRow("non-BMP literal") << QStringLiteral(u"%\U0001F54C%") << QStringLiteral(u"x\U0001F54Cx") << true;
-    QTest::newRow("non-BMP case") << QStringLiteral(u"%\U00010400%") << QStringLiteral(u"\U00010428") << true;
-    QTest::newRow("end anchor after underscore") << QStringLiteral("%b_") << QStringLiteral(u"ab\U0001F600") << true;
+    QTest::newRow("apostrophe") << QStringLiteral("%it's%") << QStringLiteral("so it's here")
+                                << true;
+    QTest::newRow("zwnj is a character")
+        << QStringLiteral(u"%فه\u200Cرموو%") << QStringLiteral(u"فه\u200Cرمووده") << true;
+    QTest::newRow("zwnj must be there")
+        << QStringLiteral(u"%فه\u200Cرموو%") << QStringLiteral(u"فهرمووده") << false;
+    QTest::newRow("kurdish and arabic kaf differ")
+        << QStringLiteral(u"%كتاب%") << QStringLiteral(u"کتاب") << false;
+    QTest::newRow("non-BMP literal")
+        << QStringLiteral(u"%\U0001F54C%") << QStringLiteral(u"x\U0001F54Cx") << true;
+    QTest::newRow("non-BMP case") << QStringLiteral(u"%\U00010400%")
+                                  << QStringLiteral(u"\U00010428") << true;
+    QTest::newRow("end anchor after underscore")
+        << QStringLiteral("%b_") << QStringLiteral(u"ab\U0001F600") << true;
     QTest::newRow("repeated prefix") << QStringLiteral("%aab%") << QStringLiteral("aaaab") << true;
-    QTest::newRow("parts may not overlap") << QStringLiteral("%aba%bab%") << QStringLiteral("ababa") << false;
-    QTest::newRow("parts side by side") << QStringLiteral("%aba%bab%") << QStringLiteral("ababab") << true;
+    QTest::newRow("parts may not overlap")
+        << QStringLiteral("%aba%bab%") << QStringLiteral("ababa") << false;
+    QTest::newRow("parts side by side")
+        << QStringLiteral("%aba%bab%") << QStringLiteral("ababab") << true;
 }
 
 void TestSearch::like()
@@ -174,16 +197,18 @@ void TestSearch::scanAgreesWithRowByRow()
         const std::vector<int> found = search.run(like);
         if (found != expected)
             QFAIL(qPrintable(QStringLiteral("pattern \"%1\": %2 rows found, %3 expected")
-                                 .arg(pattern).arg(found.size()).arg(expected.size())));
+                                 .arg(pattern)
+                                 .arg(found.size())
+                                 .arg(expected.size())));
     }
 }
 
 void TestSearch::nullNeverMatches()
 {
     HadithTable table;
-    table.appendRow();              // NULL
+    table.appendRow(); // NULL
     table.appendRow();
-    table.setField(0, QString());   // empty
+    table.setField(0, QString()); // empty
     const TableSearch search(table);
     QCOMPARE(search.run(LikePattern(QStringLiteral("%%%%%"))), std::vector<int>{1});
     QCOMPARE(search.run(LikePattern(QStringLiteral("%___%"))), std::vector<int>{});

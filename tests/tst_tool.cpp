@@ -45,14 +45,14 @@ void TestTool::buildDumpRoundTrip_data()
 
     QTest::newRow("no rows") << QByteArray();
     QTest::newRow("escapes, NULL, empty, arabic, non-BMP")
-            << QByteArray("\\N\t\\N\t\\N\t\\N\t\\N\n"
-                          "\t\t\t\t\n"
-                          "\\\\N\tN\t\\\\\t\\t\\n\\r\t\\\\\\\\N\n"
-                          "قال رسول الله ﷺ\tصحيح البخاري\tکوردی ێ ۆ\t\xef\xbb\xbf" "abc\t١٢٣\n"
-                          "\xf0\x9f\x98\x80 emoji\t\xf0\x9d\x95\x8f\tcafé\t\\N\t\xef\xbb\xbf\n");
-    QTest::newRow("long memo and full text fields")
-            << arabicLine(70000) + '\t' + arabicLine(255) + '\t' + QByteArray(255, 'x') + "\t\\N\t\n"
-                       + arabicLine(2039) + "\t\t\t\t\\N\n";
+        << QByteArray("\\N\t\\N\t\\N\t\\N\t\\N\n"
+                      "\t\t\t\t\n"
+                      "\\\\N\tN\t\\\\\t\\t\\n\\r\t\\\\\\\\N\n"
+                      "قال رسول الله ﷺ\tصحيح البخاري\tکوردی ێ ۆ\t\xef\xbb\xbf"
+                      "abc\t١٢٣\n"
+                      "\xf0\x9f\x98\x80 emoji\t\xf0\x9d\x95\x8f\tcafé\t\\N\t\xef\xbb\xbf\n");
+    QTest::newRow("long memo and full text fields") << arabicLine(70000) + '\t' + arabicLine(255)
+            + '\t' + QByteArray(255, 'x') + "\t\\N\t\n" + arabicLine(2039) + "\t\t\t\t\\N\n";
 }
 
 void TestTool::buildDumpRoundTrip()
@@ -80,13 +80,17 @@ void TestTool::refusals_data()
     QTest::addColumn<QString>("where"); // what stderr must say
 
     const QByteArray ok = "a\tb\tc\td\te\n";
-    QTest::newRow("four fields") << ok + ok + "a\tb\tc\td\n" << "line 3: expected 5 fields, found 4";
-    QTest::newRow("text of 256 characters") << ok + "a\tb\t" + QByteArray(256, 'x') + "\td\te\n" + ok
-                                            << "line 2: Tab3 has 256 characters";
+    QTest::newRow("four fields") << ok + ok + "a\tb\tc\td\n"
+                                 << "line 3: expected 5 fields, found 4";
+    QTest::newRow("text of 256 characters") << ok + "a\tb\t" + QByteArray(256, 'x') + "\td\te\n"
+            + ok << "line 2: Tab3 has 256 characters";
     QTest::newRow("bad escape") << "a\\q\tb\tc\td\te\n" + ok << "line 1: bad escape";
-    QTest::newRow("lone backslash") << ok + "a\tb\tc\td\te\\" << "line 2: lone backslash";
-    QTest::newRow("invalid UTF-8") << ok + ok + ok + "a\tb\tc\t\xc3\x28\te\n" << "line 4: invalid UTF-8";
-    QTest::newRow("raw CR") << ok + "a\tb\tc\td\te\r\n" << "line 2: raw carriage return";
+    QTest::newRow("lone backslash") << ok + "a\tb\tc\td\te\\"
+                                    << "line 2: lone backslash";
+    QTest::newRow("invalid UTF-8") << ok + ok + ok + "a\tb\tc\t\xc3\x28\te\n"
+                                   << "line 4: invalid UTF-8";
+    QTest::newRow("raw CR") << ok + "a\tb\tc\td\te\r\n"
+                            << "line 2: raw carriage return";
     QTest::newRow("unstorable U+FEFF") << ok + "a\t\xef\xbb\xbf\xc4\x80\tc\td\te\n"
                                        << "line 2: Tab2 begins with U+FEFF";
 }
@@ -126,13 +130,18 @@ void TestTool::failures_data()
     QTest::newRow("no command") << QStringList() << 2 << usage;
     QTest::newRow("unknown command") << QStringList{QStringLiteral("frobnicate")} << 2 << usage;
     QTest::newRow("build without a file") << QStringList{QStringLiteral("build")} << 2 << usage;
-    QTest::newRow("dump with two files") << QStringList{QStringLiteral("dump"), QStringLiteral("a"), QStringLiteral("b")} << 2 << usage;
-    QTest::newRow("dump of a missing file") << QStringList{QStringLiteral("dump"), QStringLiteral("%1/missing.mdb")} << 1
-                                            << QByteArray("missing.mdb: ");
-    QTest::newRow("dump of a text file") << QStringList{QStringLiteral("dump"), QStringLiteral("%1/rows.tsv")} << 1
-                                         << QByteArray("rows.tsv: ");
-    QTest::newRow("build into a missing folder") << QStringList{QStringLiteral("build"), QStringLiteral("%1/no/x.mdb")} << 1
-                                                 << QByteArray("x.mdb");
+    QTest::newRow("dump with two files")
+        << QStringList{QStringLiteral("dump"), QStringLiteral("a"), QStringLiteral("b")} << 2
+        << usage;
+    QTest::newRow("dump of a missing file")
+        << QStringList{QStringLiteral("dump"), QStringLiteral("%1/missing.mdb")} << 1
+        << QByteArray("missing.mdb: ");
+    QTest::newRow("dump of a text file")
+        << QStringList{QStringLiteral("dump"), QStringLiteral("%1/rows.tsv")} << 1
+        << QByteArray("rows.tsv: ");
+    QTest::newRow("build into a missing folder")
+        << QStringList{QStringLiteral("build"), QStringLiteral("%1/no/x.mdb")} << 1
+        << QByteArray("x.mdb");
 }
 
 void TestTool::failures()
@@ -174,8 +183,8 @@ void TestTool::search()
     // the count, then each match's Tab2 as COPY text writes it
     QCOMPARE(run.out, QByteArrayLiteral("2\n1\n\\N\n2\n1\n4\\t2\n1\n4\\t2\n0\n2\n1\n\\N\n"));
 
-    const auto timed = testutil::runTool({QStringLiteral("search"), QStringLiteral("--time"), db,
-                                          QStringLiteral("beta")});
+    const auto timed = testutil::runTool(
+        {QStringLiteral("search"), QStringLiteral("--time"), db, QStringLiteral("beta")});
     QCOMPARE(timed.exitCode, 0);
     QCOMPARE(timed.out, QByteArrayLiteral("2\n1\n4\\t2\n"));
     QVERIFY(timed.err.contains("median"));
@@ -183,7 +192,8 @@ void TestTool::search()
     QVERIFY(testutil::runTool({QStringLiteral("search"), db}).exitCode != 0);
     QVERIFY(testutil::runTool({QStringLiteral("search"), dir.filePath(QStringLiteral("none.mdb")),
                                QStringLiteral("x")})
-                .exitCode != 0);
+                .exitCode
+            != 0);
 }
 
 // The bundled collection is the tool's build of its text, and reads back as that text.
@@ -192,13 +202,15 @@ void TestTool::sampleCollectionMatchesItsText()
     const QString root = QStringLiteral(TEMBRA_SOURCE_DIR);
     const QByteArray text = testutil::fileBytes(root + QStringLiteral("/Book/Data.tsv"));
     QVERIFY(!text.isEmpty());
-    const auto dump = testutil::runTool({QStringLiteral("dump"), root + QStringLiteral("/Book/Data.mdb")});
+    const auto dump
+        = testutil::runTool({QStringLiteral("dump"), root + QStringLiteral("/Book/Data.mdb")});
     QCOMPARE(dump.exitCode, 0);
     QCOMPARE(dump.out, text);
     QTemporaryDir dir;
     const QString rebuilt = dir.filePath(QStringLiteral("Data.mdb"));
     QCOMPARE(testutil::runTool({QStringLiteral("build"), rebuilt}, text).exitCode, 0);
-    QCOMPARE(testutil::fileBytes(rebuilt), testutil::fileBytes(root + QStringLiteral("/Book/Data.mdb")));
+    QCOMPARE(testutil::fileBytes(rebuilt),
+             testutil::fileBytes(root + QStringLiteral("/Book/Data.mdb")));
 }
 
 QTEST_GUILESS_MAIN(TestTool)

@@ -22,18 +22,18 @@ namespace {
 
 constexpr int kUsageExit = 2;
 
-const char kUsage[] =
-        "usage: tembra-mdb COMMAND ARGS\n"
-        "\n"
-        "  build OUT.mdb < rows.tsv   write the rows read from stdin as a new collection\n"
-        "  dump DB.mdb                print every row of Table1 to stdout\n"
-        "  search [--time] DB.mdb TEXT...\n"
-        "                             for each TEXT, the number of matches, then the Tab2 of\n"
-        "                             each match, one a line, as the reader's search finds\n"
-        "                             them; --time adds the median search time (stderr)\n"
-        "\n"
-        "Rows are COPY text: UTF-8, five fields (Tab1..Tab5) separated by TAB, one row a line,\n"
-        "\\t \\n \\r \\\\ escapes inside a field and \\N for a NULL field.\n";
+const char kUsage[]
+    = "usage: tembra-mdb COMMAND ARGS\n"
+      "\n"
+      "  build OUT.mdb < rows.tsv   write the rows read from stdin as a new collection\n"
+      "  dump DB.mdb                print every row of Table1 to stdout\n"
+      "  search [--time] DB.mdb TEXT...\n"
+      "                             for each TEXT, the number of matches, then the Tab2 of\n"
+      "                             each match, one a line, as the reader's search finds\n"
+      "                             them; --time adds the median search time (stderr)\n"
+      "\n"
+      "Rows are COPY text: UTF-8, five fields (Tab1..Tab5) separated by TAB, one row a line,\n"
+      "\\t \\n \\r \\\\ escapes inside a field and \\N for a NULL field.\n";
 
 void complain(const QString &message)
 {
@@ -52,7 +52,11 @@ class StdinBytes {
 public:
     bool read(QString *error);
     const QByteArray &bytes() const { return m_bytes; }
-    void release() { m_bytes = QByteArray(); m_file.close(); }
+    void release()
+    {
+        m_bytes = QByteArray();
+        m_file.close();
+    }
 
 private:
     QFile m_file;
@@ -143,8 +147,9 @@ int dump(const QStringList &args)
     QByteArray chunk;
     bool ok = true;
     const auto flush = [&chunk, &ok] {
-        ok = ok && std::fwrite(chunk.constData(), 1, std::size_t(chunk.size()), stdout)
-                        == std::size_t(chunk.size());
+        ok = ok
+            && std::fwrite(chunk.constData(), 1, std::size_t(chunk.size()), stdout)
+                == std::size_t(chunk.size());
         chunk.clear();
     };
     for (int row = 0; ok && row < table.rowCount(); ++row) {
@@ -154,7 +159,8 @@ int dump(const QStringList &args)
     }
     flush();
     if (!ok || std::fflush(stdout) != 0) {
-        complain(QStringLiteral("cannot write to stdout: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+        complain(QStringLiteral("cannot write to stdout: %1")
+                     .arg(QString::fromLocal8Bit(std::strerror(errno))));
         return 1;
     }
     return 0;
@@ -205,8 +211,9 @@ int search(const QStringList &argsIn)
                 times.push_back(timer.nsecsElapsed());
             }
             std::sort(times.begin(), times.end());
-            std::fprintf(stderr, "%s: %.2f ms (median of %zu searches)\n", text.toUtf8().constData(),
-                         double(times[times.size() / 2]) / 1e6, times.size());
+            std::fprintf(stderr, "%s: %.2f ms (median of %zu searches)\n",
+                         text.toUtf8().constData(), double(times[times.size() / 2]) / 1e6,
+                         times.size());
         }
     }
     if (std::fwrite(out.constData(), 1, size_t(out.size()), stdout) != size_t(out.size())
@@ -235,7 +242,8 @@ int main(int argc, char **argv)
     if (argc < 2)
         return usageError("no command given");
     const char *name = argv[1];
-    if (std::strcmp(name, "-h") == 0 || std::strcmp(name, "--help") == 0 || std::strcmp(name, "help") == 0) {
+    if (std::strcmp(name, "-h") == 0 || std::strcmp(name, "--help") == 0
+        || std::strcmp(name, "help") == 0) {
         std::fputs(kUsage, stdout);
         return 0;
     }
