@@ -1,5 +1,6 @@
-#include "application.h"
-#include "tembra1.h"
+#include "app/startup.h"
+#include "forms/application.h"
+#include "mainwindow/tembra1.h"
 
 #include <QFont>
 
@@ -21,10 +22,15 @@ void substituteFonts()
 
 int main(int argc, char *argv[])
 {
+    // The collection is read by a helper program that starts before anything else, so
+    // that the reading goes on while the window is being made.
+    tembra::ChildRead reading = tembra::ChildRead::start(tembra::collectionFile());
+
     tembra::Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tembra"));
     substituteFonts();
     tembra::Tembra1 window;
+    tembra::handOver(reading, window.Adodc1);
     window.show();
     return QApplication::exec();
 }

@@ -6,9 +6,10 @@
 // Opening and searching run in a fresh process of their own, so that the memory figure
 // is the reader's and not the generator's.
 
-#include "datacontrol.h"
-#include "jetwriter.h"
-#include "statement.h"
+#include "collection/datacontrol.h"
+#include "collection/statement.h"
+#include "jet/jetreader.h"
+#include "jet/jetwriter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -157,10 +158,15 @@ int measure(const QString &path, int runs)
     QElapsedTimer t;
     t.start();
     DataControl data;
-    ReadError error;
-    if (!data.open(path, &error)) {
-        std::fprintf(stderr, "cannot open %s: %s\n", qPrintable(path), qPrintable(error.detail));
-        return 1;
+    Error error;
+    {
+        HadithTable table;
+        if (!JetReader::read(path, &table, &error)) {
+            std::fprintf(stderr, "cannot open %s: %s\n", qPrintable(path),
+                         qPrintable(error.detail));
+            return 1;
+        }
+        data.setTable(std::move(table));
     }
     const double openMs = double(t.nsecsElapsed()) / 1e6;
     const qint64 units = data.table()->textUnits();
@@ -261,9 +267,9 @@ int main(int argc, char *argv[])
     qint64 units = 0;
     const std::vector<Record> records = makeCollection(rows, &units);
     const double genMs = double(t.restart());
-    QString error;
+    Error error;
     if (!JetWriter::write(path, records, &error)) {
-        std::fprintf(stderr, "cannot write %s: %s\n", qPrintable(path), qPrintable(error));
+        std::fprintf(stderr, "cannot write %s: %s\n", qPrintable(path), qPrintable(error.detail));
         return 1;
     }
     std::printf("generated %d rows, %.1f M units in %.0f ms; written in %lld ms (%.1f MB)\n", rows,

@@ -1,28 +1,10 @@
-#include "datacontrol.h"
+#include "collection/datacontrol.h"
 
 namespace tembra {
-
-namespace {
-bool refuse(QString *error, const QString &why)
-{
-    if (error)
-        *error = why;
-    return false;
-}
-} // namespace
 
 DataControl::DataControl(QObject *parent) : QObject(parent) { }
 
 DataControl::~DataControl() = default;
-
-bool DataControl::open(const QString &path, ReadError *error)
-{
-    HadithTable table;
-    if (!JetReader::read(path, &table, error))
-        return false;
-    setTable(std::move(table));
-    return true;
-}
 
 void DataControl::setTable(HadithTable table)
 {
@@ -32,10 +14,18 @@ void DataControl::setTable(HadithTable table)
     refresh();
 }
 
-bool DataControl::refresh(QString *error)
+void DataControl::setOpenError(const Error &error)
+{
+    m_openError = error;
+    if (!m_openError.isError()) // a failure always has a reason to show
+        m_openError.kind = Error::Damaged;
+    emit openFailed(m_openError);
+}
+
+bool DataControl::refresh(Error *error)
 {
     if (!m_table)
-        return refuse(error, QStringLiteral("the collection is not open"));
+        return fail(error, Error::NotOpen, QStringLiteral("the collection is not open"));
     Statement statement;
     if (!Statement::parse(m_recordSource, m_commandType, &statement, error))
         return false;
@@ -56,37 +46,38 @@ bool DataControl::refresh(QString *error)
     return true;
 }
 
-bool DataControl::move(int position, QString *error)
+bool DataControl::move(int position, Error *error)
 {
     if (m_rows.empty())
-        return refuse(error, QStringLiteral("there is no current record: the result is empty"));
+        return fail(error, Error::NoRecord,
+                    QStringLiteral("there is no current record: the result is empty"));
     if (position < 0 || position >= recordCount())
-        return refuse(error,
-                      QStringLiteral("there is no record before the first or after the last"));
+        return fail(error, Error::NoRecord,
+                    QStringLiteral("there is no record before the first or after the last"));
     setPosition(position);
     return true;
 }
 
-bool DataControl::moveFirst(QString *error)
+bool DataControl::moveFirst(Error *error)
 {
     return move(0, error);
 }
-bool DataControl::moveLast(QString *error)
+bool DataControl::moveLast(Error *error)
 {
     return move(recordCount() - 1, error);
 }
 
-bool DataControl::moveNext(QString *error)
+bool DataControl::moveNext(Error *error)
 {
     return move(m_position < 0 ? -1 : m_position + 1, error);
 }
 
-bool DataControl::movePrevious(QString *error)
+bool DataControl::movePrevious(Error *error)
 {
     return move(m_position < 0 ? -1 : m_position - 1, error);
 }
 
-bool DataControl::moveTo(int position, QString *error)
+bool DataControl::moveTo(int position, Error *error)
 {
     return move(position - 1, error);
 }

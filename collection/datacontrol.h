@@ -1,9 +1,9 @@
 #pragma once
 
-#include "hadithtable.h"
-#include "jetreader.h"
-#include "statement.h"
-#include "tablesearch.h"
+#include "collection/error.h"
+#include "collection/hadithtable.h"
+#include "collection/statement.h"
+#include "collection/tablesearch.h"
 
 #include <QList>
 #include <QObject>
@@ -25,11 +25,12 @@ public:
     explicit DataControl(QObject *parent = nullptr);
     ~DataControl() override;
 
-    // Reads the collection and runs the record source over it (at first the whole
-    // table). On failure the control stays closed: every refresh and move then fails.
-    bool open(const QString &path, ReadError *error);
-    // Takes a table already in memory (tests, the benchmark).
+    // Takes the collection, read elsewhere, and runs the record source over it (at first
+    // the whole table). Until it has a table every refresh and move fails.
     void setTable(HadithTable table);
+    // The collection could not be read: the control stays closed, and says why.
+    void setOpenError(const Error &error);
+    const Error &openError() const { return m_openError; }
     bool isOpen() const { return m_table != nullptr; }
     const HadithTable *table() const { return m_table.get(); }
 
@@ -41,7 +42,7 @@ public:
     // Runs the record source and replaces the result; the current record becomes the
     // first row, or none for an empty result. A source that cannot be run leaves the
     // result as it was and says why.
-    bool refresh(QString *error = nullptr);
+    bool refresh(Error *error = nullptr);
 
     // The result, in the order of the table.
     int recordCount() const { return static_cast<int>(m_rows.size()); }
@@ -52,17 +53,18 @@ public:
 
     // Each fails (false, *error set) on an empty result or past either end, and then
     // leaves the current record where it was.
-    bool moveFirst(QString *error = nullptr);
-    bool moveLast(QString *error = nullptr);
-    bool moveNext(QString *error = nullptr);
-    bool movePrevious(QString *error = nullptr);
-    bool moveTo(int position, QString *error = nullptr); // 1-based, as the grid picks
+    bool moveFirst(Error *error = nullptr);
+    bool moveLast(Error *error = nullptr);
+    bool moveNext(Error *error = nullptr);
+    bool movePrevious(Error *error = nullptr);
+    bool moveTo(int position, Error *error = nullptr); // 1-based, as the grid picks
 
     // What the bound controls show for a column of the current record: NULL and no
     // current record both show as empty text.
     QString boundValue(int column) const { return m_bound[column]; }
 
 signals:
+    void openFailed(const Error &error);
     void resultAboutToBeReplaced();
     void resultReplaced();
     // The current record changed (or was set again). changedColumns lists the columns
@@ -70,10 +72,11 @@ signals:
     void currentChanged(const QList<int> &changedColumns);
 
 private:
-    bool move(int position, QString *error);
+    bool move(int position, Error *error);
     void setPosition(int position);
 
     std::unique_ptr<HadithTable> m_table;
+    Error m_openError;
     std::unique_ptr<TableSearch> m_search;
     QString m_recordSource = QStringLiteral("Table1");
     int m_commandType = Statement::Table;

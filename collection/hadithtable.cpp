@@ -1,6 +1,6 @@
-#include "hadithtable.h"
+#include "collection/hadithtable.h"
 
-#include "likepattern.h"
+#include "collection/likepattern.h"
 
 #include <cstring>
 

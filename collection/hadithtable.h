@@ -1,6 +1,6 @@
 #pragma once
 
-#include "record.h"
+#include "collection/record.h"
 
 #include <QString>
 #include <QStringView>

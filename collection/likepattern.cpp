@@ -1,4 +1,4 @@
-#include "likepattern.h"
+#include "collection/likepattern.h"
 
 namespace tembra {
 

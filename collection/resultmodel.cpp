@@ -1,7 +1,7 @@
-#include "resultmodel.h"
+#include "collection/resultmodel.h"
 
-#include "datacontrol.h"
-#include "texts.h"
+#include "collection/datacontrol.h"
+#include "collection/texts.h"
 
 namespace tembra {
 

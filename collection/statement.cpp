@@ -1,4 +1,4 @@
-#include "statement.h"
+#include "collection/statement.h"
 
 #include <QRegularExpression>
 
@@ -13,16 +13,14 @@ bool isTableName(QStringView name)
     return name.compare(u"Table1", Qt::CaseInsensitive) == 0;
 }
 
-bool refuse(QString *error, const QString &why)
+bool refuse(Error *error, const QString &why)
 {
-    if (error)
-        *error = why;
-    return false;
+    return fail(error, Error::BadStatement, why);
 }
 
 } // namespace
 
-bool Statement::parse(const QString &source, int commandType, Statement *out, QString *error)
+bool Statement::parse(const QString &source, int commandType, Statement *out, Error *error)
 {
     *out = Statement();
     if (commandType == Table) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "collection/error.h"
+
 #include <QString>
 
 namespace tembra {
@@ -15,7 +17,7 @@ struct Statement {
     QString pattern; // the literal with its doubled apostrophes undone
 
     // On failure *error says what could not be understood.
-    static bool parse(const QString &source, int commandType, Statement *out, QString *error);
+    static bool parse(const QString &source, int commandType, Statement *out, Error *error);
 };
 
 // The statement the search gives the data control: every row whose hadith text holds

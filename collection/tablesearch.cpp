@@ -1,4 +1,4 @@
-#include "tablesearch.h"
+#include "collection/tablesearch.h"
 
 #include <algorithm>
 

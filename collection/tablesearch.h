@@ -1,7 +1,7 @@
 #pragma once
 
-#include "hadithtable.h"
-#include "likepattern.h"
+#include "collection/hadithtable.h"
+#include "collection/likepattern.h"
 
 #include <vector>
 

@@ -1,18 +1,14 @@
-#include "application.h"
+#include "forms/application.h"
 
-#include "messagebox.h"
-#include "texts.h"
+#include "collection/messages.h"
+#include "collection/texts.h"
+#include "forms/messagebox.h"
 
 #include <exception>
 
 namespace tembra {
 
 Application::Application(int &argc, char **argv) : QApplication(argc, argv) { }
-
-QString unhandledErrorMessage(const QString &what)
-{
-    return texts::unhandledError() + QLatin1String("\n\n") + what;
-}
 
 bool Application::notify(QObject *receiver, QEvent *event)
 {

@@ -21,9 +21,6 @@ private:
     bool m_failed = false;
 };
 
-// The message for an error that no handler trapped.
-QString unhandledErrorMessage(const QString &what);
-
 // The silent error exit of a handler: the first error ends the handler at once,
 // without a word, and what it did before stays done.
 template <typename Body> void silentErrorExit(Body &&body) noexcept

@@ -1,4 +1,4 @@
-#include "messagebox.h"
+#include "forms/messagebox.h"
 
 #include <QMessageBox>
 

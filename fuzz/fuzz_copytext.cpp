@@ -1,7 +1,7 @@
 // libFuzzer target: COPY text. Whatever parses must format to text that parses to the
 // same rows, and formatting twice must give the same bytes.
 
-#include "copytext.h"
+#include "jet/copytext.h"
 
 #include <cstdlib>
 

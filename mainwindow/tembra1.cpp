@@ -1,10 +1,11 @@
-#include "tembra1.h"
+#include "mainwindow/tembra1.h"
 
-#include "application.h"
-#include "controls.h"
-#include "messagebox.h"
-#include "resultmodel.h"
-#include "texts.h"
+#include "collection/messages.h"
+#include "collection/resultmodel.h"
+#include "collection/texts.h"
+#include "forms/application.h"
+#include "forms/controls.h"
+#include "forms/messagebox.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -99,40 +100,14 @@ QIcon magnifier()
     return QIcon(pixmap);
 }
 
-QString reasonText(ReadError::Kind kind)
-{
-    switch (kind) {
-    case ReadError::NoFile: return texts::reasonNoFile();
-    case ReadError::NotReadable: return texts::reasonNotReadable();
-    case ReadError::NotJet: return texts::reasonNotJet();
-    case ReadError::WrongVersion: return texts::reasonWrongVersion();
-    case ReadError::Damaged: return texts::reasonDamaged();
-    case ReadError::NoTable: return texts::reasonNoTable();
-    case ReadError::MissingColumn: return texts::reasonMissingColumn();
-    case ReadError::None: break;
-    }
-    return {};
-}
-
 } // namespace
 
-QString openErrorMessage(const QString &path, const ReadError &error)
-{
-    return texts::cannotOpen() + QLatin1Char('\n') + path + QLatin1String("\n\n")
-        + reasonText(error.kind) + QLatin1String("\n\n") + error.detail;
-}
-
-Tembra1::Tembra1(const QString &collectionPath, QWidget *parent)
-    : QWidget(parent), m_collectionPath(collectionPath)
+Tembra1::Tembra1(QWidget *parent) : QWidget(parent)
 {
     Adodc1 = new DataControl(this);
     build();
     connect(Adodc1, &DataControl::currentChanged, this, &Tembra1::currentChanged);
-    // The collection's name uses the backslash as its separator; here it is "/".
-    QString path = collectionPath;
-    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    if (!Adodc1->open(path, &m_openError) && m_openError.kind == ReadError::None)
-        m_openError.kind = ReadError::Damaged; // a failure always has a reason to show
+    connect(Adodc1, &DataControl::openFailed, this, &Tembra1::openFailed);
 }
 
 Tembra1::~Tembra1() = default;
@@ -234,10 +209,18 @@ void Tembra1::build()
     Text2->setFocus();
 }
 
+void Tembra1::openFailed()
+{
+    m_openFailed = true;
+    if (isVisible())
+        showEvent(nullptr);
+}
+
 void Tembra1::showEvent(QShowEvent *event)
 {
-    QWidget::showEvent(event);
-    if (!collectionOpen() && !m_openErrorShown) {
+    if (event)
+        QWidget::showEvent(event);
+    if (m_openFailed && !m_openErrorShown) {
         m_openErrorShown = true;
         // Said once the window is on screen, so that the box stands over it.
         QTimer::singleShot(0, this, &Tembra1::reportOpenError);
@@ -246,7 +229,8 @@ void Tembra1::showEvent(QShowEvent *event)
 
 void Tembra1::reportOpenError()
 {
-    msgbox::show(this, openErrorMessage(m_collectionPath, m_openError), texts::errorTitle());
+    msgbox::show(this, openErrorMessage(texts::collectionPath(), Adodc1->openError()),
+                 texts::errorTitle());
 }
 
 bool Tembra1::eventFilter(QObject *watched, QEvent *event)

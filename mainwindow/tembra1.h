@@ -1,7 +1,6 @@
 #pragma once
 
-#include "datacontrol.h"
-#include "texts.h"
+#include "collection/datacontrol.h"
 
 #include <QWidget>
 
@@ -23,10 +22,9 @@ class Tembra1 final : public QWidget {
     Q_DISABLE_COPY_MOVE(Tembra1)
 
 public:
-    // Opens the collection at collectionPath (relative to the working directory) when
-    // the window is created; if it cannot be opened, says why once the window shows.
-    explicit Tembra1(const QString &collectionPath = texts::collectionPath(),
-                     QWidget *parent = nullptr);
+    // The collection comes to the data control Adodc1 from outside; if it cannot be
+    // read, the window says why once it is on screen.
+    explicit Tembra1(QWidget *parent = nullptr);
     ~Tembra1() override;
 
     // Controls, by their design names (the tests reach them here).
@@ -43,8 +41,7 @@ public:
     QTableView *DataGrid1 = nullptr;
 
     QString searchTerm() const { return m_searchTerm; }
-    bool collectionOpen() const { return m_openError.kind == ReadError::None; }
-    const ReadError &openError() const { return m_openError; }
+    bool collectionOpen() const { return Adodc1->isOpen(); }
 
     // Handlers
     void Text2_KeyPress(int &keyAscii);
@@ -61,18 +58,14 @@ private:
     void composePane();
     void currentChanged(const QList<int> &changedColumns);
     void gridRowPicked(int row);
+    void openFailed();
     void reportOpenError();
 
     ResultModel *m_model = nullptr;
     QString m_searchTerm;
-    QString m_collectionPath;
-    ReadError m_openError;
+    bool m_openFailed = false;
     bool m_openErrorShown = false;
     bool m_syncingGrid = false;
 };
-
-// The message for a collection that cannot be opened: the file, the reason in plain
-// Sorani words, then the technical detail.
-QString openErrorMessage(const QString &path, const ReadError &error);
 
 } // namespace tembra

@@ -3,8 +3,8 @@
 // Small helpers shared by the tests: running the built tembra-mdb, writing a collection
 // from records, and reading a file back whole.
 
-#include "jetwriter.h"
-#include "record.h"
+#include "collection/record.h"
+#include "jet/jetwriter.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -55,9 +55,10 @@ inline ToolRun runTool(const QStringList &args, const QByteArray &input = {},
 // Writes records as a collection; returns the writer's complaint, empty on success.
 inline QString writeCollection(const QString &path, const std::vector<Record> &records)
 {
-    QString error;
+    tembra::Error error;
     if (!tembra::JetWriter::write(path, records, &error))
-        return error.isEmpty() ? QStringLiteral("write failed without a message") : error;
+        return error.detail.isEmpty() ? QStringLiteral("write failed without a message")
+                                      : error.detail;
     return {};
 }
 

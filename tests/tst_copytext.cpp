@@ -1,4 +1,4 @@
-#include "copytext.h"
+#include "jet/copytext.h"
 
 #include <QtTest>
 
@@ -61,8 +61,8 @@ void TestCopyText::bothWays()
     QFETCH(Record, record);
 
     Record got;
-    QString error;
-    QVERIFY2(copytext::parseLine(line, &got, &error), qPrintable(error));
+    tembra::Error error;
+    QVERIFY2(copytext::parseLine(line, &got, &error), qPrintable(error.detail));
     for (int c = 0; c < tembra::kColumnCount; ++c) // by column, so that a failure says which
         QCOMPARE(got.tab[c], record.tab[c]);
     QCOMPARE(copytext::formatRecord(record), line + '\n');
@@ -115,9 +115,9 @@ void TestCopyText::refusals()
 
     const Record before{{u("kept")}};
     std::vector<Record> out{before};
-    QString error;
+    tembra::Error error;
     QVERIFY(!copytext::parse(input, &out, &error));
-    QVERIFY2(error.startsWith(message), qPrintable(error));
+    QVERIFY2(error.detail.startsWith(message), qPrintable(error.detail));
     QCOMPARE(out.size(), std::size_t(1)); // nothing appended, not even the good lines
     QCOMPARE(out.front(), before);
 }
@@ -144,8 +144,8 @@ void TestCopyText::lines()
     QFETCH(int, records);
 
     std::vector<Record> out{Record{{u("already there")}}};
-    QString error;
-    QVERIFY2(copytext::parse(input, &out, &error), qPrintable(error));
+    tembra::Error error;
+    QVERIFY2(copytext::parse(input, &out, &error), qPrintable(error.detail));
     QCOMPARE(int(out.size()), 1 + records);
     QCOMPARE(out.front(), Record{{u("already there")}});
 

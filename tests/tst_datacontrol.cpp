@@ -1,8 +1,8 @@
 // The data control: the statements it runs, its moves and what it tells the bound
 // controls when the current record changes.
 
-#include "datacontrol.h"
-#include "statement.h"
+#include "collection/datacontrol.h"
+#include "collection/statement.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -87,10 +87,10 @@ void TestDataControl::parse()
     QFETCH(int, type);
     QFETCH(bool, ok);
     Statement s;
-    QString error;
+    tembra::Error error;
     QCOMPARE(Statement::parse(source, type, &s, &error), ok);
     if (!ok) {
-        QVERIFY(!error.isEmpty());
+        QVERIFY(error.isError());
         return;
     }
     QTEST(s.filtered, "filtered");
@@ -140,9 +140,9 @@ void TestDataControl::movesFailOnEmptyResult()
     QVERIFY(dc.refresh());
     QCOMPARE(dc.recordCount(), 0);
     QCOMPARE(dc.absolutePosition(), 0);
-    QString error;
+    tembra::Error error;
     QVERIFY(!dc.moveFirst(&error));
-    QVERIFY(!error.isEmpty());
+    QVERIFY(error.isError());
     QVERIFY(!dc.moveLast());
     QVERIFY(!dc.moveNext());
     QVERIFY(!dc.movePrevious());
@@ -173,9 +173,9 @@ void TestDataControl::badStatementKeepsResult()
     dc.setRecordSource(QStringLiteral("select * from Table1 where Tab1 like '%it's%'"));
     dc.setCommandType(Statement::Text);
     QSignalSpy replaced(&dc, &DataControl::resultReplaced);
-    QString error;
+    tembra::Error error;
     QVERIFY(!dc.refresh(&error));
-    QVERIFY(!error.isEmpty());
+    QVERIFY(error.isError());
     QCOMPARE(replaced.count(), 0);
     QCOMPARE(dc.recordCount(), 3);
 }

@@ -2,9 +2,9 @@
 // message box in plain words, then the program ends), and the silent error exit that
 // ends only the handler it happens in.
 
-#include "application.h"
-#include "messagebox.h"
-#include "texts.h"
+#include "collection/texts.h"
+#include "forms/application.h"
+#include "forms/messagebox.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
-#include "copytext.h"
-#include "jetreader.h"
+#include "jet/copytext.h"
+#include "jet/jetreader.h"
 #include "testutil.h"
 
 #include <QtTest>
@@ -89,8 +89,8 @@ void compareExport(const QString &path, const Records &records)
 
     for (qsizetype r = 0; r < lines.size(); ++r) {
         Record got; // the escapes are COPY's, and NULL never prints as \N
-        QString error;
-        QVERIFY2(tembra::copytext::parseLine(lines[r], &got, &error), qPrintable(error));
+        tembra::Error error;
+        QVERIFY2(tembra::copytext::parseLine(lines[r], &got, &error), qPrintable(error.detail));
         for (int c = 0; c < tembra::kColumnCount; ++c) {
             QString want = records[size_t(r)].tab[c].value_or(QString());
             for (QChar &ch : want)
@@ -111,7 +111,7 @@ void compareExport(const QString &path, const Records &records)
 void compareReader(const QString &path, const Records &records)
 {
     tembra::HadithTable table;
-    tembra::ReadError error;
+    tembra::Error error;
     QVERIFY2(tembra::JetReader::read(path, &table, &error), qPrintable(error.detail));
     QCOMPARE(std::size_t(table.rowCount()), records.size());
     for (int r = 0; r < table.rowCount(); ++r) {
@@ -271,16 +271,16 @@ void TestJetWriter::refusals()
     QFETCH(Records, records);
     QFETCH(QString, message);
 
-    QString error;
+    tembra::Error error;
     QVERIFY(!JetWriter::validate(records, &error));
-    QVERIFY2(error.startsWith(message), qPrintable(error));
+    QVERIFY2(error.detail.startsWith(message), qPrintable(error.detail));
 
     // No file, and an older one under the same name left as it was.
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("Data.mdb"));
     QVERIFY(!JetWriter::write(path, records, &error));
-    QVERIFY2(error.startsWith(message), qPrintable(error));
+    QVERIFY2(error.detail.startsWith(message), qPrintable(error.detail));
     QVERIFY(QDir(dir.path()).isEmpty());
     QCOMPARE(testutil::writeCollection(path, {record(u("old"))}), QString());
     const QByteArray before = testutil::fileBytes(path);
@@ -293,7 +293,7 @@ void TestJetWriter::refusals()
     const Records atLimits{record(QString(8388607, QChar(0x0628)), latin(255), feff(latin(254)),
                                   ucs4(U"\U0001F600").repeated(127) + u("x"), null),
                            record(feff(arabic(1023)))};
-    QVERIFY2(JetWriter::validate(atLimits, &error), qPrintable(error));
+    QVERIFY2(JetWriter::validate(atLimits, &error), qPrintable(error.detail));
 }
 
 void TestJetWriter::layout()

@@ -2,11 +2,12 @@
 // keyboard and the button, the count and the grid, and a collection that cannot be
 // opened.
 
-#include "controls.h"
-#include "jetwriter.h"
-#include "messagebox.h"
-#include "tembra1.h"
-#include "texts.h"
+#include "app/startup.h"
+#include "collection/texts.h"
+#include "forms/controls.h"
+#include "forms/messagebox.h"
+#include "jet/jetwriter.h"
+#include "mainwindow/tembra1.h"
 
 #include <QApplication>
 #include <QCryptographicHash>
@@ -35,6 +36,13 @@ Record rec(const char *tab1, const char *tab2, const char *tab3, const char *tab
         return QString::fromUtf8(s);
     };
     return Record{{f(tab1), f(tab2), f(tab3), f(tab4), f(tab5)}};
+}
+
+// Reads the collection at path for the window, as the program's start-up does.
+void load(Tembra1 &w, const QString &path)
+{
+    ChildRead reading = ChildRead::start(path);
+    handOver(reading, w.Adodc1);
 }
 
 struct Box {
@@ -86,9 +94,9 @@ private:
 QString TestMainWindow::writeCollection(const std::vector<Record> &records, const QString &name)
 {
     const QString path = m_dir.filePath(name);
-    QString error;
+    tembra::Error error;
     if (!JetWriter::write(path, records, &error))
-        qFatal("cannot write fixture: %s", qPrintable(error));
+        qFatal("cannot write fixture: %s", qPrintable(error.detail));
     return path;
 }
 
@@ -140,7 +148,8 @@ void TestMainWindow::type(Tembra1 &w, const QString &text)
 
 void TestMainWindow::firstRecordAtLoad()
 {
-    Tembra1 w(m_path);
+    Tembra1 w;
+    load(w, m_path);
     QVERIFY(w.collectionOpen());
     QCOMPARE(w.Label1->caption(), QStringLiteral("1"));
     QCOMPARE(w.Label2->caption(), QStringLiteral("صحيح"));
@@ -153,7 +162,8 @@ void TestMainWindow::firstRecordAtLoad()
 
 void TestMainWindow::enterSearchesAndIsSwallowed()
 {
-    Tembra1 w(m_path);
+    Tembra1 w;
+    load(w, m_path);
     w.show();
     type(w, QStringLiteral("لا تَغْضَبْ"));
     QTest::keyClick(w.Text2, Qt::Key_Return);
@@ -173,7 +183,8 @@ void TestMainWindow::enterSearchesAndIsSwallowed()
 
 void TestMainWindow::otherKeysReachTheBox()
 {
-    Tembra1 w(m_path);
+    Tembra1 w;
+    load(w, m_path);
     int key = 'a';
     w.Text2_KeyPress(key);
     QCOMPARE(key, int('a'));
@@ -184,7 +195,8 @@ void TestMainWindow::otherKeysReachTheBox()
 
 void TestMainWindow::emptyBoxDoesNothing()
 {
-    Tembra1 w(m_path);
+    Tembra1 w;
+    load(w, m_path);
     QTest::keyClick(w.Text2, Qt::Key_Return);
     w.Command1->click();
     QVERIFY(m_boxes.empty());
@@ -207,7 +219,8 @@ void TestMainWindow::tooShortShowsTheMessage()
 {
     QFETCH(QString, text);
     QFETCH(bool, refused);
-    Tembra1 w(m_path);
+    Tembra1 w;
+    load(w, m_path);
     type(w, QStringLiteral("الدِّينُ"));
     QTest::keyClick(w.Text2, Qt::Key_Return);
     const QString before = w.Label12->caption();
@@ -229,7 +242,8 @@ void TestMainWindow::tooShortShowsTheMessage()
 
 void TestMainWindow::buttonSearchesToo()
 {
-    Tembra1 w(m_path);
+    Tembra1 w;
+    load(w, m_path);
     type(w, QStringLiteral("النَّصِيحَةُ"));
     w.Command1->click();
     QCOMPARE(w.Label12->caption(), QStringLiteral("1"));
@@ -238,7 +252,8 @@ void TestMainWindow::buttonSearchesToo()
 
 void TestMainWindow::countEqualsGridRows()
 {
-    Tembra1 w(m_path);
+    Tembra1 w;
+    load(w, m_path);
     type(w, QStringLiteral("word"));
     w.Command1->click();
     QCOMPARE(w.Label12->caption(), QStringLiteral("2"));
@@ -256,7 +271,8 @@ void TestMainWindow::countEqualsGridRows()
 
 void TestMainWindow::secondSearchReplacesFirst()
 {
-    Tembra1 w(m_path);
+    Tembra1 w;
+    load(w, m_path);
     type(w, QStringLiteral("word"));
     w.Command1->click();
     QCOMPARE(w.Label12->caption(), QStringLiteral("2"));
@@ -271,7 +287,8 @@ void TestMainWindow::secondSearchReplacesFirst()
 
 void TestMainWindow::apostropheIsSearchedLiterally()
 {
-    Tembra1 w(m_path);
+    Tembra1 w;
+    load(w, m_path);
     type(w, QStringLiteral("It's"));
     w.Command1->click();
     QCOMPARE(w.Label12->caption(), QStringLiteral("1"));
@@ -283,7 +300,8 @@ void TestMainWindow::apostropheIsSearchedLiterally()
 
 void TestMainWindow::wildcardsReachThePattern()
 {
-    Tembra1 w(m_path);
+    Tembra1 w;
+    load(w, m_path);
     type(w, QStringLiteral("100%"));
     w.Command1->click();
     QCOMPARE(w.Label12->caption(), QStringLiteral("1"));
@@ -297,7 +315,8 @@ void TestMainWindow::wildcardsReachThePattern()
 
 void TestMainWindow::spacesArePartOfThePattern()
 {
-    Tembra1 w(m_path);
+    Tembra1 w;
+    load(w, m_path);
     type(w, QStringLiteral("word "));
     w.Command1->click();
     QCOMPARE(w.Label12->caption(), QStringLiteral("1")); // "word inside", not "THE WORD" at the end
@@ -306,7 +325,8 @@ void TestMainWindow::spacesArePartOfThePattern()
 
 void TestMainWindow::noMatchShowsZero()
 {
-    Tembra1 w(m_path);
+    Tembra1 w;
+    load(w, m_path);
     type(w, QStringLiteral("word"));
     w.Command1->click();
     QVERIFY(!w.Text1->text().isEmpty());
@@ -323,7 +343,8 @@ void TestMainWindow::noMatchShowsZero()
 
 void TestMainWindow::gridPickMovesCurrentRecord()
 {
-    Tembra1 w(m_path);
+    Tembra1 w;
+    load(w, m_path);
     w.show();
     type(w, QStringLiteral("word"));
     w.Command1->click();
@@ -338,7 +359,8 @@ void TestMainWindow::gridPickMovesCurrentRecord()
 void TestMainWindow::emptyTable()
 {
     const QString path = writeCollection({}, QStringLiteral("empty.mdb"));
-    Tembra1 w(path);
+    Tembra1 w;
+    load(w, path);
     QVERIFY(w.collectionOpen());
     QCOMPARE(w.Label1->caption(), QString());
     type(w, QStringLiteral("anything"));
@@ -400,15 +422,16 @@ void TestMainWindow::unopenableCollection()
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(bytes);
     }
-    Tembra1 w(path);
+    Tembra1 w;
+    load(w, path);
     QVERIFY(!w.collectionOpen());
     w.show();
     QTRY_COMPARE(m_boxes.size(), size_t(1));
     QVERIFY(m_boxes[0].prompt.startsWith(texts::cannotOpen()));
-    QVERIFY(m_boxes[0].prompt.contains(path));
+    QVERIFY(m_boxes[0].prompt.contains(QStringLiteral("Book\\Data.mdb")));
     QVERIFY(m_boxes[0].prompt.contains(reason));
-    QVERIFY(m_boxes[0].prompt.contains(w.openError().detail));
-    QVERIFY(!w.openError().detail.isEmpty());
+    QVERIFY(m_boxes[0].prompt.contains(w.Adodc1->openError().detail));
+    QVERIFY(!w.Adodc1->openError().detail.isEmpty());
     // the window stays, empty, and a search ends without a word
     QCOMPARE(w.Label1->caption(), QString());
     type(w, QStringLiteral("anything"));
@@ -430,7 +453,8 @@ void TestMainWindow::fileIsNeverWritten()
     const QByteArray before = digest();
     const QDateTime modified = QFileInfo(m_path).lastModified();
     {
-        Tembra1 w(m_path);
+        Tembra1 w;
+        load(w, m_path);
         w.show();
         for (const char *term : {"word", "بِاللَّهِ", "nothing here", "%%%"}) {
             type(w, QString::fromUtf8(term));
@@ -453,12 +477,14 @@ void TestMainWindow::opensBookDataRelativeToWorkingDirectory()
     QVERIFY(QDir::setCurrent(dir.path()));
     {
         Tembra1 w;
+        load(w, collectionFile());
         QVERIFY(w.collectionOpen());
         QCOMPARE(w.Label1->caption(), QStringLiteral("1"));
     }
     QVERIFY(QDir::setCurrent(QDir::tempPath()));
     {
         Tembra1 w; // nothing there: the message names the file as the program knows it
+        load(w, collectionFile());
         w.show();
         QTRY_COMPARE(m_boxes.size(), size_t(1));
         QVERIFY(m_boxes[0].prompt.contains(QStringLiteral("Book\\Data.mdb")));
@@ -482,7 +508,8 @@ void TestMainWindow::textBoxSignalsRealChangesOnly()
 
 void TestMainWindow::hostileTextThroughTheWindow()
 {
-    Tembra1 w(m_path);
+    Tembra1 w;
+    load(w, m_path);
     for (const QString &text : {QString(100000, QChar(0x0644)), QStringLiteral("___"),
                                 QString(3, QChar(0xD800)), QStringLiteral("   ")}) {
         w.Text2->setText(text);

@@ -1,9 +1,9 @@
 // The LIKE matcher and the table search: the pattern language, letter case, and the
 // fast scan checked against a plain row-by-row match on random tables.
 
-#include "hadithtable.h"
-#include "likepattern.h"
-#include "tablesearch.h"
+#include "collection/hadithtable.h"
+#include "collection/likepattern.h"
+#include "collection/tablesearch.h"
 
 #include <QRandomGenerator>
 #include <QTest>

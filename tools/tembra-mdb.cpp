@@ -3,10 +3,10 @@
 // Rows travel as PostgreSQL COPY text (five tab-separated fields, \N for NULL), so that
 // dump(build(x)) gives x back byte for byte and fixtures can be kept as plain files.
 
-#include "copytext.h"
-#include "datacontrol.h"
-#include "jetreader.h"
-#include "jetwriter.h"
+#include "collection/datacontrol.h"
+#include "jet/copytext.h"
+#include "jet/jetreader.h"
+#include "jet/jetwriter.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -110,20 +110,21 @@ int build(const QStringList &args)
         return 1;
     }
     std::vector<Record> records;
-    if (!copytext::parse(input.bytes(), &records, &error)) {
-        complain(QStringLiteral("stdin: %1").arg(error));
+    Error failure;
+    if (!copytext::parse(input.bytes(), &records, &failure)) {
+        complain(QStringLiteral("stdin: %1").arg(failure.detail));
         return 1;
     }
     input.release(); // make room for the file image
     // One record per line, so the record number is the line number.
     for (std::size_t i = 0; i < records.size(); ++i) {
-        if (!JetWriter::validateRecord(records[i], &error)) {
-            complain(QStringLiteral("stdin: line %1: %2").arg(i + 1).arg(error));
+        if (!JetWriter::validateRecord(records[i], &failure)) {
+            complain(QStringLiteral("stdin: line %1: %2").arg(i + 1).arg(failure.detail));
             return 1;
         }
     }
-    if (!JetWriter::write(out, records, &error)) {
-        complain(error);
+    if (!JetWriter::write(out, records, &failure)) {
+        complain(failure.detail);
         return 1;
     }
     return 0;
@@ -136,7 +137,7 @@ int dump(const QStringList &args)
     const QString &path = args.front();
 
     HadithTable table;
-    ReadError error;
+    Error error;
     if (!JetReader::read(path, &table, &error)) {
         complain(QStringLiteral("cannot read %1: %2").arg(path, error.detail));
         return 1;
@@ -184,18 +185,20 @@ int search(const QStringList &argsIn)
     const QString path = args.takeFirst();
 
     DataControl data;
-    ReadError error;
-    if (!data.open(path, &error)) {
+    HadithTable table;
+    Error error;
+    if (!JetReader::read(path, &table, &error)) {
         complain(QStringLiteral("cannot read %1: %2").arg(path, error.detail));
         return 1;
     }
+    data.setTable(std::move(table));
     QByteArray out;
     for (const QString &text : args) {
         data.setRecordSource(searchStatement(text));
         data.setCommandType(Statement::Text);
-        QString why;
+        Error why;
         if (!data.refresh(&why)) {
-            complain(QStringLiteral("cannot search for \"%1\": %2").arg(text, why));
+            complain(QStringLiteral("cannot search for \"%1\": %2").arg(text, why.detail));
             return 1;
         }
         out += QByteArray::number(data.recordCount()) + '\n';

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "record.h"
+#include "collection/error.h"
+#include "collection/record.h"
 
 #include <QByteArray>
 #include <QString>
@@ -15,11 +16,11 @@ namespace tembra::copytext {
 
 // Parses one line (without its line feed). On failure returns false and says why
 // in *error, without the line number.
-bool parseLine(const QByteArray &line, Record *out, QString *error);
+bool parseLine(const QByteArray &line, Record *out, Error *error);
 
 // Parses a whole input. Every line must end in a line feed except that the last
 // may lack it. On failure nothing is appended to *out and *error names the line.
-bool parse(const QByteArray &data, std::vector<Record> *out, QString *error);
+bool parse(const QByteArray &data, std::vector<Record> *out, Error *error);
 
 // One record as a line, with its line feed.
 QByteArray formatRecord(const Record &record);

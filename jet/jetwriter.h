@@ -1,6 +1,7 @@
 #pragma once
 
-#include "record.h"
+#include "collection/error.h"
+#include "collection/record.h"
 
 #include <QString>
 
@@ -15,13 +16,13 @@ class JetWriter final {
 public:
     // Checks that every record fits the table (text fields at most 255 UTF-16 units,
     // a memo under the format's limit). On failure *error names the record (1-based).
-    static bool validate(const std::vector<Record> &records, QString *error);
+    static bool validate(const std::vector<Record> &records, Error *error);
 
     // The same checks for one record; *error names the column but not the record, so
     // that a caller reading numbered lines can name the line instead.
-    static bool validateRecord(const Record &record, QString *error);
+    static bool validateRecord(const Record &record, Error *error);
 
-    static bool write(const QString &path, const std::vector<Record> &records, QString *error);
+    static bool write(const QString &path, const std::vector<Record> &records, Error *error);
 };
 
 } // namespace tembra

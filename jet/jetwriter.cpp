@@ -1,4 +1,4 @@
-#include "jetwriter.h"
+#include "jet/jetwriter.h"
 
 #include <QSaveFile>
 
@@ -340,7 +340,7 @@ void writeHeaderPage(u8 *pg)
 
 class Builder {
 public:
-    bool build(const std::vector<Record> &records, QString *error);
+    bool build(const std::vector<Record> &records, Error *error);
     const std::vector<u8> &image() const { return m_image; }
 
 private:
@@ -610,12 +610,11 @@ void Builder::writeMapPage(const u32 *tableBitmaps, const u32 *memoBitmaps)
     }
 }
 
-bool Builder::build(const std::vector<Record> &records, QString *error)
+bool Builder::build(const std::vector<Record> &records, Error *error)
 {
     const auto tooBig = [error] {
-        if (error)
-            *error = QStringLiteral("the collection would exceed 2 GB, the largest Jet 4.0 file");
-        return false;
+        return fail(error, Error::BadInput,
+                    QStringLiteral("the collection would exceed 2 GB, the largest Jet 4.0 file"));
     };
 
     // Growing a large image page by page would copy it over and over. Reserving only
@@ -652,13 +651,10 @@ bool Builder::build(const std::vector<Record> &records, QString *error)
 
 } // namespace
 
-bool JetWriter::validateRecord(const Record &record, QString *error)
+bool JetWriter::validateRecord(const Record &record, Error *error)
 {
-    const auto fail = [error](const QString &why) {
-        if (error)
-            *error = why;
-        return false;
-    };
+    const auto fail
+        = [error](const QString &why) { return tembra::fail(error, Error::BadInput, why); };
     for (int c = 0; c < kColumnCount; ++c) {
         const Field &f = record.tab[c];
         if (!f)
@@ -698,20 +694,18 @@ bool JetWriter::validateRecord(const Record &record, QString *error)
     return true;
 }
 
-bool JetWriter::validate(const std::vector<Record> &records, QString *error)
+bool JetWriter::validate(const std::vector<Record> &records, Error *error)
 {
-    QString why;
+    Error why;
     for (std::size_t i = 0; i < records.size(); ++i) {
-        if (!validateRecord(records[i], &why)) {
-            if (error)
-                *error = QStringLiteral("record %1: %2").arg(i + 1).arg(why);
-            return false;
-        }
+        if (!validateRecord(records[i], &why))
+            return fail(error, Error::BadInput,
+                        QStringLiteral("record %1: %2").arg(i + 1).arg(why.detail));
     }
     return true;
 }
 
-bool JetWriter::write(const QString &path, const std::vector<Record> &records, QString *error)
+bool JetWriter::write(const QString &path, const std::vector<Record> &records, Error *error)
 {
     if (!validate(records, error))
         return false;
@@ -723,29 +717,25 @@ bool JetWriter::write(const QString &path, const std::vector<Record> &records, Q
     // QSaveFile writes next to the target and renames on commit, so a failure at any
     // point leaves no file and an older one untouched.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-        return false;
-    }
+    const auto cannotWrite = [&] {
+        return fail(error, Error::WriteFailed,
+                    QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        return cannotWrite();
     const std::vector<u8> &image = builder.image();
     const auto *data = reinterpret_cast<const char *>(image.data());
     const auto size = qint64(image.size());
     for (qint64 done = 0; done < size;) {
         const qint64 n = file.write(data + done, size - done);
         if (n <= 0) {
-            if (error)
-                *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
             file.cancelWriting();
-            return false;
+            return cannotWrite();
         }
         done += n;
     }
-    if (!file.commit()) {
-        if (error)
-            *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-        return false;
-    }
+    if (!file.commit())
+        return cannotWrite();
     return true;
 }
 

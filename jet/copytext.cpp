@@ -1,4 +1,4 @@
-#include "copytext.h"
+#include "jet/copytext.h"
 
 #include <algorithm>
 #include <cstring>
@@ -22,12 +22,11 @@ QString byteName(unsigned char b)
 // UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF) because a
 // replacement character slipped in here would be written into the collection for good.
 bool decodeField(const char *begin, const char *end, int fieldNumber, Field *out,
-                 std::vector<QChar> *scratch, QString *error)
+                 std::vector<QChar> *scratch, Error *error)
 {
     const auto fail = [&](const QString &why) {
-        if (error)
-            *error = QStringLiteral("%1 in field %2").arg(why).arg(fieldNumber);
-        return false;
+        return tembra::fail(error, Error::BadInput,
+                            QStringLiteral("%1 in field %2").arg(why).arg(fieldNumber));
     };
 
     if (end - begin == 2 && begin[0] == '\\' && begin[1] == 'N') {
@@ -148,17 +147,15 @@ void appendEscaped(QByteArray *line, const QByteArray &utf8)
     line->append(run, e - run);
 }
 
-bool parseLineWith(const QByteArray &line, Record *out, std::vector<QChar> *scratch, QString *error)
+bool parseLineWith(const QByteArray &line, Record *out, std::vector<QChar> *scratch, Error *error)
 {
     const char *const begin = line.constData();
     const char *const end = begin + line.size();
 
     const auto tabs = std::count(begin, end, '\t');
-    if (tabs != kColumnCount - 1) {
-        if (error)
-            *error = QStringLiteral("expected %1 fields, found %2").arg(kColumnCount).arg(tabs + 1);
-        return false;
-    }
+    if (tabs != kColumnCount - 1)
+        return fail(error, Error::BadInput,
+                    QStringLiteral("expected %1 fields, found %2").arg(kColumnCount).arg(tabs + 1));
 
     Record record;
     const char *field = begin;
@@ -176,13 +173,13 @@ bool parseLineWith(const QByteArray &line, Record *out, std::vector<QChar> *scra
 
 } // namespace
 
-bool parseLine(const QByteArray &line, Record *out, QString *error)
+bool parseLine(const QByteArray &line, Record *out, Error *error)
 {
     std::vector<QChar> scratch;
     return parseLineWith(line, out, &scratch, error);
 }
 
-bool parse(const QByteArray &data, std::vector<Record> *out, QString *error)
+bool parse(const QByteArray &data, std::vector<Record> *out, Error *error)
 {
     const char *p = data.constData();
     const char *const end = p + data.size();
@@ -191,7 +188,7 @@ bool parse(const QByteArray &data, std::vector<Record> *out, QString *error)
     records.reserve(size_t(std::count(p, end, '\n')) + 1);
 
     qsizetype lineNumber = 0;
-    QString why;
+    Error why;
     std::vector<QChar> scratch;
     while (p < end) {
         ++lineNumber;
@@ -200,11 +197,9 @@ bool parse(const QByteArray &data, std::vector<Record> *out, QString *error)
         // fromRawData: the line is only looked at, not kept, so it need not be copied.
         const QByteArray line = QByteArray::fromRawData(p, stop - p);
         Record record;
-        if (!parseLineWith(line, &record, &scratch, &why)) {
-            if (error)
-                *error = QStringLiteral("line %1: %2").arg(lineNumber).arg(why);
-            return false;
-        }
+        if (!parseLineWith(line, &record, &scratch, &why))
+            return fail(error, Error::BadInput,
+                        QStringLiteral("line %1: %2").arg(lineNumber).arg(why.detail));
         records.push_back(std::move(record));
         p = nl ? nl + 1 : end;
     }

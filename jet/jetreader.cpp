@@ -1,4 +1,4 @@
-#include "jetreader.h"
+#include "jet/jetreader.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -20,15 +20,6 @@ constexpr int kMemoHeader = 12;
 constexpr quint32 kMemoLengthMask = 0x00FFFFFF;
 constexpr const char *kColumnNames[kColumnCount] = {"Tab1", "Tab2", "Tab3", "Tab4", "Tab5"};
 
-bool fail(ReadError *error, ReadError::Kind kind, const QString &detail)
-{
-    if (error) {
-        error->kind = kind;
-        error->detail = detail;
-    }
-    return false;
-}
-
 int le16(const unsigned char *p)
 {
     return p[0] | p[1] << 8;
@@ -41,33 +32,33 @@ quint32 le32(const unsigned char *p)
 
 // Looks at the first bytes of the file before the library sees it: the library takes
 // anything for a database and says little about what it does not like.
-bool checkHeader(const QByteArray &head, qint64 size, ReadError *error)
+bool checkHeader(const QByteArray &head, qint64 size, Error *error)
 {
     static const char kJet[] = "Standard Jet DB";
     static const char kAce[] = "Standard ACE DB";
     if (head.size() < 0x18 || head[0] != '\0'
         || (std::memcmp(head.constData() + 4, kJet, sizeof kJet) != 0
             && std::memcmp(head.constData() + 4, kAce, sizeof kAce) != 0)) {
-        return fail(error, ReadError::NotJet,
+        return fail(error, Error::NotJet,
                     QStringLiteral("the file does not start with a Jet database header"));
     }
     const auto version = static_cast<unsigned char>(head[0x14]);
     if (version == 0)
-        return fail(error, ReadError::WrongVersion,
+        return fail(error, Error::WrongVersion,
                     QStringLiteral("a Jet 3 database (Access 97); only Jet 4.0 is read"));
     if (version != 1)
-        return fail(error, ReadError::WrongVersion,
+        return fail(error, Error::WrongVersion,
                     QStringLiteral("an Access 2007 or later database (version byte %1); only "
                                    "Jet 4.0 is read")
                         .arg(version));
     if (size % kPageSize != 0)
-        return fail(error, ReadError::Damaged,
+        return fail(error, Error::Damaged,
                     QStringLiteral("the file is %1 bytes long, not a whole number of 4096-byte "
                                    "pages: it is truncated or damaged")
                         .arg(size));
     if (size < 3 * kPageSize)
         return fail(
-            error, ReadError::Damaged,
+            error, Error::Damaged,
             QStringLiteral("the file has only %1 pages: it is truncated").arg(size / kPageSize));
     return true;
 }
@@ -183,14 +174,14 @@ class Reader {
 public:
     Reader(MdbHandle *mdb, PageSource *pages) : m_mdb(mdb), m_pages(pages) { }
 
-    bool read(RowSink *sink, ReadError *error);
+    bool read(RowSink *sink, Error *error);
 
 private:
-    bool findTable(ReadError *error);
-    bool checkPageMaps(unsigned long tdefPage, const char *what, ReadError *error);
+    bool findTable(Error *error);
+    bool checkPageMaps(unsigned long tdefPage, const char *what, Error *error);
     bool longValueRow(int pgRow, const unsigned char **row, size_t *len);
-    bool readMemo(int start, int size, QString *out, ReadError *error);
-    bool readValue(int column, const MdbField &field, QString *out, ReadError *error);
+    bool readMemo(int start, int size, QString *out, Error *error);
+    bool readValue(int column, const MdbField &field, QString *out, Error *error);
 
     MdbHandle *m_mdb;
     std::unique_ptr<MdbTableDef, TableCloser> m_table;
@@ -231,13 +222,12 @@ bool Reader::longValueRow(int pgRow, const unsigned char **row, size_t *len)
 
 // The library follows a table definition's two page maps without checking that they
 // are there, and dereferences a null map when one is not. Check them first.
-bool Reader::checkPageMaps(unsigned long tdefPage, const char *what, ReadError *error)
+bool Reader::checkPageMaps(unsigned long tdefPage, const char *what, Error *error)
 {
     if (!m_pages->direct())
         return true; // an encrypted file: its pages are the library's to read
     const auto damaged = [&](const QString &why) {
-        return fail(error, ReadError::Damaged,
-                    QStringLiteral("%1: %2").arg(QLatin1String(what), why));
+        return fail(error, Error::Damaged, QStringLiteral("%1: %2").arg(QLatin1String(what), why));
     };
     const unsigned char *tdef = m_pages->page(long(tdefPage));
     if (!tdef || tdef[0] != 0x02)
@@ -256,13 +246,13 @@ bool Reader::checkPageMaps(unsigned long tdefPage, const char *what, ReadError *
     return true;
 }
 
-bool Reader::findTable(ReadError *error)
+bool Reader::findTable(Error *error)
 {
     if (!checkPageMaps(2, "the catalogue of tables", error))
         return false;
     GPtrArray *catalog = mdb_read_catalog(m_mdb, MDB_TABLE);
     if (!catalog)
-        return fail(error, ReadError::Damaged,
+        return fail(error, Error::Damaged,
                     QStringLiteral("the database's catalogue of tables cannot be read"));
     MdbCatalogEntry *found = nullptr;
     QStringList names;
@@ -278,7 +268,7 @@ bool Reader::findTable(ReadError *error)
             names << QString::fromUtf8(entry->object_name);
     }
     if (!found) {
-        return fail(error, ReadError::NoTable,
+        return fail(error, Error::NoTable,
                     names.isEmpty()
                         ? QStringLiteral("the database has no table named Table1 (it has no "
                                          "tables of its own)")
@@ -289,7 +279,7 @@ bool Reader::findTable(ReadError *error)
         return false;
     m_table.reset(mdb_read_table(found));
     if (!m_table || !mdb_read_columns(m_table.get()))
-        return fail(error, ReadError::Damaged,
+        return fail(error, Error::Damaged,
                     QStringLiteral("the definition of Table1 cannot be read"));
 
     for (int c = 0; c < kColumnCount; ++c) {
@@ -303,7 +293,7 @@ bool Reader::findTable(ReadError *error)
         }
         if (!m_columns[c])
             return fail(
-                error, ReadError::MissingColumn,
+                error, Error::MissingColumn,
                 QStringLiteral("Table1 has no column %1").arg(QLatin1String(kColumnNames[c])));
         switch (m_columns[c]->col_type) {
         case MDB_TEXT:
@@ -315,7 +305,7 @@ bool Reader::findTable(ReadError *error)
         case MDB_DOUBLE:
         case MDB_NUMERIC: break;
         default:
-            return fail(error, ReadError::MissingColumn,
+            return fail(error, Error::MissingColumn,
                         QStringLiteral("column %1 of Table1 holds no text (type %2)")
                             .arg(QLatin1String(kColumnNames[c]))
                             .arg(m_columns[c]->col_type));
@@ -326,7 +316,7 @@ bool Reader::findTable(ReadError *error)
 
 // A memo value is a 12-byte header: the stored length and a kind (0x80 inline, 0x40 one
 // row on a long-value page, 0 a chain of such rows), then a pointer to the first row.
-bool Reader::readMemo(int start, int size, QString *out, ReadError *error)
+bool Reader::readMemo(int start, int size, QString *out, Error *error)
 {
     if (size < kMemoHeader)
         return true; // shorter than a header: read as empty, as the library does
@@ -343,14 +333,14 @@ bool Reader::readMemo(int start, int size, QString *out, ReadError *error)
         const unsigned char *row = nullptr;
         size_t len = 0;
         if (!longValueRow(pgRow, &row, &len))
-            return fail(error, ReadError::Damaged,
+            return fail(error, Error::Damaged,
                         QStringLiteral("a hadith text points to a missing long-value row (page %1)")
                             .arg(pgRow >> 8));
         decodeText(row, len, out);
         return true;
     }
     if (kind != 0)
-        return fail(error, ReadError::Damaged,
+        return fail(error, Error::Damaged,
                     QStringLiteral("a hadith text has an unknown memo kind 0x%1")
                         .arg(kind, 2, 16, QLatin1Char('0')));
 
@@ -361,12 +351,12 @@ bool Reader::readMemo(int start, int size, QString *out, ReadError *error)
     std::unordered_set<int> seen;
     while (pgRow != 0) {
         if (!seen.insert(pgRow).second)
-            return fail(error, ReadError::Damaged,
+            return fail(error, Error::Damaged,
                         QStringLiteral("a hadith text's chain of long-value rows loops"));
         const unsigned char *row = nullptr;
         size_t len = 0;
         if (!longValueRow(pgRow, &row, &len) || len < 4)
-            return fail(error, ReadError::Damaged,
+            return fail(error, Error::Damaged,
                         QStringLiteral("a hadith text's chain of long-value rows is broken at "
                                        "page %1")
                             .arg(pgRow >> 8));
@@ -381,13 +371,13 @@ bool Reader::readMemo(int start, int size, QString *out, ReadError *error)
     return true;
 }
 
-bool Reader::readValue(int column, const MdbField &field, QString *out, ReadError *error)
+bool Reader::readValue(int column, const MdbField &field, QString *out, Error *error)
 {
     MdbColumn *col = m_columns[column];
     // The library takes a row's value offsets as the file gives them; a damaged row
     // can place a value outside its page or give it a negative length.
     if (field.start < 0 || field.siz < 0 || field.start + field.siz > int(kPageSize))
-        return fail(error, ReadError::Damaged,
+        return fail(error, Error::Damaged,
                     QStringLiteral("a value of column %1 lies outside its page")
                         .arg(QLatin1String(kColumnNames[column])));
     switch (col->col_type) {
@@ -403,7 +393,7 @@ bool Reader::readValue(int column, const MdbField &field, QString *out, ReadErro
     }
 }
 
-bool Reader::read(RowSink *sink, ReadError *error)
+bool Reader::read(RowSink *sink, Error *error)
 {
     // The bind size is not used (nothing is bound), but the library's default is small.
     mdb_set_bind_size(m_mdb, 1 << 20);
@@ -445,7 +435,7 @@ bool Reader::read(RowSink *sink, ReadError *error)
                 }
             }
             if (!sink->addRow(value, isNull))
-                return fail(error, ReadError::Damaged,
+                return fail(error, Error::Damaged,
                             QStringLiteral("the rows could not be passed on"));
         }
     }
@@ -453,11 +443,11 @@ bool Reader::read(RowSink *sink, ReadError *error)
 }
 
 bool readHandle(MdbHandle *handle, const QByteArray *bytes, const QString &path, RowSink *sink,
-                ReadError *error)
+                Error *error)
 {
     std::unique_ptr<MdbHandle, HandleCloser> mdb(handle);
     if (!mdb)
-        return fail(error, ReadError::Damaged, QStringLiteral("the database cannot be opened"));
+        return fail(error, Error::Damaged, QStringLiteral("the database cannot be opened"));
     PageSource pages(mdb.get(), bytes, path);
     Reader reader(mdb.get(), &pages);
     return reader.read(sink, error);
@@ -465,19 +455,19 @@ bool readHandle(MdbHandle *handle, const QByteArray *bytes, const QString &path,
 
 } // namespace
 
-bool JetReader::readHere(const QString &path, RowSink *sink, ReadError *error)
+bool JetReader::readHere(const QString &path, RowSink *sink, Error *error)
 {
     const QFileInfo info(path);
     if (!info.exists())
-        return fail(error, ReadError::NoFile, QStringLiteral("%1: no such file").arg(path));
+        return fail(error, Error::NoFile, QStringLiteral("%1: no such file").arg(path));
     if (info.isDir())
-        return fail(error, ReadError::NotReadable, QStringLiteral("%1 is a folder").arg(path));
+        return fail(error, Error::NotReadable, QStringLiteral("%1 is a folder").arg(path));
     if (!info.isFile()) // a pipe or a device would block or never end
-        return fail(error, ReadError::NotReadable,
+        return fail(error, Error::NotReadable,
                     QStringLiteral("%1 is not a regular file").arg(path));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return fail(error, ReadError::NotReadable,
+        return fail(error, Error::NotReadable,
                     QStringLiteral("%1: %2").arg(path, file.errorString()));
     if (!checkHeader(file.read(0x18), file.size(), error))
         return false;
@@ -486,7 +476,7 @@ bool JetReader::readHere(const QString &path, RowSink *sink, ReadError *error)
                       sink, error);
 }
 
-bool JetReader::readHere(const QString &path, HadithTable *table, ReadError *error)
+bool JetReader::readHere(const QString &path, HadithTable *table, Error *error)
 {
     *table = HadithTable();
     TableSink sink;
@@ -497,7 +487,7 @@ bool JetReader::readHere(const QString &path, HadithTable *table, ReadError *err
     return true;
 }
 
-bool JetReader::readBytes(const QByteArray &bytes, HadithTable *table, ReadError *error)
+bool JetReader::readBytes(const QByteArray &bytes, HadithTable *table, Error *error)
 {
     *table = HadithTable();
     if (!checkHeader(bytes.left(0x18), bytes.size(), error))

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+
+namespace tembra {
+
+// How everything below the windows reports a failure: a kind, which decides the plain
+// words a window shows, and a technical detail for the line under them. Functions that
+// can fail return false and fill an Error the caller may pass as null.
+struct Error {
+    enum Kind {
+        None,
+        // Reading a collection
+        NoFile, // nothing at the path
+        NotAFile, // a folder, a pipe or a device where the file should be
+        NotReadable, // a file that cannot be opened for reading (permissions)
+        NotJet, // not an Access/Jet database at all
+        WrongVersion, // a Jet file, but not Jet 4.0 (Jet 3, ACCDB)
+        Damaged, // a Jet 4.0 file that cannot be read whole (truncated, corrupt)
+        Changed, // the file kept changing while it was being read
+        NoTable, // no Table1
+        MissingColumn, // Table1 lacks one of Tab1 .. Tab5
+        BadColumn, // a column of a type that cannot be shown as text
+        NoMemory, // the collection does not fit in memory
+        // The data control
+        BadStatement, // a record source that cannot be run
+        NotOpen, // no collection behind the data control
+        NoRecord, // a move with no record to move to
+        // The collection tool
+        BadInput, // rows that cannot be written (the detail names the line)
+        WriteFailed, // the output file could not be written
+    };
+    Kind kind = None;
+    QString detail;
+
+    bool isError() const { return kind != None; }
+};
+
+// Sets *error (when given) and returns false, so that a failing step reads
+// `return fail(error, Error::Damaged, ...);`.
+inline bool fail(Error *error, Error::Kind kind, const QString &detail)
+{
+    if (error) {
+        error->kind = kind;
+        error->detail = detail;
+    }
+    return false;
+}
+
+} // namespace tembra

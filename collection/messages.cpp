@@ -1,0 +1,33 @@
+#include "collection/messages.h"
+
+#include "collection/texts.h"
+
+namespace tembra {
+
+QString reasonText(Error::Kind kind)
+{
+    switch (kind) {
+    case Error::NoFile: return texts::reasonNoFile();
+    case Error::NotAFile:
+    case Error::NotReadable: return texts::reasonNotReadable();
+    case Error::NotJet: return texts::reasonNotJet();
+    case Error::WrongVersion: return texts::reasonWrongVersion();
+    case Error::NoTable: return texts::reasonNoTable();
+    case Error::MissingColumn: return texts::reasonMissingColumn();
+    case Error::None: return {};
+    default: return texts::reasonDamaged();
+    }
+}
+
+QString openErrorMessage(const QString &path, const Error &error)
+{
+    return texts::cannotOpen() + QLatin1Char('\n') + path + QLatin1String("\n\n")
+        + reasonText(error.kind) + QLatin1String("\n\n") + error.detail;
+}
+
+QString unhandledErrorMessage(const QString &what)
+{
+    return texts::unhandledError() + QLatin1String("\n\n") + what;
+}
+
+} // namespace tembra

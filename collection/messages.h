@@ -1,0 +1,19 @@
+#pragma once
+
+#include "collection/error.h"
+
+#include <QString>
+
+namespace tembra {
+
+// The message for a collection that cannot be opened: the file, the reason in plain
+// Sorani words, then the technical detail.
+QString openErrorMessage(const QString &path, const Error &error);
+
+// The plain words for a kind of failure.
+QString reasonText(Error::Kind kind);
+
+// The message for an error that no handler trapped.
+QString unhandledErrorMessage(const QString &what);
+
+} // namespace tembra

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "collection/error.h"
+#include "collection/hadithtable.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace tembra {
+
+// Takes the rows of Table1 one by one, Tab1 .. Tab5; false stops the reading.
+class RowSink {
+public:
+    virtual ~RowSink() = default;
+    virtual bool addRow(const QString *values, const bool *isNull) = 0;
+};
+
+// Collects the rows into a table.
+class TableSink final : public RowSink {
+public:
+    bool addRow(const QString *values, const bool *isNull) override
+    {
+        table.appendRow();
+        for (int c = 0; c < kColumnCount; ++c) {
+            if (!isNull[c])
+                table.setField(c, values[c]);
+        }
+        return true;
+    }
+    HadithTable table;
+};
+
+// Reads Table1 of a Jet 4.0 database, read-only, into memory.
+class JetReader final {
+public:
+    static constexpr const char *kTableName = "Table1";
+
+    // Reads the file at path in a helper process (see childreader.h), so that a file
+    // which makes the database library crash or hang costs an error message, not the
+    // program. On failure *table is left empty and *error says why.
+    static bool read(const QString &path, HadithTable *table, Error *error);
+
+    // The same as read, in this process (the child's work).
+    static bool readHere(const QString &path, HadithTable *table, Error *error);
+    static bool readHere(const QString &path, RowSink *sink, Error *error);
+
+    // Reads a database held in memory, in this process (the fuzzer, tests).
+    static bool readBytes(const QByteArray &bytes, HadithTable *table, Error *error);
+};
+
+} // namespace tembra
