@@ -3,12 +3,13 @@
 #   ./build.sh run    build and start the reader on the sample collection Book/Data.mdb
 #   ./build.sh test   build and run the whole test suite (plain, then with sanitizers)
 #   ./build.sh bench  build and run the search benchmark
+#   ./build.sh format [--check]  format every C++ file (or only say which are not)
 set -euo pipefail
 cd "$(dirname "$0")"
 top=$(pwd)
 
 packages=(g++ cmake make pkg-config qt6-base-dev libgl-dev mdbtools-dev mdbtools
-          fonts-hosny-amiri fonts-noto-core)
+          fonts-hosny-amiri fonts-noto-core clang-format)
 install_missing() {
     local missing=()
     for p in "${packages[@]}"; do
@@ -41,13 +42,24 @@ test)
     build "$top/build-sanitize" -DTEMBRA_SANITIZE=ON -DTEMBRA_WERROR=ON
     (cd "$top/build-sanitize" && ctest --output-on-failure -j"$(nproc)")
     ;;
+format)
+    install_missing
+    files=$(git ls-files '*.cpp' '*.h')
+    if [ "${2:-}" = --check ]; then
+        # shellcheck disable=SC2086
+        clang-format --dry-run -Werror $files
+    else
+        # shellcheck disable=SC2086
+        clang-format -i $files
+    fi
+    ;;
 bench)
     install_missing
     build "$top/build"
     "$top/build/bench/tembra-bench" "${@:2}"
     ;;
 *)
-    echo "usage: $0 run|test|bench" >&2
+    echo "usage: $0 run|test|bench|format [--check]" >&2
     exit 2
     ;;
 esac

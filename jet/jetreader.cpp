@@ -84,7 +84,7 @@ void decodeText(const unsigned char *p, size_t len, QString *out)
                 compressed = !compressed;
                 ++i;
             } else if (compressed) {
-                out->append(QChar(p[i]));
+                out->append(QChar(char16_t(p[i])));
                 ++i;
             } else if (len - i >= 2) {
                 out->append(QChar(char16_t(p[i] | p[i + 1] << 8)));
