@@ -22,8 +22,11 @@ Label::Label(QWidget *parent) : QLabel(parent)
 
 void Label::setCaption(const QString &caption)
 {
+    if (caption == m_caption)
+        return;
     m_caption = caption;
     setText(caption);
+    emit changed();
 }
 
 void Label::setForeColor(quint32 colour)

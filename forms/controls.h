@@ -12,6 +12,7 @@ constexpr quint32 kSystemWindowText = 0x80000008;
 QColor resolveColour(quint32 colour);
 
 // A label whose caption is kept exactly as set and whose text colour is a design value.
+// A new caption that differs from the old one signals changed(), as a bound label must.
 class Label final : public QLabel {
     Q_OBJECT
 public:
@@ -21,6 +22,9 @@ public:
     quint32 foreColor() const { return m_foreColor; }
     void setForeColor(quint32 colour);
     void setBackColor(quint32 colour);
+
+signals:
+    void changed();
 
 private:
     QString m_caption;
