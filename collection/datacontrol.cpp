@@ -86,15 +86,9 @@ void DataControl::setPosition(int position)
 {
     m_position = position;
     const int row = currentRow();
-    QList<int> changed;
-    for (int c = 0; c < kColumnCount; ++c) {
-        QString value = row < 0 ? QString() : m_table->text(row, c);
-        if (value != m_bound[c]) {
-            m_bound[c] = std::move(value);
-            changed << c;
-        }
-    }
-    emit currentChanged(changed);
+    for (int c = 0; c < kColumnCount; ++c)
+        m_bound[c] = row < 0 ? QString() : m_table->text(row, c);
+    emit currentChanged();
 }
 
 } // namespace tembra

@@ -36,7 +36,6 @@ public:
 
     QString recordSource() const { return m_recordSource; }
     void setRecordSource(const QString &source) { m_recordSource = source; }
-    int commandType() const { return m_commandType; }
     void setCommandType(int type) { m_commandType = type; }
 
     // Runs the record source and replaces the result; the current record becomes the
@@ -67,9 +66,8 @@ signals:
     void openFailed(const Error &error);
     void resultAboutToBeReplaced();
     void resultReplaced();
-    // The current record changed (or was set again). changedColumns lists the columns
-    // whose bound value differs from before; every bound value is already new.
-    void currentChanged(const QList<int> &changedColumns);
+    // The current record changed (or was set again); every bound value is already new.
+    void currentChanged();
 
 private:
     bool move(int position, Error *error);

@@ -33,7 +33,6 @@ public:
     // The same from little-endian UTF-16 bytes that need not be aligned.
     void setFieldUtf16(int column, const char *bytes, qsizetype units);
     void append(const Record &record);
-    void reserveText(qsizetype units) { m_text.reserve(units); }
     void squeeze();
 
     // All Tab1 texts back to back; row r spans [textStart(r), textStart(r + 1)).

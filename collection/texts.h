@@ -93,6 +93,39 @@ inline QString paneSeparator()
     return QStringLiteral("\r\n");
 }
 
+// Tooltips of the info labels and the pane, built around the label's caption
+inline QString numberTooltipHead()
+{
+    return QStringLiteral(
+        u" \u0698\u0645\u0627\u0631\u0647\u200C\u0649 "
+        u"\u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C\u0643\u0647 : ");
+} // Label1: the hadith's number:
+inline QString numberTooltipTail()
+{
+    return QStringLiteral(" ");
+}
+inline QString kindTooltipHead()
+{
+    return QStringLiteral(
+        u" \u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C\u0643\u0647 {");
+} // Label2: the hadith is {
+inline QString bookTooltipHead()
+{
+    return QStringLiteral(
+        u" \u0646\u0627\u0648\u0649 \u0643\u062A\u0627\u0628\u0647\u200C\u0643\u0647 {");
+} // Label3: the name of the book is {
+inline QString braceTooltipTail()
+{
+    return QStringLiteral(u"} \u0647 ");
+} // Label2 and Label3: } (it) is
+inline QString pageKeyHint()
+{
+    return QStringLiteral(
+        u" PgUp \u062F\u0627\u0628\u06AF\u0631\u0647 \u064A\u0627 \u062E\u0648\u062F PgDn "
+        u"\u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C\u064A\u0647\u200C\u0643"
+        u"\u0649 \u062A\u0631 \u0643\u0644\u064A\u0644\u0649 ");
+} // Text1: press PgUp or PgDn for another hadith
+
 // A collection that cannot be opened: the file, the reason in plain words, then the
 // technical detail.
 inline QString collectionPath()

@@ -1,6 +1,7 @@
 #include "mainwindow/tembra1.h"
 
 #include "collection/messages.h"
+#include "collection/pane.h"
 #include "collection/resultmodel.h"
 #include "collection/texts.h"
 #include "forms/application.h"
@@ -12,7 +13,9 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTableView>
+#include <QTextCursor>
 #include <QTimer>
 
 namespace tembra {
@@ -107,6 +110,11 @@ Tembra1::Tembra1(QWidget *parent) : QWidget(parent)
     Adodc1 = new DataControl(this);
     build();
     connect(Adodc1, &DataControl::currentChanged, this, &Tembra1::currentChanged);
+    connect(Label4, &TextBox::changed, this, &Tembra1::Label4_Change);
+    connect(Text1, &TextBox::changed, this, &Tembra1::Text1_Change);
+    connect(Label1, &Label::changed, this, &Tembra1::Label1_Change);
+    connect(Label2, &Label::changed, this, &Tembra1::Label2_Change);
+    connect(Label3, &Label::changed, this, &Tembra1::Label3_Change);
     connect(Adodc1, &DataControl::openFailed, this, &Tembra1::openFailed);
 }
 
@@ -233,10 +241,22 @@ void Tembra1::reportOpenError()
                  texts::errorTitle());
 }
 
+// Windows key codes, as the key-down handler speaks them.
+constexpr int kKeyUp = 38;
+constexpr int kKeyDown = 40;
+constexpr int kOtherKey = -1;
+
 bool Tembra1::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == Text2 && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
+        // Only the arrows matter here; Qt's own codes for "&" and "(" are 38 and 40.
+        int keyCode = key->key() == Qt::Key_Up ? kKeyUp
+            : key->key() == Qt::Key_Down       ? kKeyDown
+                                               : kOtherKey;
+        Text2_KeyDown(keyCode);
+        if (keyCode == 0)
+            return true; // the key is cancelled
         int keyAscii = 0;
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
             keyAscii = 13;
@@ -249,6 +269,24 @@ bool Tembra1::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+// Up and Down in the search box step through the matches. A move that fails ends the
+// handler before the key is cleared, so the box then handles the key as usual.
+void Tembra1::Text2_KeyDown(int &keyCode)
+{
+    if (Text1->text().isEmpty())
+        return;
+    if (keyCode == kKeyDown) {
+        if (!Adodc1->moveNext())
+            return;
+        keyCode = 0;
+    }
+    if (keyCode == kKeyUp) {
+        if (!Adodc1->movePrevious())
+            return;
+        keyCode = 0;
+    }
 }
 
 void Tembra1::Text2_KeyPress(int &keyAscii)
@@ -303,23 +341,97 @@ void Tembra1::searchSteps()
     Label1->setForeColor(kSystemWindowText);
     Label2->setForeColor(kSystemWindowText);
     Label3->setForeColor(kSystemWindowText);
-    composePane();
+    const QString before = Text1->text();
+    Text1->setText(paneComposition());
+    // The same record with the same text as before the search raises no change, yet
+    // the new term must be selected.
+    if (Text1->text() == before)
+        highlightTerm();
 }
 
-void Tembra1::composePane()
+// The pane holds nothing but the current record; with no record (a search that found
+// nothing) it is empty.
+QString Tembra1::paneComposition() const
 {
-    Text1->setText(Label5->caption() + texts::paneSeparator() + Label4->text());
+    if (Adodc1->currentRow() < 0)
+        return {};
+    return pane::compose(Label5->caption(), Label4->text());
 }
 
-// Every bound control takes the new record's value before any reaction to a change
-// runs, so that whatever reacts sees the whole record.
-void Tembra1::currentChanged(const QList<int> &changedColumns)
+void Tembra1::Label4_Change()
 {
-    Label4->setText(Adodc1->boundValue(0));
-    Label1->setCaption(Adodc1->boundValue(1));
-    Label2->setCaption(Adodc1->boundValue(2));
-    Label5->setCaption(Adodc1->boundValue(3));
-    Label3->setCaption(Adodc1->boundValue(4));
+    Text1->setText(DataGrid1->isHidden() ? QString() : paneComposition());
+}
+
+// Runs for every change of the pane's text, the program's own and the user's typing
+// alike: whatever the user did is put back at once.
+void Tembra1::Text1_Change()
+{
+    if (DataGrid1->isHidden()) {
+        Text1->setText(QString());
+        return;
+    }
+    Text1->setText(paneComposition());
+    if (Text1->text().isEmpty())
+        return;
+    highlightTerm();
+}
+
+void Tembra1::highlightTerm()
+{
+    const QString text = Text1->text();
+    const qsizetype at = pane::firstOccurrence(text, m_searchTerm);
+    if (at < 0)
+        return;
+    const qsizetype start = pane::documentPosition(text, at);
+    const qsizetype end = pane::documentPosition(text, at + m_searchTerm.size());
+    QTextCursor cursor = Text1->textCursor();
+    cursor.setPosition(int(start));
+    cursor.setPosition(int(end), QTextCursor::KeepAnchor);
+    Text1->setTextCursor(cursor);
+}
+
+void Tembra1::Label1_Change()
+{
+    Label1->setToolTip(pane::numberTooltip(Label1->caption()));
+}
+
+void Tembra1::Label2_Change()
+{
+    Label2->setToolTip(pane::kindTooltip(Label2->caption()));
+    Text1->setToolTip(pane::paneTooltip(Label2->caption()));
+}
+
+void Tembra1::Label3_Change()
+{
+    Label3->setToolTip(pane::bookTooltip(Label3->caption()));
+}
+
+// Every bound control takes the new record's value before any of them says it
+// changed, so that whatever reacts sees the whole record.
+void Tembra1::currentChanged()
+{
+    const QString old4 = Label4->text();
+    const QString old1 = Label1->caption();
+    const QString old2 = Label2->caption();
+    const QString old3 = Label3->caption();
+    {
+        const QSignalBlocker quiet4(Label4), quiet1(Label1), quiet2(Label2), quiet5(Label5),
+            quiet3(Label3);
+        Label4->setText(Adodc1->boundValue(0));
+        Label1->setCaption(Adodc1->boundValue(1));
+        Label2->setCaption(Adodc1->boundValue(2));
+        Label5->setCaption(Adodc1->boundValue(3));
+        Label3->setCaption(Adodc1->boundValue(4));
+    }
+    if (Label4->text() != old4)
+        emit Label4->changed();
+    if (Label1->caption() != old1)
+        emit Label1->changed();
+    if (Label2->caption() != old2)
+        emit Label2->changed();
+    if (Label3->caption() != old3)
+        emit Label3->changed();
 
     const int position = Adodc1->absolutePosition();
     if (position > 0 && DataGrid1->currentIndex().row() != position - 1) {
@@ -330,10 +442,10 @@ void Tembra1::currentChanged(const QList<int> &changedColumns)
         m_syncingGrid = false;
     }
 
-    // Until the first search shows the grid, the pane stays empty.
-    Q_UNUSED(changedColumns)
-    if (!DataGrid1->isHidden() && Adodc1->currentRow() >= 0)
-        composePane();
+    // The pane follows every change of the record, also when only its Tab4 line
+    // differs (the hadith text, and so Label4, may be the same).
+    if (!DataGrid1->isHidden())
+        Text1->setText(paneComposition());
 }
 
 void Tembra1::gridRowPicked(int row)

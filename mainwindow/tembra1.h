@@ -44,8 +44,14 @@ public:
     bool collectionOpen() const { return Adodc1->isOpen(); }
 
     // Handlers
+    void Text2_KeyDown(int &keyCode);
     void Text2_KeyPress(int &keyAscii);
     void Command1_Click();
+    void Label4_Change();
+    void Text1_Change();
+    void Label1_Change();
+    void Label2_Change();
+    void Label3_Change();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -55,8 +61,9 @@ private:
     void build();
     void search();
     void searchSteps();
-    void composePane();
-    void currentChanged(const QList<int> &changedColumns);
+    QString paneComposition() const;
+    void highlightTerm();
+    void currentChanged();
     void gridRowPicked(int row);
     void openFailed();
     void reportOpenError();

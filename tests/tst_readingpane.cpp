@@ -1,0 +1,237 @@
+// The reading pane and the arrow keys: what the pane shows for the current record,
+// which occurrence of the term it selects, the tooltips that follow the record, and
+// the pane putting back whatever the user types into it.
+
+#include "app/startup.h"
+#include "forms/controls.h"
+#include "jet/jetwriter.h"
+#include "mainwindow/tembra1.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextCursor>
+
+using namespace tembra;
+
+namespace {
+
+Field f(const char16_t *s)
+{
+    if (!s)
+        return std::nullopt;
+    return QString::fromUtf16(s);
+}
+
+Record rec(const char16_t *tab1, const char16_t *tab2, const char16_t *tab3, const char16_t *tab4,
+           const char16_t *tab5)
+{
+    return Record{{f(tab1), f(tab2), f(tab3), f(tab4), f(tab5)}};
+}
+
+// The selected text of the pane, as its document holds it.
+QString selected(const TextBox *pane)
+{
+    return pane->textCursor().selectedText();
+}
+
+} // namespace
+
+class TestReadingPane : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void paneFollowsTheRecord();
+    void selectionOfTheTerm_data();
+    void selectionOfTheTerm();
+    void userEditsAreReverted();
+    void arrowKeysMoveThroughMatches();
+    void tooltipsFollowTheRecord();
+
+private:
+    void open(Tembra1 &w);
+    void search(Tembra1 &w, const QString &text);
+
+    QTemporaryDir m_dir;
+    QString m_path;
+};
+
+void TestReadingPane::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    m_path = m_dir.filePath(QStringLiteral("Data.mdb"));
+    const std::vector<Record> records = {
+        rec(u"alpha text one", u"1", u"kind A", u"line one", u"book one"),
+        rec(u"alpha text one", u"2", u"kind B", u"line two", u"book two"), // same Tab1
+        rec(u"beta in the text, beta", u"3", nullptr, u"beta above", u"book three"),
+        rec(u"ends with gamma", u"4", u"kind D", nullptr, u"book four"),
+        rec(u"Delta upper, delta lower", u"5", u"kind E", u"", nullptr),
+    };
+    Error error;
+    QVERIFY2(JetWriter::write(m_path, records, &error), qPrintable(error.detail));
+}
+
+void TestReadingPane::open(Tembra1 &w)
+{
+    ChildRead reading = ChildRead::start(m_path);
+    handOver(reading, w.Adodc1);
+}
+
+void TestReadingPane::search(Tembra1 &w, const QString &text)
+{
+    w.Text2->setText(text);
+    w.Command1_Click();
+}
+
+// Each move shows the new record's own Tab4 line, also when the hadith text is the same
+// as the record's before: every bound value is new before any handler runs.
+void TestReadingPane::paneFollowsTheRecord()
+{
+    Tembra1 w;
+    open(w);
+    QCOMPARE(w.Text1->text(), QString()); // the grid is hidden before the first search
+    search(w, QStringLiteral("alpha"));
+    QCOMPARE(w.Text1->text(), QStringLiteral("line one\r\nalpha text one"));
+    QVERIFY(w.Adodc1->moveNext());
+    QCOMPARE(w.Text1->text(), QStringLiteral("line two\r\nalpha text one"));
+
+    // the Label4 handler on its own composes from the new record's Tab4 as well
+    QObject::connect(w.Label4, &TextBox::changed, &w,
+                     [&w] { QVERIFY(w.Label5->caption() == w.Adodc1->boundValue(3)); });
+    search(w, QStringLiteral("text"));
+    QVERIFY(w.Adodc1->moveNext());
+    QVERIFY(w.Adodc1->moveNext());
+    QCOMPARE(w.Text1->text(), QStringLiteral("beta above\r\nbeta in the text, beta"));
+}
+
+void TestReadingPane::selectionOfTheTerm_data()
+{
+    QTest::addColumn<QString>("term");
+    QTest::addColumn<int>("start"); // in the composed text, "\r\n" counting two
+    QTest::addColumn<QString>("selection");
+    // "beta above\r\nbeta in the text, beta": the Tab4 line comes first
+    QTest::newRow("in the Tab4 line first")
+        << QStringLiteral("beta") << 0 << QStringLiteral("beta");
+    // "\r\nends with gamma": the last possible start is found; the break is one position
+    QTest::newRow("at the very end") << QStringLiteral("gamma") << 12 << QStringLiteral("gamma");
+    // "\r\nDelta upper, delta lower": exact units, no case folding
+    QTest::newRow("case must match") << QStringLiteral("delta") << 15 << QStringLiteral("delta");
+    QTest::newRow("listed, nothing selected") << QStringLiteral("DELTA") << -1 << QString();
+}
+
+void TestReadingPane::selectionOfTheTerm()
+{
+    QFETCH(QString, term);
+    QFETCH(int, start);
+    QFETCH(QString, selection);
+    Tembra1 w;
+    open(w);
+    search(w, term);
+    QCOMPARE(w.Label12->caption(), QStringLiteral("1"));
+    QCOMPARE(selected(w.Text1), selection);
+    if (start >= 0) {
+        const auto breaks = w.Text1->text().left(start).count(QStringLiteral("\r\n"));
+        QCOMPARE(w.Text1->textCursor().selectionStart(), int(start - breaks));
+    }
+}
+
+void TestReadingPane::userEditsAreReverted()
+{
+    Tembra1 w;
+    open(w);
+    w.show();
+    w.Text1->setFocus();
+    QTest::keyClicks(w.Text1, QStringLiteral("typed"));
+    QCOMPARE(w.Text1->text(), QString()); // nothing before the first search
+    QCOMPARE(w.Text1->toPlainText(), QString());
+
+    search(w, QStringLiteral("gamma"));
+    const QString shown = w.Text1->text();
+    QTextCursor end = w.Text1->textCursor();
+    end.movePosition(QTextCursor::End);
+    w.Text1->setTextCursor(end);
+    QTest::keyClicks(w.Text1, QStringLiteral("xy"));
+    QTest::keyClick(w.Text1, Qt::Key_Backspace);
+    QTest::keyClick(w.Text1, Qt::Key_Home);
+    QTest::keyClick(w.Text1, Qt::Key_Delete);
+    QCOMPARE(w.Text1->text(), shown);
+    QCOMPARE(w.Text1->toPlainText(), QStringLiteral("\nends with gamma"));
+    QCOMPARE(selected(w.Text1), QStringLiteral("gamma")); // selected again
+}
+
+void TestReadingPane::arrowKeysMoveThroughMatches()
+{
+    Tembra1 w;
+    open(w);
+    w.show();
+    w.Text2->setFocus();
+    QTest::keyClick(w.Text2, Qt::Key_Down); // nothing shown yet: the key is the box's
+    QCOMPARE(w.Adodc1->absolutePosition(), 1);
+
+    search(w, QStringLiteral("text"));
+    QCOMPARE(w.Label12->caption(), QStringLiteral("3"));
+    QTest::keyClick(w.Text2, Qt::Key_Down);
+    QCOMPARE(w.Label1->caption(), QStringLiteral("2"));
+    QCOMPARE(w.DataGrid1->currentIndex().row(), 1);
+    QTest::keyClick(w.Text2, Qt::Key_Down);
+    QCOMPARE(w.Label1->caption(), QStringLiteral("3"));
+    QCOMPARE(selected(w.Text1), QStringLiteral("text"));
+
+    // past the last: the move fails, and the key is left to the box
+    int key = 40;
+    w.Text2_KeyDown(key);
+    QCOMPARE(key, 40);
+    QCOMPARE(w.Label1->caption(), QStringLiteral("3"));
+    key = 38;
+    w.Text2_KeyDown(key);
+    QCOMPARE(key, 0);
+    QCOMPARE(w.Label1->caption(), QStringLiteral("2"));
+    QTest::keyClick(w.Text2, Qt::Key_Up);
+    key = 38;
+    w.Text2_KeyDown(key);
+    QCOMPARE(key, 38);
+    QCOMPARE(w.Label1->caption(), QStringLiteral("1"));
+
+    // "(" and "&" are characters for the box, whatever their key codes
+    w.Text2->clear();
+    QTest::keyClicks(w.Text2, QStringLiteral("(&"));
+    QCOMPARE(w.Text2->text(), QStringLiteral("(&"));
+    QCOMPARE(w.Label1->caption(), QStringLiteral("1"));
+}
+
+void TestReadingPane::tooltipsFollowTheRecord()
+{
+    Tembra1 w;
+    open(w);
+    // the first row's, from the load on: " ژمارهی فهرموودهكه : 1 "
+    QCOMPARE(w.Label1->toolTip(),
+             QStringLiteral(u" \u0698\u0645\u0627\u0631\u0647\u200C\u0649 "
+                            u"\u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C"
+                            u"\u0643\u0647 : 1 "));
+    QCOMPARE(w.Label2->toolTip(),
+             QStringLiteral(u" \u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C"
+                            u"\u0643\u0647 {kind A} \u0647 "));
+    QCOMPARE(w.Label3->toolTip(),
+             QStringLiteral(u" \u0646\u0627\u0648\u0649 \u0643\u062A\u0627\u0628\u0647\u200C"
+                            u"\u0643\u0647 {book one} \u0647 "));
+    const QString hint = QStringLiteral(
+        u" PgUp \u062F\u0627\u0628\u06AF\u0631\u0647 \u064A\u0627 \u062E\u0648\u062F PgDn "
+        u"\u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C\u064A\u0647\u200C\u0643"
+        u"\u0649 \u062A\u0631 \u0643\u0644\u064A\u0644\u0649 ");
+    QCOMPARE(w.Text1->toolTip(), hint);
+
+    search(w, QStringLiteral("text")); // records 1, 2, 3; the third has no kind
+    QVERIFY(w.Adodc1->moveLast());
+    QCOMPARE(w.Text1->toolTip(), QString());
+    QVERIFY(w.Label2->toolTip().endsWith(QStringLiteral(u"{} \u0647 ")));
+    QVERIFY(w.Adodc1->movePrevious());
+    QCOMPARE(w.Text1->toolTip(), hint);
+    QVERIFY(w.Label1->toolTip().endsWith(QStringLiteral(" : 2 ")));
+}
+
+QTEST_MAIN(TestReadingPane)
+#include "tst_readingpane.moc"
