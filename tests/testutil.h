@@ -1,8 +1,11 @@
 #pragma once
 
-// Small helpers shared by the tests: running the built tembra-mdb, writing a collection
-// from records, and reading a file back whole.
+// The helpers shared by the tests: records from literals, writing a collection and
+// loading one the way the program does, running the built tembra-mdb, and reading a
+// file back whole.
 
+#include "app/startup.h"
+#include "collection/datacontrol.h"
 #include "collection/record.h"
 #include "jet/jetwriter.h"
 
@@ -24,6 +27,26 @@ inline Record record(const Field &tab1 = {}, const Field &tab2 = {}, const Field
                      const Field &tab4 = {}, const Field &tab5 = {})
 {
     return Record{{tab1, tab2, tab3, tab4, tab5}};
+}
+
+// The same from UTF-8 literals; a null pointer is NULL.
+inline Record utf8Record(const char *tab1, const char *tab2 = nullptr, const char *tab3 = nullptr,
+                         const char *tab4 = nullptr, const char *tab5 = nullptr)
+{
+    const auto f = [](const char *s) -> Field {
+        if (!s)
+            return std::nullopt;
+        return QString::fromUtf8(s);
+    };
+    return record(f(tab1), f(tab2), f(tab3), f(tab4), f(tab5));
+}
+
+// Reads the collection at path into a data control, as the program's start-up does
+// (through the helper program).
+inline void loadCollection(const QString &path, tembra::DataControl *data)
+{
+    tembra::ChildRead reading = tembra::ChildRead::start(path);
+    tembra::handOver(reading, data);
 }
 
 struct ToolRun {

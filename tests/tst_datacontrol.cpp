@@ -2,8 +2,10 @@
 // controls when the current record changes.
 
 #include "collection/datacontrol.h"
+#include "collection/resultmodel.h"
 #include "collection/statement.h"
 
+#include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -24,6 +26,7 @@ private slots:
     void closedControlFails();
     void boundValuesAreNewWhenTheChangeComes();
     void nullShowsAsEmpty();
+    void gridModelKeepsItsContract();
     void hostileSearchTexts_data();
     void hostileSearchTexts();
 
@@ -265,6 +268,27 @@ void TestDataControl::hostileSearchTexts()
     for (int i = 0; i < dc.recordCount(); ++i)
         found << dc.rowAt(i);
     QCOMPARE(found, rows);
+}
+
+// The grid's model through searches that grow, shrink and empty the result, checked by
+// Qt's own model tester after every change.
+void TestDataControl::gridModelKeepsItsContract()
+{
+    DataControl dc;
+    ResultModel model(&dc);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    dc.setTable(sample());
+    QCOMPARE(model.rowCount(), 3);
+    for (const char *text : {"faith", "nothing", "prayer", "a"}) {
+        dc.setRecordSource(searchStatement(QString::fromLatin1(text)));
+        dc.setCommandType(Statement::Text);
+        QVERIFY(dc.refresh());
+        QCOMPARE(model.rowCount(), dc.recordCount());
+    }
+    QCOMPARE(model.columnCount(), 2);
+    QCOMPARE(model.data(model.index(0, 0), Qt::DisplayRole).toString(), QStringLiteral("sahih"));
+    QCOMPARE(model.data(model.index(0, 1), Qt::DisplayRole).toString(),
+             QStringLiteral("first hadith about faith"));
 }
 
 QTEST_APPLESS_MAIN(TestDataControl)

@@ -2,12 +2,12 @@
 // keyboard and the button, the count and the grid, and a collection that cannot be
 // opened.
 
-#include "app/startup.h"
 #include "collection/texts.h"
 #include "forms/controls.h"
 #include "forms/messagebox.h"
 #include "jet/jetwriter.h"
 #include "mainwindow/tembra1.h"
+#include "testutil.h"
 
 #include <QApplication>
 #include <QCryptographicHash>
@@ -27,23 +27,6 @@
 using namespace tembra;
 
 namespace {
-
-Record rec(const char *tab1, const char *tab2, const char *tab3, const char *tab4, const char *tab5)
-{
-    auto f = [](const char *s) -> Field {
-        if (!s)
-            return std::nullopt;
-        return QString::fromUtf8(s);
-    };
-    return Record{{f(tab1), f(tab2), f(tab3), f(tab4), f(tab5)}};
-}
-
-// Reads the collection at path for the window, as the program's start-up does.
-void load(Tembra1 &w, const QString &path)
-{
-    ChildRead reading = ChildRead::start(path);
-    handOver(reading, w.Adodc1);
-}
 
 struct Box {
     QString prompt;
@@ -94,9 +77,9 @@ private:
 QString TestMainWindow::writeCollection(const std::vector<Record> &records, const QString &name)
 {
     const QString path = m_dir.filePath(name);
-    tembra::Error error;
-    if (!JetWriter::write(path, records, &error))
-        qFatal("cannot write fixture: %s", qPrintable(error.detail));
+    const QString why = testutil::writeCollection(path, records);
+    if (!why.isEmpty())
+        qFatal("cannot write fixture: %s", qPrintable(why));
     return path;
 }
 
@@ -105,13 +88,14 @@ void TestMainWindow::initTestCase()
     QVERIFY(m_dir.isValid());
     m_path = writeCollection(
         {
-            rec("إِنَّمَا الأَعْمَالُ بِالنِّيَّاتِ", "1", "صحيح", "عن عمر", "صحيح البخاري"),
-            rec("الدِّينُ النَّصِيحَةُ", "55", "صحيح", "عن تميم", "صحيح مسلم"),
-            rec("مَنْ كَانَ يُؤْمِنُ بِاللَّهِ وَالْيَوْمِ الآخِرِ فَلْيَقُلْ خَيْرًا أَوْ لِيَصْمُتْ", "6018", "صحيح",
-                "عن أبي هريرة", "صحيح البخاري"),
-            rec("لا تَغْضَبْ، لا تَغْضَبْ", "6116", "حسن", "عن أبي هريرة", "صحيح البخاري"),
-            rec("It's a Latin row with 100% and a_b and THE WORD", "9", "x", nullptr, nullptr),
-            rec("the word inside", "10", nullptr, "line", "book"),
+            testutil::utf8Record("إِنَّمَا الأَعْمَالُ بِالنِّيَّاتِ", "1", "صحيح", "عن عمر", "صحيح البخاري"),
+            testutil::utf8Record("الدِّينُ النَّصِيحَةُ", "55", "صحيح", "عن تميم", "صحيح مسلم"),
+            testutil::utf8Record("مَنْ كَانَ يُؤْمِنُ بِاللَّهِ وَالْيَوْمِ الآخِرِ فَلْيَقُلْ خَيْرًا أَوْ لِيَصْمُتْ", "6018",
+                                 "صحيح", "عن أبي هريرة", "صحيح البخاري"),
+            testutil::utf8Record("لا تَغْضَبْ، لا تَغْضَبْ", "6116", "حسن", "عن أبي هريرة", "صحيح البخاري"),
+            testutil::utf8Record("It's a Latin row with 100% and a_b and THE WORD", "9", "x",
+                                 nullptr, nullptr),
+            testutil::utf8Record("the word inside", "10", nullptr, "line", "book"),
         },
         QStringLiteral("Data.mdb"));
     msgbox::setHook([this](const QString &prompt, const QString &title) {
@@ -149,7 +133,7 @@ void TestMainWindow::type(Tembra1 &w, const QString &text)
 void TestMainWindow::firstRecordAtLoad()
 {
     Tembra1 w;
-    load(w, m_path);
+    testutil::loadCollection(m_path, w.Adodc1);
     QVERIFY(w.collectionOpen());
     QCOMPARE(w.Label1->caption(), QStringLiteral("1"));
     QCOMPARE(w.Label2->caption(), QStringLiteral("صحيح"));
@@ -163,7 +147,7 @@ void TestMainWindow::firstRecordAtLoad()
 void TestMainWindow::enterSearchesAndIsSwallowed()
 {
     Tembra1 w;
-    load(w, m_path);
+    testutil::loadCollection(m_path, w.Adodc1);
     w.show();
     type(w, QStringLiteral("لا تَغْضَبْ"));
     // A one-line box never inserts a Return, but it would say it saw one.
@@ -187,7 +171,7 @@ void TestMainWindow::enterSearchesAndIsSwallowed()
 void TestMainWindow::otherKeysReachTheBox()
 {
     Tembra1 w;
-    load(w, m_path);
+    testutil::loadCollection(m_path, w.Adodc1);
     int key = 'a';
     w.Text2_KeyPress(key);
     QCOMPARE(key, int('a'));
@@ -199,7 +183,7 @@ void TestMainWindow::otherKeysReachTheBox()
 void TestMainWindow::emptyBoxDoesNothing()
 {
     Tembra1 w;
-    load(w, m_path);
+    testutil::loadCollection(m_path, w.Adodc1);
     QTest::keyClick(w.Text2, Qt::Key_Return);
     w.Command1->click();
     QVERIFY(m_boxes.empty());
@@ -223,7 +207,7 @@ void TestMainWindow::tooShortShowsTheMessage()
     QFETCH(QString, text);
     QFETCH(bool, refused);
     Tembra1 w;
-    load(w, m_path);
+    testutil::loadCollection(m_path, w.Adodc1);
     type(w, QStringLiteral("الدِّينُ"));
     QTest::keyClick(w.Text2, Qt::Key_Return);
     const QString before = w.Label12->caption();
@@ -246,7 +230,7 @@ void TestMainWindow::tooShortShowsTheMessage()
 void TestMainWindow::buttonSearchesToo()
 {
     Tembra1 w;
-    load(w, m_path);
+    testutil::loadCollection(m_path, w.Adodc1);
     type(w, QStringLiteral("النَّصِيحَةُ"));
     w.Command1->click();
     QCOMPARE(w.Label12->caption(), QStringLiteral("1"));
@@ -256,7 +240,7 @@ void TestMainWindow::buttonSearchesToo()
 void TestMainWindow::countEqualsGridRows()
 {
     Tembra1 w;
-    load(w, m_path);
+    testutil::loadCollection(m_path, w.Adodc1);
     type(w, QStringLiteral("word"));
     w.Command1->click();
     QCOMPARE(w.Label12->caption(), QStringLiteral("2"));
@@ -275,7 +259,7 @@ void TestMainWindow::countEqualsGridRows()
 void TestMainWindow::secondSearchReplacesFirst()
 {
     Tembra1 w;
-    load(w, m_path);
+    testutil::loadCollection(m_path, w.Adodc1);
     type(w, QStringLiteral("word"));
     w.Command1->click();
     QCOMPARE(w.Label12->caption(), QStringLiteral("2"));
@@ -291,7 +275,7 @@ void TestMainWindow::secondSearchReplacesFirst()
 void TestMainWindow::apostropheIsSearchedLiterally()
 {
     Tembra1 w;
-    load(w, m_path);
+    testutil::loadCollection(m_path, w.Adodc1);
     type(w, QStringLiteral("It's"));
     w.Command1->click();
     QCOMPARE(w.Label12->caption(), QStringLiteral("1"));
@@ -304,7 +288,7 @@ void TestMainWindow::apostropheIsSearchedLiterally()
 void TestMainWindow::wildcardsReachThePattern()
 {
     Tembra1 w;
-    load(w, m_path);
+    testutil::loadCollection(m_path, w.Adodc1);
     type(w, QStringLiteral("100%"));
     w.Command1->click();
     QCOMPARE(w.Label12->caption(), QStringLiteral("1"));
@@ -319,7 +303,7 @@ void TestMainWindow::wildcardsReachThePattern()
 void TestMainWindow::spacesArePartOfThePattern()
 {
     Tembra1 w;
-    load(w, m_path);
+    testutil::loadCollection(m_path, w.Adodc1);
     type(w, QStringLiteral("word "));
     w.Command1->click();
     QCOMPARE(w.Label12->caption(), QStringLiteral("1")); // "word inside", not "THE WORD" at the end
@@ -329,7 +313,7 @@ void TestMainWindow::spacesArePartOfThePattern()
 void TestMainWindow::noMatchShowsZero()
 {
     Tembra1 w;
-    load(w, m_path);
+    testutil::loadCollection(m_path, w.Adodc1);
     type(w, QStringLiteral("word"));
     w.Command1->click();
     QVERIFY(!w.Text1->text().isEmpty());
@@ -347,7 +331,7 @@ void TestMainWindow::noMatchShowsZero()
 void TestMainWindow::gridPickMovesCurrentRecord()
 {
     Tembra1 w;
-    load(w, m_path);
+    testutil::loadCollection(m_path, w.Adodc1);
     w.show();
     type(w, QStringLiteral("word"));
     w.Command1->click();
@@ -363,7 +347,7 @@ void TestMainWindow::emptyTable()
 {
     const QString path = writeCollection({}, QStringLiteral("empty.mdb"));
     Tembra1 w;
-    load(w, path);
+    testutil::loadCollection(path, w.Adodc1);
     QVERIFY(w.collectionOpen());
     QCOMPARE(w.Label1->caption(), QString());
     type(w, QStringLiteral("anything"));
@@ -426,7 +410,7 @@ void TestMainWindow::unopenableCollection()
         f.write(bytes);
     }
     Tembra1 w;
-    load(w, path);
+    testutil::loadCollection(path, w.Adodc1);
     QVERIFY(!w.collectionOpen());
     w.show();
     QTRY_COMPARE(m_boxes.size(), size_t(1));
@@ -457,7 +441,7 @@ void TestMainWindow::fileIsNeverWritten()
     const QDateTime modified = QFileInfo(m_path).lastModified();
     {
         Tembra1 w;
-        load(w, m_path);
+        testutil::loadCollection(m_path, w.Adodc1);
         w.show();
         for (const char *term : {"word", "بِاللَّهِ", "nothing here", "%%%"}) {
             type(w, QString::fromUtf8(term));
@@ -480,14 +464,14 @@ void TestMainWindow::opensBookDataRelativeToWorkingDirectory()
     QVERIFY(QDir::setCurrent(dir.path()));
     {
         Tembra1 w;
-        load(w, collectionFile());
+        testutil::loadCollection(collectionFile(), w.Adodc1);
         QVERIFY(w.collectionOpen());
         QCOMPARE(w.Label1->caption(), QStringLiteral("1"));
     }
     QVERIFY(QDir::setCurrent(QDir::tempPath()));
     {
         Tembra1 w; // nothing there: the message names the file as the program knows it
-        load(w, collectionFile());
+        testutil::loadCollection(collectionFile(), w.Adodc1);
         w.show();
         QTRY_COMPARE(m_boxes.size(), size_t(1));
         QVERIFY(m_boxes[0].prompt.contains(QStringLiteral("Book\\Data.mdb")));
@@ -512,7 +496,7 @@ void TestMainWindow::textBoxSignalsRealChangesOnly()
 void TestMainWindow::hostileTextThroughTheWindow()
 {
     Tembra1 w;
-    load(w, m_path);
+    testutil::loadCollection(m_path, w.Adodc1);
     for (const QString &text : {QString(100000, QChar(0x0644)), QStringLiteral("___"),
                                 QString(3, QChar(0xD800)), QStringLiteral("   ")}) {
         w.Text2->setText(text);

@@ -2,10 +2,9 @@
 // which occurrence of the term it selects, the tooltips that follow the record, and
 // the pane putting back whatever the user types into it.
 
-#include "app/startup.h"
 #include "forms/controls.h"
-#include "jet/jetwriter.h"
 #include "mainwindow/tembra1.h"
+#include "testutil.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -18,19 +17,6 @@
 using namespace tembra;
 
 namespace {
-
-Field f(const char16_t *s)
-{
-    if (!s)
-        return std::nullopt;
-    return QString::fromUtf16(s);
-}
-
-Record rec(const char16_t *tab1, const char16_t *tab2, const char16_t *tab3, const char16_t *tab4,
-           const char16_t *tab5)
-{
-    return Record{{f(tab1), f(tab2), f(tab3), f(tab4), f(tab5)}};
-}
 
 // The selected text of the pane, as its document holds it.
 QString selected(const TextBox *pane)
@@ -65,20 +51,19 @@ void TestReadingPane::initTestCase()
     QVERIFY(m_dir.isValid());
     m_path = m_dir.filePath(QStringLiteral("Data.mdb"));
     const std::vector<Record> records = {
-        rec(u"alpha text one", u"1", u"kind A", u"line one", u"book one"),
-        rec(u"alpha text one", u"2", u"kind B", u"line two", u"book two"), // same Tab1
-        rec(u"beta in the text, beta", u"3", nullptr, u"beta above", u"book three"),
-        rec(u"ends with gamma", u"4", u"kind D", nullptr, u"book four"),
-        rec(u"Delta upper, delta lower", u"5", u"kind E", u"", nullptr),
+        testutil::utf8Record("alpha text one", "1", "kind A", "line one", "book one"),
+        testutil::utf8Record("alpha text one", "2", "kind B", "line two", "book two"), // same Tab1
+        testutil::utf8Record("beta in the text, beta", "3", nullptr, "beta above", "book three"),
+        testutil::utf8Record("ends with gamma", "4", "kind D", nullptr, "book four"),
+        testutil::utf8Record("Delta upper, delta lower", "5", "kind E", "", nullptr),
     };
-    Error error;
-    QVERIFY2(JetWriter::write(m_path, records, &error), qPrintable(error.detail));
+    const QString why = testutil::writeCollection(m_path, records);
+    QVERIFY2(why.isEmpty(), qPrintable(why));
 }
 
 void TestReadingPane::open(Tembra1 &w)
 {
-    ChildRead reading = ChildRead::start(m_path);
-    handOver(reading, w.Adodc1);
+    testutil::loadCollection(m_path, w.Adodc1);
 }
 
 void TestReadingPane::search(Tembra1 &w, const QString &text)
@@ -209,25 +194,25 @@ void TestReadingPane::tooltipsFollowTheRecord()
     open(w);
     // the first row's, from the load on: " ژمارهی فهرموودهكه : 1 "
     QCOMPARE(w.Label1->toolTip(),
-             QStringLiteral(u" \u0698\u0645\u0627\u0631\u0647\u200C\u0649 "
-                            u"\u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C"
-                            u"\u0643\u0647 : 1 "));
+             QStringLiteral(" \u0698\u0645\u0627\u0631\u0647\u200C\u0649 "
+                            "\u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C"
+                            "\u0643\u0647 : 1 "));
     QCOMPARE(w.Label2->toolTip(),
-             QStringLiteral(u" \u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C"
-                            u"\u0643\u0647 {kind A} \u0647 "));
+             QStringLiteral(" \u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C"
+                            "\u0643\u0647 {kind A} \u0647 "));
     QCOMPARE(w.Label3->toolTip(),
-             QStringLiteral(u" \u0646\u0627\u0648\u0649 \u0643\u062A\u0627\u0628\u0647\u200C"
-                            u"\u0643\u0647 {book one} \u0647 "));
+             QStringLiteral(" \u0646\u0627\u0648\u0649 \u0643\u062A\u0627\u0628\u0647\u200C"
+                            "\u0643\u0647 {book one} \u0647 "));
     const QString hint = QStringLiteral(
-        u" PgUp \u062F\u0627\u0628\u06AF\u0631\u0647 \u064A\u0627 \u062E\u0648\u062F PgDn "
-        u"\u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C\u064A\u0647\u200C\u0643"
-        u"\u0649 \u062A\u0631 \u0643\u0644\u064A\u0644\u0649 ");
+        " PgUp \u062F\u0627\u0628\u06AF\u0631\u0647 \u064A\u0627 \u062E\u0648\u062F PgDn "
+        "\u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C\u064A\u0647\u200C\u0643"
+        "\u0649 \u062A\u0631 \u0643\u0644\u064A\u0644\u0649 ");
     QCOMPARE(w.Text1->toolTip(), hint);
 
     search(w, QStringLiteral("text")); // records 1, 2, 3; the third has no kind
     QVERIFY(w.Adodc1->moveLast());
     QCOMPARE(w.Text1->toolTip(), QString());
-    QVERIFY(w.Label2->toolTip().endsWith(QStringLiteral(u"{} \u0647 ")));
+    QVERIFY(w.Label2->toolTip().endsWith(QStringLiteral("{} \u0647 ")));
     QVERIFY(w.Adodc1->movePrevious());
     QCOMPARE(w.Text1->toolTip(), hint);
     QVERIFY(w.Label1->toolTip().endsWith(QStringLiteral(" : 2 ")));
