@@ -1,12 +1,19 @@
 #pragma once
 
+#include "collection/error.h"
+#include "collection/hadithtable.h"
 #include "jet/childreader.h"
 
+#include <QObject>
 #include <QString>
+
+#include <functional>
+#include <thread>
 
 namespace tembra {
 
 class DataControl;
+class Tembra1;
 
 // The collection file, "Book\Data.mdb" relative to the working directory, as a path on
 // this system (the program names it with a backslash; here the separator is "/").
@@ -15,5 +22,41 @@ QString collectionFile();
 // Waits for a read started earlier and hands the table, or why it could not be read,
 // to the data control.
 void handOver(ChildRead &reading, DataControl *data);
+
+// The program's start: the collection is read by its helper from the first moment, and
+// the rows are taken in on a thread of their own while the splash window fades in. The
+// main window is made and shown when both are done, the fade and the reading, so that
+// it comes up with its first record; until then the splash stays.
+class Startup final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Startup)
+
+public:
+    explicit Startup(ChildRead reading, QObject *parent = nullptr);
+    ~Startup() override;
+
+    // The splash window has faded in and hands over now.
+    void splashDone();
+
+    // Called with the main window once it is shown (the benchmark times this).
+    std::function<void(Tembra1 *)> onMainWindowShown;
+    // Called when the main window is about to be shown, for the splash to go.
+    std::function<void()> onHandOver;
+
+    Tembra1 *mainWindow() const { return m_window; }
+
+private:
+    void collectionRead();
+    void showMainWindowWhenReady();
+
+    ChildRead m_reading;
+    std::thread m_collector;
+    HadithTable m_table;
+    Error m_error;
+    bool m_readOk = false;
+    bool m_read = false;
+    bool m_splashDone = false;
+    Tembra1 *m_window = nullptr;
+};
 
 } // namespace tembra

@@ -300,6 +300,8 @@ ChildRead ChildRead::startProgram(const QString &program, const QStringList &arg
     }
     read.m_pid = pid;
     read.m_fd = fds[0];
+    if (::pipe2(read.m_wake, O_CLOEXEC) != 0)
+        read.m_wake[0] = read.m_wake[1] = -1;
     return read;
 }
 
@@ -312,6 +314,7 @@ ChildRead &ChildRead::operator=(ChildRead &&other) noexcept
 {
     std::swap(m_pid, other.m_pid);
     std::swap(m_fd, other.m_fd);
+    std::swap(m_wake, other.m_wake);
     std::swap(m_startError, other.m_startError);
     std::swap(m_path, other.m_path);
     return *this;
@@ -319,11 +322,21 @@ ChildRead &ChildRead::operator=(ChildRead &&other) noexcept
 
 ChildRead::~ChildRead()
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
+    for (int fd : {m_fd, m_wake[0], m_wake[1]}) {
+        if (fd >= 0)
+            ::close(fd);
+    }
     if (m_pid > 0) {
         ::kill(m_pid, SIGKILL);
         while (::waitpid(m_pid, nullptr, 0) < 0 && errno == EINTR) { }
+    }
+}
+
+void ChildRead::cancel()
+{
+    if (m_wake[1] >= 0) {
+        const char byte = 1;
+        while (::write(m_wake[1], &byte, 1) < 0 && errno == EINTR) { }
     }
 }
 
@@ -346,13 +359,18 @@ bool ChildRead::collect(HadithTable *table, Error *error, int stallMs)
     size_t end = 0;
     StreamParser::State state = StreamParser::More;
     bool stalled = false;
+    bool cancelled = false;
     while (state == StreamParser::More) {
-        pollfd p{m_fd, POLLIN, 0};
-        const int ready = ::poll(&p, 1, stallMs);
+        pollfd p[2] = {{m_fd, POLLIN, 0}, {m_wake[0], POLLIN, 0}};
+        const int ready = ::poll(p, m_wake[0] >= 0 ? 2 : 1, stallMs);
         if (ready < 0 && errno == EINTR)
             continue;
         if (ready == 0) {
             stalled = true;
+            break;
+        }
+        if (p[1].revents != 0) {
+            cancelled = true;
             break;
         }
         if (begin > 0 && end + (1 << 20) > buffer.size()) {
@@ -393,6 +411,8 @@ bool ChildRead::collect(HadithTable *table, Error *error, int stallMs)
         return damaged(error, QStringLiteral("the reader sent back something it should not have"));
     case StreamParser::More: break;
     }
+    if (cancelled)
+        return damaged(error, QStringLiteral("the reading was stopped"));
     if (stalled)
         return damaged(error,
                        QStringLiteral("reading the file stopped making progress after %1 "

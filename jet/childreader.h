@@ -38,6 +38,9 @@ public:
     // Waits for the rows. A helper that dies, sends something it should not, or sends
     // nothing for stallMs gives a Damaged error; *table is then empty.
     bool collect(HadithTable *table, Error *error, int stallMs = 30000);
+    // Ends a collect running on another thread at once, as a failure (the program is
+    // closing and the rows are no longer wanted).
+    void cancel();
 
     // Where the helper was looked for and found; empty if it was not.
     static QString helperPath();
@@ -45,6 +48,7 @@ public:
 private:
     pid_t m_pid = -1;
     int m_fd = -1;
+    int m_wake[2] = {-1, -1}; // cancel() writes, collect() wakes
     Error m_startError; // why the helper could not be started
     QString m_path; // read here, in this process, when there is no helper
 };
