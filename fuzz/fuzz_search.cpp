@@ -19,8 +19,10 @@ std::vector<char32_t> foldedCodePoints(QStringView s)
     std::vector<char32_t> out;
     for (qsizetype i = 0; i < s.size(); ++i) {
         char32_t c = s[i].unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < s.size() && s[i + 1].isLowSurrogate())
-            c = QChar::surrogateToUcs4(s[i].unicode(), s[++i].unicode());
+        if (QChar::isHighSurrogate(c) && i + 1 < s.size() && s[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(s[i].unicode(), s[i + 1].unicode());
+            ++i;
+        }
         out.push_back(QChar::toCaseFolded(c));
     }
     return out;
