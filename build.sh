@@ -4,6 +4,9 @@
 #   ./build.sh test   build and run the whole test suite (plain, then with sanitizers)
 #   ./build.sh bench  build and run the search benchmark
 #   ./build.sh format [--check]  format every C++ file (or only say which are not)
+#   ./build.sh package       build the Debian package (build-package/tembra_*.deb)
+#   ./build.sh package-test  install that package in a fresh bookworm root and start it
+#                            under Xvfb (debootstrap; a few minutes, needs the Debian mirror)
 set -euo pipefail
 cd "$(dirname "$0")"
 top=$(pwd)
@@ -53,13 +56,23 @@ format)
         clang-format -i $files
     fi
     ;;
+package)
+    install_missing
+    build "$top/build-package" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+        -DBUILD_TESTING=OFF
+    (cd "$top/build-package" && cpack -G DEB)
+    ;;
+package-test)
+    "$0" package
+    exec "$top/packaging/test-package.sh" "$top/build-package"/tembra_*.deb
+    ;;
 bench)
     install_missing
     build "$top/build"
     "$top/build/bench/tembra-bench" "${@:2}"
     ;;
 *)
-    echo "usage: $0 run|test|bench|format [--check]" >&2
+    echo "usage: $0 run|test|bench|format [--check]|package|package-test" >&2
     exit 2
     ;;
 esac
