@@ -3,7 +3,9 @@
 // typed from the design tables, never taken from the program's constants.
 
 #include "collection/layoutpass.h"
+#include "collection/windowplace.h"
 
+#include <QRectF>
 #include <QTest>
 
 using namespace tembra;
@@ -38,6 +40,11 @@ private slots:
     void layoutMinimisedChangesNothing();
     void layoutClampsBelowSmallestWindow_data();
     void layoutClampsBelowSmallestWindow();
+    void centring_data();
+    void centring();
+    void toggle_data();
+    void toggle();
+    void enlargeThenRestoreGivesTheDesignLayout();
 };
 
 // Both columns of the geometry table: the design size and the enlarged size on a
@@ -150,6 +157,125 @@ void TestWindowArith::layoutClampsBelowSmallestWindow()
     QCOMPARE(g.at(QStringLiteral("Label17")).width, label17Width);
     QCOMPARE(g.at(QStringLiteral("Pic3")).top, pic3Top);
     QCOMPARE(g.at(QStringLiteral("Ima1(10)")).height, ima10Height);
+}
+
+void TestWindowArith::centring_data()
+{
+    QTest::addColumn<float>("screenWidth");
+    QTest::addColumn<float>("screenHeight");
+    QTest::addColumn<float>("windowWidth");
+    QTest::addColumn<float>("windowHeight");
+    QTest::addColumn<int>("left");
+    QTest::addColumn<int>("top");
+
+    QTest::newRow("1024x768") << 15360.0f << 11520.0f << 15045.0f << 9015.0f << 157 << 952;
+    // -3045 halves towards zero to -1522; the top would be -307 and is raised to 45.
+    QTest::newRow("800x600") << 12000.0f << 9000.0f << 15045.0f << 9015.0f << -1522 << 45;
+    QTest::newRow("4154.5 to even 4154")
+        << 19200.0f << 11520.0f << 15045.5f << 9015.0f << 2077 << 952;
+    QTest::newRow("4155.5 to even 4156")
+        << 19200.0f << 11520.0f << 15044.5f << 9015.0f << 2078 << 952;
+    QTest::newRow("top 44 raised") << 15360.0f << 9703.0f << 15045.0f << 9015.0f << 157 << 45;
+    QTest::newRow("top 46 kept") << 15360.0f << 9707.0f << 15045.0f << 9015.0f << 157 << 46;
+}
+
+void TestWindowArith::centring()
+{
+    QFETCH(float, screenWidth);
+    QFETCH(float, screenHeight);
+    QFETCH(float, windowWidth);
+    QFETCH(float, windowHeight);
+    QFETCH(int, left);
+    QFETCH(int, top);
+
+    const CentredPlace place = centredPlace(screenWidth, screenHeight, windowWidth, windowHeight);
+    QCOMPARE(place.left, left);
+    QCOMPARE(place.top, top);
+}
+
+// Sequences of caption-bar actions on a 1024 x 768 screen, starting from the centred
+// design window (157, 952, 15045 x 9015).
+void TestWindowArith::toggle_data()
+{
+    QTest::addColumn<QStringList>("actions");
+    QTest::addColumn<QString>("mini");
+    QTest::addColumn<QRectF>("place"); // left, top, width, height
+
+    const QRectF normal(157, 952, 15045, 9015);
+    const QRectF enlarged(0, 0, 15360, 11040);
+    const QRectF moved(3000, 1500, 15045, 9015);
+    const auto actions = [](const char *list) {
+        return QString::fromLatin1(list).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    };
+    QTest::newRow("start") << actions("") << QStringLiteral("1") << normal;
+    QTest::newRow("enlarge") << actions("toggle") << QStringLiteral("2") << enlarged;
+    QTest::newRow("enlarge, restore") << actions("toggle toggle") << QStringLiteral("1") << normal;
+    QTest::newRow("moved, enlarge, restore to the moved place")
+        << actions("move toggle toggle") << QStringLiteral("1") << moved;
+    QTest::newRow("dragged while enlarged, restore to the place before")
+        << actions("toggle move toggle") << QStringLiteral("1") << normal;
+    QTest::newRow("minimise while enlarged keeps 2")
+        << actions("toggle minimise") << QStringLiteral("2") << enlarged;
+    QTest::newRow("after a minimise the toggle restores")
+        << actions("toggle minimise unminimise toggle") << QStringLiteral("1") << normal;
+    QTest::newRow("minimise while normal, then enlarge")
+        << actions("minimise unminimise toggle") << QStringLiteral("2") << enlarged;
+    QTest::newRow("twice round") << actions("toggle toggle move toggle toggle")
+                                 << QStringLiteral("1") << moved;
+}
+
+void TestWindowArith::toggle()
+{
+    QFETCH(QStringList, actions);
+    QFETCH(QString, mini);
+    QFETCH(QRectF, place);
+
+    const float screenWidth = 15360;
+    const float screenHeight = 11520;
+    const CentredPlace start = centredPlace(screenWidth, screenHeight, 15045, 9015);
+    QRectF window(start.left, start.top, 15045, 9015);
+    EnlargeToggle state(float(window.height()), float(window.width()));
+    bool minimised = false;
+    for (const QString &action : actions) {
+        if (action == QLatin1String("toggle")) {
+            QVERIFY(!minimised);
+            const WindowPlacement p = state.toggle(float(window.left()), float(window.top()),
+                                                   screenWidth, screenHeight);
+            window = QRectF(p.left, p.top, p.width, p.height);
+        } else if (action == QLatin1String("move")) {
+            window.moveTo(3000, 1500);
+        } else {
+            minimised = action == QLatin1String("minimise");
+        }
+    }
+    QCOMPARE(state.Mini(), mini);
+    QCOMPARE(state.enlarged(), mini == QLatin1String("2"));
+    QCOMPARE(window, place);
+    QCOMPARE(state.SavedLeft().has_value(), actions.contains(QLatin1String("toggle")));
+}
+
+// The toggle sets Height, then Width, and each runs a pass; so does the window coming back
+// from the task bar. After enlarge and restore every control is where the design size puts it.
+void TestWindowArith::enlargeThenRestoreGivesTheDesignLayout()
+{
+    const TwipsGeometry design = laidOut(15045, 9015, layoutDesignGeometry());
+    EnlargeToggle state(9015, 15045);
+    TwipsGeometry g = design;
+    float width = 15045;
+    float height = 9015;
+    const auto apply = [&](const WindowPlacement &p) {
+        height = p.height;
+        g = laidOut(width, height, g);
+        width = p.width;
+        g = laidOut(width, height, g);
+    };
+    apply(state.toggle(157, 952, 15360, 11520));
+    QCOMPARE(g.at(QStringLiteral("Text1")).height, 5825.0f);
+    g = layoutPass(0, 0, true, g).geometry;
+    apply(state.toggle(0, 0, 15360, 11520));
+    QCOMPARE(width, 15045.0f);
+    QCOMPARE(height, 9015.0f);
+    QVERIFY(g == design);
 }
 
 QTEST_GUILESS_MAIN(TestWindowArith)
