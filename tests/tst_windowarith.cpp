@@ -3,6 +3,7 @@
 // typed from the design tables, never taken from the program's constants.
 
 #include "collection/layoutpass.h"
+#include "collection/splashfade.h"
 #include "collection/windowplace.h"
 
 #include <QRectF>
@@ -45,6 +46,7 @@ private slots:
     void toggle_data();
     void toggle();
     void enlargeThenRestoreGivesTheDesignLayout();
+    void fadeSequence();
 };
 
 // Both columns of the geometry table: the design size and the enlarged size on a
@@ -276,6 +278,30 @@ void TestWindowArith::enlargeThenRestoreGivesTheDesignLayout()
     QCOMPARE(width, 15045.0f);
     QCOMPARE(height, 9015.0f);
     QVERIFY(g == design);
+}
+
+void TestWindowArith::fadeSequence()
+{
+    SplashFade fade;
+    QList<int> applied{fade.FadeAlpha()};
+    int handOvers = 0;
+    int handOverTick = 0;
+    for (int tick = 1; tick <= 20; ++tick) {
+        const std::optional<SplashFade::Tick> t = fade.tick();
+        if (!t)
+            continue;
+        applied << t->FadeAlpha;
+        if (t->handOver) {
+            ++handOvers;
+            handOverTick = tick;
+        }
+    }
+    const QList<int> expected{0,   17,  34,  51,  68,  85,  102, 119,
+                              136, 153, 170, 187, 204, 221, 238, 255};
+    QCOMPARE(applied, expected);
+    QCOMPARE(handOvers, 1);
+    QCOMPARE(handOverTick, 15);
+    QCOMPARE(fade.FadeAlpha(), 255);
 }
 
 QTEST_GUILESS_MAIN(TestWindowArith)
