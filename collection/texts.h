@@ -87,6 +87,26 @@ inline QString gridHadithHeader()
     return QStringLiteral(u"\u0627\u0644\u0623\u062D\u0627\u062F\u064A\u062B");
 }
 
+// The banner above the reading pane: heading (its 74 trailing spaces keep the date and time
+// apart from it in the centred label), the Hijri label, the date, a separator, the time
+inline QString bannerHeading()
+{
+    return QStringLiteral(
+               u" \u0642\u0640\u0640\u0640\u0640\u0640\u0627\u0626\u064A\u0645\u0640\u0640\u0640"
+               u"\u0640\u0640\u0640\u0640\u0647\u200C\u0649 "
+               u"\u0641\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640"
+               u"\u0640\u0640\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647")
+        + QString(74, QLatin1Char(' '));
+}
+inline QString hijriLabel()
+{
+    return QStringLiteral(u"\u0647\u064A\u062C\u0631\u0649 : ");
+} // Hijri :
+inline QString bannerSeparator()
+{
+    return QStringLiteral("     ");
+}
+
 // The pane: the line above the hadith text, a line break, the text
 inline QString paneSeparator()
 {

@@ -2,6 +2,7 @@
 // enlarge/restore toggle, the splash fade and the banner text. The expected values are
 // typed from the design tables, never taken from the program's constants.
 
+#include "collection/banner.h"
 #include "collection/layoutpass.h"
 #include "collection/splashfade.h"
 #include "collection/windowplace.h"
@@ -30,6 +31,38 @@ TwipsGeometry laidOut(float width, float height, const TwipsGeometry &from)
     return layoutPass(width, height, false, from).geometry;
 }
 
+// The tabular Islamic calendar, civil epoch (1 Muharram 1 AH = 16 July 622 Julian, day
+// 1948440): the Julian day number of a Hijri date. Leap years put the 30th day on
+// Dhu al-Hijja, 11 in each 30 years.
+qint64 tabularHijriToJulianDay(qint64 year, qint64 month, qint64 day)
+{
+    const qint64 beforeYear = (year - 1) * 354 + (3 + 11 * year) / 30;
+    const qint64 beforeMonth = 29 * (month - 1) + month / 2;
+    return 1948439 + beforeYear + beforeMonth + day;
+}
+
+// The Julian day number of a proleptic Gregorian date (Fliegel and Van Flandern).
+qint64 gregorianToJulianDay(qint64 y, qint64 m, qint64 d)
+{
+    const qint64 a = (m - 14) / 12;
+    return (1461 * (y + 4800 + a)) / 4 + (367 * (m - 2 - 12 * a)) / 12
+        - (3 * ((y + 4900 + a) / 100)) / 4 + d - 32075;
+}
+
+// The banner heading: one space, the letters with their tatweels and non-joiners, then
+// 74 spaces.
+QString heading()
+{
+    return QString::fromUtf16(
+               u" \u0642\u0640\u0640\u0640\u0640\u0640\u0627\u0626\u064A\u0645\u0640\u0640"
+               u"\u0640\u0640\u0640\u0640\u0640\u0647\u200C\u0649 \u0641\u0640\u0640\u0640"
+               u"\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0647"
+               u"\u200C\u0631\u0645\u0648\u0648\u062F\u0647")
+        + QString(74, QLatin1Char(' '));
+}
+
+const char16_t hijriLabel[] = u"\u0647\u064A\u062C\u0631\u0649 : ";
+
 } // namespace
 
 class TestWindowArith : public QObject {
@@ -47,6 +80,11 @@ private slots:
     void toggle();
     void enlargeThenRestoreGivesTheDesignLayout();
     void fadeSequence();
+    void bannerText();
+    void timeFormat_data();
+    void timeFormat();
+    void hijriDate_data();
+    void hijriDate();
 };
 
 // Both columns of the geometry table: the design size and the enlarged size on a
@@ -302,6 +340,76 @@ void TestWindowArith::fadeSequence()
     QCOMPARE(handOvers, 1);
     QCOMPARE(handOverTick, 15);
     QCOMPARE(fade.FadeAlpha(), 255);
+}
+
+void TestWindowArith::bannerText()
+{
+    QCOMPARE(heading().size(), 119);
+    const QLocale british(QLocale::English, QLocale::UnitedKingdom);
+    // 8 July 2024 is 1 Muharram 1446 in the civil calendar.
+    const QDateTime now(QDate(2024, 7, 8), QTime(13, 5, 9));
+    const QString expected
+        = heading() + QString::fromUtf16(hijriLabel) + QStringLiteral("01/01/1446     13:05:09");
+    const QString actual = tembra::bannerText(now, british);
+    QCOMPARE(actual.toUcs4(), expected.toUcs4());
+
+    // A second before midnight the date is the day before.
+    QVERIFY(tembra::bannerText(QDateTime(QDate(2024, 7, 7), QTime(23, 59, 59)), british)
+                .endsWith(QStringLiteral("30/12/1445     23:59:59")));
+}
+
+void TestWindowArith::timeFormat_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("format");
+
+    // Zone at the end and at the start of the long format.
+    QTest::newRow("en_GB") << QLocale(QLocale::English, QLocale::UnitedKingdom)
+                           << QStringLiteral("HH:mm:ss");
+    QTest::newRow("en_US") << QLocale(QLocale::English, QLocale::UnitedStates)
+                           << QStringLiteral("h:mm:ss AP");
+    QTest::newRow("zh_CN") << QLocale(QLocale::Chinese, QLocale::China)
+                           << QStringLiteral("HH:mm:ss");
+}
+
+void TestWindowArith::timeFormat()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QString, format);
+    QCOMPARE(timeFormatWithoutZone(locale), format);
+}
+
+// Known dates of the civil calendar; each row is first checked against the tabular
+// arithmetic above, then against what the banner shows.
+void TestWindowArith::hijriDate_data()
+{
+    QTest::addColumn<QDate>("gregorian");
+    QTest::addColumn<int>("year");
+    QTest::addColumn<int>("month");
+    QTest::addColumn<int>("day");
+
+    QTest::newRow("epoch") << QDate(622, 7, 19) << 1 << 1 << 1;
+    QTest::newRow("R.D. 710347") << QDate(1945, 11, 12) << 1364 << 12 << 6;
+    QTest::newRow("leap day of 1445") << QDate(2024, 7, 7) << 1445 << 12 << 30;
+    QTest::newRow("1 Muharram 1446") << QDate(2024, 7, 8) << 1446 << 1 << 1;
+    QTest::newRow("common year 1446 ends on the 29th") << QDate(2025, 6, 26) << 1446 << 12 << 29;
+    QTest::newRow("1 Muharram 1447") << QDate(2025, 6, 27) << 1447 << 1 << 1;
+}
+
+void TestWindowArith::hijriDate()
+{
+    QFETCH(QDate, gregorian);
+    QFETCH(int, year);
+    QFETCH(int, month);
+    QFETCH(int, day);
+
+    QCOMPARE(tabularHijriToJulianDay(year, month, day),
+             gregorianToJulianDay(gregorian.year(), gregorian.month(), gregorian.day()));
+    const QString banner = tembra::bannerText(QDateTime(gregorian, QTime(12, 0)),
+                                              QLocale(QLocale::English, QLocale::UnitedKingdom));
+    const QString date = QString::asprintf("%02d/%02d/%04d", day, month, year);
+    QVERIFY2(banner.contains(QString::fromUtf16(hijriLabel) + date + QStringLiteral("     ")),
+             qPrintable(banner.mid(119)));
 }
 
 QTEST_GUILESS_MAIN(TestWindowArith)
