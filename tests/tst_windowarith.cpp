@@ -215,6 +215,9 @@ void TestWindowArith::centring_data()
         << 19200.0f << 11520.0f << 15045.5f << 9015.0f << 2077 << 952;
     QTest::newRow("4155.5 to even 4156")
         << 19200.0f << 11520.0f << 15044.5f << 9015.0f << 2078 << 952;
+    // Adding a half and dropping the fraction would give -3045 and -1522.
+    QTest::newRow("-3045.5 to even -3046")
+        << 12000.0f << 9000.0f << 15045.5f << 9015.0f << -1523 << 45;
     QTest::newRow("top 44 raised") << 15360.0f << 9703.0f << 15045.0f << 9015.0f << 157 << 45;
     QTest::newRow("top 46 kept") << 15360.0f << 9707.0f << 15045.0f << 9015.0f << 157 << 46;
 }
