@@ -6,6 +6,10 @@
 
 namespace tembra {
 
+namespace {
+
+// The locale's long time format without its time zone: the banner shows the time with its
+// seconds (the short format drops them in most locales), and a zone name would only crowd it.
 QString timeFormatWithoutZone(const QLocale &locale)
 {
     const QString format = locale.timeFormat(QLocale::LongFormat);
@@ -33,6 +37,8 @@ QString timeFormatWithoutZone(const QLocale &locale)
     }
     return result.trimmed();
 }
+
+} // namespace
 
 QString bannerText(const QDateTime &now, const QLocale &locale)
 {

@@ -12,8 +12,4 @@ namespace tembra {
 // locale, so that a test can fix both.
 QString bannerText(const QDateTime &now, const QLocale &locale = QLocale());
 
-// The locale's long time format without its time zone: the banner shows the time with its
-// seconds, and a zone name would only crowd it.
-QString timeFormatWithoutZone(const QLocale &locale);
-
 } // namespace tembra

@@ -35,13 +35,6 @@ void TestSettingsStore::missingEntryIsEmpty()
 {
     QVERIFY(!QFile::exists(SearchTextStore().fileName()));
     QCOMPARE(SearchTextStore().read(), QString());
-    // A file with other entries but no Text0.
-    const QString other = m_config.filePath(QStringLiteral("other.ini"));
-    QFile file(other);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[Settings]\nText1=x\n");
-    file.close();
-    QCOMPARE(SearchTextStore(other).read(), QString());
 }
 
 void TestSettingsStore::roundTrip_data()

@@ -81,8 +81,6 @@ private slots:
     void enlargeThenRestoreGivesTheDesignLayout();
     void fadeSequence();
     void bannerText();
-    void timeFormat_data();
-    void timeFormat();
     void hijriDate_data();
     void hijriDate();
 };
@@ -359,27 +357,6 @@ void TestWindowArith::bannerText()
     // A second before midnight the date is the day before.
     QVERIFY(tembra::bannerText(QDateTime(QDate(2024, 7, 7), QTime(23, 59, 59)), british)
                 .endsWith(QStringLiteral("30/12/1445     23:59:59")));
-}
-
-void TestWindowArith::timeFormat_data()
-{
-    QTest::addColumn<QLocale>("locale");
-    QTest::addColumn<QString>("format");
-
-    // Zone at the end and at the start of the long format.
-    QTest::newRow("en_GB") << QLocale(QLocale::English, QLocale::UnitedKingdom)
-                           << QStringLiteral("HH:mm:ss");
-    QTest::newRow("en_US") << QLocale(QLocale::English, QLocale::UnitedStates)
-                           << QStringLiteral("h:mm:ss AP");
-    QTest::newRow("zh_CN") << QLocale(QLocale::Chinese, QLocale::China)
-                           << QStringLiteral("HH:mm:ss");
-}
-
-void TestWindowArith::timeFormat()
-{
-    QFETCH(QLocale, locale);
-    QFETCH(QString, format);
-    QCOMPARE(timeFormatWithoutZone(locale), format);
 }
 
 // Known dates of the civil calendar; each row is first checked against the tabular
