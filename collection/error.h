@@ -29,6 +29,8 @@ struct Error {
         // The collection tool
         BadInput, // rows that cannot be written (the detail names the line)
         WriteFailed, // the output file could not be written
+        // The settings store
+        SettingsNotWritten, // the search text could not be saved
     };
     Kind kind = None;
     QString detail;

@@ -25,6 +25,11 @@ QString openErrorMessage(const QString &path, const Error &error)
         + reasonText(error.kind) + QLatin1String("\n\n") + error.detail;
 }
 
+QString saveErrorMessage(const Error &error)
+{
+    return texts::cannotSaveSearchText() + QLatin1String("\n\n") + error.detail;
+}
+
 QString unhandledErrorMessage(const QString &what)
 {
     return texts::unhandledError() + QLatin1String("\n\n") + what;

@@ -13,6 +13,9 @@ QString openErrorMessage(const QString &path, const Error &error);
 // The plain words for a kind of failure.
 QString reasonText(Error::Kind kind);
 
+// The message for a search text that could not be saved at close.
+QString saveErrorMessage(const Error &error);
+
 // The message for an error that no handler trapped.
 QString unhandledErrorMessage(const QString &what);
 

@@ -87,6 +87,26 @@ inline QString gridHadithHeader()
     return QStringLiteral(u"\u0627\u0644\u0623\u062D\u0627\u062F\u064A\u062B");
 }
 
+// The banner above the reading pane: heading (its 74 trailing spaces keep the date and time
+// apart from it in the centred label), the Hijri label, the date, a separator, the time
+inline QString bannerHeading()
+{
+    return QStringLiteral(
+               u" \u0642\u0640\u0640\u0640\u0640\u0640\u0627\u0626\u064A\u0645\u0640\u0640\u0640"
+               u"\u0640\u0640\u0640\u0640\u0647\u200C\u0649 "
+               u"\u0641\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640"
+               u"\u0640\u0640\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647")
+        + QString(74, QLatin1Char(' '));
+}
+inline QString hijriLabel()
+{
+    return QStringLiteral(u"\u0647\u064A\u062C\u0631\u0649 : ");
+} // Hijri :
+inline QString bannerSeparator()
+{
+    return QStringLiteral("     ");
+}
+
 // The pane: the line above the hadith text, a line break, the text
 inline QString paneSeparator()
 {
@@ -190,6 +210,16 @@ inline QString reasonMissingColumn()
         u"\u067E\u06CE\u0648\u06CC\u0633\u062A\u06CC \u062A\u06CE\u062F\u0627 "
         u"\u0646\u06CC\u06CC\u06D5.");
 } // Table1 lacks a column it needs
+
+// The search text could not be kept for the next start (the settings file cannot be
+// written): "the text of the search box could not be saved:"
+inline QString cannotSaveSearchText()
+{
+    return QStringLiteral(
+        u"\u0646\u0648\u0648\u0633\u06CC\u0646\u06CC \u0646\u0627\u0648 "
+        u"\u0633\u0646\u062F\u0648\u0642\u06CC \u06AF\u06D5\u0695\u0627\u0646 "
+        u"\u067E\u0627\u0634\u06D5\u06A9\u06D5\u0648\u062A \u0646\u06D5\u06A9\u0631\u0627:");
+}
 
 // An error that no handler trapped: the program reports it and ends.
 inline QString unhandledError()
