@@ -9,9 +9,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray input(reinterpret_cast<const char *>(data), qsizetype(size));
     std::vector<tembra::Record> rows;
-    QString error;
+    tembra::Error error;
     if (!tembra::copytext::parse(input, &rows, &error)) {
-        if (error.isEmpty() || !rows.empty())
+        if (error.detail.isEmpty() || !rows.empty())
             std::abort(); // a refusal names its line and keeps nothing
         return 0;
     }
