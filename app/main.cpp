@@ -1,24 +1,7 @@
 #include "app/startup.h"
 #include "forms/application.h"
+#include "forms/fonts.h"
 #include "mainwindow/tembra1.h"
-
-#include <QFont>
-
-namespace {
-
-// The windows name Windows fonts; these stand in for them here.
-void substituteFonts()
-{
-    QFont::insertSubstitutions(QStringLiteral("Traditional Arabic"),
-                               {QStringLiteral("Amiri"), QStringLiteral("Noto Naskh Arabic")});
-    const QStringList sans
-        = {QStringLiteral("Noto Sans Arabic UI"), QStringLiteral("Noto Sans Arabic"),
-           QStringLiteral("Noto Sans"), QStringLiteral("DejaVu Sans")};
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), sans);
-    QFont::insertSubstitutions(QStringLiteral("Microsoft Sans Serif"), sans);
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -28,7 +11,7 @@ int main(int argc, char *argv[])
 
     tembra::Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tembra"));
-    substituteFonts();
+    tembra::substituteFonts();
     tembra::Tembra1 window;
     tembra::handOver(reading, window.Adodc1);
     window.show();
