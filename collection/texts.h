@@ -106,6 +106,93 @@ inline QString bannerSeparator()
 {
     return QStringLiteral("     ");
 }
+// Caption bar: the About label, the version, the caption buttons' tooltips
+inline QString aboutCaption()
+{
+    return QStringLiteral(u"\u062F\u0647\u200C\u0631\u0628\u0627\u0631\u0647");
+} // Label15
+inline QString versionCaption()
+{
+    return QStringLiteral(" v 2.0 ");
+} // Label21
+inline QString closeTip()
+{
+    return QStringLiteral(u"\u062F\u0627\u062E\u0633\u062A\u0646");
+} // La1
+inline QString enlargeTip()
+{
+    return QStringLiteral(u"\u06AF\u0647\u200C\u0648\u0631\u0647\u200C\u0643\u0631\u062F\u0646 "
+                          u"\u0648 \u0643\u0686\u0643\u0647 "
+                          u"\u0643\u0631\u062F\u0646\u0647\u200C\u0648\u0647");
+} // La2
+inline QString minimiseTip()
+{
+    return QStringLiteral(
+        u"\u0647\u0627\u062A\u0646\u0647\u200C\u062E\u0648\u0627\u0631\u0647\u200C\u0648\u0647");
+} // La3
+inline QString clockPlaceholder()
+{
+    return QStringLiteral("00:00:00 - 0000/00/00");
+} // Label21ي, the time and date placeholder
+
+// Names for assistive technology of the controls that show no text of their own
+inline QString frameName()
+{
+    return QStringLiteral(u"\u0686\u0648\u0627\u0631\u0686\u06CE\u0648\u06D5");
+} // the frame
+inline QString frameCornerName()
+{
+    return QStringLiteral(
+        u"\u06AF\u06C6\u0634\u06D5\u06CC \u0686\u0648\u0627\u0631\u0686\u06CE\u0648\u06D5");
+} // a corner of the frame
+inline QString dividerName()
+{
+    return QStringLiteral(
+        u"\u0647\u06CE\u06B5\u06CC \u062C\u06CC\u0627\u06A9\u06D5\u0631\u06D5\u0648\u06D5");
+} // a dividing line
+inline QString captionBarName()
+{
+    return QStringLiteral(
+        u"\u0634\u0631\u06CC\u062A\u06CC \u0646\u0627\u0648\u0646\u06CC\u0634\u0627\u0646");
+} // the caption bar
+inline QString captionButtonsName()
+{
+    return QStringLiteral(u"\u062F\u0648\u06AF\u0645\u06D5\u06A9\u0627\u0646\u06CC "
+                          u"\u067E\u06D5\u0646\u062C\u06D5\u0631\u06D5");
+} // the window's buttons
+inline QString emblemName()
+{
+    return QStringLiteral(u"\u0646\u06CC\u0634\u0627\u0646\u06D5");
+} // the emblem
+inline QString searchButtonName()
+{
+    return QStringLiteral(u"\u06AF\u06D5\u0695\u0627\u0646");
+} // search
+inline QString detailsPanelName()
+{
+    return QStringLiteral(u"\u0632\u0627\u0646\u06CC\u0627\u0631\u06CC "
+                          u"\u0641\u06D5\u0631\u0645\u0648\u0648\u062F\u06D5");
+} // about the hadith
+inline QString countPanelName()
+{
+    return QStringLiteral(u"\u0698\u0645\u0627\u0631\u06D5\u06CC "
+                          u"\u062F\u06C6\u0632\u0631\u0627\u0648\u06D5\u06A9\u0627\u0646");
+} // the number found
+inline QString resultPanelName()
+{
+    return QStringLiteral(u"\u0644\u06CC\u0633\u062A\u06CC "
+                          u"\u0626\u06D5\u0646\u062C\u0627\u0645\u06D5\u06A9\u0627\u0646");
+} // the list of results
+inline QString aboutPictureName()
+{
+    return QStringLiteral(u"\u062F\u06D5\u0631\u0628\u0627\u0631\u06D5\u06CC "
+                          u"\u0628\u06D5\u0631\u0646\u0627\u0645\u06D5\u06A9\u06D5");
+} // about the program
+inline QString splashPictureName()
+{
+    return QStringLiteral(u"\u0648\u06CE\u0646\u06D5\u06CC "
+                          u"\u062F\u06D5\u0633\u062A\u067E\u06CE\u06A9");
+} // the opening picture
 
 // The pane: the line above the hadith text, a line break, the text
 inline QString paneSeparator()

@@ -1,15 +1,56 @@
 #include "forms/controls.h"
 
 #include <QApplication>
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QPalette>
+#include <QStyledItemDelegate>
 
 namespace tembra {
 
 QColor resolveColour(quint32 colour)
 {
-    if (colour == kSystemWindowText)
-        return QApplication::palette().color(QPalette::WindowText);
+    const QPalette palette = QApplication::palette();
+    switch (colour) {
+    case kSystemWindowText: return palette.color(QPalette::WindowText);
+    case kSystemWindowBackground: return palette.color(QPalette::Base);
+    case kSystemButtonFace: return palette.color(QPalette::Button);
+    default: break;
+    }
     return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
+}
+
+int borderWidth(BorderStyle style)
+{
+    switch (style) {
+    case BorderStyle::None: return 0;
+    case BorderStyle::Line: return 1;
+    case BorderStyle::Sunken: return 2;
+    }
+    return 0;
+}
+
+void drawBorder(QPainter &painter, const QRect &rect, BorderStyle style)
+{
+    const auto frame = [&painter](QRect r, const QColor &topLeft, const QColor &bottomRight) {
+        painter.setPen(topLeft);
+        painter.drawLine(r.topLeft(), r.topRight());
+        painter.drawLine(r.topLeft(), r.bottomLeft());
+        painter.setPen(bottomRight);
+        painter.drawLine(r.bottomLeft(), r.bottomRight());
+        painter.drawLine(r.topRight(), r.bottomRight());
+    };
+    switch (style) {
+    case BorderStyle::None: break;
+    case BorderStyle::Line: frame(rect, Qt::black, Qt::black); break;
+    case BorderStyle::Sunken:
+        // The classic sunken edge: shadow outside, dark shadow inside at the top and
+        // left; highlight outside, light inside at the bottom and right.
+        frame(rect, QColor(0xA0, 0xA0, 0xA0), Qt::white);
+        frame(rect.adjusted(1, 1, -1, -1), QColor(0x69, 0x69, 0x69), QColor(0xE3, 0xE3, 0xE3));
+        break;
+    }
 }
 
 Label::Label(QWidget *parent) : QLabel(parent)
@@ -45,6 +86,51 @@ void Label::setBackColor(quint32 colour)
     setAutoFillBackground(true);
 }
 
+void Label::setTransparent(bool transparent)
+{
+    setAutoFillBackground(!transparent);
+    update();
+}
+
+void Label::setBorderStyle(BorderStyle style)
+{
+    m_border = style;
+    const int width = borderWidth(style);
+    setContentsMargins(width, width, width, width);
+    update();
+}
+
+void Label::paintEvent(QPaintEvent *event)
+{
+    QLabel::paintEvent(event);
+    if (m_border == BorderStyle::None)
+        return;
+    QPainter painter(this);
+    drawBorder(painter, rect(), m_border);
+}
+
+// A label takes its own clicks (its text is never selectable), so that the press, the
+// release and the click all reach it rather than its container.
+void Label::mousePressEvent(QMouseEvent *event)
+{
+    event->accept();
+    emit mouseDown();
+}
+
+void Label::mouseReleaseEvent(QMouseEvent *event)
+{
+    event->accept();
+    emit mouseUp();
+    if (rect().contains(event->position().toPoint()))
+        emit clicked();
+}
+
+void Label::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    event->accept();
+    emit doubleClicked();
+}
+
 TextBox::TextBox(QWidget *parent) : QPlainTextEdit(parent)
 {
     connect(this, &QPlainTextEdit::textChanged, this, &TextBox::userEdited);
@@ -65,6 +151,29 @@ void TextBox::setText(const QString &text)
     emit changed();
 }
 
+void TextBox::setReadingOrder(Qt::LayoutDirection direction, Qt::Alignment alignment)
+{
+    m_alignment = alignment;
+    setLayoutDirection(direction); // also puts the scroll bar on the leading side
+    applyTextOption();
+}
+
+void TextBox::changeEvent(QEvent *event)
+{
+    QPlainTextEdit::changeEvent(event);
+    // A change of direction resets the document's text option; keep the alignment.
+    if (event->type() == QEvent::LayoutDirectionChange)
+        applyTextOption();
+}
+
+void TextBox::applyTextOption()
+{
+    QTextOption option = document()->defaultTextOption();
+    option.setTextDirection(layoutDirection());
+    option.setAlignment(m_alignment);
+    document()->setDefaultTextOption(option);
+}
+
 void TextBox::userEdited()
 {
     if (m_settingText)
@@ -74,6 +183,117 @@ void TextBox::userEdited()
         return;
     m_text = typed;
     emit changed();
+}
+
+Image::Image(QWidget *parent) : QWidget(parent) { }
+
+void Image::setPicture(const QImage &picture)
+{
+    m_picture = picture;
+    update();
+}
+
+void Image::setStretch(bool stretch)
+{
+    m_stretch = stretch;
+    update();
+}
+
+void Image::paintEvent(QPaintEvent *)
+{
+    if (m_picture.isNull())
+        return;
+    QPainter painter(this);
+    if (m_stretch) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(rect(), m_picture);
+    } else {
+        painter.drawImage(0, 0, m_picture);
+    }
+}
+
+void Image::mousePressEvent(QMouseEvent *)
+{
+    emit mouseDown();
+}
+
+void Image::mouseReleaseEvent(QMouseEvent *event)
+{
+    emit mouseUp();
+    if (rect().contains(event->position().toPoint()))
+        emit clicked();
+}
+
+void Image::mouseDoubleClickEvent(QMouseEvent *)
+{
+    emit doubleClicked();
+}
+
+Panel::Panel(QWidget *parent) : QFrame(parent) { }
+
+void Panel::setBackColor(quint32 colour)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Window, resolveColour(colour));
+    setPalette(p);
+    setAutoFillBackground(true);
+}
+
+void Panel::setBorderStyle(BorderStyle style)
+{
+    m_border = style;
+    const int width = borderWidth(style);
+    setContentsMargins(width, width, width, width);
+    update();
+}
+
+void Panel::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    drawBorder(painter, rect(), m_border);
+}
+
+namespace {
+
+// Cells hold Arabic text: each reads right to left and stands against the right edge,
+// while the columns themselves keep the design's left-to-right order.
+class RightToLeftCells final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->direction = Qt::RightToLeft;
+        option->displayAlignment = kRightAligned | Qt::AlignVCenter;
+    }
+};
+
+} // namespace
+
+Grid::Grid(QWidget *parent) : QTableView(parent)
+{
+    setItemDelegate(new RightToLeftCells(this));
+    horizontalHeader()->setDefaultAlignment(kRightAligned | Qt::AlignVCenter);
+}
+
+void Grid::setColumnWidths(const QList<int> &widths)
+{
+    m_widths = widths;
+    applyColumnWidths();
+}
+
+void Grid::setModel(QAbstractItemModel *model)
+{
+    QTableView::setModel(model);
+    applyColumnWidths();
+}
+
+void Grid::applyColumnWidths()
+{
+    for (int column = 0; column < m_widths.size(); ++column)
+        setColumnWidth(column, m_widths.at(column));
 }
 
 } // namespace tembra

@@ -1,18 +1,36 @@
 #pragma once
 
+#include <QFrame>
+#include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QString>
+#include <QTableView>
 
 namespace tembra {
 
 // Colours as the window definitions give them: 0xBBGGRR, or a system colour with the
-// top bit set (0x80000008 is the window-text colour), resolved when applied.
+// top bit set, resolved from the application's palette when applied.
 constexpr quint32 kSystemWindowText = 0x80000008;
+constexpr quint32 kSystemWindowBackground = 0x80000005;
+constexpr quint32 kSystemButtonFace = 0x8000000F;
 QColor resolveColour(quint32 colour);
+
+// The borders a label or a panel can have: none, a one-pixel line, or the sunken
+// three-dimensional edge.
+enum class BorderStyle { None, Line, Sunken };
+
+// Draws the border inside rect; the widths are those of contentsMargins().
+void drawBorder(QPainter &painter, const QRect &rect, BorderStyle style);
+int borderWidth(BorderStyle style);
+
+// Right-aligned in the window definitions means against the right edge, also when the
+// control reads right to left (where a plain AlignRight is mirrored to the left).
+constexpr Qt::Alignment kRightAligned = Qt::AlignRight | Qt::AlignAbsolute;
 
 // A label whose caption is kept exactly as set and whose text colour is a design value.
 // A new caption that differs from the old one signals changed(), as a bound label must.
+// It paints its background unless it is transparent, so that what lies behind shows.
 class Label final : public QLabel {
     Q_OBJECT
 public:
@@ -22,13 +40,28 @@ public:
     quint32 foreColor() const { return m_foreColor; }
     void setForeColor(quint32 colour);
     void setBackColor(quint32 colour);
+    bool isTransparent() const { return !autoFillBackground(); }
+    void setTransparent(bool transparent);
+    BorderStyle borderStyle() const { return m_border; }
+    void setBorderStyle(BorderStyle style);
 
 signals:
     void changed();
+    void clicked();
+    void doubleClicked();
+    void mouseDown();
+    void mouseUp();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
     QString m_caption;
     quint32 m_foreColor = 0;
+    BorderStyle m_border = BorderStyle::None;
 };
 
 // A text box that holds its text exactly as set (line breaks "\r\n" included) and
@@ -40,14 +73,84 @@ public:
     QString text() const { return m_text; }
     void setText(const QString &text);
 
+    // Reading order and alignment of every paragraph; alignment takes kRightAligned
+    // for text against the right edge.
+    void setReadingOrder(Qt::LayoutDirection direction, Qt::Alignment alignment);
+
 signals:
     void changed();
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
     void userEdited();
+    void applyTextOption();
 
     QString m_text;
     bool m_settingText = false;
+    Qt::Alignment m_alignment = Qt::AlignLeft;
+};
+
+// An image: a picture drawn at its own size from the top-left corner, or stretched
+// over the whole control. It paints nothing else, so what lies behind it shows
+// where a picture does not reach.
+class Image final : public QWidget {
+    Q_OBJECT
+public:
+    explicit Image(QWidget *parent = nullptr);
+    QImage picture() const { return m_picture; }
+    void setPicture(const QImage &picture);
+    bool stretch() const { return m_stretch; }
+    void setStretch(bool stretch);
+
+signals:
+    void clicked();
+    void doubleClicked();
+    void mouseDown();
+    void mouseUp();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    QImage m_picture;
+    bool m_stretch = false;
+};
+
+// A panel that holds other controls on its own background, inside its border.
+class Panel final : public QFrame {
+    Q_OBJECT
+public:
+    explicit Panel(QWidget *parent = nullptr);
+    void setBackColor(quint32 colour);
+    BorderStyle borderStyle() const { return m_border; }
+    void setBorderStyle(BorderStyle style);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    BorderStyle m_border = BorderStyle::None;
+};
+
+// The result grid: columns in the order and widths of the design, left to right, and
+// cells whose text reads right to left against the right edge.
+class Grid final : public QTableView {
+    Q_OBJECT
+public:
+    explicit Grid(QWidget *parent = nullptr);
+    // Widths in pixels of the design columns, applied to whatever model the grid shows.
+    void setColumnWidths(const QList<int> &widths);
+    void setModel(QAbstractItemModel *model) override;
+
+private:
+    void applyColumnWidths();
+
+    QList<int> m_widths;
 };
 
 } // namespace tembra

@@ -1,0 +1,327 @@
+#include "forms/form.h"
+
+#include "forms/fonts.h"
+
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace tembra {
+
+namespace {
+
+QFont makeFont(const FontDef &def)
+{
+    QFont font(def.family);
+    font.setPointSizeF(def.points);
+    font.setBold(def.bold);
+    return font;
+}
+
+Qt::Alignment horizontal(TextAlignment alignment)
+{
+    switch (alignment) {
+    case TextAlignment::Left: return Qt::AlignLeft | Qt::AlignAbsolute;
+    case TextAlignment::Right: return kRightAligned;
+    case TextAlignment::Centre: return Qt::AlignHCenter;
+    }
+    return Qt::AlignLeft;
+}
+
+// The background of a box that holds text (its Base), and of anything else (Window).
+void setBackground(QWidget *widget, quint32 colour)
+{
+    QPalette p = widget->palette();
+    const QColor resolved = resolveColour(colour);
+    p.setColor(QPalette::Base, resolved);
+    p.setColor(QPalette::Window, resolved);
+    p.setColor(QPalette::Button, resolved);
+    widget->setPalette(p);
+}
+
+// The selection keeps its colours when the box loses the focus.
+void keepSelectionVisible(QWidget *widget)
+{
+    QPalette p = widget->palette();
+    for (const auto role : {QPalette::Highlight, QPalette::HighlightedText})
+        p.setColor(QPalette::Inactive, role, p.color(QPalette::Active, role));
+    widget->setPalette(p);
+}
+
+QWidget *makeLabel(const ControlDef &def, QWidget *parent)
+{
+    auto *label = new Label(parent);
+    label->setCaption(def.text);
+    label->setAlignment(horizontal(def.alignment)
+                        | (def.alignment == TextAlignment::Left ? Qt::AlignTop : Qt::AlignVCenter));
+    label->setForeColor(def.foreColor.value_or(kSystemWindowText));
+    if (def.transparent)
+        label->setTransparent(true);
+    else
+        label->setBackColor(def.backColor.value_or(kSystemButtonFace));
+    label->setBorderStyle(def.border);
+    return label;
+}
+
+// A box bound to a column keeps the value exactly as read, line breaks and all, and so
+// does a multi-line box; the search box is a one-line box that the user types into.
+QWidget *makeTextBox(const ControlDef &def, QWidget *parent)
+{
+    const Qt::LayoutDirection direction = def.rightToLeft ? Qt::RightToLeft : Qt::LeftToRight;
+    QWidget *box;
+    if (def.multiLine || !def.dataField.isEmpty()) {
+        auto *text = new TextBox(parent);
+        text->setText(def.text);
+        text->setLineWrapMode(def.multiLine ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+        text->setVerticalScrollBarPolicy(def.verticalScrollBar ? Qt::ScrollBarAlwaysOn
+                                                               : Qt::ScrollBarAlwaysOff);
+        text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        text->setReadingOrder(direction, horizontal(def.alignment));
+        box = text;
+    } else {
+        auto *line = new QLineEdit(parent);
+        line->setText(def.text);
+        line->setLayoutDirection(direction);
+        line->setAlignment(horizontal(def.alignment) | Qt::AlignVCenter);
+        box = line;
+    }
+    if (def.backColor)
+        setBackground(box, *def.backColor);
+    if (!def.hideSelection)
+        keepSelectionVisible(box);
+    return box;
+}
+
+QWidget *makeRichTextBox(const ControlDef &def, QWidget *parent, const QFont &defaultFont)
+{
+    auto *box = new QTextEdit(parent);
+    box->setReadOnly(true);
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QTextDocument *document = box->document();
+    document->setDefaultFont(defaultFont);
+    document->setDocumentMargin(1);
+
+    // One paragraph of right-to-left text in its own font, as rich text keeps it. The
+    // sans that stands in for the design's font is wider than it, so the letters are
+    // narrowed, never made smaller, until the hint fits its one visible line.
+    QFont font = def.font ? makeFont(*def.font) : defaultFont;
+    const qreal room = qreal(def.width / kTwipsPerPixel) - 2.0 * box->frameWidth() - 4;
+    const qreal wide = QFontMetricsF(font).horizontalAdvance(def.text);
+    if (wide > room)
+        font.setStretch(qMax(70, int(100 * room / wide)));
+    QTextCharFormat characters;
+    characters.setFont(font);
+    QTextBlockFormat paragraph;
+    paragraph.setLayoutDirection(def.rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
+    QTextCursor cursor(document);
+    cursor.setBlockFormat(paragraph);
+    cursor.insertText(def.text, characters);
+    if (def.backColor)
+        setBackground(box, *def.backColor);
+    return box;
+}
+
+QWidget *makeGrid(const ControlDef &def, QWidget *parent)
+{
+    auto *grid = new Grid(parent);
+    QList<int> widths;
+    for (const GridColumn &column : def.columns)
+        widths << qRound(column.width / kTwipsPerPixel);
+    grid->setColumnWidths(widths);
+    if (def.headingFont)
+        grid->horizontalHeader()->setFont(makeFont(*def.headingFont));
+    if (def.backColor)
+        setBackground(grid, *def.backColor);
+    return grid;
+}
+
+} // namespace
+
+QRect twipsToPixels(const QRectF &twips)
+{
+    const auto px = [](qreal value) { return qRound(value / kTwipsPerPixel); };
+    return QRect(px(twips.left()), px(twips.top()), qMax(0, px(twips.width())),
+                 qMax(0, px(twips.height())));
+}
+
+Form::Form(const FormDef &definition, QWidget *window) : m_definition(definition), m_window(window)
+{
+    substituteFonts();
+    buildWindow();
+    for (const ControlDef &control : m_definition.controls) {
+        QWidget *container = m_window;
+        if (!control.container.isEmpty()) {
+            container = widget(control.container);
+            Q_ASSERT_X(container, "Form", "a container comes before its controls");
+        }
+        if (QObject *made = build(control, container)) {
+            made->setObjectName(control.designName());
+            m_objects.insert(control.designName(), made);
+        }
+    }
+    stack();
+    orderTabs();
+}
+
+void Form::buildWindow()
+{
+    const FormDef &def = m_definition;
+    m_window->setObjectName(def.name);
+    m_window->setWindowTitle(def.caption);
+    if (def.borderless)
+        m_window->setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    QPalette p = m_window->palette(); // the window's colour only: boxes keep their own
+    p.setColor(QPalette::Window, resolveColour(def.backColor));
+    m_window->setPalette(p);
+    m_window->setAutoFillBackground(true);
+    m_window->setFont(makeFont(def.font));
+    if (def.icon != Picture::None)
+        m_window->setWindowIcon(QIcon(QPixmap::fromImage(picture(def.icon))));
+
+    QRectF place(def.left, def.top, def.width, def.height);
+    if (def.centred) {
+        const QRectF screen(QGuiApplication::primaryScreen()->geometry());
+        const qreal twips = kTwipsPerPixel;
+        place.moveCenter(QPointF(screen.center().x() * twips, screen.center().y() * twips));
+    }
+    setTwips(m_window, float(place.left()), float(place.top()), def.width, def.height);
+}
+
+QObject *Form::build(const ControlDef &def, QWidget *container)
+{
+    QWidget *widget = nullptr;
+    switch (def.kind) {
+    case ControlKind::DataControl: return nullptr;
+    case ControlKind::Timer: {
+        auto *timer = new QTimer(m_window);
+        timer->setInterval(def.interval);
+        if (def.enabled && def.interval > 0)
+            timer->start();
+        return timer;
+    }
+    case ControlKind::Label: widget = makeLabel(def, container); break;
+    case ControlKind::Image: {
+        auto *image = new Image(container);
+        image->setPicture(picture(def.picture));
+        image->setStretch(def.stretch);
+        widget = image;
+        break;
+    }
+    case ControlKind::TextBox: widget = makeTextBox(def, container); break;
+    case ControlKind::Panel: {
+        auto *panel = new Panel(container);
+        panel->setBackColor(def.backColor.value_or(kSystemButtonFace));
+        panel->setBorderStyle(def.border);
+        widget = panel;
+        break;
+    }
+    case ControlKind::Button: {
+        auto *button = new QPushButton(container);
+        button->setFlat(def.flat);
+        button->setText(def.text);
+        if (def.picture != Picture::None) {
+            const QImage image = picture(def.picture);
+            button->setIcon(QIcon(QPixmap::fromImage(image)));
+            button->setIconSize(image.size());
+        }
+        if (def.backColor) {
+            setBackground(button, *def.backColor);
+            button->setAutoFillBackground(true);
+        }
+        widget = button;
+        break;
+    }
+    case ControlKind::Grid: widget = makeGrid(def, container); break;
+    case ControlKind::RichTextBox:
+        widget = makeRichTextBox(def, container, container->font());
+        break;
+    }
+
+    if (def.font)
+        widget->setFont(makeFont(*def.font));
+    if (def.kind == ControlKind::Grid) {
+        // Rows as tall as the cells' font needs, so that no Arabic mark is cut.
+        static_cast<Grid *>(widget)->verticalHeader()->setDefaultSectionSize(
+            widget->fontMetrics().height() + 2);
+    }
+    if (def.foreColor && def.kind != ControlKind::Label) {
+        QPalette p = widget->palette();
+        p.setColor(QPalette::WindowText, resolveColour(*def.foreColor));
+        p.setColor(QPalette::Text, resolveColour(*def.foreColor));
+        widget->setPalette(p);
+    }
+    if (def.rightToLeft && def.kind == ControlKind::Label)
+        widget->setLayoutDirection(Qt::RightToLeft);
+    if (!def.toolTip.isEmpty())
+        widget->setToolTip(def.toolTip);
+    if (!def.accessibleName.isEmpty())
+        widget->setAccessibleName(def.accessibleName);
+    if (def.handPointer)
+        widget->setCursor(handCursor());
+    if (def.kind == ControlKind::Panel && def.tabIndex >= 0)
+        widget->setFocusPolicy(Qt::TabFocus); // a click on a panel leaves the focus be
+    setTwips(widget, def.left, def.top, def.width, def.height);
+    widget->setVisible(def.visible);
+    return widget;
+}
+
+// Windowless controls listed earlier lie in front of those listed later; windowed
+// controls lie in front of all windowless ones of their container, each in front of
+// those created before it.
+void Form::stack()
+{
+    const auto &controls = m_definition.controls;
+    for (auto it = controls.rbegin(); it != controls.rend(); ++it)
+        if (isWindowless(it->kind))
+            widget(it->designName())->raise();
+    for (const ControlDef &control : controls)
+        if (!isWindowless(control.kind))
+            if (QWidget *w = widget(control.designName()))
+                w->raise();
+}
+
+void Form::orderTabs()
+{
+    std::vector<const ControlDef *> focusable;
+    for (const ControlDef &control : m_definition.controls)
+        if (control.tabIndex >= 0 && widget(control.designName()))
+            focusable.push_back(&control);
+    std::sort(focusable.begin(), focusable.end(),
+              [](const ControlDef *a, const ControlDef *b) { return a->tabIndex < b->tabIndex; });
+    for (std::size_t k = 1; k < focusable.size(); ++k)
+        QWidget::setTabOrder(widget(focusable[k - 1]->designName()),
+                             widget(focusable[k]->designName()));
+    // The window opens with the focus on the first control that can take it.
+    for (const ControlDef *control : focusable) {
+        QWidget *w = widget(control->designName());
+        if (!w->isHidden() && w->isEnabled()) {
+            w->setFocus();
+            break;
+        }
+    }
+}
+
+Image *Form::image(int index) const
+{
+    return get<Image>(QStringLiteral("Ima1(%1)").arg(index));
+}
+
+void Form::setTwips(QWidget *control, float left, float top, float width, float height)
+{
+    const QRectF twips(left, top, width, height);
+    m_twips.insert(control, twips);
+    control->setGeometry(twipsToPixels(twips));
+}
+
+} // namespace tembra

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "forms/controls.h"
+#include "forms/definition.h"
+
+#include <QHash>
+#include <QPointer>
+#include <QRectF>
+
+class QTimer;
+
+namespace tembra {
+
+constexpr float kTwipsPerPixel = 15;
+
+// Twips to whole pixels, each value rounded on its own.
+QRect twipsToPixels(const QRectF &twips);
+
+// A window made from its definition: the builder creates every control of the
+// catalogue on the given window and keeps them by their design names. Code reaches a
+// control as form.get<Label>("Label1"), an array member as form.image(10) for Ima1(10),
+// a timer as form.get<QTimer>("Timer2"). Positions stay in twips: twips() reads what
+// was last set, setTwips() moves a control (or the window itself).
+class Form final {
+    Q_DISABLE_COPY_MOVE(Form)
+
+public:
+    Form(const FormDef &definition, QWidget *window);
+
+    const FormDef &definition() const { return m_definition; }
+    QWidget *window() const { return m_window; }
+
+    // The control of that design name ("Ima1(3)" for an array member), or null if the
+    // definition has none or it is of another type. The data control has no object here:
+    // its settings are in definition().
+    QObject *object(const QString &designName) const { return m_objects.value(designName); }
+    template <typename T> T *get(const QString &designName) const
+    {
+        return qobject_cast<T *>(object(designName));
+    }
+    QWidget *widget(const QString &designName) const { return get<QWidget>(designName); }
+    Image *image(int index) const;
+
+    QRectF twips(const QWidget *control) const { return m_twips.value(control); }
+    QRectF twips(const QString &designName) const { return twips(widget(designName)); }
+    void setTwips(QWidget *control, float left, float top, float width, float height);
+
+private:
+    void buildWindow();
+    QObject *build(const ControlDef &control, QWidget *container);
+    void stack();
+    void orderTabs();
+
+    const FormDef &m_definition;
+    QWidget *m_window;
+    QHash<QString, QPointer<QObject>> m_objects;
+    QHash<const QWidget *, QRectF> m_twips;
+};
+
+} // namespace tembra

@@ -1,0 +1,571 @@
+// The windows as their definitions make them: the main window's catalogue (places,
+// stacking, focus order, hidden controls, texts, fonts), the pictures, where
+// right-to-left text lands, what assistive technology reads, the splash and About
+// windows.
+
+#include "app/about1.h"
+#include "app/tembra2.h"
+#include "forms/form.h"
+
+#include <QAccessible>
+#include <QAccessibleTableInterface>
+#include <QApplication>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QScreen>
+#include <QStandardItemModel>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+
+using namespace tembra;
+
+namespace {
+
+QString u(const char16_t *text)
+{
+    return QString::fromUtf16(text);
+}
+
+QStringList names(const char16_t *list)
+{
+    return u(list).split(QLatin1Char(' '));
+}
+
+// The columns of an image that hold dark ink, as [first, last]; {-1, -1} if none.
+std::pair<int, int> inkColumns(const QImage &image, const QRect &area)
+{
+    int first = -1;
+    int last = -1;
+    for (int x = area.left(); x <= area.right(); ++x)
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            if (qGray(image.pixel(x, y)) < 90) {
+                if (first < 0)
+                    first = x;
+                last = x;
+                break;
+            }
+    return {first, last};
+}
+
+} // namespace
+
+class TestForms : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void geometry_data();
+    void geometry();
+    void setTwipsKeepsTwips();
+    void stackingAndTabOrder();
+    void atCreation();
+    void soraniTexts_data();
+    void soraniTexts();
+    void fonts_data();
+    void fonts();
+    void pictureSizes_data();
+    void pictureSizes();
+    void pictureKeyPixels();
+    void rightToLeftInkOnTheRight_data();
+    void rightToLeftInkOnTheRight();
+    void accessibility();
+    void splashWindow();
+    void aboutOpensClosesAndReopens();
+
+private:
+    QWidget *m_window = nullptr;
+    Form *m_form = nullptr;
+};
+
+void TestForms::init()
+{
+    m_window = new QWidget;
+    m_form = new Form(tembra1Definition(), m_window);
+}
+
+void TestForms::cleanup()
+{
+    delete m_form;
+    delete m_window;
+}
+
+void TestForms::geometry_data()
+{
+    QTest::addColumn<QString>("container");
+    QTest::addColumn<QRectF>("twips");
+    const auto row
+        = [](const char *name, const char *container, qreal l, qreal t, qreal w, qreal h) {
+              QTest::newRow(name) << QString::fromLatin1(container) << QRectF(l, t, w, h);
+          };
+    row("Ima1(9)", "", 1560, 120, 60, 300);
+    row("Ima1(8)", "", 0, 0, 14940, 315);
+    row("Label19", "", 3000, 30, 10695, 255);
+    row("Label15", "", 340, 30, 735, 300);
+    row("Label21", "", 1200, 30, 615, 255);
+    row("Im2", "", 3240, 0, 210, 300);
+    row("Im1", "", 14280, 0, 720, 315);
+    row("La1", "", 5160, 0, 195, 240);
+    row("La2", "", 4320, 0, 195, 240);
+    row("La3", "", 4800, 0, 195, 240);
+    row("Mini", "", 4080, 0, 135, 135);
+    row("Label20", "", 11760, 240, 3135, 300);
+    row("Text2", "", 12360, 600, 2535, 405);
+    row("RichTextBox1", "", 12360, 600, 2535, 375);
+    row("Command1", "", 12000, 600, 555, 435);
+    row("Label16", "", 0, 240, 11775, 300);
+    row("Text1", "", 0, 480, 11775, 4335);
+    row("Label4", "", 360, 3600, 11415, 1215);
+    row("Label5", "", 5760, 4440, 975, 495);
+    QTest::newRow("Label21\u064A") << QString() << QRectF(4560, 1320, 2970, 330);
+    row("Pic2", "", 11760, 1200, 3105, 3015);
+    row("Label6", "Pic2", 75, 150, 2910, 300);
+    row("Label2", "Pic2", 75, 465, 2910, 405);
+    row("Label10", "Pic2", 75, 990, 2910, 300);
+    row("Label1", "Pic2", 75, 1305, 2910, 405);
+    row("Label11", "Pic2", 75, 1830, 2910, 300);
+    row("Label3", "Pic2", 75, 2145, 2910, 405);
+    row("Label7", "Pic2", 45, 120, 2970, 780);
+    row("Label8", "Pic2", 45, 960, 2970, 780);
+    row("Label9", "Pic2", 45, 1800, 2970, 780);
+    row("Pic3", "", 11760, 4200, 3105, 540);
+    row("Label13", "Pic3", 1365, 90, 1620, 300);
+    row("Label12", "Pic3", 75, 90, 1275, 300);
+    row("Label14", "Pic3", 45, 60, 2970, 360);
+    row("Label18", "", 120, 4920, 14775, 300);
+    row("Pic1", "", 120, 5160, 14775, 3735);
+    row("DataGrid1", "Pic1", 0, 0, 14775, 3735);
+    row("Label17", "Pic1", 840, 360, 975, 255);
+    row("Ima1(0)", "", 480, 0, 75, 210);
+    row("Ima1(1)", "", 480, 0, 585, 75);
+    row("Ima1(2)", "", 1080, 0, 75, 210);
+    row("Ima1(3)", "", 480, 180, 585, 75);
+    row("Ima1(4)", "", 480, 0, 75, 75);
+    row("Ima1(5)", "", 1080, 0, 75, 75);
+    row("Ima1(6)", "", 480, 180, 75, 75);
+    row("Ima1(7)", "", 1080, 180, 75, 75);
+    row("Ima1(10)", "", 11880, 240, 75, 4650);
+    row("Ima1(11)", "", 1800, 4440, 585, 75);
+    row("Ima1(12)", "", 10200, 360, 585, 75);
+}
+
+void TestForms::geometry()
+{
+    QFETCH(QString, container);
+    QFETCH(QRectF, twips);
+    const QString name = QString::fromUtf8(QTest::currentDataTag());
+    QWidget *control = m_form->widget(name);
+    QVERIFY2(control, qPrintable(name));
+    QCOMPARE(control->parentWidget(), container.isEmpty() ? m_window : m_form->widget(container));
+    QCOMPARE(m_form->twips(name), twips);
+    const QRect pixels(qRound(twips.left() / 15), qRound(twips.top() / 15),
+                       qRound(twips.width() / 15), qRound(twips.height() / 15));
+    QCOMPARE(control->geometry(), pixels);
+}
+
+void TestForms::setTwipsKeepsTwips()
+{
+    QCOMPARE(m_window->size(), QSize(1003, 601)); // 15045 × 9015 twips
+    QVERIFY(m_window->windowFlags() & Qt::FramelessWindowHint);
+    QWidget *pane = m_form->widget(QStringLiteral("Text1"));
+    m_form->setTwips(pane, 120, 810, 11445.4f, 3800.6f);
+    QCOMPARE(m_form->twips(pane), QRectF(120, 810, 11445.4f, 3800.6f));
+    QCOMPARE(pane->geometry(), QRect(8, 54, 763, 253));
+}
+
+void TestForms::stackingAndTabOrder()
+{
+    // Front to back for windowless controls; creation order (back to front) for windowed.
+    const QStringList windowless[] = {
+        names(u"Label21\u064A Label15 La1 La2 La3 Label19 Label20 Label18 Label16 Ima1(12) "
+              u"Ima1(10) Ima1(11) Label5 Mini Ima1(4) Ima1(5) Ima1(6) Ima1(7) Ima1(2) Ima1(0) "
+              u"Ima1(3) Ima1(1) Im2 Im1 Label21 Ima1(8) Ima1(9)"),
+        names(u"Label13 Label12 Label14"),
+        names(u"Label1 Label6 Label3 Label10 Label11 Label2 Label7 Label8 Label9"),
+        names(u"Label17"),
+    };
+    const QStringList windowed[] = {
+        names(u"Label4 Text1 Pic3 Pic2 Command1 Text2 Pic1 RichTextBox1"),
+        {},
+        {},
+        names(u"DataGrid1"),
+    };
+    for (int c = 0; c < 4; ++c) {
+        int before = INT_MAX;
+        QWidget *parent = m_form->widget(windowless[c].first())->parentWidget();
+        // A sibling later in children() is drawn over the earlier ones.
+        const QObjectList stack = parent->children();
+        for (const QString &name : windowless[c]) {
+            const int at = int(stack.indexOf(m_form->widget(name)));
+            QVERIFY2(at >= 0 && at < before, qPrintable(name));
+            before = at;
+        }
+        int after = int(stack.indexOf(m_form->widget(windowless[c].first())));
+        for (const QString &name : windowed[c]) {
+            const int at = int(stack.indexOf(m_form->widget(name)));
+            QVERIFY2(at > after, qPrintable(name));
+            after = at;
+        }
+    }
+
+    const QStringList tabs
+        = names(u"RichTextBox1 Text2 Command1 Text1 Pic1 Pic2 Pic3 DataGrid1 Label4");
+    QWidget *at = m_form->widget(tabs.first());
+    for (const QString &name : tabs.mid(1)) {
+        do
+            at = at->nextInFocusChain();
+        while (at->focusPolicy() == Qt::NoFocus || at->objectName().isEmpty());
+        QCOMPARE(at->objectName(), name);
+    }
+}
+
+void TestForms::atCreation()
+{
+    for (const char *name : {"DataGrid1", "Label4", "Label5", "Mini"})
+        QVERIFY2(m_form->widget(QString::fromLatin1(name))->isHidden(), name);
+    QVERIFY(!m_form->widget(QStringLiteral("RichTextBox1"))->isHidden());
+    QCOMPARE(m_window->focusWidget(), m_form->widget(QStringLiteral("RichTextBox1")));
+    QVERIFY(!m_form->object(QStringLiteral("Adodc1"))); // a data control, not a widget
+    QCOMPARE(m_form->definition().find(QStringLiteral("Adodc1"))->recordSource,
+             QStringLiteral("Table1"));
+    auto *timer1 = m_form->get<QTimer>(QStringLiteral("Timer1"));
+    auto *timer2 = m_form->get<QTimer>(QStringLiteral("Timer2"));
+    QVERIFY(timer1 && !timer1->isActive());
+    QVERIFY(timer2 && timer2->isActive());
+    QCOMPARE(timer2->interval(), 500);
+    QCOMPARE(m_form->image(10), m_form->get<Image>(QStringLiteral("Ima1(10)")));
+    QVERIFY(m_form->widget(QStringLiteral("La1"))->cursor().pixmap().size() == QSize(32, 32));
+}
+
+void TestForms::soraniTexts_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("expected");
+    const auto row = [](const char *name, const char16_t *text) {
+        QTest::newRow(name) << QString::fromLatin1(name) << u(text);
+    };
+    row("Label19",
+        u"\u0628\u0647\u200C\u0631\u0646\u0627\u0645\u0647\u200C\u0649 "
+        u"\u0641\u0647\u200C\u0631\u0645\u0648\u062F\u0647\u200C\u0643\u0627\u0646\u0649 "
+        u"\u067E\u064A\u063A\u0647\u200C\u0645\u0628\u0647\u200C\u0631 - \u0635\u0644\u0649 "
+        u"\u0627\u0644\u0644\u0647 \u0639\u0644\u064A\u0647 \u0648\u0633\u0644\u0645");
+    row("Label15", u"\u062F\u0647\u200C\u0631\u0628\u0627\u0631\u0647");
+    row("Label20",
+        u"\u0648\u0648\u0634\u0647\u200C\u0643\u0640\u0647\u200C\u062A "
+        u"\u0628\u0646\u0640\u0648\u0648\u0633\u0647 \u067E\u0627\u0634\u0627\u0646 "
+        u"\u0626\u0647\u200C\u0646\u062A\u0647\u200C\u0631 \u062F\u0627\u0628\u06AF\u0631\u0647");
+    row("Label16",
+        u"\u0642\u0640\u0640\u0640\u0640\u0640\u0627\u0626\u064A\u0645\u0640\u0640\u0640\u0640"
+        u"\u0640\u0640\u0640\u0647\u200C\u0649 \u0641\u0640\u0640\u0640\u0640\u0640\u0640\u0640"
+        u"\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0647\u200C\u0631\u0645\u0648\u0648\u062F"
+        u"\u0647 ");
+    row("Label6", u"\u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C\u0643\u0647");
+    row("Label10",
+        u"\u0698\u0645\u0627\u0631\u0647\u200C\u0649 "
+        u"\u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C\u0643\u0647");
+    row("Label11", u"\u0646\u0627\u0648\u0649 \u0643\u062A\u0627\u0628\u0647\u200C\u0643\u0647");
+    row("Label13",
+        u"\u0698\u0645\u0627\u0631\u0647\u200C\u0649 "
+        u"\u062F\u064A\u062A\u0646\u0647\u200C\u0648\u0647\u200C\u0643\u0647");
+    row("Label18",
+        u"\u0642\u0627\u0626\u064A\u0645\u0647\u200C\u0649 "
+        u"\u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C\u0643\u0627\u0646\u0649 "
+        u"\u0628\u0647\u200C\u062F\u0648\u0627 \u06AF\u0647\u200C\u0631\u0627\u0648\u0647\u200C"
+        u"\u0643\u0627\u0646");
+    row("Label21", u" v 2.0 ");
+    row("Mini", u"1");
+    // The search hint: the tooltip of the search box and the hint box's text.
+    const char16_t *hint = u"\u0648\u0648\u0634\u0647\u200C\u064A\u0647\u200C\u0643 "
+                           u"\u0628\u0646\u0648\u0648\u0633\u0647 \u0643\u0647 \u0644\u0647 3 "
+                           u"\u067E\u064A\u062A \u0643\u0647\u200C\u0645\u062A\u0631 "
+                           u"\u0646\u0647\u200C\u0628\u0649\u0651";
+    row("Text2", hint);
+    row("RichTextBox1", hint);
+}
+
+void TestForms::soraniTexts()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, expected);
+    QObject *object = m_form->object(control);
+    QVERIFY(object);
+    if (auto *label = qobject_cast<Label *>(object)) {
+        QCOMPARE(label->caption(), expected);
+        QCOMPARE(label->text(), expected);
+    } else if (auto *box = qobject_cast<QTextEdit *>(object)) {
+        QCOMPARE(box->toPlainText(), expected);
+        QCOMPARE(box->toolTip(), expected);
+    } else {
+        QCOMPARE(qobject_cast<QWidget *>(object)->toolTip(), expected);
+    }
+}
+
+void TestForms::fonts_data()
+{
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<qreal>("points");
+    QTest::addColumn<bool>("bold");
+    const auto row = [](const char *name, const char *family, qreal points, bool bold) {
+        QTest::newRow(name) << QString::fromLatin1(family) << points << bold;
+    };
+    row("Text1", "Traditional Arabic", 18, true);
+    row("Text2", "MS Sans Serif", 9.75, false);
+    row("Label19", "Microsoft Sans Serif", 8.25, false); // the window's
+    QTest::newRow("Label21\u064A") << QStringLiteral("Microsoft Sans Serif") << 9.75 << false;
+    row("Label6", "Microsoft Sans Serif", 9.75, false);
+    row("Label3", "MS Sans Serif", 8.25, false);
+    row("Label2", "MS Sans Serif", 9.75, false);
+    row("Label17", "MS Sans Serif", 8.25, false); // Pic1's
+    row("DataGrid1", "MS Sans Serif", 9.75, false); // the cells
+    row("heading", "MS Sans Serif", 8.25, false); // the grid's headings
+}
+
+void TestForms::fonts()
+{
+    QFETCH(QString, family);
+    QFETCH(qreal, points);
+    QFETCH(bool, bold);
+    const QString name = QString::fromUtf8(QTest::currentDataTag());
+    const QFont font = name == QLatin1String("heading")
+        ? m_form->get<Grid>(QStringLiteral("DataGrid1"))->horizontalHeader()->font()
+        : m_form->widget(name)->font();
+    QCOMPARE(font.family(), family);
+    QCOMPARE(font.pointSizeF(), points);
+    QCOMPARE(font.bold(), bold);
+    // The stand-in really has the Arabic letters.
+    QVERIFY(QFontMetrics(font).inFont(QChar(0x0647)));
+}
+
+void TestForms::pictureSizes_data()
+{
+    QTest::addColumn<Picture>("picture");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("band across") << Picture::FrameBandHorizontal << QSize(39, 5);
+    QTest::newRow("band down") << Picture::FrameBandVertical << QSize(5, 14);
+    QTest::newRow("corner") << Picture::CornerBottomRight << QSize(5, 5);
+    QTest::newRow("caption bar") << Picture::CaptionBar << QSize(20, 21);
+    QTest::newRow("backdrop") << Picture::Backdrop << QSize(1, 20);
+    QTest::newRow("caption buttons") << Picture::CaptionButtons << QSize(48, 21);
+    QTest::newRow("emblem") << Picture::Emblem << QSize(14, 20);
+    QTest::newRow("search button") << Picture::SearchButton << QSize(38, 38);
+    QTest::newRow("splash") << Picture::Splash << QSize(335, 87);
+    QTest::newRow("about") << Picture::About << QSize(688, 295);
+}
+
+void TestForms::pictureSizes()
+{
+    QFETCH(Picture, picture);
+    QFETCH(QSize, size);
+    const QImage image = tembra::picture(picture);
+    QCOMPARE(image.size(), size);
+    QCOMPARE(image.format(), QImage::Format_RGB888);
+    QCOMPARE(tembra::picture(Picture::WindowIcon).size(), QSize(32, 32));
+    QCOMPARE(tembra::picture(Picture::HandPointer).size(), QSize(32, 32));
+}
+
+void TestForms::pictureKeyPixels()
+{
+    const auto rgb = [](const QImage &image, int x, int y) { return image.pixel(x, y) & 0xFFFFFF; };
+    const QRgb band[] = {0x000000, 0x608031, 0xBDD797, 0x608031, 0x000000};
+    const QImage across = picture(Picture::FrameBandHorizontal);
+    const QImage down = picture(Picture::FrameBandVertical);
+    for (int k = 0; k < 5; ++k) {
+        QCOMPARE(rgb(across, 20, k), band[k]);
+        QCOMPARE(rgb(down, k, 7), band[k]);
+    }
+    // Corners: black on their two outer edges, the ridge on their diagonal.
+    const QImage topLeft = picture(Picture::CornerTopLeft);
+    const QImage bottomRight = picture(Picture::CornerBottomRight);
+    QCOMPARE(rgb(topLeft, 0, 3), 0x000000u);
+    QCOMPARE(rgb(topLeft, 2, 2), 0xBDD797u);
+    QCOMPARE(rgb(topLeft, 4, 4), 0x000000u);
+    QCOMPARE(rgb(bottomRight, 4, 1), 0x000000u);
+    QCOMPARE(rgb(bottomRight, 3, 3), 0x608031u);
+    QVERIFY(picture(Picture::CornerTopRight) != picture(Picture::CornerBottomLeft));
+
+    const QImage bar = picture(Picture::CaptionBar);
+    const std::pair<int, QRgb> rows[]
+        = {{0, 0x1D8EC0},  {3, 0x1877A2},  {7, 0x11526F},  {16, 0x000000},
+           {17, 0x111111}, {18, 0x191919}, {19, 0x424242}, {20, 0x616161}};
+    for (const auto &[row, colour] : rows) {
+        QCOMPARE(rgb(bar, 0, row), colour);
+        QCOMPARE(rgb(bar, 19, row), colour);
+    }
+    QVERIFY(qBlue(bar.pixel(0, 5)) < 0xA2 && qBlue(bar.pixel(0, 5)) > 0x6F);
+    QCOMPARE(rgb(picture(Picture::Backdrop), 0, 19), 0x000000u);
+
+    const QImage buttons = picture(Picture::CaptionButtons);
+    QCOMPARE(rgb(buttons, 0, 0), 0x1D8EC0u);
+    QCOMPARE(rgb(buttons, 8, 8), 0xE6EBB8u); // the downward triangle
+    QCOMPARE(rgb(buttons, 8, 12), rgb(bar, 0, 12)); // below its point
+    QCOMPARE(rgb(buttons, 24, 10), 0xE6EBB8u); // the upward triangle
+    QCOMPARE(rgb(buttons, 24, 6), rgb(bar, 0, 6)); // above its point
+    QCOMPARE(rgb(buttons, 40, 9), 0xE6EBB8u); // the cross's middle
+
+    const QImage search = picture(Picture::SearchButton);
+    QCOMPARE(rgb(search, 0, 0), 0xB8D3C6u);
+    QVERIFY(qBlue(search.pixel(16, 16)) > qRed(search.pixel(16, 16))); // the lens
+    QVERIFY(qRed(search.pixel(28, 28)) > qBlue(search.pixel(28, 28)) + 100); // the handle
+}
+
+void TestForms::rightToLeftInkOnTheRight_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::newRow("search box") << QStringLiteral("Text2");
+    QTest::newRow("reading pane") << QStringLiteral("Text1");
+    QTest::newRow("grid cell") << QStringLiteral("DataGrid1");
+    QTest::newRow("hint box") << QStringLiteral("RichTextBox1");
+}
+
+void TestForms::rightToLeftInkOnTheRight()
+{
+    QFETCH(QString, control);
+    const QString word = u(u"\u0633\u0644\u0627\u0645"); // a short Arabic word
+    m_window->show(); // boxes lay out their viewports once shown
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    QWidget *widget = m_form->widget(control);
+    QWidget *surface = widget;
+    QRect area;
+    if (auto *line = qobject_cast<QLineEdit *>(widget)) {
+        line->setText(word);
+        area = widget->rect().adjusted(3, 3, -3, -3);
+    } else if (auto *box = qobject_cast<TextBox *>(widget)) {
+        box->setText(word);
+        surface = box->viewport();
+        area = surface->rect();
+    } else if (auto *grid = qobject_cast<Grid *>(widget)) {
+        QStandardItemModel model(1, 2);
+        model.setItem(0, 1, new QStandardItem(word));
+        grid->setModel(&model);
+        grid->show();
+        surface = grid->viewport();
+        area = grid->visualRect(model.index(0, 1)).adjusted(1, 1, -2, -2);
+        QCOMPARE(grid->columnViewportPosition(0), 0); // the kind column on the left
+        QCOMPARE(grid->columnWidth(0), 120);
+        QCOMPARE(grid->columnWidth(1), 819);
+        const auto [first, last] = inkColumns(surface->grab().toImage(), area);
+        grid->setModel(nullptr);
+        QVERIFY2(first > area.center().x() && last > area.right() - 12,
+                 qPrintable(QStringLiteral("ink %1..%2 in %3..%4")
+                                .arg(first)
+                                .arg(last)
+                                .arg(area.left())
+                                .arg(area.right())));
+        return;
+    } else {
+        // The word replaces the hint inside its right-to-left paragraph.
+        auto *hint = static_cast<QTextEdit *>(widget);
+        QTextCursor cursor(hint->document());
+        cursor.select(QTextCursor::Document);
+        cursor.insertText(word);
+        area = hint->viewport()->geometry();
+    }
+    const auto [first, last] = inkColumns(surface->grab().toImage(), area);
+    QVERIFY2(first > area.center().x() && last > area.right() - 12,
+             qPrintable(QStringLiteral("ink %1..%2 in %3..%4")
+                            .arg(first)
+                            .arg(last)
+                            .arg(area.left())
+                            .arg(area.right())));
+}
+
+void TestForms::accessibility()
+{
+    for (const ControlDef &def : tembra1Definition().controls) {
+        QWidget *widget = m_form->widget(def.designName());
+        if (!widget || widget->isHidden())
+            continue;
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(widget);
+        QVERIFY(a);
+        const QString shown = a->text(QAccessible::Name) + a->text(QAccessible::Value);
+        if (def.kind == ControlKind::Label && !def.text.isEmpty())
+            QCOMPARE(a->text(QAccessible::Name), def.text);
+        else if (def.kind != ControlKind::TextBox && def.kind != ControlKind::Grid
+                 && def.text.isEmpty() && def.dataField.isEmpty() && def.dataSource.isEmpty())
+            QVERIFY2(!shown.trimmed().isEmpty(), qPrintable(def.designName()));
+    }
+    // A text box's text and selection, its tooltip as the description.
+    auto *pane = m_form->get<TextBox>(QStringLiteral("Text1"));
+    pane->setText(QStringLiteral("abc def"));
+    QTextCursor cursor = pane->textCursor();
+    cursor.setPosition(4);
+    cursor.setPosition(7, QTextCursor::KeepAnchor);
+    pane->setTextCursor(cursor);
+    QAccessibleInterface *a = QAccessible::queryAccessibleInterface(pane);
+    QCOMPARE(a->text(QAccessible::Value), QStringLiteral("abc def"));
+    int start = -1;
+    int end = -1;
+    a->textInterface()->selection(0, &start, &end);
+    QCOMPARE(std::make_pair(start, end), std::make_pair(4, 7));
+    QWidget *search = m_form->widget(QStringLiteral("Text2"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(search)->text(QAccessible::Description),
+             search->toolTip());
+    // The grid's cells.
+    auto *grid = m_form->get<Grid>(QStringLiteral("DataGrid1"));
+    QStandardItemModel model(1, 2);
+    model.setItem(0, 1, new QStandardItem(QStringLiteral("cell")));
+    grid->setModel(&model);
+    grid->show();
+    QAccessibleTableInterface *table
+        = QAccessible::queryAccessibleInterface(grid)->tableInterface();
+    QVERIFY(table);
+    QCOMPARE(table->cellAt(0, 1)->text(QAccessible::Name), QStringLiteral("cell"));
+    grid->setModel(nullptr);
+}
+
+void TestForms::splashWindow()
+{
+    Tembra2 splash;
+    QCOMPARE(splash.size(), QSize(335, 87));
+    QVERIFY(splash.windowFlags() & Qt::FramelessWindowHint);
+    const QPointF offCentre = QRectF(splash.geometry()).center()
+        - QRectF(QGuiApplication::primaryScreen()->geometry()).center();
+    QVERIFY(offCentre.manhattanLength() <= 1);
+    QVERIFY(!splash.windowIcon().isNull());
+    QCOMPARE(splash.Image1->geometry(), splash.rect());
+    QCOMPARE(splash.Timer1->interval(), 10);
+    QVERIFY(splash.Timer1->isActive());
+    splash.setOpacity(17);
+    QCOMPARE(splash.windowOpacity(), 17 / 255.0);
+}
+
+void TestForms::aboutOpensClosesAndReopens()
+{
+    QLineEdit main;
+    main.setText(QStringLiteral("before"));
+    main.show();
+    main.activateWindow();
+    main.setFocus();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+
+    About1 about;
+    QCOMPARE(about.size(), QSize(688, 295));
+    QVERIFY(about.windowFlags() & Qt::FramelessWindowHint);
+    QVERIFY(about.windowIcon().isNull());
+    QCOMPARE(about.Image1->cursor().pixmap().size(), QSize(32, 32));
+
+    for (const QSize size : {QSize(688, 295), QSize(400, 120)}) {
+        about.resize(size);
+        QRect picture;
+        bool modal = false;
+        // Clicked near the far corner: the picture covers the whole window.
+        QTimer::singleShot(0, &about, [&] {
+            picture = about.Image1->geometry();
+            modal = QApplication::activeModalWidget() == &about;
+            QTest::mouseClick(about.windowHandle(), Qt::LeftButton, {},
+                              QPoint(size.width() - 2, size.height() - 2));
+        });
+        QTimer::singleShot(5000, &about, &QWidget::close); // never hang on a failure
+        about.showModal();
+        QVERIFY(!about.isVisible());
+        QVERIFY(modal);
+        QCOMPARE(picture, QRect(QPoint(0, 0), size));
+        QTRY_COMPARE(QApplication::focusWidget(), &main);
+        QCOMPARE(main.text(), QStringLiteral("before"));
+    }
+}
+
+QTEST_MAIN(TestForms)
+#include "tst_forms.moc"
