@@ -18,7 +18,7 @@ int runProgram(int argc, char **argv, const std::function<void(Tembra1 *)> &main
     substituteFonts();
     Startup startup(std::move(reading));
     startup.onMainWindowShown = mainWindowShown;
-    startup.splashDone();
+    startup.showSplash();
     return QApplication::exec();
 }
 

@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include "app/about1.h"
+#include "app/tembra2.h"
 #include "collection/datacontrol.h"
 #include "collection/texts.h"
 #include "mainwindow/tembra1.h"
@@ -39,6 +41,15 @@ Startup::~Startup()
     m_reading.cancel(); // the program is closing: the rows are no longer wanted
     m_collector.join();
     delete m_window;
+    delete m_splash;
+}
+
+void Startup::showSplash()
+{
+    m_splash = new Tembra2;
+    connect(m_splash, &Tembra2::handOver, this, &Startup::splashDone);
+    m_splash->Form_Load();
+    m_splash->show();
 }
 
 void Startup::collectionRead()
@@ -58,14 +69,23 @@ void Startup::showMainWindowWhenReady()
     if (!m_read || !m_splashDone || m_window)
         return;
     m_window = new Tembra1;
-    m_window->setAttribute(Qt::WA_DeleteOnClose, false);
+    connect(m_window, &Tembra1::aboutRequested, m_window, [] {
+        // Loaded afresh at each opening, and gone once closed.
+        About1 about;
+        about.showModal();
+    });
     if (m_readOk)
         m_window->Adodc1->setTable(std::move(m_table));
     else
         m_window->Adodc1->setOpenError(m_error);
+    // The main window is shown before the splash goes, so that the program is never
+    // without a window.
     m_window->show();
-    if (onHandOver)
-        onHandOver();
+    if (m_splash) {
+        m_splash->close();
+        m_splash->deleteLater();
+        m_splash = nullptr;
+    }
     if (onMainWindowShown)
         onMainWindowShown(m_window);
 }

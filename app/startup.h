@@ -14,6 +14,7 @@ namespace tembra {
 
 class DataControl;
 class Tembra1;
+class Tembra2;
 
 // The collection file, "Book\Data.mdb" relative to the working directory, as a path on
 // this system (the program names it with a backslash; here the separator is "/").
@@ -35,15 +36,16 @@ public:
     explicit Startup(ChildRead reading, QObject *parent = nullptr);
     ~Startup() override;
 
-    // The splash window has faded in and hands over now.
+    // Shows the splash window, which fades in and then hands over.
+    void showSplash();
+    // The splash window has faded in and hands over now (without a splash, at once).
     void splashDone();
 
     // Called with the main window once it is shown (the benchmark times this).
     std::function<void(Tembra1 *)> onMainWindowShown;
-    // Called when the main window is about to be shown, for the splash to go.
-    std::function<void()> onHandOver;
 
     Tembra1 *mainWindow() const { return m_window; }
+    Tembra2 *splash() const { return m_splash; }
 
 private:
     void collectionRead();
@@ -57,6 +59,7 @@ private:
     bool m_read = false;
     bool m_splashDone = false;
     Tembra1 *m_window = nullptr;
+    Tembra2 *m_splash = nullptr;
 };
 
 } // namespace tembra

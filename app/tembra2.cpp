@@ -11,6 +11,29 @@ Tembra2::Tembra2(QWidget *parent) : QWidget(parent), m_form(tembra2Definition(),
     // The stretched picture covers the whole window, so its colour never shows.
     const QRectF window = m_form.twips(this);
     m_form.setTwips(Image1, 0, 0, float(window.width()), float(window.height()));
+    connect(Timer1, &QTimer::timeout, this, &Tembra2::Timer1_Timer);
+}
+
+// Before the window is first shown: the picture fills it, and it starts transparent.
+void Tembra2::Form_Load()
+{
+    const QRectF window = m_form.twips(this);
+    m_form.setTwips(Image1, 0, 0, float(window.width()), float(window.height()));
+    setOpacity(m_fade.FadeAlpha());
+}
+
+// Each tick makes the window a little more opaque; the tick that makes it opaque stops
+// the timer and hands over to the main window.
+void Tembra2::Timer1_Timer()
+{
+    const std::optional<SplashFade::Tick> tick = m_fade.tick();
+    if (!tick)
+        return;
+    setOpacity(tick->FadeAlpha);
+    if (tick->handOver) {
+        Timer1->stop();
+        emit handOver();
+    }
 }
 
 void Tembra2::setOpacity(int alpha)

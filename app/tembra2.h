@@ -1,5 +1,6 @@
 #pragma once
 
+#include "collection/splashfade.h"
 #include "forms/form.h"
 
 #include <QWidget>
@@ -25,9 +26,19 @@ public:
 
     // The whole window's opacity, 0 (transparent) to 255 (opaque).
     void setOpacity(int alpha);
+    int FadeAlpha() const { return m_fade.FadeAlpha(); }
+
+    // Handlers
+    void Form_Load();
+    void Timer1_Timer();
+
+signals:
+    // The fade is complete: the main window is to be shown, then the splash unloaded.
+    void handOver();
 
 private:
     Form m_form;
+    SplashFade m_fade;
 };
 
 } // namespace tembra

@@ -277,17 +277,18 @@ QObject *Form::build(const ControlDef &def, QWidget *container)
 }
 
 // Windowless controls listed earlier lie in front of those listed later; windowed
-// controls lie in front of all windowless ones of their container, each in front of
-// those created before it.
+// controls lie in front of all windowless ones of their container, and among them too
+// the one listed earlier is in front. (So the count panel Pic3 stands in front of the
+// lower, empty part of the details panel Pic2 that the layout moves over it.)
 void Form::stack()
 {
     const auto &controls = m_definition.controls;
     for (auto it = controls.rbegin(); it != controls.rend(); ++it)
         if (isWindowless(it->kind))
             widget(it->designName())->raise();
-    for (const ControlDef &control : controls)
-        if (!isWindowless(control.kind))
-            if (QWidget *w = widget(control.designName()))
+    for (auto it = controls.rbegin(); it != controls.rend(); ++it)
+        if (!isWindowless(it->kind))
+            if (QWidget *w = widget(it->designName()))
                 w->raise();
 }
 

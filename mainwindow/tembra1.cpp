@@ -1,5 +1,7 @@
 #include "mainwindow/tembra1.h"
 
+#include "collection/banner.h"
+#include "collection/layoutpass.h"
 #include "collection/messages.h"
 #include "collection/pane.h"
 #include "collection/resultmodel.h"
@@ -8,224 +10,165 @@
 #include "forms/controls.h"
 #include "forms/messagebox.h"
 
+#include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalBlocker>
-#include <QTableView>
 #include <QTextCursor>
+#include <QTextEdit>
 #include <QTimer>
+#include <QWindow>
 
 namespace tembra {
 
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
+// Windows key codes, as the key-down handler speaks them.
+constexpr int kKeyUp = 38;
+constexpr int kKeyDown = 40;
+constexpr int kOtherKey = -1;
 
-void place(QWidget *w, int left, int top, int width, int height)
+// The layout pass gives colours as 0xRRGGBB; the controls take 0xBBGGRR.
+quint32 designColour(quint32 rgb)
 {
-    w->setGeometry(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
-                   height / kTwipsPerPixel);
-}
-
-void fill(QWidget *w, const QColor &colour)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, colour);
-    p.setColor(QPalette::Base, colour);
-    w->setPalette(p);
-    w->setAutoFillBackground(true);
-}
-
-QFont makeFont(const char *family, qreal points, bool bold = false)
-{
-    QFont f(QString::fromLatin1(family));
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
-
-Label *heading(QWidget *parent, const QString &caption, int l, int t, int w, int h)
-{
-    auto *label = new Label(parent);
-    label->setCaption(caption);
-    fill(label, QColor(0x00, 0x40, 0x40));
-    label->setForeColor(0xFFFFFF);
-    label->setFrameShape(QFrame::Box);
-    place(label, l, t, w, h);
-    return label;
-}
-
-QFrame *panel(QWidget *parent, const QColor &colour, int l, int t, int w, int h)
-{
-    auto *frame = new QFrame(parent);
-    fill(frame, colour);
-    frame->setFrameShape(QFrame::Panel);
-    frame->setFrameShadow(QFrame::Sunken);
-    place(frame, l, t, w, h);
-    return frame;
-}
-
-// A yellow frame behind a caption and its value.
-void yellowFrame(QWidget *parent, int l, int t, int w, int h)
-{
-    auto *frame = new Label(parent);
-    fill(frame, QColor(0xFF, 0xFF, 0x00));
-    frame->setFrameShape(QFrame::Box);
-    place(frame, l, t, w, h);
-}
-
-Label *infoLabel(QWidget *parent, int l, int t, int w, int h, qreal points)
-{
-    auto *label = new Label(parent);
-    fill(label, QColor(0xB8, 0xD3, 0xC6));
-    label->setFrameShape(QFrame::Panel);
-    label->setFrameShadow(QFrame::Sunken);
-    label->setLayoutDirection(Qt::RightToLeft);
-    label->setFont(makeFont("MS Sans Serif", points));
-    place(label, l, t, w, h);
-    return label;
-}
-
-QIcon magnifier()
-{
-    QPixmap pixmap(38, 38);
-    pixmap.fill(QColor(0xB8, 0xD3, 0xC6));
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(0xE0, 0x80, 0x20), 6, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(24, 24, 33, 33);
-    p.setPen(QPen(QColor(0x30, 0x30, 0x30), 2));
-    p.setBrush(QColor(0xC8, 0xE4, 0xF8));
-    p.drawEllipse(QPointF(16, 16), 11, 11);
-    return QIcon(pixmap);
+    return ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
 }
 
 } // namespace
 
-Tembra1::Tembra1(QWidget *parent) : QWidget(parent)
+Tembra1::Tembra1(QWidget *parent) : QWidget(parent), m_form(tembra1Definition(), this)
 {
+    const auto label
+        = [this](const char *name) { return m_form.get<Label>(QString::fromLatin1(name)); };
+    Label1 = label("Label1");
+    Label2 = label("Label2");
+    Label3 = label("Label3");
+    Label5 = label("Label5");
+    Label12 = label("Label12");
+    Label15 = label("Label15");
+    Label16 = label("Label16");
+    Label19 = label("Label19");
+    La1 = label("La1");
+    La2 = label("La2");
+    La3 = label("La3");
+    Mini = label("Mini");
+    Label4 = m_form.get<TextBox>(QStringLiteral("Label4"));
+    Text1 = m_form.get<TextBox>(QStringLiteral("Text1"));
+    Text2 = m_form.get<QLineEdit>(QStringLiteral("Text2"));
+    RichTextBox1 = m_form.get<QTextEdit>(QStringLiteral("RichTextBox1"));
+    Command1 = m_form.get<QPushButton>(QStringLiteral("Command1"));
+    DataGrid1 = m_form.get<Grid>(QStringLiteral("DataGrid1"));
+    Pic1 = m_form.get<Panel>(QStringLiteral("Pic1"));
+    Timer1 = m_form.get<QTimer>(QStringLiteral("Timer1"));
+    Timer2 = m_form.get<QTimer>(QStringLiteral("Timer2"));
+
+    // The data control, as its definition sets it up: the whole of Table1 at first.
     Adodc1 = new DataControl(this);
-    build();
+    Adodc1->setObjectName(QStringLiteral("Adodc1"));
+    if (const ControlDef *source = m_form.definition().find(QStringLiteral("Adodc1"))) {
+        Adodc1->setRecordSource(source->recordSource);
+        Adodc1->setCommandType(source->commandType);
+    }
+    m_model = new ResultModel(Adodc1, this);
+    DataGrid1->setModel(m_model);
+    DataGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DataGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    DataGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DataGrid1->setWordWrap(false);
+    DataGrid1->horizontalHeader()->setStretchLastSection(true);
+
+    m_clock = [] { return QDateTime::currentDateTime(); };
+    connectHandlers();
+}
+
+Tembra1::~Tembra1() = default;
+
+void Tembra1::connectHandlers()
+{
     connect(Adodc1, &DataControl::currentChanged, this, &Tembra1::currentChanged);
+    connect(Adodc1, &DataControl::openFailed, this, &Tembra1::openFailed);
     connect(Label4, &TextBox::changed, this, &Tembra1::Label4_Change);
     connect(Text1, &TextBox::changed, this, &Tembra1::Text1_Change);
     connect(Label1, &Label::changed, this, &Tembra1::Label1_Change);
     connect(Label2, &Label::changed, this, &Tembra1::Label2_Change);
     connect(Label3, &Label::changed, this, &Tembra1::Label3_Change);
-    connect(Adodc1, &DataControl::openFailed, this, &Tembra1::openFailed);
-}
-
-Tembra1::~Tembra1() = default;
-
-void Tembra1::build()
-{
-    setWindowTitle(texts::windowTitle());
-    QPalette own = palette(); // the window's colour only: text boxes keep their own base
-    own.setColor(QPalette::Window, QColor(0x9C, 0xAC, 0x5B));
-    setPalette(own);
-    setAutoFillBackground(true);
-    setFont(makeFont("Microsoft Sans Serif", 8.25));
-    setFixedSize(15045 / kTwipsPerPixel, 9015 / kTwipsPerPixel);
-
-    // Reading pane and the hidden fields behind it
-    Label4 = new TextBox(this);
-    Label4->setVisible(false);
-    Label5 = new Label(this);
-    Label5->setVisible(false);
-    heading(this, texts::paneHeading(), 0, 240, 11775, 300);
-    Text1 = new TextBox(this);
-    fill(Text1, QColor(0xB8, 0xD3, 0xC6));
-    Text1->setFont(makeFont("Traditional Arabic", 18, true));
-    Text1->setLayoutDirection(Qt::RightToLeft);
-    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    place(Text1, 0, 480, 11775, 4335);
-
-    // Search area
-    heading(this, texts::searchHint(), 11760, 240, 3135, 300);
-    Text2 = new QLineEdit(this);
-    Text2->setFont(makeFont("MS Sans Serif", 9.75));
-    Text2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Text2->setLayoutDirection(Qt::RightToLeft);
-    Text2->setToolTip(texts::searchTooltip());
-    Text2->installEventFilter(this);
-    place(Text2, 12360, 600, 2535, 405);
-    Command1 = new QPushButton(this);
-    Command1->setIcon(magnifier());
-    Command1->setIconSize(QSize(30, 30));
-    Command1->setFlat(true);
-    fill(Command1, QColor(0xB8, 0xD3, 0xC6));
-    place(Command1, 12000, 600, 555, 435);
     connect(Command1, &QPushButton::clicked, this, &Tembra1::Command1_Click);
-
-    // Record details
-    QFrame *pic2 = panel(this, QColor(0x79, 0xA4, 0x81), 11760, 1200, 3105, 3015);
-    yellowFrame(pic2, 45, 120, 2970, 780);
-    yellowFrame(pic2, 45, 960, 2970, 780);
-    yellowFrame(pic2, 45, 1800, 2970, 780);
-    heading(pic2, texts::kindCaption(), 75, 150, 2910, 300)
-        ->setFont(makeFont("Microsoft Sans Serif", 9.75));
-    Label2 = infoLabel(pic2, 75, 465, 2910, 405, 9.75);
-    heading(pic2, texts::numberCaption(), 75, 990, 2910, 300)
-        ->setFont(makeFont("Microsoft Sans Serif", 9.75));
-    Label1 = infoLabel(pic2, 75, 1305, 2910, 405, 9.75);
-    heading(pic2, texts::bookCaption(), 75, 1830, 2910, 300)
-        ->setFont(makeFont("Microsoft Sans Serif", 9.75));
-    Label3 = infoLabel(pic2, 75, 2145, 2910, 405, 8.25);
-
-    // The count
-    QFrame *pic3 = panel(this, QColor(0x00, 0xC0, 0xC0), 11760, 4200, 3105, 540);
-    yellowFrame(pic3, 45, 60, 2970, 360);
-    heading(pic3, texts::countCaption(), 1365, 90, 1620, 300)
-        ->setFont(makeFont("Microsoft Sans Serif", 9.75));
-    Label12 = new Label(pic3);
-    fill(Label12, QColor(0xB8, 0xD3, 0xC6));
-    Label12->setFrameShape(QFrame::Box);
-    Label12->setLayoutDirection(Qt::RightToLeft);
-    Label12->setFont(makeFont("MS Sans Serif", 9.75));
-    place(Label12, 75, 90, 1275, 300);
-
-    // The result list
-    heading(this, texts::resultHeading(), 120, 4920, 14775, 300);
-    QFrame *pic1 = panel(this, QColor(0x4F, 0x80, 0x68), 120, 5160, 14775, 3735);
-    pic1->setFrameShape(QFrame::Box);
-    pic1->setFrameShadow(QFrame::Plain);
-    DataGrid1 = new QTableView(pic1);
-    m_model = new ResultModel(Adodc1, this);
-    DataGrid1->setModel(m_model);
-    DataGrid1->setLayoutDirection(Qt::RightToLeft);
-    DataGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DataGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    DataGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DataGrid1->setWordWrap(false);
-    DataGrid1->setFont(makeFont("MS Sans Serif", 9.75));
-    DataGrid1->horizontalHeader()->setFont(makeFont("MS Sans Serif", 8.25));
-    DataGrid1->horizontalHeader()->setStretchLastSection(true);
-    DataGrid1->verticalHeader()->setDefaultSectionSize(22);
-    DataGrid1->setColumnWidth(0, 1800 / kTwipsPerPixel);
-    fill(DataGrid1, QColor(0xB8, 0xD3, 0xC6));
-    place(DataGrid1, 0, 0, 14775, 3735);
-    DataGrid1->setVisible(false);
+    Text2->installEventFilter(this);
     connect(DataGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
                 if (current.isValid())
                     gridRowPicked(current.row());
             });
 
-    Text2->setFocus();
+    // The caption bar
+    connect(Label19, &Label::mouseDown, this, &Tembra1::Label19_MouseDown);
+    connect(Label19, &Label::doubleClicked, this, &Tembra1::Label19_DblClick);
+    Label19->installEventFilter(this);
+    for (Label *button : {La1, La2, La3}) {
+        // The pressed look: a frame around the button face while a button is down.
+        connect(button, &Label::mouseDown, button,
+                [button] { button->setBorderStyle(BorderStyle::Line); });
+        connect(button, &Label::mouseUp, button,
+                [button] { button->setBorderStyle(BorderStyle::None); });
+    }
+    connect(La1, &Label::clicked, this, &Tembra1::La1_Click);
+    connect(La2, &Label::clicked, this, &Tembra1::La2_Click);
+    connect(La3, &Label::clicked, this, &Tembra1::La3_Click);
+    connect(Label15, &Label::clicked, this, &Tembra1::Label15_Click);
+
+    connect(Timer2, &QTimer::timeout, this, &Tembra1::Timer2_Timer);
 }
 
-void Tembra1::openFailed()
+// --- The load step ------------------------------------------------------------------
+
+QRectF Tembra1::windowTwips() const
 {
-    m_openFailed = true;
-    if (isVisible())
-        showEvent(nullptr);
+    const QRect g = geometry();
+    const qreal twips = kTwipsPerPixel;
+    return QRectF(g.x() * twips, g.y() * twips, g.width() * twips, g.height() * twips);
+}
+
+QRectF Tembra1::screenTwips() const
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QRect g = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+    const qreal twips = kTwipsPerPixel;
+    return QRectF(0, 0, g.width() * twips, g.height() * twips);
+}
+
+// Runs once, before the window is first shown.
+void Tembra1::Form_Load()
+{
+    setWindowTitle(Label19->caption());
+    for (Label *button : {La1, La2, La3})
+        button->setTransparent(true);
+    La1->setToolTip(texts::closeTip());
+    La2->setToolTip(texts::enlargeTip());
+    La3->setToolTip(texts::minimiseTip());
+
+    const QRectF window = windowTwips();
+    const QRectF screen = screenTwips();
+    const CentredPlace place = centredPlace(float(screen.width()), float(screen.height()),
+                                            float(window.width()), float(window.height()));
+    m_form.setTwips(this, float(place.left), float(place.top), float(window.width()),
+                    float(window.height()));
+
+    const QRectF centred = windowTwips();
+    m_toggle = std::make_unique<EnlargeToggle>(float(centred.height()), float(centred.width()));
+    Text2->setText(m_store.read());
 }
 
 void Tembra1::showEvent(QShowEvent *event)
 {
+    if (!m_loaded) {
+        m_loaded = true;
+        Form_Load();
+    }
     if (event)
         QWidget::showEvent(event);
     if (m_openFailed && !m_openErrorShown) {
@@ -235,19 +178,144 @@ void Tembra1::showEvent(QShowEvent *event)
     }
 }
 
-void Tembra1::reportOpenError()
+// --- The layout pass ----------------------------------------------------------------
+
+void Tembra1::resizeEvent(QResizeEvent *event)
 {
-    msgbox::show(this, openErrorMessage(texts::collectionPath(), Adodc1->openError()),
-                 texts::errorTitle());
+    QWidget::resizeEvent(event);
+    Form_Resize();
 }
 
-// Windows key codes, as the key-down handler speaks them.
-constexpr int kKeyUp = 38;
-constexpr int kKeyDown = 40;
-constexpr int kOtherKey = -1;
+void Tembra1::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}
+
+void Tembra1::Form_Resize()
+{
+    TwipsGeometry current;
+    for (const auto &entry : layoutDesignGeometry())
+        current[entry.first] = {};
+    for (auto &entry : current) {
+        const QRectF t = m_form.twips(entry.first);
+        entry.second = {float(t.left()), float(t.top()), float(t.width()), float(t.height())};
+    }
+    const QRectF window = windowTwips();
+    const LayoutResult result
+        = layoutPass(float(window.width()), float(window.height()), isMinimized(), current);
+    for (const auto &entry : result.geometry) {
+        if (QWidget *control = m_form.widget(entry.first)) {
+            const TwipsRect &r = entry.second;
+            m_form.setTwips(control, r.left, r.top, r.width, r.height);
+        }
+    }
+    if (result.pic1BackColor)
+        Pic1->setBackColor(designColour(*result.pic1BackColor));
+}
+
+// --- The caption bar ----------------------------------------------------------------
+
+void Tembra1::Label19_MouseDown()
+{
+    // The move starts once the pointer moves with the button held (eventFilter): a
+    // window manager that moves the window takes the pointer, and a double click on the
+    // title would never arrive if a plain press started the move.
+    m_titlePressed = true;
+    m_pressAt = QCursor::pos();
+}
+
+void Tembra1::Label19_DblClick()
+{
+    m_titlePressed = false;
+    toggleEnlarged();
+}
+
+void Tembra1::La2_Click()
+{
+    toggleEnlarged();
+}
+
+void Tembra1::toggleEnlarged()
+{
+    if (!m_toggle)
+        return;
+    const QRectF window = windowTwips();
+    const QRectF screen = screenTwips();
+    const WindowPlacement place = m_toggle->toggle(float(window.left()), float(window.top()),
+                                                   float(screen.width()), float(screen.height()));
+    Mini->setCaption(m_toggle->Mini());
+    applyPlacement(place);
+}
+
+// Left, then Top, then Height, then Width, as the toggle gives them; each size change
+// runs the layout pass.
+void Tembra1::applyPlacement(const WindowPlacement &place)
+{
+    const QRectF now = windowTwips();
+    m_form.setTwips(this, place.left, place.top, float(now.width()), float(now.height()));
+    m_form.setTwips(this, place.left, place.top, float(now.width()), place.height);
+    m_form.setTwips(this, place.left, place.top, place.width, place.height);
+}
+
+void Tembra1::La3_Click()
+{
+    showMinimized();
+}
+
+// Closing with the close button keeps the search text for the next start; any other
+// way of closing keeps the text saved before.
+void Tembra1::La1_Click()
+{
+    Error error;
+    if (!m_store.write(Text2->text(), &error))
+        msgbox::show(this, saveErrorMessage(error), texts::errorTitle());
+    close();
+}
+
+void Tembra1::Label15_Click()
+{
+    emit aboutRequested();
+}
+
+// --- The clock banner ---------------------------------------------------------------
+
+void Tembra1::Timer2_Timer()
+{
+    if (RichTextBox1->isVisible()) {
+        RichTextBox1->setVisible(false);
+        Text2->setFocus();
+    }
+    Label16->setCaption(bannerText(m_clock(), QLocale()));
+}
+
+// --- Events -------------------------------------------------------------------------
 
 bool Tembra1::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == Label19) {
+        if (event->type() == QEvent::MouseMove && m_titlePressed) {
+            const QPoint at = QCursor::pos();
+            if (!m_following
+                && (at - m_pressAt).manhattanLength() >= QApplication::startDragDistance()) {
+                m_titlePressed = false;
+                // The system's own interactive move where it has one; else the window
+                // follows the pointer until the button is released.
+                if (!windowHandle() || !windowHandle()->startSystemMove()) {
+                    m_following = true;
+                    m_titlePressed = true;
+                    m_grabOffset = m_pressAt - pos();
+                }
+            }
+            if (m_following)
+                move(at - m_grabOffset);
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            m_titlePressed = false;
+            m_following = false;
+        }
+        return false;
+    }
     if (watched == Text2 && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         // Only the arrows matter here; Qt's own codes for "&" and "(" are 38 and 40.
@@ -270,6 +338,21 @@ bool Tembra1::eventFilter(QObject *watched, QEvent *event)
     }
     return QWidget::eventFilter(watched, event);
 }
+
+void Tembra1::openFailed()
+{
+    m_openFailed = true;
+    if (isVisible())
+        showEvent(nullptr);
+}
+
+void Tembra1::reportOpenError()
+{
+    msgbox::show(this, openErrorMessage(texts::collectionPath(), Adodc1->openError()),
+                 texts::errorTitle());
+}
+
+// --- Search, navigation and the reading pane ----------------------------------------
 
 // Up and Down in the search box step through the matches. A move that fails ends the
 // handler before the key is cleared, so the box then handles the key as usual.

@@ -1,22 +1,32 @@
 #pragma once
 
 #include "collection/datacontrol.h"
+#include "collection/settingsstore.h"
+#include "collection/windowplace.h"
+#include "forms/form.h"
 
+#include <QDateTime>
 #include <QWidget>
+
+#include <functional>
+#include <memory>
 
 class QLineEdit;
 class QPushButton;
-class QTableView;
-class QFrame;
+class QTextEdit;
+class QTimer;
 
 namespace tembra {
 
+class Grid;
 class Label;
+class Panel;
 class TextBox;
 class ResultModel;
 
-// The main window: the search box and button, the reading pane, the info labels bound
-// to the current record, the count and the result grid, all over one data control.
+// The main window, built from its definition: the caption bar of its own, the search
+// box and button, the reading pane, the info labels bound to the current record, the
+// count and the result grid, all over one data control; the clock banner above the pane.
 class Tembra1 final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(Tembra1)
@@ -27,7 +37,9 @@ public:
     explicit Tembra1(QWidget *parent = nullptr);
     ~Tembra1() override;
 
-    // Controls, by their design names (the tests reach them here).
+    Form &form() { return m_form; }
+
+    // Controls, by their design names (the tests reach them here too).
     DataControl *Adodc1 = nullptr;
     Label *Label1 = nullptr; // Tab2, the hadith's number
     Label *Label2 = nullptr; // Tab3, its kind
@@ -35,15 +47,35 @@ public:
     TextBox *Label4 = nullptr; // Tab1, hidden
     Label *Label5 = nullptr; // Tab4, hidden
     Label *Label12 = nullptr; // the count
+    Label *Label15 = nullptr; // About
+    Label *Label16 = nullptr; // the banner
+    Label *Label19 = nullptr; // the title, the handle to move the window by
+    Label *La1 = nullptr; // close
+    Label *La2 = nullptr; // enlarge and restore
+    Label *La3 = nullptr; // minimise
+    Label *Mini = nullptr; // hidden: "1" normal, "2" enlarged
     TextBox *Text1 = nullptr; // the reading pane
     QLineEdit *Text2 = nullptr; // the search box
+    QTextEdit *RichTextBox1 = nullptr; // the hint laid over the search box at start
     QPushButton *Command1 = nullptr;
-    QTableView *DataGrid1 = nullptr;
+    Grid *DataGrid1 = nullptr;
+    Panel *Pic1 = nullptr;
+    QTimer *Timer1 = nullptr; // never ticks
+    QTimer *Timer2 = nullptr; // the banner, every 500 ms
 
     QString searchTerm() const { return m_searchTerm; }
     bool collectionOpen() const { return Adodc1->isOpen(); }
+    const EnlargeToggle *enlargeState() const { return m_toggle.get(); }
+
+    // Where the search text is kept between runs; the user's own settings unless a
+    // test gives another.
+    void setSettingsStore(const SearchTextStore &store) { m_store = store; }
+    // The clock the banner reads (tests give a fixed one).
+    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
 
     // Handlers
+    void Form_Load();
+    void Form_Resize();
     void Text2_KeyDown(int &keyCode);
     void Text2_KeyPress(int &keyAscii);
     void Command1_Click();
@@ -52,13 +84,27 @@ public:
     void Label1_Change();
     void Label2_Change();
     void Label3_Change();
+    void Label19_MouseDown();
+    void Label19_DblClick();
+    void La1_Click();
+    void La2_Click();
+    void La3_Click();
+    void Label15_Click();
+    void Timer2_Timer();
+
+signals:
+    // The About label was clicked: the About window is to be shown modally; the
+    // handler returns once it is closed.
+    void aboutRequested();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
-    void build();
+    void connectHandlers();
     void search();
     void searchSteps();
     QString paneComposition() const;
@@ -67,12 +113,27 @@ private:
     void gridRowPicked(int row);
     void openFailed();
     void reportOpenError();
+    void toggleEnlarged();
+    void applyPlacement(const WindowPlacement &place);
+    QRectF windowTwips() const;
+    QRectF screenTwips() const;
 
+    Form m_form;
     ResultModel *m_model = nullptr;
     QString m_searchTerm;
+    SearchTextStore m_store;
+    std::function<QDateTime()> m_clock;
+    std::unique_ptr<EnlargeToggle> m_toggle;
+    bool m_loaded = false;
     bool m_openFailed = false;
     bool m_openErrorShown = false;
     bool m_syncingGrid = false;
+    // Moving the window by its title: where the button went down, and whether the
+    // window follows the pointer itself (where the system does not move it).
+    QPoint m_pressAt;
+    bool m_titlePressed = false;
+    bool m_following = false;
+    QPoint m_grabOffset;
 };
 
 } // namespace tembra
