@@ -11,11 +11,11 @@
 #include "forms/messagebox.h"
 
 #include <QApplication>
-#include <QCursor>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -223,7 +223,6 @@ void Tembra1::Label19_MouseDown()
     // window manager that moves the window takes the pointer, and a double click on the
     // title would never arrive if a plain press started the move.
     m_titlePressed = true;
-    m_pressAt = QCursor::pos();
 }
 
 void Tembra1::Label19_DblClick()
@@ -295,8 +294,10 @@ void Tembra1::Timer2_Timer()
 bool Tembra1::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == Label19) {
-        if (event->type() == QEvent::MouseMove && m_titlePressed) {
-            const QPoint at = QCursor::pos();
+        if (event->type() == QEvent::MouseButtonPress) {
+            m_pressAt = static_cast<QMouseEvent *>(event)->globalPosition().toPoint();
+        } else if (event->type() == QEvent::MouseMove && m_titlePressed) {
+            const QPoint at = static_cast<QMouseEvent *>(event)->globalPosition().toPoint();
             if (!m_following
                 && (at - m_pressAt).manhattanLength() >= QApplication::startDragDistance()) {
                 m_titlePressed = false;

@@ -1,0 +1,307 @@
+// The main window as a whole: its load step, the layout at its sizes, the caption bar
+// (move, enlarge and restore, minimise, close with the search text kept), the banner's
+// first tick, and the splash window's fade and hand-over.
+
+#include "app/tembra2.h"
+#include "collection/settingsstore.h"
+#include "forms/controls.h"
+#include "forms/messagebox.h"
+#include "mainwindow/tembra1.h"
+#include "testutil.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+
+using namespace tembra;
+
+namespace {
+
+// A control's place in twips, as the layout tables give it, seen in pixels.
+QRect pixels(int left, int top, int width, int height)
+{
+    return QRect(qRound(left / 15.0), qRound(top / 15.0), qRound(width / 15.0),
+                 qRound(height / 15.0));
+}
+
+void mouse(QWidget *w, QEvent::Type type, QPoint at, Qt::MouseButtons buttons)
+{
+    QMouseEvent event(type, at, w->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(w, &event);
+}
+
+} // namespace
+
+class TestWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanupTestCase();
+    void loadStep();
+    void layoutAtDesignSize();
+    void enlargeRestoreAndMinimise();
+    void titleMovesTheWindow();
+    void pressedFrame();
+    void closeKeepsTheSearchText_data();
+    void closeKeepsTheSearchText();
+    void otherClosingKeepsNothing();
+    void firstTickHidesTheHint();
+    void splashFadesInAndHandsOverOnce();
+
+private:
+    SearchTextStore store(const QString &name) const
+    {
+        return SearchTextStore(m_dir.filePath(name));
+    }
+
+    QTemporaryDir m_dir;
+    QString m_path;
+    std::vector<QString> m_boxes;
+};
+
+void TestWindow::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    m_path = m_dir.filePath(QStringLiteral("Data.mdb"));
+    QCOMPARE(testutil::writeCollection(m_path, {testutil::utf8Record("first text", "1", "kind")}),
+             QString());
+    msgbox::setHook([this](const QString &prompt, const QString &) { m_boxes.push_back(prompt); });
+}
+
+void TestWindow::init()
+{
+    m_boxes.clear();
+}
+
+void TestWindow::cleanupTestCase()
+{
+    msgbox::setHook({});
+}
+
+void TestWindow::loadStep()
+{
+    SearchTextStore saved = store(QStringLiteral("load.ini"));
+    QVERIFY(saved.write(QStringLiteral("  x")));
+    Tembra1 w;
+    testutil::loadCollection(m_path, w.Adodc1);
+    w.setSettingsStore(saved);
+    w.show();
+    // "بەرنامەی فەرموودەکانی پێغەمبەر - صلى الله عليه وسلم" in the program's spelling
+    QCOMPARE(w.windowTitle(),
+             QStringLiteral(u"\u0628\u0647\u200C\u0631\u0646\u0627\u0645\u0647\u200C\u0649 "
+                            u"\u0641\u0647\u200C\u0631\u0645\u0648\u062F\u0647\u200C\u0643\u0627"
+                            u"\u0646\u0649 \u067E\u064A\u063A\u0647\u200C\u0645\u0628\u0647\u200C"
+                            u"\u0631 - \u0635\u0644\u0649 \u0627\u0644\u0644\u0647 \u0639\u0644"
+                            u"\u064A\u0647 \u0648\u0633\u0644\u0645"));
+    QCOMPARE(w.La1->toolTip(), QStringLiteral(u"\u062F\u0627\u062E\u0633\u062A\u0646"));
+    QCOMPARE(w.La2->toolTip(),
+             QStringLiteral(u"\u06AF\u0647\u200C\u0648\u0631\u0647\u200C\u0643\u0631\u062F\u0646 "
+                            u"\u0648 \u0643\u0686\u0643\u0647 \u0643\u0631\u062F\u0646\u0647\u200C"
+                            u"\u0648\u0647"));
+    QCOMPARE(w.La3->toolTip(),
+             QStringLiteral(u"\u0647\u0627\u062A\u0646\u0647\u200C\u062E\u0648"
+                            u"\u0627\u0631\u0647\u200C\u0648\u0647"));
+    for (Label *button : {w.La1, w.La2, w.La3})
+        QVERIFY(button->isTransparent());
+
+    // Centred 300 twips above the middle of the screen, its top kept at 45 or below.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const int dx = (screen.width() * 15 - 15045) / 2;
+    const int dy = std::max((screen.height() * 15 - 9015) / 2 - 300, 45);
+    QCOMPARE(w.pos(), QPoint(qRound(dx / 15.0), qRound(dy / 15.0)));
+    QCOMPARE(w.enlargeState()->SavedHeight(), 9015.0f);
+    QCOMPARE(w.enlargeState()->SavedWidth(), 15045.0f);
+    QCOMPARE(w.Text2->text(), QStringLiteral("  x")); // put back as it was, and not searched
+    QVERIFY(w.DataGrid1->isHidden());
+    QCOMPARE(w.Label12->caption(), QString());
+}
+
+// A few places of the design-size table, through the real window (the whole table is
+// the layout function's own test).
+void TestWindow::layoutAtDesignSize()
+{
+    Tembra1 w;
+    w.setSettingsStore(store(QStringLiteral("layout.ini")));
+    w.show();
+    QCOMPARE(w.size(), QSize(1003, 601));
+    QCOMPARE(w.Text1->geometry(), pixels(120, 810, 11445, 3800));
+    QCOMPARE(w.Text2->pos(), pixels(12360, 810, 0, 0).topLeft());
+    QCOMPARE(w.form().widget(QStringLiteral("Pic3"))->pos(), pixels(11790, 4070, 0, 0).topLeft());
+    QCOMPARE(w.DataGrid1->geometry(), pixels(15, 15, 14745, 3675));
+    QCOMPARE(w.La1->pos(), pixels(14750, 30, 0, 0).topLeft());
+    QCOMPARE(w.form().image(10)->geometry().height(), qRound(4340 / 15.0));
+    QCOMPARE(w.Pic1->palette().color(QPalette::Window), QColor(255, 255, 0));
+}
+
+void TestWindow::enlargeRestoreAndMinimise()
+{
+    Tembra1 w;
+    w.setSettingsStore(store(QStringLiteral("toggle.ini")));
+    w.show();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QRect normal = w.geometry();
+    const QRect pane = w.Text1->geometry();
+
+    w.La2_Click();
+    QCOMPARE(w.Mini->caption(), QStringLiteral("2"));
+    QCOMPARE(w.geometry(), QRect(0, 0, screen.width(), screen.height() - 32));
+    QCOMPARE(w.Text1->width(), screen.width() - 240); // W - 3600 twips
+    QCOMPARE(w.Text2->geometry().right() + 1, screen.width() - 10); // right edge at W - 150
+
+    w.La3_Click(); // minimised: the state is kept and nothing is laid out
+    QVERIFY(w.isMinimized());
+    const QRect paneMinimised = w.Text1->geometry();
+    w.Form_Resize();
+    QCOMPARE(w.Text1->geometry(), paneMinimised);
+    QCOMPARE(w.Mini->caption(), QStringLiteral("2"));
+    w.showNormal();
+
+    w.Label19_DblClick(); // the same toggle as La2: back to where it was, at the start size
+    QCOMPARE(w.Mini->caption(), QStringLiteral("1"));
+    QCOMPARE(w.geometry(), normal);
+    QCOMPARE(w.Text1->geometry(), pane);
+}
+
+void TestWindow::titleMovesTheWindow()
+{
+    Tembra1 w;
+    w.setSettingsStore(store(QStringLiteral("move.ini")));
+    w.show();
+    const QPoint before = w.pos();
+    const QPoint at(200, 8);
+    mouse(w.Label19, QEvent::MouseButtonPress, at, Qt::LeftButton);
+    mouse(w.Label19, QEvent::MouseMove, at + QPoint(30, 20), Qt::LeftButton);
+    mouse(w.Label19, QEvent::MouseButtonRelease, at + QPoint(30, 20), Qt::NoButton);
+    QCOMPARE(w.pos(), before + QPoint(30, 20));
+    mouse(w.Label19, QEvent::MouseMove, at + QPoint(60, 60), Qt::NoButton);
+    QCOMPARE(w.pos(), before + QPoint(30, 20)); // released: the window stays
+
+    // a press elsewhere in the caption bar moves nothing
+    mouse(w.Label15, QEvent::MouseButtonPress, QPoint(5, 5), Qt::LeftButton);
+    mouse(w.Label15, QEvent::MouseMove, QPoint(40, 40), Qt::LeftButton);
+    QCOMPARE(w.pos(), before + QPoint(30, 20));
+
+    w.La2_Click();
+    w.La2_Click(); // restored to the place it was moved to
+    QCOMPARE(w.pos(), before + QPoint(30, 20));
+}
+
+void TestWindow::pressedFrame()
+{
+    Tembra1 w;
+    w.setSettingsStore(store(QStringLiteral("frame.ini")));
+    w.show();
+    for (Label *button : {w.La1, w.La2, w.La3}) {
+        mouse(button, QEvent::MouseButtonPress, QPoint(3, 3), Qt::RightButton);
+        QCOMPARE(button->borderStyle(), BorderStyle::Line);
+        mouse(button, QEvent::MouseButtonRelease, QPoint(30, 30), Qt::NoButton);
+        QCOMPARE(button->borderStyle(), BorderStyle::None);
+    }
+    QVERIFY(w.isVisible()); // released outside: no click, nothing closed
+}
+
+void TestWindow::closeKeepsTheSearchText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("a word") << QStringLiteral(u"\u0642\u064E\u0627\u0644\u064E");
+    QTest::newRow("empty") << QString();
+}
+
+void TestWindow::closeKeepsTheSearchText()
+{
+    QFETCH(QString, text);
+    SearchTextStore saved = store(QStringLiteral("close.ini"));
+    QVERIFY(saved.write(QStringLiteral("before")));
+    {
+        Tembra1 w;
+        w.setSettingsStore(saved);
+        w.show();
+        w.Text2->setText(text);
+        w.La1_Click();
+        QVERIFY(!w.isVisible());
+    }
+    QCOMPARE(saved.read(), text);
+    Tembra1 next;
+    next.setSettingsStore(saved);
+    next.show();
+    QCOMPARE(next.Text2->text(), text);
+
+    // A store that cannot be written: said in a message, and the window closes anyway.
+    QFile blocker(m_dir.filePath(QStringLiteral("not-a-folder")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    next.setSettingsStore(store(QStringLiteral("not-a-folder/close.ini")));
+    next.La1_Click();
+    QCOMPARE(m_boxes.size(), size_t(1));
+    QVERIFY(!next.isVisible());
+}
+
+void TestWindow::otherClosingKeepsNothing()
+{
+    SearchTextStore saved = store(QStringLiteral("other.ini"));
+    QVERIFY(saved.write(QStringLiteral("kept")));
+    Tembra1 w;
+    w.setSettingsStore(saved);
+    w.show();
+    w.Text2->setText(QStringLiteral("typed"));
+    w.close(); // the window manager's close
+    QCOMPARE(saved.read(), QStringLiteral("kept"));
+}
+
+void TestWindow::firstTickHidesTheHint()
+{
+    Tembra1 w;
+    w.setSettingsStore(store(QStringLiteral("tick.ini")));
+    const QDateTime noon(QDate(2024, 7, 8), QTime(12, 0, 5));
+    w.setClock([noon] { return noon; });
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QVERIFY(w.RichTextBox1->isVisible());
+    QCOMPARE(QApplication::focusWidget(), w.RichTextBox1);
+    QCOMPARE(w.Timer2->interval(), 500);
+    w.Timer2_Timer();
+    QVERIFY(!w.RichTextBox1->isVisible());
+    QCOMPARE(QApplication::focusWidget(), w.Text2);
+    const QString banner = w.Label16->caption();
+    QCOMPARE(banner.left(2), QStringLiteral(u" \u0642"));
+    QCOMPARE(banner.mid(45, 74), QString(74, QLatin1Char(' ')));
+    QVERIFY2(banner.contains(QStringLiteral("1446")), qPrintable(banner)); // 1 Muharram 1446
+    QVERIFY2(banner.contains(QStringLiteral("12:00:05")), qPrintable(banner));
+
+    w.Command1->setFocus(); // later ticks leave the focus where the user put it
+    w.Timer2_Timer();
+    QCOMPARE(QApplication::focusWidget(), w.Command1);
+}
+
+void TestWindow::splashFadesInAndHandsOverOnce()
+{
+    Tembra2 splash;
+    splash.Timer1->stop(); // ticked by hand here
+    QCOMPARE(splash.Timer1->interval(), 10);
+    splash.Form_Load();
+    QCOMPARE(splash.FadeAlpha(), 0);
+    QSignalSpy handOver(&splash, &Tembra2::handOver);
+    splash.Timer1->start();
+    QList<int> seen;
+    for (int tick = 0; tick < 20; ++tick) {
+        splash.Timer1_Timer();
+        seen << splash.FadeAlpha();
+    }
+    QCOMPARE(seen.mid(0, 15),
+             (QList<int>{17, 34, 51, 68, 85, 102, 119, 136, 153, 170, 187, 204, 221, 238, 255}));
+    QCOMPARE(seen.last(), 255);
+    QCOMPARE(handOver.count(), 1);
+    QVERIFY(!splash.Timer1->isActive());
+}
+
+QTEST_MAIN(TestWindow)
+#include "tst_window.moc"
