@@ -22,6 +22,8 @@ QString reasonText(Error::Kind kind)
     }
 }
 
+// The reader's details leave the path out, so that it is shown once, as the caller
+// names it.
 QString openErrorMessage(const QString &path, const Error &error)
 {
     return texts::cannotOpen() + QLatin1Char('\n') + path + QLatin1String("\n\n")

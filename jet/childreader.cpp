@@ -12,6 +12,7 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <new>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -300,6 +301,8 @@ ChildRead ChildRead::startProgram(const QString &program, const QStringList &arg
     }
     read.m_pid = pid;
     read.m_fd = fds[0];
+    read.m_program = program;
+    read.m_args = args;
     return read;
 }
 
@@ -310,6 +313,8 @@ ChildRead::ChildRead(ChildRead &&other) noexcept
 
 ChildRead &ChildRead::operator=(ChildRead &&other) noexcept
 {
+    std::swap(m_program, other.m_program);
+    std::swap(m_args, other.m_args);
     std::swap(m_pid, other.m_pid);
     std::swap(m_fd, other.m_fd);
     std::swap(m_startError, other.m_startError);
@@ -337,7 +342,43 @@ bool ChildRead::collect(HadithTable *table, Error *error, int stallMs)
     }
     if (m_pid <= 0)
         return JetReader::readHere(m_path, table, error);
+    Error why;
+    if (collectOnce(table, &why, stallMs))
+        return true;
+    if (why.kind == Error::Changed) {
+        *this = startProgram(m_program, m_args);
+        why = m_startError;
+        if (!why.isError() && collectOnce(table, &why, stallMs))
+            return true;
+    }
+    if (error)
+        *error = why;
+    return false;
+}
 
+bool ChildRead::collectOnce(HadithTable *table, Error *error, int stallMs)
+{
+    try {
+        return collectStream(table, error, stallMs);
+    } catch (const std::bad_alloc &) {
+        // The rows received so far go with the parser; the helper is stopped by the
+        // destructor or below.
+        if (m_fd >= 0) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGKILL);
+            while (::waitpid(m_pid, nullptr, 0) < 0 && errno == EINTR) { }
+            m_pid = -1;
+        }
+        return fail(error, Error::NoMemory,
+                    QStringLiteral("there is not enough memory to hold the collection"));
+    }
+}
+
+bool ChildRead::collectStream(HadithTable *table, Error *error, int stallMs)
+{
     StreamParser parser;
     // Bytes received and not yet taken lie in buffer[begin, end); the buffer grows only
     // for a row larger than itself.
