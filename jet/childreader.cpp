@@ -346,6 +346,8 @@ bool ChildRead::collect(HadithTable *table, Error *error, int stallMs)
     if (collectOnce(table, &why, stallMs))
         return true;
     if (why.kind == Error::Changed) {
+        if (!m_args.isEmpty())
+            JetReader::waitUntilStill(m_args.back());
         *this = startProgram(m_program, m_args);
         why = m_startError;
         if (!why.isError() && collectOnce(table, &why, stallMs))

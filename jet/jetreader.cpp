@@ -13,6 +13,7 @@
 #include <memory>
 #include <new>
 #include <sys/stat.h>
+#include <unistd.h>
 
 extern "C" {
 #include <mdbtools.h>
@@ -825,6 +826,21 @@ bool readOnce(const QString &path, RowSink *sink, Error *error)
 
 } // namespace
 
+void JetReader::waitUntilStill(const QString &path)
+{
+    Stamp last;
+    Error ignored;
+    stampFile(path, &last, &ignored);
+    int still = 0;
+    for (int waited = 0; waited < 2000 && still < 250; waited += 50) {
+        ::usleep(50 * 1000);
+        Stamp now;
+        stampFile(path, &now, &ignored);
+        still = now == last ? still + 50 : 0;
+        last = now;
+    }
+}
+
 void JetReader::setMidReadHook(std::function<void()> hook)
 {
     midReadHook() = std::move(hook);
@@ -860,6 +876,7 @@ bool JetReader::readHere(const QString &path, HadithTable *table, Error *error)
                 *error = why;
             return false;
         }
+        waitUntilStill(path);
     }
 }
 

@@ -54,6 +54,11 @@ public:
     // Reads a database held in memory, in this process (the fuzzer, tests).
     static bool readBytes(const QByteArray &bytes, HadithTable *table, Error *error);
 
+    // Waits until the file at path has stayed as it is for a quarter of a second, two
+    // seconds at most: before a file that changed is read once more, a writer still at
+    // work (a copy over it) should be let finish.
+    static void waitUntilStill(const QString &path);
+
     // For tests: hook is called in every read of a file, in this process, once the
     // first page of rows is read, so that a test can change the file under the reader.
     static void setMidReadHook(std::function<void()> hook);
