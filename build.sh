@@ -34,6 +34,11 @@ build() { # build DIR [cmake options...]
 
 case "${1:-}" in
 run)
+    # Without a display Qt aborts with a long message; say what to do instead.
+    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+        echo "$0 run: no display (DISPLAY and WAYLAND_DISPLAY are unset); run it under Xvfb: xvfb-run $0 run" >&2
+        exit 1
+    fi
     install_missing
     build "$top/build"
     exec "$top/build/app/tembra"

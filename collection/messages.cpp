@@ -8,17 +8,22 @@ QString reasonText(Error::Kind kind)
 {
     switch (kind) {
     case Error::NoFile: return texts::reasonNoFile();
-    case Error::NotAFile:
+    case Error::NotAFile: return texts::reasonNotAFile();
     case Error::NotReadable: return texts::reasonNotReadable();
     case Error::NotJet: return texts::reasonNotJet();
     case Error::WrongVersion: return texts::reasonWrongVersion();
     case Error::NoTable: return texts::reasonNoTable();
     case Error::MissingColumn: return texts::reasonMissingColumn();
+    case Error::Changed: return texts::reasonChanged();
+    case Error::BadColumn: return texts::reasonBadColumn();
+    case Error::NoMemory: return texts::reasonNoMemory();
     case Error::None: return {};
     default: return texts::reasonDamaged();
     }
 }
 
+// The reader's details leave the path out, so that it is shown once, as the caller
+// names it.
 QString openErrorMessage(const QString &path, const Error &error)
 {
     return texts::cannotOpen() + QLatin1Char('\n') + path + QLatin1String("\n\n")

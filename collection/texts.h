@@ -251,10 +251,15 @@ inline QString reasonNoFile()
     return QStringLiteral(
         u"\u0641\u0627\u06CC\u0644\u06D5\u06A9\u06D5 "
         u"\u0646\u06D5\u062F\u06C6\u0632\u0631\u0627\u06CC\u06D5\u0648\u06D5. "
-        u"\u062F\u06B5\u0646\u06CC\u0627\u0628\u06D5 \u0644\u06D5\u0648\u06D5\u06CC "
-        u"\u0628\u0648\u062E\u0686\u06D5\u06CC Book \u0644\u06D5\u06AF\u06D5\u06B5 "
-        u"\u0628\u06D5\u0631\u0646\u0627\u0645\u06D5\u06A9\u06D5\u062F\u0627\u06CC\u06D5.");
-} // the file was not found; make sure the Book folder is beside the program
+        u"\u062F\u06B5\u0646\u06CC\u0627\u0628\u06D5 "
+        u"\u0644\u06D5\u0648\u06D5\u06CC \u0628\u0648\u062E\u0686\u06D5\u06CC "
+        u"Book \u0644\u06D5\u0646\u0627\u0648 \u0626\u06D5\u0648 "
+        u"\u0628\u0648\u062E\u0686\u06D5\u06CC\u06D5\u062F\u0627\u06CC\u06D5 "
+        u"\u06A9\u06D5 \u0628\u06D5\u0631\u0646\u0627\u0645\u06D5\u06A9\u06D5\u06CC "
+        u"\u062A\u06CE\u062F\u0627 "
+        u"\u062F\u06D5\u0633\u062A\u067E\u06CE\u06A9\u0631\u0627.");
+} // the file was not found; make sure the Book folder is in the folder the program was
+// started in (its working directory)
 inline QString reasonNotReadable()
 {
     return QStringLiteral(
@@ -297,6 +302,40 @@ inline QString reasonMissingColumn()
         u"\u067E\u06CE\u0648\u06CC\u0633\u062A\u06CC \u062A\u06CE\u062F\u0627 "
         u"\u0646\u06CC\u06CC\u06D5.");
 } // Table1 lacks a column it needs
+inline QString reasonNotAFile()
+{
+    return QStringLiteral(u"\u0626\u06D5\u0645\u06D5 \u0641\u0627\u06CC\u0644 "
+                          u"\u0646\u06CC\u06CC\u06D5\u060C \u0628\u06D5\u06B5\u06A9\u0648 "
+                          u"\u0628\u0648\u062E\u0686\u06D5\u06CC\u06D5\u06A9\u060C "
+                          u"\u0628\u06C6\u0631\u06CC\u06CC\u06D5\u06A9 \u06CC\u0627\u0646 "
+                          u"\u0626\u0627\u0645\u06CE\u0631\u06CE\u06A9\u06D5.");
+} // this is not a file but a folder, a pipe or a device
+inline QString reasonChanged()
+{
+    return QStringLiteral(
+        u"\u0641\u0627\u06CC\u0644\u06D5\u06A9\u06D5 \u0644\u06D5 \u06A9\u0627\u062A\u06CC "
+        u"\u062E\u0648\u06CE\u0646\u062F\u0646\u06D5\u0648\u06D5\u062F\u0627 "
+        u"\u06AF\u06C6\u0695\u0627\u061B "
+        u"\u062F\u0648\u0648\u0628\u0627\u0631\u06D5 \u0647\u06D5\u0648\u06B5 "
+        u"\u0628\u062F\u06D5\u0631\u06D5\u0648\u06D5.");
+} // the file changed while it was being read; try again
+inline QString reasonBadColumn()
+{
+    return QStringLiteral(
+        u"\u0633\u062A\u0648\u0648\u0646\u06CE\u06A9\u06CC \u062E\u0634\u062A\u06D5\u06CC "
+        u"Table1 \u062C\u06C6\u0631\u06CE\u06A9\u06CC \u0647\u06D5\u06CC\u06D5 \u06A9\u06D5 "
+        u"\u0646\u0627\u062A\u0648\u0627\u0646\u0631\u06CE\u062A \u0648\u06D5\u06A9 "
+        u"\u062F\u06D5\u0642 \u067E\u06CC\u0634\u0627\u0646 \u0628\u062F\u0631\u06CE\u062A.");
+} // a column of Table1 is of a type that cannot be shown as text
+inline QString reasonNoMemory()
+{
+    return QStringLiteral(
+        u"\u0628\u06CC\u0631\u06AF\u06D5\u06CC "
+        u"\u06A9\u06C6\u0645\u067E\u06CC\u0648\u062A\u06D5\u0631\u06D5\u06A9\u06D5 "
+        u"\u0628\u06D5\u0634\u06CC \u0626\u06D5\u0645 \u06A9\u06C6\u0645\u06D5\u06B5\u06D5 "
+        u"\u0641\u06D5\u0631\u0645\u0648\u0648\u062F\u06D5\u06CC\u06D5 "
+        u"\u0646\u0627\u06A9\u0627\u062A.");
+} // the computer's memory is not enough for this collection
 
 // The search text could not be kept for the next start (the settings file cannot be
 // written): "the text of the search box could not be saved:"

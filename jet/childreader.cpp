@@ -12,6 +12,7 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <new>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -302,6 +303,8 @@ ChildRead ChildRead::startProgram(const QString &program, const QStringList &arg
     read.m_fd = fds[0];
     if (::pipe2(read.m_wake, O_CLOEXEC) != 0)
         read.m_wake[0] = read.m_wake[1] = -1;
+    read.m_program = program;
+    read.m_args = args;
     return read;
 }
 
@@ -312,6 +315,8 @@ ChildRead::ChildRead(ChildRead &&other) noexcept
 
 ChildRead &ChildRead::operator=(ChildRead &&other) noexcept
 {
+    std::swap(m_program, other.m_program);
+    std::swap(m_args, other.m_args);
     std::swap(m_pid, other.m_pid);
     std::swap(m_fd, other.m_fd);
     std::swap(m_wake, other.m_wake);
@@ -350,7 +355,50 @@ bool ChildRead::collect(HadithTable *table, Error *error, int stallMs)
     }
     if (m_pid <= 0)
         return JetReader::readHere(m_path, table, error);
+    Error why;
+    if (collectOnce(table, &why, stallMs))
+        return true;
+    if (why.kind == Error::Changed) {
+        if (!m_args.isEmpty())
+            JetReader::waitUntilStill(m_args.back());
+        // A second helper for the second reading; the wake pipe stays, so that a
+        // cancel() from another thread still reaches this read.
+        ChildRead again = startProgram(m_program, m_args);
+        std::swap(m_pid, again.m_pid);
+        std::swap(m_fd, again.m_fd);
+        m_startError = again.m_startError;
+        why = m_startError;
+        if (!why.isError() && collectOnce(table, &why, stallMs))
+            return true;
+    }
+    if (error)
+        *error = why;
+    return false;
+}
 
+bool ChildRead::collectOnce(HadithTable *table, Error *error, int stallMs)
+{
+    try {
+        return collectStream(table, error, stallMs);
+    } catch (const std::bad_alloc &) {
+        // The rows received so far go with the parser; the helper is stopped by the
+        // destructor or below.
+        if (m_fd >= 0) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGKILL);
+            while (::waitpid(m_pid, nullptr, 0) < 0 && errno == EINTR) { }
+            m_pid = -1;
+        }
+        return fail(error, Error::NoMemory,
+                    QStringLiteral("there is not enough memory to hold the collection"));
+    }
+}
+
+bool ChildRead::collectStream(HadithTable *table, Error *error, int stallMs)
+{
     StreamParser parser;
     // Bytes received and not yet taken lie in buffer[begin, end); the buffer grows only
     // for a row larger than itself.

@@ -36,7 +36,8 @@ public:
     static ChildRead startProgram(const QString &program, const QStringList &args);
 
     // Waits for the rows. A helper that dies, sends something it should not, or sends
-    // nothing for stallMs gives a Damaged error; *table is then empty.
+    // nothing for stallMs gives a Damaged error; *table is then empty. A helper that says
+    // the file changed while it read it is started once more.
     bool collect(HadithTable *table, Error *error, int stallMs = 30000);
     // Ends a collect running on another thread at once, as a failure (the program is
     // closing and the rows are no longer wanted).
@@ -46,6 +47,11 @@ public:
     static QString helperPath();
 
 private:
+    bool collectOnce(HadithTable *table, Error *error, int stallMs);
+    bool collectStream(HadithTable *table, Error *error, int stallMs);
+
+    QString m_program; // what was started, to start it again
+    QStringList m_args;
     pid_t m_pid = -1;
     int m_fd = -1;
     int m_wake[2] = {-1, -1}; // cancel() writes, collect() wakes

@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 namespace tembra {
 
 // Takes the rows of Table1 one by one, Tab1 .. Tab5; false stops the reading.
@@ -37,15 +39,29 @@ public:
 
     // Reads the file at path in a helper process (see childreader.h), so that a file
     // which makes the database library crash or hang costs an error message, not the
-    // program. On failure *table is left empty and *error says why.
+    // program. On failure *table is left empty and *error says why; the detail does not
+    // repeat the path, which the caller shows. Every row Table1 records is read, or the
+    // read fails: a collection is never shown smaller than it is. A file that changes
+    // while it is read is read once more, and if it changes again the read fails.
     static bool read(const QString &path, HadithTable *table, Error *error);
 
-    // The same as read, in this process (the child's work).
+    // The same as read, in this process.
     static bool readHere(const QString &path, HadithTable *table, Error *error);
+    // One reading, as the helper does it: the rows already passed on are void if it
+    // fails, and a Changed error asks the caller to read once more.
     static bool readHere(const QString &path, RowSink *sink, Error *error);
 
     // Reads a database held in memory, in this process (the fuzzer, tests).
     static bool readBytes(const QByteArray &bytes, HadithTable *table, Error *error);
+
+    // Waits until the file at path has stayed as it is for a quarter of a second, two
+    // seconds at most: before a file that changed is read once more, a writer still at
+    // work (a copy over it) should be let finish.
+    static void waitUntilStill(const QString &path);
+
+    // For tests: hook is called in every read of a file, in this process, once the
+    // first page of rows is read, so that a test can change the file under the reader.
+    static void setMidReadHook(std::function<void()> hook);
 };
 
 } // namespace tembra

@@ -1,11 +1,13 @@
 #include "jet/jetwriter.h"
 
+#include <QFile>
 #include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace tembra {
 
@@ -715,7 +717,15 @@ bool JetWriter::write(const QString &path, const std::vector<Record> &records, E
         return false;
 
     // QSaveFile writes next to the target and renames on commit, so a failure at any
-    // point leaves no file and an older one untouched.
+    // point leaves no file and an older one untouched. The rename would put the new file
+    // in place of a folder's entry, a pipe or a device as well: those are refused. (A
+    // symbolic link to a file is written through: QSaveFile follows it.)
+    struct stat st { };
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0 && !S_ISREG(st.st_mode))
+        return fail(error, Error::WriteFailed,
+                    QStringLiteral("%1 exists and is not a regular file (a folder, a pipe or a "
+                                   "device); it is left as it is")
+                        .arg(path));
     QSaveFile file(path);
     const auto cannotWrite = [&] {
         return fail(error, Error::WriteFailed,

@@ -35,6 +35,49 @@ QByteArray utf16(const char *latin)
     return out;
 }
 
+// The writer's layout: Table1's definition on page 4, its first data page 5, its column
+// descriptors from byte 63 of the definition in column order.
+constexpr int kTdefPage = 4;
+constexpr int kDataPage = 5;
+
+int le16At(const QByteArray &bytes, qsizetype at)
+{
+    return quint8(bytes[at]) | quint8(bytes[at + 1]) << 8;
+}
+
+void put16At(QByteArray *bytes, qsizetype at, int value)
+{
+    (*bytes)[at] = char(value & 0xFF);
+    (*bytes)[at + 1] = char(value >> 8);
+}
+
+qsizetype descriptor(int column)
+{
+    return kTdefPage * kPage + 63 + 25 * column;
+}
+
+QByteArray inverted(QByteArray bytes, qsizetype from, qsizetype to)
+{
+    for (qsizetype i = from; i < to; ++i)
+        bytes[i] = char(~bytes[i]);
+    return bytes;
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", qPrintable(path));
+    return f.readAll();
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
 // Replaces the one occurrence of from by to (same length) inside page.
 QByteArray patched(QByteArray bytes, int page, const QByteArray &from, const QByteArray &to)
 {
@@ -59,6 +102,10 @@ private slots:
     void readsWhatWasWritten();
     void failures_data();
     void failures();
+    void columnTypes_data();
+    void columnTypes();
+    void changedWhileRead_data();
+    void changedWhileRead();
     void noFileAndFolder();
     void tableAndColumnNamesIgnoreCase();
     void bytesAndFileAgree();
@@ -71,11 +118,54 @@ private slots:
     void fuzzFindings();
 
 private:
+    QByteArray written(const std::vector<Record> &records);
+    QByteArray typedTab2(int type, const QByteArray &stored);
+
     QTemporaryDir m_dir;
     QString m_path;
     QByteArray m_bytes;
     std::vector<Record> m_records;
+    std::vector<Record> m_bigRecords; // 200 rows, memos of every kind
+    QByteArray m_big;
 };
+
+QByteArray TestJetReader::written(const std::vector<Record> &records)
+{
+    const QString path = m_dir.filePath(QStringLiteral("written.mdb"));
+    Error error;
+    if (!JetWriter::write(path, records, &error))
+        qFatal("cannot write a fixture: %s", qPrintable(error.detail));
+    return fileBytes(path);
+}
+
+// A one-row collection whose Tab2 is a column of the given type holding the stored
+// bytes (NULL for a null array): a text value of as many bytes, retyped, and made one
+// byte shorter where stored has an odd length.
+QByteArray TestJetReader::typedTab2(int type, const QByteArray &stored)
+{
+    const qsizetype units = (stored.size() + 1) / 2;
+    const QString placeholder(units, QChar(0x0622));
+    QByteArray bytes
+        = written({Record{{QStringLiteral("x"), stored.isNull() ? Field() : Field(placeholder),
+                           std::nullopt, QStringLiteral("y"), QStringLiteral("z")}}});
+    const qsizetype d = descriptor(1);
+    if (bytes[d] != 0x0A || bytes[d + 5] != 1)
+        qFatal("Tab2 is not where the writer puts it");
+    bytes[d] = char(type);
+    bytes[d + 11] = 18; // precision and scale, for a decimal
+    bytes[d + 12] = 2;
+    if (units > 0) {
+        const QByteArray from = QByteArray("\x22\x06").repeated(units);
+        bytes = patched(bytes, kDataPage, from,
+                        stored + QByteArray(from.size() - stored.size(), '\0'));
+        if (stored.size() % 2) {
+            // the row's offset of Tab3 (variable index 1), one byte earlier
+            const qsizetype tab3 = kDataPage * kPage + kPage - 1 - 1 - 3 - 2;
+            put16At(&bytes, tab3, le16At(bytes, tab3) - 1);
+        }
+    }
+    return bytes;
+}
 
 void TestJetReader::initTestCase()
 {
@@ -91,6 +181,14 @@ void TestJetReader::initTestCase()
     QFile f(m_path);
     QVERIFY(f.open(QIODevice::ReadOnly));
     m_bytes = f.readAll();
+
+    // Texts from a few letters (inline) to a few thousand (one long-value row, chains).
+    for (int i = 0; i < 200; ++i)
+        m_bigRecords.push_back(
+            Record{{QString(20 + i * 37 % 3000, QChar(0x0628 + i % 20)), QString::number(i + 1),
+                    QStringLiteral("k"), std::nullopt, QStringLiteral("b")}});
+    m_big = written(m_bigRecords);
+    QVERIFY(m_big.size() > 30 * kPage);
 }
 
 void TestJetReader::readsWhatWasWritten()
@@ -108,43 +206,97 @@ void TestJetReader::failures_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<Error::Kind>("kind");
+    QTest::addColumn<QString>("said"); // in the detail, when given
 
     QByteArray noise(8 * kPage, '\0');
     for (int i = 0; i < noise.size(); ++i)
         noise[i] = char((i * 7919 + 13) & 0xFF);
-    QTest::newRow("random bytes") << noise << Error::NotJet;
-    QTest::newRow("empty file") << QByteArray() << Error::NotJet;
-    QTest::newRow("a few bytes") << m_bytes.left(10) << Error::NotJet;
-    QTest::newRow("text file") << QByteArray("Standard Jet DB? no.\n") << Error::NotJet;
+    QTest::newRow("random bytes") << noise << Error::NotJet << QString();
+    QTest::newRow("empty file") << QByteArray() << Error::NotJet << QString();
+    QTest::newRow("a few bytes") << m_bytes.left(10) << Error::NotJet << QString();
+    QTest::newRow("text file") << QByteArray("Standard Jet DB? no.\n") << Error::NotJet
+                               << QString();
 
     QByteArray jet3 = m_bytes;
     jet3[0x14] = 0;
-    QTest::newRow("Jet 3") << jet3 << Error::WrongVersion;
+    QTest::newRow("Jet 3") << jet3 << Error::WrongVersion << QString();
     QByteArray accdb = m_bytes;
     accdb.replace(4, 15, "Standard ACE DB");
     accdb[0x14] = 2;
-    QTest::newRow("ACCDB") << accdb << Error::WrongVersion;
+    QTest::newRow("ACCDB") << accdb << Error::WrongVersion << QString();
 
-    QTest::newRow("cut inside a page") << m_bytes.left(m_bytes.size() - 1000) << Error::Damaged;
-    QTest::newRow("only two pages") << m_bytes.left(2 * kPage) << Error::Damaged;
-    QTest::newRow("no table definition page") << m_bytes.left(4 * kPage) << Error::Damaged;
+    QTest::newRow("cut inside a page")
+        << m_bytes.left(m_bytes.size() - 1000) << Error::Damaged << QString();
+    QTest::newRow("only two pages") << m_bytes.left(2 * kPage) << Error::Damaged << QString();
+    QTest::newRow("no table definition page")
+        << m_bytes.left(4 * kPage) << Error::Damaged << QString();
 
     QByteArray tdef = m_bytes;
     tdef.replace(4 * kPage, kPage, QByteArray(kPage, '\xAB'));
-    QTest::newRow("table definition overwritten") << tdef << Error::Damaged;
+    QTest::newRow("table definition overwritten") << tdef << Error::Damaged << QString();
 
     QTest::newRow("no Table1") << patched(m_bytes, 3, utf16("Table1"), utf16("Tablex"))
-                               << Error::NoTable;
+                               << Error::NoTable << QString();
     QTest::newRow("no Tab3") << patched(m_bytes, 4, utf16("Tab3"), utf16("Tax3"))
-                             << Error::MissingColumn;
+                             << Error::MissingColumn << QString();
     QTest::newRow("no Tab1") << patched(m_bytes, 4, utf16("Tab1"), utf16("Text"))
-                             << Error::MissingColumn;
+                             << Error::MissingColumn << QString();
+
+    // Files read whole or not at all: never fewer rows than Table1 records.
+    QTest::newRow("cut after the definitions")
+        << m_big.left(5 * kPage) << Error::Damaged << QStringLiteral("records 200 rows, but 0");
+    QTest::newRow("cut among the data pages")
+        << m_big.left(28 * kPage) << Error::Damaged << QStringLiteral("Table1");
+    // Table1's pages: a type 1 map, a row on page 1 that names the bitmap page
+    const int map = le16At(m_big, kTdefPage * kPage + 55); // row (map & 0xFF) of page 1
+    const qsizetype mapRow
+        = (map >> 8) * kPage + (le16At(m_big, (map >> 8) * kPage + 14 + 2 * (map & 0xFF)) & 0x1FFF);
+    const qsizetype bitmap = le16At(m_big, mapRow + 1) * qsizetype(kPage);
+    QVERIFY(m_big[mapRow] == 1 && m_big[bitmap] == 5);
+    QByteArray unlisted = m_big; // the first data page left out of Table1's pages
+    unlisted[bitmap + 4] = char(unlisted[bitmap + 4] & ~(1 << kDataPage));
+    QTest::newRow("a data page left out of the usage bitmap")
+        << unlisted << Error::Damaged << QStringLiteral("records 200 rows, but");
+    const qsizetype rows = kDataPage * kPage;
+    const auto slot = [&](int r) { return rows + (le16At(m_big, rows + 14 + 2 * r) & 0x1FFF); };
+    QTest::newRow("three rows flipped")
+        << inverted(m_big, slot(5), slot(2)) << Error::Damaged << QStringLiteral("of page 5");
+    QByteArray moreRows = m_big;
+    put16At(&moreRows, kTdefPage * kPage + 16, 201);
+    QTest::newRow("one row more recorded")
+        << moreRows << Error::Damaged << QStringLiteral("records 201 rows, but 200");
+
+    // Memory bounded by the file: two rows' memos made one chain (3,000 characters,
+    // 6,000 bytes in two pieces each).
+    const QByteArray chained
+        = written({Record{{QString(3000, QChar(0x0628))}}, Record{{QString(3000, QChar(0x062A))}}});
+    const QByteArray head("\x70\x17\0\0", 4);
+    const qsizetype first = chained.indexOf(head);
+    const qsizetype second = chained.indexOf(head, first + 4);
+    QVERIFY(first > 0 && second > 0 && second / kPage == first / kPage);
+    QByteArray shared = chained;
+    shared.replace(second + 4, 4, chained.mid(first + 4, 4));
+    QTest::newRow("a memo chain shared by two rows")
+        << shared << Error::Damaged << QStringLiteral("used more than once");
+    QByteArray longer = chained;
+    longer[first] = 0x72;
+    QTest::newRow("a memo longer than its chain")
+        << longer << Error::Damaged << QStringLiteral("records 6002 bytes but holds 6000");
+
+    // Errors name the column.
+    QTest::newRow("an odd memo kind")
+        << patched(m_bytes, kDataPage, QByteArray("\x0e\0\0\x80", 4), QByteArray("\x0e\0\0\x20", 4))
+        << Error::Damaged << QStringLiteral("column Tab1");
+    QByteArray ole = m_bytes;
+    ole[descriptor(4)] = 0x0B;
+    QTest::newRow("Tab5 an OLE column") << ole << Error::BadColumn << QStringLiteral("Tab5");
 }
 
 void TestJetReader::failures()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(Error::Kind, kind);
+    QFETCH(QString, said);
 
     const QString path = m_dir.filePath(QStringLiteral("bad.mdb"));
     QFile f(path);
@@ -158,11 +310,111 @@ void TestJetReader::failures()
     QVERIFY(!JetReader::read(path, &table, &error));
     QCOMPARE(error.kind, kind);
     QVERIFY(!error.detail.isEmpty());
+    QVERIFY2(error.detail.contains(said), qPrintable(error.detail));
     QCOMPARE(table.rowCount(), 0);
 
     Error fromBytes;
     QVERIFY(!JetReader::readBytes(bytes, &table, &fromBytes));
     QCOMPARE(fromBytes.kind, kind);
+}
+
+// Every type a column may have is shown in one form, or the file is refused.
+void TestJetReader::columnTypes_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<QString>("shown"); // null: the file is damaged
+
+    const auto hex = [](const char *digits) { return QByteArray::fromHex(digits); };
+    QTest::newRow("byte") << 0x02 << hex("ff") << QStringLiteral("255");
+    QTest::newRow("integer") << 0x03 << hex("ffff") << QStringLiteral("-1");
+    QTest::newRow("long") << 0x04 << hex("00000080") << QStringLiteral("-2147483648");
+    QTest::newRow("long over two bytes") << 0x04 << hex("3100") << QString();
+    QTest::newRow("single 0.1") << 0x06 << hex("cdcccc3d") << QStringLiteral("0.1");
+    QTest::newRow("double 1e20") << 0x07 << hex("408cb5781daf1544") << QStringLiteral("1e+20");
+    QTest::newRow("double -2.5") << 0x07 << hex("00000000000004c0") << QStringLiteral("-2.5");
+    QTest::newRow("double over four bytes") << 0x07 << hex("00000000") << QString();
+    QTest::newRow("currency") << 0x05 << hex("40e2010000000000") << QStringLiteral("12.3456");
+    QTest::newRow("currency -0.5") << 0x05 << hex("78ecffffffffffff") << QStringLiteral("-0.5000");
+    QTest::newRow("date and time")
+        << 0x08 << hex("0000000010f9e540") << QStringLiteral("2023-03-15 12:00:00");
+    QTest::newRow("date before 1899-12-30")
+        << 0x08 << hex("000000000000f4bf") << QStringLiteral("1899-12-29 06:00:00");
+    QTest::newRow("date not a number") << 0x08 << hex("000000000000f87f") << QString();
+    QTest::newRow("decimal -123.45") << 0x10
+                                     << hex("80000000000000000000000000"
+                                            "39300000")
+                                     << QStringLiteral("-123.45");
+    QTest::newRow("decimal of 29 digits") << 0x10
+                                          << hex("00010000000000000000000000"
+                                                 "01000000")
+                                          << QStringLiteral("792281625142643375935439503.37");
+    QTest::newRow("decimal with an odd sign") << 0x10
+                                              << hex("01000000000000000000000000"
+                                                     "01000000")
+                                              << QString();
+    QTest::newRow("decimal over 16 bytes")
+        << 0x10 << hex("00000000000000000000000000000000") << QString();
+    QTest::newRow("yes") << 0x01 << QByteArray("") << QStringLiteral("1");
+    QTest::newRow("no") << 0x01 << QByteArray() << QStringLiteral("0");
+}
+
+void TestJetReader::columnTypes()
+{
+    QFETCH(int, type);
+    QFETCH(QByteArray, stored);
+    QFETCH(QString, shown);
+
+    HadithTable table;
+    Error error;
+    const bool read = JetReader::readBytes(typedTab2(type, stored), &table, &error);
+    if (shown.isNull()) {
+        QVERIFY(!read);
+        QCOMPARE(error.kind, Error::Damaged);
+        QVERIFY2(error.detail.contains(QStringLiteral("column Tab2")), qPrintable(error.detail));
+        return;
+    }
+    QVERIFY2(read, qPrintable(error.detail));
+    QCOMPARE(table.rowCount(), 1);
+    QVERIFY(!table.isNull(0, 1));
+    QCOMPARE(table.text(0, 1), shown);
+    QCOMPARE(table.field(0, 3), Field(QStringLiteral("y")));
+}
+
+// The file changes under the reader: once, it is read again; twice, the read fails.
+void TestJetReader::changedWhileRead_data()
+{
+    QTest::addColumn<int>("changes");
+    QTest::newRow("changed once") << 1;
+    QTest::newRow("changed again") << 2;
+}
+
+void TestJetReader::changedWhileRead()
+{
+    QFETCH(int, changes);
+    const QString path = m_dir.filePath(QStringLiteral("changing.mdb"));
+    writeBytes(path, m_bytes);
+    int left = changes;
+    bool big = true;
+    JetReader::setMidReadHook([&] {
+        if (left-- > 0) {
+            writeBytes(path, big ? m_big : m_bytes); // in place, as cp does
+            big = !big;
+        }
+    });
+    HadithTable table;
+    Error error;
+    const bool read = JetReader::readHere(path, &table, &error);
+    JetReader::setMidReadHook({});
+    if (changes == 1) {
+        QVERIFY2(read, qPrintable(error.detail));
+        QCOMPARE(table.rowCount(), 200);
+        QCOMPARE(table.record(199), m_bigRecords[199]);
+    } else {
+        QVERIFY(!read);
+        QCOMPARE(error.kind, Error::Changed);
+        QCOMPARE(table.rowCount(), 0);
+    }
 }
 
 void TestJetReader::noFileAndFolder()
@@ -171,9 +423,9 @@ void TestJetReader::noFileAndFolder()
     Error error;
     QVERIFY(!JetReader::read(m_dir.filePath(QStringLiteral("missing.mdb")), &table, &error));
     QCOMPARE(error.kind, Error::NoFile);
-    QVERIFY(error.detail.contains(QStringLiteral("missing.mdb")));
+    QVERIFY(!error.detail.contains(QStringLiteral("missing.mdb"))); // the caller shows it
     QVERIFY(!JetReader::read(m_dir.path(), &table, &error));
-    QCOMPARE(error.kind, Error::NotReadable);
+    QCOMPARE(error.kind, Error::NotAFile);
 }
 
 void TestJetReader::tableAndColumnNamesIgnoreCase()
@@ -218,7 +470,7 @@ void TestJetReader::notARegularFile()
     HadithTable table;
     Error error;
     QVERIFY(!JetReader::read(fifo, &table, &error)); // and does not wait for a writer
-    QCOMPARE(error.kind, Error::NotReadable);
+    QCOMPARE(error.kind, Error::NotAFile);
 }
 
 // A stream as the helper writes it, to a file that a stand-in helper then prints.
@@ -265,6 +517,19 @@ void TestJetReader::childPassesRowsAndErrors()
     QCOMPARE(error.kind, Error::NoTable);
     QCOMPARE(error.detail, QStringLiteral("said by the child"));
     QCOMPARE(table.rowCount(), 0);
+
+    // A helper that found the file changed is started once more, and only once.
+    const QString changed = streamFile(QStringLiteral("changed"), 3, values, isNull, true,
+                                       {Error::Changed, QStringLiteral("changed")});
+    const QString onceThenRows = QStringLiteral(
+        "if [ -e \"$0.seen\" ]; then cat \"$1\"; else : > \"$0.seen\"; cat \"$0\"; fi");
+    QVERIFY(ChildRead::startProgram(QStringLiteral("/bin/sh"),
+                                    {QStringLiteral("-c"), onceThenRows, changed, rows})
+                .collect(&table, &error));
+    QCOMPARE(table.rowCount(), 50);
+    QVERIFY(
+        !ChildRead::startProgram(QStringLiteral("/bin/cat"), {changed}).collect(&table, &error));
+    QCOMPARE(error.kind, Error::Changed);
 }
 
 void TestJetReader::childThatDiesOrHangs_data()

@@ -386,7 +386,7 @@ void TestMainWindow::unopenableCollection_data()
         QStringLiteral(TEMBRA_SOURCE_DIR "/tests/fixtures/fuzz-value-offset-23545de6.mdb"));
     QVERIFY(damaged.open(QIODevice::ReadOnly));
     QTest::newRow("damaged page") << damaged.readAll() << texts::reasonDamaged();
-    QTest::newRow("a folder") << QByteArray("folder") << texts::reasonNotReadable();
+    QTest::newRow("a folder") << QByteArray("folder") << texts::reasonNotAFile();
     QTest::newRow("no permission") << QByteArray("unreadable") << texts::reasonNotReadable();
 }
 
@@ -415,7 +415,9 @@ void TestMainWindow::unopenableCollection()
     w.show();
     QTRY_COMPARE(m_boxes.size(), size_t(1));
     QVERIFY(m_boxes[0].prompt.startsWith(texts::cannotOpen()));
+    QCOMPARE(m_boxes[0].prompt.count(QStringLiteral("Data.mdb")), 1); // named once
     QVERIFY(m_boxes[0].prompt.contains(QStringLiteral("Book\\Data.mdb")));
+    QVERIFY(!m_boxes[0].prompt.contains(QStringLiteral("bad.mdb")));
     QVERIFY(m_boxes[0].prompt.contains(reason));
     QVERIFY(m_boxes[0].prompt.contains(w.Adodc1->openError().detail));
     QVERIFY(!w.Adodc1->openError().detail.isEmpty());

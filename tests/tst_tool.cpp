@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 using testutil::runTool;
 
 namespace {
@@ -35,6 +37,8 @@ private slots:
     void refusals();
     void failures_data();
     void failures();
+    void buildLeavesWhatIsNotAFile_data();
+    void buildLeavesWhatIsNotAFile();
     void search();
     void sampleCollectionMatchesItsText();
 };
@@ -166,6 +170,41 @@ void TestTool::failures()
     QCOMPARE(run.out, QByteArray());
 }
 
+void TestTool::buildLeavesWhatIsNotAFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("folder") << QStringLiteral("folder");
+    QTest::newRow("FIFO") << QStringLiteral("fifo");
+    QTest::newRow("symbolic link to a file") << QStringLiteral("link");
+}
+
+void TestTool::buildLeavesWhatIsNotAFile()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("out.mdb"));
+    const QString target = dir.filePath(QStringLiteral("target.mdb"));
+    if (kind == QLatin1String("folder"))
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("out.mdb")));
+    else if (kind == QLatin1String("fifo"))
+        QCOMPARE(::mkfifo(QFile::encodeName(out).constData(), 0600), 0);
+    else
+        QVERIFY(testutil::writeCollection(target, {}).isEmpty() && QFile::link(target, out));
+
+    const auto run = runTool({QStringLiteral("build"), out}, "a\tb\tc\td\te\n");
+    QVERIFY(run.finished);
+    const QFileInfo info(out);
+    if (kind == QLatin1String("link")) {
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(info.isSymLink()); // written through, still a link
+        QCOMPARE(runTool({QStringLiteral("dump"), target}).out, QByteArray("a\tb\tc\td\te\n"));
+        return;
+    }
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains("not a regular file"), run.err.constData());
+    QVERIFY(kind == QLatin1String("folder") ? info.isDir() : !info.isFile() && info.exists());
+}
+
 void TestTool::search()
 {
     QTemporaryDir dir;
@@ -173,7 +212,8 @@ void TestTool::search()
     const QByteArray rows = QByteArrayLiteral("alpha beta\t1\tk\t\\N\tb\n"
                                               "ALPHA gamma\t\\N\tk\tx\tb\n"
                                               "\\N\t3\tk\tx\tb\n"
-                                              "it's beta\t4\\t2\tk\tx\tb\n");
+                                              "it's beta\t4\\t2\tk\tx\tb\n"
+                                              "with --time\t5\tk\tx\tb\n");
     QCOMPARE(testutil::runTool({QStringLiteral("build"), db}, rows).exitCode, 0);
 
     const auto run = testutil::runTool({QStringLiteral("search"), db, QStringLiteral("alpha"),
@@ -188,6 +228,12 @@ void TestTool::search()
     QCOMPARE(timed.exitCode, 0);
     QCOMPARE(timed.out, QByteArrayLiteral("2\n1\n4\\t2\n"));
     QVERIFY(timed.err.contains("median"));
+
+    // "--" ends the options: what follows is searched for
+    const auto dashes = testutil::runTool(
+        {QStringLiteral("search"), db, QStringLiteral("--"), QStringLiteral("--time")});
+    QCOMPARE(dashes.out, QByteArrayLiteral("1\n5\n"));
+    QVERIFY(dashes.err.isEmpty());
 
     QVERIFY(testutil::runTool({QStringLiteral("search"), db}).exitCode != 0);
     QVERIFY(testutil::runTool({QStringLiteral("search"), dir.filePath(QStringLiteral("none.mdb")),

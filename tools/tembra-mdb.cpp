@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 using namespace tembra;
 
@@ -32,6 +33,7 @@ const char kUsage[]
       "                             each match, one a line, as the reader's search finds\n"
       "                             them; --time adds the median search time (stderr)\n"
       "\n"
+      "-- ends the options: what follows it is a file or a TEXT, even \"--time\".\n"
       "Rows are COPY text: UTF-8, five fields (Tab1..Tab5) separated by TAB, one row a line,\n"
       "\\t \\n \\r \\\\ escapes inside a field and \\N for a NULL field.\n";
 
@@ -97,8 +99,27 @@ bool StdinBytes::read(QString *error)
     return true;
 }
 
-int build(const QStringList &args)
+// The arguments that are not options, in order, and the options given among options
+// (each at most once); "--" ends the options.
+QStringList operands(const QStringList &args, const QStringList &options, QStringList *given)
 {
+    QStringList out;
+    bool ended = false;
+    for (const QString &arg : args) {
+        if (!ended && arg == QLatin1String("--"))
+            ended = true;
+        else if (!ended && options.contains(arg))
+            *given << arg;
+        else
+            out << arg;
+    }
+    return out;
+}
+
+int build(const QStringList &allArgs)
+{
+    QStringList none;
+    const QStringList args = operands(allArgs, {}, &none);
     if (args.size() != 1)
         return usageError("build takes one argument, the file to write");
     const QString &out = args.front();
@@ -130,8 +151,10 @@ int build(const QStringList &args)
     return 0;
 }
 
-int dump(const QStringList &args)
+int dump(const QStringList &allArgs)
 {
+    QStringList none;
+    const QStringList args = operands(allArgs, {}, &none);
     if (args.size() != 1)
         return usageError("dump takes one argument, the collection to print");
     const QString &path = args.front();
@@ -178,8 +201,9 @@ QByteArray fieldText(const Field &field)
 
 int search(const QStringList &argsIn)
 {
-    QStringList args = argsIn;
-    const bool timed = args.removeAll(QStringLiteral("--time")) > 0;
+    QStringList given;
+    QStringList args = operands(argsIn, {QStringLiteral("--time")}, &given);
+    const bool timed = !given.isEmpty();
     if (args.size() < 2)
         return usageError("search takes a collection and at least one text");
     const QString path = args.takeFirst();
@@ -254,8 +278,14 @@ int main(int argc, char **argv)
     for (int i = 2; i < argc; ++i)
         args << QFile::decodeName(argv[i]);
     for (const Command &c : kCommands) {
-        if (std::strcmp(name, c.name) == 0)
+        if (std::strcmp(name, c.name) != 0)
+            continue;
+        try {
             return c.run(args);
+        } catch (const std::bad_alloc &) {
+            complain(QStringLiteral("out of memory"));
+            return 1;
+        }
     }
     std::fprintf(stderr, "tembra-mdb: unknown command \"%s\"\n%s", name, kUsage);
     return kUsageExit;
