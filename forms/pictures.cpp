@@ -275,12 +275,15 @@ QImage about()
     return canvas.convertToFormat(QImage::Format_RGB888);
 }
 
-QImage icon()
+// Drawn on a grid of 32 units and scaled, so that the icon is drawn afresh, sharp, at
+// every size a desktop asks for.
+QImage iconAt(int size)
 {
-    QImage canvas(32, 32, QImage::Format_ARGB32_Premultiplied);
+    QImage canvas(size, size, QImage::Format_ARGB32_Premultiplied);
     canvas.fill(Qt::transparent);
     QPainter p(&canvas);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 32.0, size / 32.0);
     p.setPen(QPen(kOlive, 2));
     p.setBrush(kDarkGreen);
     p.drawRoundedRect(QRectF(1, 1, 30, 30), 6, 6);
@@ -386,7 +389,7 @@ QImage picture(Picture which)
     case Picture::CaptionButtons: return captionButtons();
     case Picture::Emblem: return emblem();
     case Picture::SearchButton: return searchButton();
-    case Picture::WindowIcon: return icon();
+    case Picture::WindowIcon: return iconAt(32);
     case Picture::HandPointer: return hand();
     case Picture::Splash: return splash();
     case Picture::About: return about();
@@ -394,9 +397,14 @@ QImage picture(Picture which)
     return {};
 }
 
+QImage windowIconImage(int size)
+{
+    return iconAt(size);
+}
+
 QIcon windowIcon()
 {
-    return QIcon(QPixmap::fromImage(icon()));
+    return QIcon(QPixmap::fromImage(iconAt(32)));
 }
 
 QCursor handCursor()

@@ -33,6 +33,8 @@ QImage picture(Picture which);
 QList<QRgb> captionGradient();
 
 QIcon windowIcon();
+// The window icon's design at any size in pixels (the desktop's icons are drawn from it).
+QImage windowIconImage(int size);
 QCursor handCursor();
 
 } // namespace tembra
