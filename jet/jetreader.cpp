@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cerrno>
@@ -34,14 +35,15 @@ std::function<void()> &midReadHook()
     return hook;
 }
 
+// Jet stores its numbers little-endian, wherever they fall in a page.
 int le16(const unsigned char *p)
 {
-    return p[0] | p[1] << 8;
+    return qFromLittleEndian<quint16>(p);
 }
 
 quint32 le32(const unsigned char *p)
 {
-    return quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
+    return qFromLittleEndian<quint32>(p);
 }
 
 // Looks at the first bytes of the file before the library sees it: the library takes
@@ -101,7 +103,7 @@ void decodeText(const unsigned char *p, size_t len, QString *out)
                 out->append(QChar(char16_t(p[i])));
                 ++i;
             } else if (len - i >= 2) {
-                out->append(QChar(char16_t(p[i] | p[i + 1] << 8)));
+                out->append(QChar(qFromLittleEndian<char16_t>(p + i)));
                 i += 2;
             } else {
                 break;
@@ -117,7 +119,7 @@ void decodeText(const unsigned char *p, size_t len, QString *out)
     std::memcpy(dst, p, size_t(units) * 2);
 #else
     for (qsizetype i = 0; i < units; ++i)
-        dst[i] = char16_t(p[2 * i] | p[2 * i + 1] << 8);
+        dst[i] = qFromLittleEndian<char16_t>(p + 2 * i);
 #endif
 }
 
@@ -166,7 +168,7 @@ int fixedSize(int type)
 
 quint64 le64(const unsigned char *p)
 {
-    return quint64(le32(p)) | quint64(le32(p + 4)) << 32;
+    return qFromLittleEndian<quint64>(p);
 }
 
 template <typename T> void appendNumber(T value, QString *out)

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cmath>
@@ -61,18 +62,15 @@ constexpr double kCreationDate = 45658.0;
 constexpr u8 kTypeInt = 0x03, kTypeLong = 0x04, kTypeText = 0x0A, kTypeOle = 0x0B, kTypeMemo = 0x0C;
 constexpr u8 kMemoInline = 0x80, kMemoSingle = 0x40, kMemoChain = 0x00;
 
+// Jet stores its numbers little-endian, wherever they fall in a page.
 void put16(u8 *p, unsigned v)
 {
-    p[0] = u8(v);
-    p[1] = u8(v >> 8);
+    qToLittleEndian(quint16(v), p);
 }
 
 void put32(u8 *p, u32 v)
 {
-    p[0] = u8(v);
-    p[1] = u8(v >> 8);
-    p[2] = u8(v >> 16);
-    p[3] = u8(v >> 24);
+    qToLittleEndian(v, p);
 }
 
 u32 rowPointer(u32 page, int row)
@@ -162,10 +160,8 @@ void writeEncoded(u8 *dst, QStringView v, Form form)
     const qsizetype n = v.size();
     switch (form) {
     case Form::Plain:
-        for (qsizetype i = 0; i < n; ++i) {
-            dst[2 * i] = u8(src[i]);
-            dst[2 * i + 1] = u8(src[i] >> 8);
-        }
+        for (qsizetype i = 0; i < n; ++i)
+            qToLittleEndian(char16_t(src[i]), dst + 2 * i);
         return;
     case Form::Latin:
         *dst++ = 0xFF;
