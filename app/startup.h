@@ -44,9 +44,6 @@ public:
     // Called with the main window once it is shown (the benchmark times this).
     std::function<void(Tembra1 *)> onMainWindowShown;
 
-    Tembra1 *mainWindow() const { return m_window; }
-    Tembra2 *splash() const { return m_splash; }
-
 private:
     void collectionRead();
     void showMainWindowWhenReady();

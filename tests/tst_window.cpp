@@ -153,6 +153,8 @@ void TestWindow::enlargeRestoreAndMinimise()
 
     w.La2_Click();
     QCOMPARE(w.Mini->caption(), QStringLiteral("2"));
+    QCOMPARE(w.enlargeState()->SavedLeft(), std::optional<float>(float(normal.x() * 15)));
+    QCOMPARE(w.enlargeState()->SavedTop(), std::optional<float>(float(normal.y() * 15)));
     QCOMPARE(w.geometry(), QRect(0, 0, screen.width(), screen.height() - 32));
     QCOMPARE(w.Text1->width(), screen.width() - 240); // W - 3600 twips
     QCOMPARE(w.Text2->geometry().right() + 1, screen.width() - 10); // right edge at W - 150
