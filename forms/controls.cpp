@@ -21,6 +21,19 @@ QColor resolveColour(quint32 colour)
     return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
 }
 
+namespace {
+
+// A control that paints its own background in a design colour.
+void fillBackground(QWidget *control, quint32 colour)
+{
+    QPalette p = control->palette();
+    p.setColor(QPalette::Window, resolveColour(colour));
+    control->setPalette(p);
+    control->setAutoFillBackground(true);
+}
+
+} // namespace
+
 int borderWidth(BorderStyle style)
 {
     switch (style) {
@@ -80,10 +93,7 @@ void Label::setForeColor(quint32 colour)
 
 void Label::setBackColor(quint32 colour)
 {
-    QPalette p = palette();
-    p.setColor(QPalette::Window, resolveColour(colour));
-    setPalette(p);
-    setAutoFillBackground(true);
+    fillBackground(this, colour);
 }
 
 void Label::setTransparent(bool transparent)
@@ -233,10 +243,7 @@ Panel::Panel(QWidget *parent) : QFrame(parent) { }
 
 void Panel::setBackColor(quint32 colour)
 {
-    QPalette p = palette();
-    p.setColor(QPalette::Window, resolveColour(colour));
-    setPalette(p);
-    setAutoFillBackground(true);
+    fillBackground(this, colour);
 }
 
 void Panel::setBorderStyle(BorderStyle style)
