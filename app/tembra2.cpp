@@ -1,6 +1,5 @@
 #include "app/tembra2.h"
 
-#include <QGuiApplication>
 #include <QTimer>
 
 namespace tembra {
@@ -39,12 +38,6 @@ void Tembra2::Timer1_Timer()
 
 void Tembra2::setOpacity(int alpha)
 {
-    // The platforms without any window opacity (the offscreen one of the tests and the
-    // benchmark) would only warn at each of the 16 steps; the fade runs there all the
-    // same, so the hand-over comes on time.
-    const QString platform = QGuiApplication::platformName();
-    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
-        return;
     setWindowOpacity(qBound(0, alpha, 255) / 255.0);
 }
 
