@@ -195,9 +195,8 @@ void Tembra1::changeEvent(QEvent *event)
 
 void Tembra1::Form_Resize()
 {
-    TwipsGeometry current;
-    for (const auto &entry : layoutDesignGeometry())
-        current[entry.first] = {};
+    // Where the controls the pass reads stand now.
+    TwipsGeometry current = layoutDesignGeometry();
     for (auto &entry : current) {
         const QRectF t = m_form.twips(entry.first);
         entry.second = {float(t.left()), float(t.top()), float(t.width()), float(t.height())};
