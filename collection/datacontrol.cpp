@@ -32,7 +32,7 @@ bool DataControl::refresh(Error *error)
 
     std::vector<int> rows;
     if (statement.filtered) {
-        rows = m_search->run(LikePattern(statement.pattern), statement.column);
+        rows = m_search->run(statement.pattern, m_comparison, statement.column);
     } else {
         rows.resize(size_t(m_table->rowCount()));
         for (int r = 0; r < m_table->rowCount(); ++r)

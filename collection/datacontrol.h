@@ -33,6 +33,12 @@ public:
     const Error &openError() const { return m_openError; }
     bool isOpen() const { return m_table != nullptr; }
     const HadithTable *table() const { return m_table.get(); }
+    const TableSearch *search() const { return m_search.get(); }
+
+    // How the statement's LIKE compares text: the reader's folded comparison unless the
+    // exact one is asked for. The next refresh uses it.
+    Comparison comparison() const { return m_comparison; }
+    void setComparison(Comparison comparison) { m_comparison = comparison; }
 
     QString recordSource() const { return m_recordSource; }
     void setRecordSource(const QString &source) { m_recordSource = source; }
@@ -78,6 +84,7 @@ private:
     std::unique_ptr<TableSearch> m_search;
     QString m_recordSource = QStringLiteral("Table1");
     int m_commandType = Statement::Table;
+    Comparison m_comparison = Comparison::Folded;
     std::vector<int> m_rows;
     int m_position = -1;
     QString m_bound[kColumnCount];

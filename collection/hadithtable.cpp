@@ -1,7 +1,5 @@
 #include "collection/hadithtable.h"
 
-#include "collection/likepattern.h"
-
 #include <cstring>
 
 namespace tembra {
@@ -14,7 +12,9 @@ QStringView HadithTable::view(int row, int column) const
 {
     if (column == 0)
         return QStringView(m_text).mid(m_start[row], m_start[row + 1] - m_start[row]);
-    return m_short[column - 1][row];
+    const size_t at = size_t(row) * kShort + size_t(column - 1);
+    const std::uint32_t start = at == 0 ? 0 : m_shortEnd[at - 1];
+    return QStringView(m_short).mid(start, m_shortEnd[at] - start);
 }
 
 Field HadithTable::field(int row, int column) const
@@ -36,40 +36,44 @@ void HadithTable::appendRow()
 {
     m_nulls.push_back(kAllNull);
     m_start.push_back(m_text.size());
-    for (auto &column : m_short)
-        column.emplace_back();
+    m_shortEnd.insert(m_shortEnd.end(), kShort, std::uint32_t(m_short.size()));
+}
+
+// The buffer the field's value goes to, at its end.
+QString *HadithTable::setFieldStart(int column)
+{
+    m_nulls.back() &= static_cast<std::uint8_t>(~(1u << column));
+    if (column == 0)
+        return &m_text;
+    // A field of a later column set before this one would now lie before it.
+    Q_ASSERT(m_shortEnd[m_shortEnd.size() - kShort + (column - 1)] == m_short.size());
+    return &m_short;
+}
+
+void HadithTable::setFieldEnd(int column)
+{
+    if (column == 0) {
+        m_start.back() = m_text.size();
+        return;
+    }
+    // The columns after this one are empty (or still to be set) from here on.
+    for (size_t at = m_shortEnd.size() - kShort + size_t(column - 1); at < m_shortEnd.size(); ++at)
+        m_shortEnd[at] = std::uint32_t(m_short.size());
 }
 
 void HadithTable::setField(int column, QStringView value)
 {
-    m_nulls.back() &= static_cast<std::uint8_t>(~(1u << column));
-    if (column == 0) {
-        m_text.append(value);
-        m_start.back() = m_text.size();
-        noteCase();
-    } else {
-        m_short[column - 1].back() = value.toString();
-    }
+    setFieldStart(column)->append(value);
+    setFieldEnd(column);
 }
 
 void HadithTable::setFieldUtf16(int column, const char *bytes, qsizetype units)
 {
-    m_nulls.back() &= static_cast<std::uint8_t>(~(1u << column));
-    QString *target = column == 0 ? &m_text : &m_short[column - 1].back();
+    QString *target = setFieldStart(column);
     const qsizetype at = target->size();
     target->resize(at + units);
     std::memcpy(target->data() + at, bytes, size_t(units) * 2);
-    if (column == 0) {
-        m_start.back() = m_text.size();
-        noteCase();
-    }
-}
-
-void HadithTable::noteCase()
-{
-    const int row = rowCount() - 1;
-    if (!isFoldInvariant(view(row, 0)) && (m_casedRows.empty() || m_casedRows.back() != row))
-        m_casedRows.push_back(row);
+    setFieldEnd(column);
 }
 
 void HadithTable::append(const Record &record)
@@ -86,19 +90,13 @@ void HadithTable::squeeze()
     m_text.squeeze();
     m_start.shrink_to_fit();
     m_nulls.shrink_to_fit();
-    m_casedRows.shrink_to_fit();
-    for (auto &column : m_short)
-        column.shrink_to_fit();
+    m_short.squeeze();
+    m_shortEnd.shrink_to_fit();
 }
 
 qsizetype HadithTable::textUnits() const
 {
-    qsizetype units = m_text.size();
-    for (const auto &column : m_short) {
-        for (const QString &s : column)
-            units += s.size();
-    }
-    return units;
+    return m_text.size() + m_short.size();
 }
 
 } // namespace tembra

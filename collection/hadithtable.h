@@ -11,8 +11,9 @@
 namespace tembra {
 
 // Table1 held in memory, in stored row order. The hadith texts (Tab1) lie back to
-// back in one buffer, so that a search scans one block of memory; the short columns
-// are kept as strings of their own. NULL and the empty string stay apart.
+// back in one buffer, so that a search scans one block of memory; the short columns lie
+// back to back in another, so that fifty thousand rows are not two hundred thousand
+// small strings. NULL and the empty string stay apart.
 class HadithTable final {
 public:
     HadithTable() = default;
@@ -27,7 +28,8 @@ public:
     Field field(int row, int column) const;
     Record record(int row) const;
 
-    // Starts a new row; its fields are then set with setField (default NULL).
+    // Starts a new row; its fields are then set with setField (default NULL), each once
+    // and in the order of the columns.
     void appendRow();
     void setField(int column, QStringView value); // on the last row appended
     // The same from little-endian UTF-16 bytes that need not be aligned.
@@ -43,17 +45,18 @@ public:
     // UTF-16 units held by all the columns' values (what the memory budget compares to).
     qsizetype textUnits() const;
 
-    // Rows whose Tab1 letter case folding changes, ascending. Noted as the rows come in,
-    // while the file is still being read, so that the search need not scan for them.
-    const std::vector<int> &casedRows() const { return m_casedRows; }
-
 private:
+    static constexpr int kShort = kColumnCount - 1;
+    QString *setFieldStart(int column);
+    void setFieldEnd(int column);
+
     QString m_text; // Tab1 of every row
     std::vector<qsizetype> m_start{0}; // rowCount() + 1 offsets into m_text
-    std::vector<QString> m_short[kColumnCount - 1]; // Tab2 .. Tab5
+    QString m_short; // Tab2 .. Tab5 of every row
+    // Where each short field ends in m_short, four a row; each starts where the one
+    // before it ends.
+    std::vector<std::uint32_t> m_shortEnd;
     std::vector<std::uint8_t> m_nulls; // bit c set: column c is NULL
-    std::vector<int> m_casedRows;
-    void noteCase();
 };
 
 } // namespace tembra

@@ -1,21 +1,46 @@
 #pragma once
 
+#include "collection/comparison.h"
+
 #include <QString>
 #include <QStringView>
+
+#include <vector>
 
 namespace tembra::pane {
 
 // What the reading pane holds for a record: its Tab4 line, a line break, its hadith text.
 QString compose(const QString &tab4, const QString &tab1);
 
-// Where the search term first occurs in the pane's text, compared unit by unit (no
-// case folding, nothing normalised); -1 if nowhere. The Tab4 line comes first in the
-// text, so an occurrence there is found before one in the hadith.
-qsizetype firstOccurrence(QStringView text, QStringView term);
+// A stretch of the pane's text, [start, end) in its units.
+struct Span {
+    qsizetype start = 0;
+    qsizetype end = 0;
+    friend bool operator==(const Span &a, const Span &b)
+    {
+        return a.start == b.start && a.end == b.end;
+    }
+};
+
+// Where the search term occurs in the pane's text, compared as the search compared it, so
+// that a hadith the search listed shows what it was listed for. The term is a LIKE pattern
+// as the search used it ("%" and "_" keep their meaning; a "%" at either end adds nothing).
+// The occurrences come in order and do not overlap: the first is the one to select (the
+// Tab4 line comes first in the text, so an occurrence there comes before one in the
+// hadith). Each runs from the first character of a match to its last, then on over the
+// marks and ignored characters that follow, so that a word is never cut before its marks.
+std::vector<Span> occurrences(QStringView text, QStringView term, Comparison comparison);
 
 // A text box's document knows one kind of line break: "\r\n" is one position there.
-// The position in the document of position index of text.
-qsizetype documentPosition(QStringView text, qsizetype index);
+// Positions in the document of positions in the text.
+class DocumentPositions final {
+public:
+    explicit DocumentPositions(QStringView text);
+    qsizetype operator()(qsizetype index) const;
+
+private:
+    std::vector<qsizetype> m_pairs; // where each "\r\n" starts, ascending
+};
 
 // The tooltips that follow the current record.
 QString numberTooltip(const QString &number); // Label1

@@ -1,32 +1,59 @@
 #pragma once
 
+#include "collection/comparison.h"
 #include "collection/hadithtable.h"
-#include "collection/likepattern.h"
 
+#include <QStringView>
+
+#include <cstdint>
+#include <future>
+#include <memory>
+#include <string_view>
 #include <vector>
 
 namespace tembra {
 
-// Runs LIKE patterns over one column of a table held in memory. Built once per table:
-// it keeps a folded copy of the few hadith texts that letter case changes, so that a
-// search scans the one buffer of all texts and compares nothing but equal units.
+// Runs LIKE patterns over one column of a table held in memory, under either comparison.
+//
+// For the default comparison it keeps the hadith texts folded and without their marks,
+// one byte a character, back to back: a search scans that copy for the pattern's longest
+// literal and checks a row only where the literal occurs. A pattern with marks is looked
+// for in the same copy without them, and each place found is checked, marks and all, in
+// the text itself. For the exact comparison it scans the texts as they are, with a folded
+// copy of the few that letter case changes.
+//
+// What it keeps is made on a thread of its own from the moment it is built, so that a
+// window can show the collection at once; the first search waits for it if need be.
 class TableSearch final {
 public:
     explicit TableSearch(const HadithTable &table);
+    ~TableSearch();
+    Q_DISABLE_COPY_MOVE(TableSearch)
 
-    // The rows, in stored order, whose value in column matches; NULL never matches.
-    std::vector<int> run(const LikePattern &pattern, int column = 0) const;
+    // The rows, in stored order, whose value in column matches the pattern under the
+    // comparison; NULL never matches.
+    std::vector<int> run(QStringView pattern, Comparison comparison, int column = 0) const;
+
+    // Waits until the search is ready; true at once when it is.
+    void waitUntilReady() const;
+    // The bytes kept beside the table (for the benchmark).
+    qsizetype keptBytes() const;
 
 private:
-    std::vector<int> scanText(const LikePattern &pattern) const;
+    struct Kept;
+    std::vector<int> scanExact(QStringView pattern) const;
+    std::vector<int> scanWithoutMarks(QStringView pattern) const;
+    std::vector<int> scanWithMarks(QStringView pattern) const;
+    std::vector<int> otherColumn(QStringView pattern, fold::Form form, int column) const;
+    std::vector<int> scanMarkedLiteral(std::basic_string_view<std::uint8_t> withoutMarks,
+                                       std::u16string_view literal, qsizetype firstLetter) const;
+    bool marksMatchAt(int row, qsizetype at, std::u16string_view literal,
+                      qsizetype firstLetter) const;
+    QStringView text(int row) const;
 
     const HadithTable &m_table;
-    std::vector<int> m_foldedRows; // ascending rows of Tab1 that case folding changes
-    std::vector<QString> m_foldedText; // their folded texts, in the same order
+    std::unique_ptr<Kept> m_kept;
+    std::shared_future<void> m_ready;
 };
-
-// Finds needle in haystack from a position on, comparing units exactly; -1 if absent.
-// Vectorised: the search scans the whole collection for every query.
-qsizetype findUnits(QStringView haystack, QStringView needle, qsizetype from);
 
 } // namespace tembra

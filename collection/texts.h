@@ -41,6 +41,13 @@ inline QString errorTitle()
     return QStringLiteral(u"\u0647\u0647\u200C\u0644\u0647\u200C\u064A\u0647 ");
 }
 
+// The search box's context menu: the option that compares vowel marks and letter forms as
+// they stand (take the vowel marks and the letter forms into account)
+inline QString exactMatchOption()
+{
+    return QStringLiteral(u"حەرەکە و شێوەی پیتەکان بە هەند وەربگرە");
+}
+
 // Captions of the info and count labels, the headings
 inline QString numberCaption()
 {

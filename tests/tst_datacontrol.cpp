@@ -225,7 +225,8 @@ void TestDataControl::hostileSearchTexts_data()
     QTest::addColumn<QList<int>>("rows");
     const QString longRun(100000, QChar(0x0628));
     QTest::newRow("percents only") << QStringLiteral("%%%") << QList<int>{0, 1, 2, 3, 4, 5, 7};
-    QTest::newRow("underscores only") << QStringLiteral("___") << QList<int>{0, 1, 2, 3, 4, 7};
+    // the right-to-left marks of row 3 are not compared, and "نص" is two letters
+    QTest::newRow("underscores only") << QStringLiteral("___") << QList<int>{0, 1, 2, 4, 7};
     QTest::newRow("a control character") << QStringLiteral(u"\u0001") << QList<int>{1};
     QTest::newRow("NUL") << QString(QChar(0)) << QList<int>{};
     QTest::newRow("unpaired high surrogate") << QString(QChar(0xD800)) << QList<int>{2};

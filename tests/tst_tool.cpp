@@ -229,6 +229,18 @@ void TestTool::search()
     QCOMPARE(timed.out, QByteArrayLiteral("2\n1\n4\\t2\n"));
     QVERIFY(timed.err.contains("median"));
 
+    // the reader's comparison by default, the exact one with --exact
+    const QByteArray marked = QStringLiteral(u"رَسُولُ").toUtf8() + "\t6\tk\tx\tb\n";
+    const QString markedDb = dir.filePath(QStringLiteral("m.mdb"));
+    QCOMPARE(testutil::runTool({QStringLiteral("build"), markedDb}, marked).exitCode, 0);
+    const QString word = QStringLiteral(u"رسول");
+    QCOMPARE(testutil::runTool({QStringLiteral("search"), markedDb, word}).out,
+             QByteArrayLiteral("1\n6\n"));
+    QCOMPARE(
+        testutil::runTool({QStringLiteral("search"), QStringLiteral("--exact"), markedDb, word})
+            .out,
+        QByteArrayLiteral("0\n"));
+
     // "--" ends the options: what follows is searched for
     const auto dashes = testutil::runTool(
         {QStringLiteral("search"), db, QStringLiteral("--"), QStringLiteral("--time")});

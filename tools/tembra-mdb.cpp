@@ -28,10 +28,12 @@ const char kUsage[]
       "\n"
       "  build OUT.mdb < rows.tsv   write the rows read from stdin as a new collection\n"
       "  dump DB.mdb                print every row of Table1 to stdout\n"
-      "  search [--time] DB.mdb TEXT...\n"
+      "  search [--exact] [--time] DB.mdb TEXT...\n"
       "                             for each TEXT, the number of matches, then the Tab2 of\n"
       "                             each match, one a line, as the reader's search finds\n"
-      "                             them; --time adds the median search time (stderr)\n"
+      "                             them; --exact compares vowel marks and letter forms as\n"
+      "                             they stand (letter case aside), as the reader's option\n"
+      "                             does; --time adds the median search time (stderr)\n"
       "\n"
       "-- ends the options: what follows it is a file or a TEXT, even \"--time\".\n"
       "Rows are COPY text: UTF-8, five fields (Tab1..Tab5) separated by TAB, one row a line,\n"
@@ -202,8 +204,10 @@ QByteArray fieldText(const Field &field)
 int search(const QStringList &argsIn)
 {
     QStringList given;
-    QStringList args = operands(argsIn, {QStringLiteral("--time")}, &given);
-    const bool timed = !given.isEmpty();
+    QStringList args
+        = operands(argsIn, {QStringLiteral("--time"), QStringLiteral("--exact")}, &given);
+    const bool timed = given.contains(QStringLiteral("--time"));
+    const bool exact = given.contains(QStringLiteral("--exact"));
     if (args.size() < 2)
         return usageError("search takes a collection and at least one text");
     const QString path = args.takeFirst();
@@ -216,6 +220,7 @@ int search(const QStringList &argsIn)
         return 1;
     }
     data.setTable(std::move(table));
+    data.setComparison(exact ? Comparison::Exact : Comparison::Folded);
     QByteArray out;
     for (const QString &text : args) {
         data.setRecordSource(searchStatement(text));
