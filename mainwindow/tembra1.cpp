@@ -10,11 +10,14 @@
 #include "forms/controls.h"
 #include "forms/messagebox.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
@@ -32,6 +35,10 @@ namespace {
 constexpr int kKeyUp = 38;
 constexpr int kKeyDown = 40;
 constexpr int kOtherKey = -1;
+
+// The other occurrences of the term in the pane: a soft background that leaves the
+// selection, on the first, to stand out.
+const QColor kOtherOccurrence(0xF3, 0xE6, 0x9E);
 
 // The layout pass gives colours as 0xRRGGBB; the controls take 0xBBGGRR.
 quint32 designColour(quint32 rgb)
@@ -82,6 +89,9 @@ Tembra1::Tembra1(QWidget *parent) : QWidget(parent), m_form(tembra1Definition(),
     DataGrid1->setWordWrap(false);
     DataGrid1->horizontalHeader()->setStretchLastSection(true);
 
+    m_exactMatch = new QAction(texts::exactMatchOption(), this);
+    m_exactMatch->setCheckable(true);
+
     m_clock = [] { return QDateTime::currentDateTime(); };
     connectHandlers();
 }
@@ -99,6 +109,7 @@ void Tembra1::connectHandlers()
     connect(Label3, &Label::changed, this, &Tembra1::Label3_Change);
     connect(Command1, &QPushButton::clicked, this, &Tembra1::Command1_Click);
     Text2->installEventFilter(this);
+    connect(m_exactMatch, &QAction::toggled, this, &Tembra1::exactMatchToggled);
     connect(DataGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
                 if (current.isValid())
@@ -316,6 +327,10 @@ bool Tembra1::eventFilter(QObject *watched, QEvent *event)
         }
         return false;
     }
+    if (watched == Text2 && event->type() == QEvent::ContextMenu) {
+        showSearchBoxMenu(static_cast<QContextMenuEvent *>(event)->globalPos());
+        return true;
+    }
     if (watched == Text2 && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         // Only the arrows matter here; Qt's own codes for "&" and "(" are 38 and 40.
@@ -389,12 +404,29 @@ void Tembra1::Command1_Click()
 // search without a word, and what was done before it stays done.
 void Tembra1::search()
 {
-    silentErrorExit([this] { searchSteps(); });
+    silentErrorExit([this] { searchSteps(Text2->text()); });
 }
 
-void Tembra1::searchSteps()
+// The box's own menu, with the comparison option under it.
+void Tembra1::showSearchBoxMenu(const QPoint &at)
 {
-    const QString text = Text2->text();
+    const std::unique_ptr<QMenu> menu(Text2->createStandardContextMenu());
+    menu->addSeparator();
+    menu->addAction(m_exactMatch);
+    menu->exec(at);
+}
+
+// The comparison changes for the next search, and the search that ran last runs again
+// under it, so that the list, the count and the pane agree with the option shown.
+void Tembra1::exactMatchToggled(bool on)
+{
+    Adodc1->setComparison(on ? Comparison::Exact : Comparison::Folded);
+    if (!m_searchTerm.isEmpty())
+        silentErrorExit([this] { searchSteps(m_searchTerm); });
+}
+
+void Tembra1::searchSteps(const QString &text)
+{
     if (text.isEmpty())
         return;
     if (text.size() < 3) {
@@ -460,18 +492,29 @@ void Tembra1::Text1_Change()
     highlightTerm();
 }
 
+// The first occurrence of the term is selected; the others are marked with a soft
+// background, so that the reader sees every place the search found.
 void Tembra1::highlightTerm()
 {
     const QString text = Text1->text();
-    const qsizetype at = pane::firstOccurrence(text, m_searchTerm);
-    if (at < 0)
-        return;
-    const qsizetype start = pane::documentPosition(text, at);
-    const qsizetype end = pane::documentPosition(text, at + m_searchTerm.size());
-    QTextCursor cursor = Text1->textCursor();
-    cursor.setPosition(int(start));
-    cursor.setPosition(int(end), QTextCursor::KeepAnchor);
-    Text1->setTextCursor(cursor);
+    const std::vector<pane::Span> found
+        = pane::occurrences(text, m_searchTerm, Adodc1->comparison());
+    const pane::DocumentPositions document(text);
+    const auto select = [&](QTextCursor cursor, const pane::Span &span) {
+        cursor.setPosition(int(document(span.start)));
+        cursor.setPosition(int(document(span.end)), QTextCursor::KeepAnchor);
+        return cursor;
+    };
+    QList<QTextEdit::ExtraSelection> others;
+    for (size_t i = 1; i < found.size(); ++i) {
+        QTextEdit::ExtraSelection other;
+        other.cursor = select(QTextCursor(Text1->document()), found[i]);
+        other.format.setBackground(kOtherOccurrence);
+        others.append(other);
+    }
+    Text1->setExtraSelections(others);
+    if (!found.empty())
+        Text1->setTextCursor(select(Text1->textCursor(), found.front()));
 }
 
 void Tembra1::Label1_Change()

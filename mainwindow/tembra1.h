@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class QAction;
 class QLineEdit;
 class QPushButton;
 class QTextEdit;
@@ -63,6 +64,10 @@ public:
     QTimer *Timer1 = nullptr; // never ticks
     QTimer *Timer2 = nullptr; // the banner, every 500 ms
 
+    // The search box's context-menu option that compares vowel marks and letter forms as
+    // they stand (the exact comparison); off by default.
+    QAction *exactMatchAction() const { return m_exactMatch; }
+
     QString searchTerm() const { return m_searchTerm; }
     bool collectionOpen() const { return Adodc1->isOpen(); }
     const EnlargeToggle *enlargeState() const { return m_toggle.get(); }
@@ -106,7 +111,9 @@ protected:
 private:
     void connectHandlers();
     void search();
-    void searchSteps();
+    void searchSteps(const QString &text);
+    void exactMatchToggled(bool on);
+    void showSearchBoxMenu(const QPoint &at);
     QString paneComposition() const;
     void highlightTerm();
     void currentChanged();
@@ -121,6 +128,7 @@ private:
     Form m_form;
     ResultModel *m_model = nullptr;
     QString m_searchTerm;
+    QAction *m_exactMatch = nullptr;
     SearchTextStore m_store;
     std::function<QDateTime()> m_clock;
     std::unique_ptr<EnlargeToggle> m_toggle;

@@ -6,6 +6,7 @@
 #include "mainwindow/tembra1.h"
 #include "testutil.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -34,6 +35,8 @@ private slots:
     void paneFollowsTheRecord();
     void selectionOfTheTerm_data();
     void selectionOfTheTerm();
+    void otherOccurrencesAreMarked();
+    void exactOptionSearchesAgain();
     void userEditsAreReverted();
     void arrowKeysMoveThroughMatches();
     void tooltipsFollowTheRecord();
@@ -56,6 +59,7 @@ void TestReadingPane::initTestCase()
         testutil::utf8Record("beta in the text, beta", "3", nullptr, "beta above", "book three"),
         testutil::utf8Record("ends with gamma", "4", "kind D", nullptr, "book four"),
         testutil::utf8Record("Delta upper, delta lower", "5", "kind E", "", nullptr),
+        testutil::utf8Record("قَالَ رَسُولُ اللَّهِ", "6", "kind F", "عَنْ أَبِي هُرَيْرَةَ", "book six"),
     };
     const QString why = testutil::writeCollection(m_path, records);
     QVERIFY2(why.isEmpty(), qPrintable(why));
@@ -103,9 +107,13 @@ void TestReadingPane::selectionOfTheTerm_data()
         << QStringLiteral("beta") << 0 << QStringLiteral("beta");
     // "\r\nends with gamma": the last possible start is found; the break is one position
     QTest::newRow("at the very end") << QStringLiteral("gamma") << 12 << QStringLiteral("gamma");
-    // "\r\nDelta upper, delta lower": exact units, no case folding
-    QTest::newRow("case must match") << QStringLiteral("delta") << 15 << QStringLiteral("delta");
-    QTest::newRow("listed, nothing selected") << QStringLiteral("DELTA") << -1 << QString();
+    // "\r\nDelta upper, delta lower": letter case aside, as the search compared it, so
+    // that a listed hadith always shows what it was listed for
+    QTest::newRow("case as the search") << QStringLiteral("delta") << 2 << QStringLiteral("Delta");
+    QTest::newRow("listed, and selected")
+        << QStringLiteral("DELTA") << 2 << QStringLiteral("Delta");
+    // "عَنْ أَبِي هُرَيْرَةَ\r\nقَالَ رَسُولُ اللَّهِ": unvowelled, the word with its marks
+    QTest::newRow("marks come along") << QStringLiteral(u"رسول") << 29 << QStringLiteral(u"رَسُولُ");
 }
 
 void TestReadingPane::selectionOfTheTerm()
@@ -122,6 +130,53 @@ void TestReadingPane::selectionOfTheTerm()
         const auto breaks = w.Text1->text().left(start).count(QStringLiteral("\r\n"));
         QCOMPARE(w.Text1->textCursor().selectionStart(), int(start - breaks));
     }
+}
+
+// The first occurrence is the selection; every other one has a background of its own,
+// and a record without the term keeps none of the last record's marks.
+void TestReadingPane::otherOccurrencesAreMarked()
+{
+    Tembra1 w;
+    open(w);
+    search(w, QStringLiteral("beta")); // "beta above\r\nbeta in the text, beta"
+    QCOMPARE(selected(w.Text1), QStringLiteral("beta"));
+    QCOMPARE(w.Text1->textCursor().selectionStart(), 0);
+    const QList<QTextEdit::ExtraSelection> others = w.Text1->extraSelections();
+    QCOMPARE(others.size(), 2);
+    for (const QTextEdit::ExtraSelection &other : others) {
+        QCOMPARE(other.cursor.selectedText(), QStringLiteral("beta"));
+        QVERIFY(other.format.background().style() != Qt::NoBrush);
+        QVERIFY(other.format.background().color() != w.Text1->palette().color(QPalette::Highlight));
+    }
+    search(w, QStringLiteral("one")); // "line one\r\nalpha text one"
+    QCOMPARE(w.Text1->extraSelections().size(), 1);
+    search(w, QStringLiteral("gamma")); // once only
+    QCOMPARE(w.Text1->extraSelections().size(), 0);
+}
+
+// Switching the option on compares marks and letter forms as they stand, and the last
+// search runs again under it: an unvowelled word no longer finds the vowelled hadith.
+void TestReadingPane::exactOptionSearchesAgain()
+{
+    Tembra1 w;
+    open(w);
+    QAction *exact = w.exactMatchAction();
+    QVERIFY(exact->isCheckable());
+    QVERIFY(!exact->isChecked());
+    exact->setChecked(true); // before any search: nothing runs
+    QVERIFY(w.DataGrid1->isHidden());
+    exact->setChecked(false);
+
+    search(w, QStringLiteral(u"رسول"));
+    QCOMPARE(w.Label12->caption(), QStringLiteral("1"));
+    w.Text2->setText(QStringLiteral("typed since")); // the search that ran is the one rerun
+    exact->setChecked(true);
+    QCOMPARE(w.Label12->caption(), QStringLiteral("0"));
+    QCOMPARE(w.Text1->text(), QString());
+    QCOMPARE(w.searchTerm(), QStringLiteral(u"رسول"));
+    exact->setChecked(false);
+    QCOMPARE(w.Label12->caption(), QStringLiteral("1"));
+    QCOMPARE(selected(w.Text1), QStringLiteral(u"رَسُولُ"));
 }
 
 void TestReadingPane::userEditsAreReverted()
