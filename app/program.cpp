@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include "app/startup.h"
+#include "collection/definition.h"
 #include "forms/application.h"
 #include "forms/fonts.h"
 #include "mainwindow/tembra1.h"

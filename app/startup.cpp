@@ -3,19 +3,11 @@
 #include "app/about1.h"
 #include "app/tembra2.h"
 #include "collection/datacontrol.h"
-#include "collection/texts.h"
 #include "mainwindow/tembra1.h"
 
 #include <QMetaObject>
 
 namespace tembra {
-
-QString collectionFile()
-{
-    QString path = texts::collectionPath();
-    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    return path;
-}
 
 void handOver(ChildRead &reading, DataControl *data)
 {
@@ -75,9 +67,9 @@ void Startup::showMainWindowWhenReady()
         about.showModal();
     });
     if (m_readOk)
-        m_window->Adodc1->setTable(std::move(m_table));
+        m_window->setCollection(std::move(m_table));
     else
-        m_window->Adodc1->setOpenError(m_error);
+        m_window->setCollectionError(m_error);
     // The main window is shown before the splash goes, so that the program is never
     // without a window.
     m_window->show();

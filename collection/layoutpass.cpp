@@ -1,5 +1,7 @@
 #include "collection/layoutpass.h"
 
+#include "collection/definition.h"
+
 namespace tembra {
 
 namespace {
@@ -20,59 +22,33 @@ float size(double value)
     return value < 0 ? 0.0f : static_cast<float>(value);
 }
 
-} // namespace
-
-TwipsGeometry layoutDesignGeometry()
+TwipsRect designPlace(const QString &name)
 {
-    return {
-        {QStringLiteral("Ima1(0)"), {480, 0, 75, 210}},
-        {QStringLiteral("Ima1(1)"), {480, 0, 585, 75}},
-        {QStringLiteral("Ima1(2)"), {1080, 0, 75, 210}},
-        {QStringLiteral("Ima1(3)"), {480, 180, 585, 75}},
-        {QStringLiteral("Ima1(4)"), {480, 0, 75, 75}},
-        {QStringLiteral("Ima1(5)"), {1080, 0, 75, 75}},
-        {QStringLiteral("Ima1(6)"), {480, 180, 75, 75}},
-        {QStringLiteral("Ima1(7)"), {1080, 180, 75, 75}},
-        {QStringLiteral("Ima1(8)"), {0, 0, 14940, 315}},
-        {QStringLiteral("Ima1(9)"), {1560, 120, 60, 300}},
-        {QStringLiteral("Ima1(10)"), {11880, 240, 75, 4650}},
-        {QStringLiteral("Ima1(11)"), {1800, 4440, 585, 75}},
-        {QStringLiteral("Ima1(12)"), {10200, 360, 585, 75}},
-        {QStringLiteral("Label19"), {3000, 30, 10695, 255}},
-        {QStringLiteral("La1"), {5160, 0, 195, 240}},
-        {QStringLiteral("La2"), {4320, 0, 195, 240}},
-        {QStringLiteral("La3"), {4800, 0, 195, 240}},
-        {QStringLiteral("Im1"), {14280, 0, 720, 315}},
-        {QStringLiteral("Im2"), {3240, 0, 210, 300}},
-        {QStringLiteral("Pic1"), {120, 5160, 14775, 3735}},
-        {QStringLiteral("Label18"), {120, 4920, 14775, 300}},
-        {QStringLiteral("Label17"), {840, 360, 975, 255}},
-        {QStringLiteral("DataGrid1"), {0, 0, 14775, 3735}},
-        {QStringLiteral("Text1"), {0, 480, 11775, 4335}},
-        {QStringLiteral("Label16"), {0, 240, 11775, 300}},
-        {QStringLiteral("Text2"), {12360, 600, 2535, 405}},
-        {QStringLiteral("Command1"), {12000, 600, 555, 435}},
-        {QStringLiteral("Pic2"), {11760, 1200, 3105, 3015}},
-        {QStringLiteral("Pic3"), {11760, 4200, 3105, 540}},
-        {QStringLiteral("Label20"), {11760, 240, 3135, 300}},
-    };
+    const ControlDef *def = tembra1Definition().find(name);
+    Q_ASSERT_X(def, "layoutPass", "every control the pass places is in the definition");
+    return def ? TwipsRect{def->left, def->top, def->width, def->height} : TwipsRect{};
 }
+
+} // namespace
 
 LayoutResult layoutPass(float width, float height, bool minimised, const TwipsGeometry &current)
 {
     LayoutResult result;
-    if (minimised) {
-        // The minimised size is not a size to lay out for; the pass runs again when the
-        // window comes back.
-        result.geometry = current;
+    if (minimised) // not a size to lay out for; the pass runs again when the window comes back
         return result;
-    }
 
-    TwipsGeometry g = layoutDesignGeometry();
-    for (const auto &[name, rect] : current)
-        g[name] = rect;
-    // std::map keeps references valid while other entries are looked up.
-    auto c = [&g](const char16_t *name) -> TwipsRect & { return g[QString::fromUtf16(name)]; };
+    // Each control the pass places, taken as it stands. std::map keeps references valid
+    // while other entries are added.
+    TwipsGeometry g;
+    auto c = [&g, &current](const char16_t *name) -> TwipsRect & {
+        const QString key = QString::fromUtf16(name);
+        auto at = g.find(key);
+        if (at == g.end()) {
+            const auto now = current.find(key);
+            at = g.emplace(key, now != current.end() ? now->second : designPlace(key)).first;
+        }
+        return at->second;
+    };
 
     const double H = height;
     const double W = width;

@@ -26,21 +26,18 @@ struct TwipsRect {
 // "Ima1(10)"; Label17 and DataGrid1 are in Pic1's coordinates, all others in the window's.
 using TwipsGeometry = std::map<QString, TwipsRect>;
 
-// The design places of the main window's controls that the layout pass moves or reads,
-// so that a caller can start from them.
-TwipsGeometry layoutDesignGeometry();
-
 struct LayoutResult {
-    TwipsGeometry geometry;
+    TwipsGeometry geometry; // the places of the controls the pass placed
     // Pic1's back colour (0xRRGGBB) after the pass; none when the pass changed nothing.
     std::optional<quint32> pic1BackColor;
 };
 
 // One layout pass of the main window for a window of width × height twips. Every place is
-// computed afresh from the window's size and the design sizes in `current`, so the pass
-// keeps nothing between runs. While the window is minimised it changes nothing. Controls
-// missing from `current` start at their design place. A size that would go negative (a
-// window narrower than 3600 or lower than 5215 twips) becomes zero.
+// computed afresh from the window's size and the sizes that no code changes, read from
+// `current` (the controls as they stand), so the pass keeps nothing between runs; a
+// control missing from `current` is read at its place in the window's definition. While
+// the window is minimised it places nothing. A size that would go negative (a window
+// narrower than 3600 or lower than 5215 twips) becomes zero.
 LayoutResult layoutPass(float width, float height, bool minimised, const TwipsGeometry &current);
 
 } // namespace tembra

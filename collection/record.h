@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 #include <array>
 #include <optional>
@@ -12,6 +13,16 @@ namespace tembra {
 using Field = std::optional<QString>;
 
 constexpr int kColumnCount = 5; // Tab1 .. Tab5
+
+// The column a name stands for: "Tab1" .. "Tab5" (letter case aside) are 0 .. 4; -1 for
+// any other name.
+inline int columnIndex(QStringView name)
+{
+    if (name.size() != 4 || !name.startsWith(u"tab", Qt::CaseInsensitive))
+        return -1;
+    const int digit = name.at(3).unicode() - u'1';
+    return digit >= 0 && digit < kColumnCount ? digit : -1;
+}
 constexpr int kTextColumnMax = 255; // UTF-16 units in Tab2 .. Tab5
 
 struct Record {

@@ -1,17 +1,17 @@
 #include "collection/resultmodel.h"
 
 #include "collection/datacontrol.h"
-#include "collection/texts.h"
 
 namespace tembra {
 
-namespace {
-constexpr int kColumnOf[] = {2, 0}; // grid column -> table column: Tab3, Tab1
-}
-
-ResultModel::ResultModel(DataControl *data, QObject *parent)
+ResultModel::ResultModel(DataControl *data, const std::vector<GridColumn> &columns, QObject *parent)
     : QAbstractTableModel(parent), m_data(data)
 {
+    for (const GridColumn &column : columns) {
+        m_field.push_back(columnIndex(column.field));
+        m_heading.push_back(column.heading);
+        Q_ASSERT_X(m_field.back() >= 0, "ResultModel", "a grid column shows a column of Table1");
+    }
     connect(data, &DataControl::resultAboutToBeReplaced, this, &ResultModel::beginResetModel);
     connect(data, &DataControl::resultReplaced, this, &ResultModel::endResetModel);
 }
@@ -23,7 +23,7 @@ int ResultModel::rowCount(const QModelIndex &parent) const
 
 int ResultModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : 2;
+    return parent.isValid() ? 0 : int(m_field.size());
 }
 
 QVariant ResultModel::data(const QModelIndex &index, int role) const
@@ -31,7 +31,7 @@ QVariant ResultModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= m_data->recordCount())
         return {};
     const int row = m_data->rowAt(index.row());
-    const int column = kColumnOf[index.column()];
+    const int column = m_field[size_t(index.column())];
     if (role == Qt::DisplayRole) {
         // A cell shows one line; a long hadith is read in the pane, not here.
         QStringView shown = m_data->table()->view(row, column).left(kPreviewLength);
@@ -55,7 +55,8 @@ QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int r
         return {};
     if (orientation == Qt::Vertical)
         return section + 1;
-    return section == 0 ? texts::gridKindHeader() : texts::gridHadithHeader();
+    return section >= 0 && size_t(section) < m_heading.size() ? m_heading[size_t(section)]
+                                                              : QVariant();
 }
 
 } // namespace tembra

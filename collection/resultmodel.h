@@ -1,19 +1,25 @@
 #pragma once
 
+#include "collection/definition.h"
+
 #include <QAbstractTableModel>
+
+#include <vector>
 
 namespace tembra {
 
 class DataControl;
 
-// The grid's view of the data control's result: the kind (Tab3) first, the hadith
-// text (Tab1) second, one row a record of the result.
+// The grid's view of the data control's result: one row a record of the result, one
+// column for each of the grid's columns, which name their headings and the fields they
+// show.
 class ResultModel final : public QAbstractTableModel {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ResultModel)
 
 public:
-    explicit ResultModel(DataControl *data, QObject *parent = nullptr);
+    ResultModel(DataControl *data, const std::vector<GridColumn> &columns,
+                QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -24,6 +30,8 @@ public:
 
 private:
     DataControl *m_data;
+    std::vector<int> m_field; // per grid column, the table's column
+    std::vector<QString> m_heading;
 };
 
 } // namespace tembra

@@ -1,5 +1,7 @@
 #include "collection/statement.h"
 
+#include "collection/record.h"
+
 #include <QRegularExpression>
 
 namespace tembra {
@@ -58,11 +60,7 @@ bool Statement::parse(const QString &source, int commandType, Statement *out, Er
     QStringView column = w.capturedView(1);
     if (column.startsWith(u'[') && column.endsWith(u']'))
         column = column.mid(1, column.size() - 2);
-    int index = -1;
-    for (int c = 0; c < 5; ++c) {
-        if (column.compare(QStringLiteral("Tab%1").arg(c + 1), Qt::CaseInsensitive) == 0)
-            index = c;
-    }
+    const int index = columnIndex(column);
     if (index < 0)
         return refuse(error, QStringLiteral("no column named \"%1\"").arg(column.toString()));
 

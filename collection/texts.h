@@ -242,10 +242,6 @@ inline QString pageKeyHint()
 
 // A collection that cannot be opened: the file, the reason in plain words, then the
 // technical detail.
-inline QString collectionPath()
-{
-    return QStringLiteral("Book\\Data.mdb");
-}
 inline QString cannotOpen()
 {
     return QStringLiteral(u"\u0646\u0627\u062A\u0648\u0627\u0646\u0631\u06CE\u062A "

@@ -21,13 +21,4 @@ private:
     bool m_failed = false;
 };
 
-// The silent error exit of a handler: the first error ends the handler at once,
-// without a word, and what it did before stays done.
-template <typename Body> void silentErrorExit(Body &&body) noexcept
-{
-    try {
-        body();
-    } catch (...) { }
-}
-
 } // namespace tembra

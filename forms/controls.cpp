@@ -18,7 +18,7 @@ QColor resolveColour(quint32 colour)
     case kSystemButtonFace: return palette.color(QPalette::Button);
     default: break;
     }
-    return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
+    return QColor::fromRgb(QRgb(colour));
 }
 
 namespace {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "collection/definition.h"
+
 #include <QFrame>
 #include <QImage>
 #include <QLabel>
@@ -9,16 +11,9 @@
 
 namespace tembra {
 
-// Colours as the window definitions give them: 0xBBGGRR, or a system colour with the
-// top bit set, resolved from the application's palette when applied.
-constexpr quint32 kSystemWindowText = 0x80000008;
-constexpr quint32 kSystemWindowBackground = 0x80000005;
-constexpr quint32 kSystemButtonFace = 0x8000000F;
+// A colour as the window definitions give it (0xRRGGBB, or a system colour resolved from
+// the application's palette): the one place where one becomes the other.
 QColor resolveColour(quint32 colour);
-
-// The borders a label or a panel can have: none, a one-pixel line, or the sunken
-// three-dimensional edge.
-enum class BorderStyle { None, Line, Sunken };
 
 // Draws the border inside rect; the widths are those of contentsMargins().
 void drawBorder(QPainter &painter, const QRect &rect, BorderStyle style);
@@ -28,15 +23,29 @@ int borderWidth(BorderStyle style);
 // control reads right to left (where a plain AlignRight is mirrored to the left).
 constexpr Qt::Alignment kRightAligned = Qt::AlignRight | Qt::AlignAbsolute;
 
+// A control that shows a field of the data control's current record: a label's caption,
+// a text box's text. A value set that differs from the one shown signals the change.
+class Bound {
+public:
+    virtual ~Bound() = default;
+    virtual QString boundValue() const = 0;
+    virtual void setBoundValue(const QString &value) = 0;
+    // Signals a change already made while the control's signals were blocked.
+    virtual void signalChange() = 0;
+};
+
 // A label whose caption is kept exactly as set and whose text colour is a design value.
 // A new caption that differs from the old one signals changed(), as a bound label must.
 // It paints its background unless it is transparent, so that what lies behind shows.
-class Label final : public QLabel {
+class Label final : public QLabel, public Bound {
     Q_OBJECT
 public:
     explicit Label(QWidget *parent = nullptr);
     QString caption() const { return m_caption; }
     void setCaption(const QString &caption);
+    QString boundValue() const override { return m_caption; }
+    void setBoundValue(const QString &value) override { setCaption(value); }
+    void signalChange() override { emit changed(); }
     quint32 foreColor() const { return m_foreColor; }
     void setForeColor(quint32 colour);
     void setBackColor(quint32 colour);
@@ -66,12 +75,15 @@ private:
 
 // A text box that holds its text exactly as set (line breaks "\r\n" included) and
 // signals a change only when the text really changes, whoever changed it.
-class TextBox final : public QPlainTextEdit {
+class TextBox final : public QPlainTextEdit, public Bound {
     Q_OBJECT
 public:
     explicit TextBox(QWidget *parent = nullptr);
     QString text() const { return m_text; }
     void setText(const QString &text);
+    QString boundValue() const override { return m_text; }
+    void setBoundValue(const QString &value) override { setText(value); }
+    void signalChange() override { emit changed(); }
 
     // Reading order and alignment of every paragraph; alignment takes kRightAligned
     // for text against the right edge.

@@ -1,6 +1,7 @@
 #include "forms/form.h"
 
 #include "forms/fonts.h"
+#include "forms/pictures.h"
 
 #include <QFontMetricsF>
 #include <QGuiApplication>

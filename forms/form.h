@@ -1,7 +1,7 @@
 #pragma once
 
+#include "collection/definition.h"
 #include "forms/controls.h"
-#include "forms/definition.h"
 
 #include <QHash>
 #include <QPointer>

@@ -40,12 +40,6 @@ constexpr int kOtherKey = -1;
 // selection, on the first, to stand out.
 const QColor kOtherOccurrence(0xF3, 0xE6, 0x9E);
 
-// The layout pass gives colours as 0xRRGGBB; the controls take 0xBBGGRR.
-quint32 designColour(quint32 rgb)
-{
-    return ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
-}
-
 } // namespace
 
 Tembra1::Tembra1(QWidget *parent) : QWidget(parent), m_form(tembra1Definition(), this)
@@ -71,17 +65,27 @@ Tembra1::Tembra1(QWidget *parent) : QWidget(parent), m_form(tembra1Definition(),
     Command1 = m_form.get<QPushButton>(QStringLiteral("Command1"));
     DataGrid1 = m_form.get<Grid>(QStringLiteral("DataGrid1"));
     Pic1 = m_form.get<Panel>(QStringLiteral("Pic1"));
-    Timer1 = m_form.get<QTimer>(QStringLiteral("Timer1"));
     Timer2 = m_form.get<QTimer>(QStringLiteral("Timer2"));
 
     // The data control, as its definition sets it up: the whole of Table1 at first.
+    const FormDef &def = m_form.definition();
+    const ControlDef *source = def.find(QStringLiteral("Adodc1"));
     Adodc1 = new DataControl(this);
-    Adodc1->setObjectName(QStringLiteral("Adodc1"));
-    if (const ControlDef *source = m_form.definition().find(QStringLiteral("Adodc1"))) {
-        Adodc1->setRecordSource(source->recordSource);
-        Adodc1->setCommandType(source->commandType);
+    Adodc1->setObjectName(source->designName());
+    Adodc1->setRecordSource(source->recordSource);
+    Adodc1->setCommandType(source->commandType);
+
+    // What the definition binds to it: a column each for the bound controls, the grid's
+    // columns for the grid.
+    for (const ControlDef &control : def.controls) {
+        if (control.dataSource != source->designName() || control.dataField.isEmpty())
+            continue;
+        auto *bound = dynamic_cast<Bound *>(m_form.object(control.designName()));
+        const int column = columnIndex(control.dataField);
+        Q_ASSERT_X(bound && column >= 0, "Tembra1", "a bound control shows a column of Table1");
+        m_bound.push_back({bound, column});
     }
-    m_model = new ResultModel(Adodc1, this);
+    m_model = new ResultModel(Adodc1, def.find(DataGrid1->objectName())->columns, this);
     DataGrid1->setModel(m_model);
     DataGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     DataGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -90,6 +94,7 @@ Tembra1::Tembra1(QWidget *parent) : QWidget(parent), m_form(tembra1Definition(),
     DataGrid1->horizontalHeader()->setStretchLastSection(true);
 
     m_exactMatch = new QAction(texts::exactMatchOption(), this);
+    m_exactMatch->setObjectName(QStringLiteral("ExactMatch"));
     m_exactMatch->setCheckable(true);
 
     m_clock = [] { return QDateTime::currentDateTime(); };
@@ -206,11 +211,14 @@ void Tembra1::changeEvent(QEvent *event)
 
 void Tembra1::Form_Resize()
 {
-    // Where the controls the pass reads stand now.
-    TwipsGeometry current = layoutDesignGeometry();
-    for (auto &entry : current) {
-        const QRectF t = m_form.twips(entry.first);
-        entry.second = {float(t.left()), float(t.top()), float(t.width()), float(t.height())};
+    // Where the controls stand now.
+    TwipsGeometry current;
+    for (const ControlDef &control : m_form.definition().controls) {
+        if (!m_form.widget(control.designName()))
+            continue;
+        const QRectF t = m_form.twips(control.designName());
+        current[control.designName()]
+            = {float(t.left()), float(t.top()), float(t.width()), float(t.height())};
     }
     const QRectF window = windowTwips();
     const LayoutResult result
@@ -222,7 +230,7 @@ void Tembra1::Form_Resize()
         }
     }
     if (result.pic1BackColor)
-        Pic1->setBackColor(designColour(*result.pic1BackColor));
+        Pic1->setBackColor(*result.pic1BackColor);
 }
 
 // --- The caption bar ----------------------------------------------------------------
@@ -363,7 +371,7 @@ void Tembra1::openFailed()
 
 void Tembra1::reportOpenError()
 {
-    msgbox::show(this, openErrorMessage(texts::collectionPath(), Adodc1->openError()),
+    msgbox::show(this, openErrorMessage(collectionFile(), Adodc1->openError()),
                  texts::errorTitle());
 }
 
@@ -400,11 +408,12 @@ void Tembra1::Command1_Click()
     search();
 }
 
-// Every step runs only if the one before it succeeded; the first failure ends the
-// search without a word, and what was done before it stays done.
+// Every step runs only if the one before it succeeded; the first that fails ends the
+// search without a word, and what was done before it stays done. Anything else that goes
+// wrong (no memory left) is no step's failure and takes the program's own path.
 void Tembra1::search()
 {
-    silentErrorExit([this] { searchSteps(Text2->text()); });
+    searchSteps(Text2->text());
 }
 
 // The box's own menu, with the comparison option under it.
@@ -422,7 +431,7 @@ void Tembra1::exactMatchToggled(bool on)
 {
     Adodc1->setComparison(on ? Comparison::Exact : Comparison::Folded);
     if (!m_searchTerm.isEmpty())
-        silentErrorExit([this] { searchSteps(m_searchTerm); });
+        searchSteps(m_searchTerm);
 }
 
 void Tembra1::searchSteps(const QString &text)
@@ -537,27 +546,17 @@ void Tembra1::Label3_Change()
 // changed, so that whatever reacts sees the whole record.
 void Tembra1::currentChanged()
 {
-    const QString old4 = Label4->text();
-    const QString old1 = Label1->caption();
-    const QString old2 = Label2->caption();
-    const QString old3 = Label3->caption();
-    {
-        const QSignalBlocker quiet4(Label4), quiet1(Label1), quiet2(Label2), quiet5(Label5),
-            quiet3(Label3);
-        Label4->setText(Adodc1->boundValue(0));
-        Label1->setCaption(Adodc1->boundValue(1));
-        Label2->setCaption(Adodc1->boundValue(2));
-        Label5->setCaption(Adodc1->boundValue(3));
-        Label3->setCaption(Adodc1->boundValue(4));
+    std::vector<bool> changed(m_bound.size());
+    for (size_t i = 0; i < m_bound.size(); ++i) {
+        const QSignalBlocker quiet(dynamic_cast<QObject *>(m_bound[i].control));
+        const QString value = Adodc1->boundValue(m_bound[i].column);
+        changed[i] = m_bound[i].control->boundValue() != value;
+        m_bound[i].control->setBoundValue(value);
     }
-    if (Label4->text() != old4)
-        emit Label4->changed();
-    if (Label1->caption() != old1)
-        emit Label1->changed();
-    if (Label2->caption() != old2)
-        emit Label2->changed();
-    if (Label3->caption() != old3)
-        emit Label3->changed();
+    for (size_t i = 0; i < m_bound.size(); ++i) {
+        if (changed[i])
+            m_bound[i].control->signalChange();
+    }
 
     const int position = Adodc1->absolutePosition();
     if (position > 0 && DataGrid1->currentIndex().row() != position - 1) {

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QLineEdit;
@@ -19,6 +20,7 @@ class QTimer;
 
 namespace tembra {
 
+class Bound;
 class Grid;
 class Label;
 class Panel;
@@ -40,36 +42,11 @@ public:
 
     Form &form() { return m_form; }
 
-    // Controls, by their design names (the tests reach them here too).
-    DataControl *Adodc1 = nullptr;
-    Label *Label1 = nullptr; // Tab2, the hadith's number
-    Label *Label2 = nullptr; // Tab3, its kind
-    Label *Label3 = nullptr; // Tab5, its book
-    TextBox *Label4 = nullptr; // Tab1, hidden
-    Label *Label5 = nullptr; // Tab4, hidden
-    Label *Label12 = nullptr; // the count
-    Label *Label15 = nullptr; // About
-    Label *Label16 = nullptr; // the banner
-    Label *Label19 = nullptr; // the title, the handle to move the window by
-    Label *La1 = nullptr; // close
-    Label *La2 = nullptr; // enlarge and restore
-    Label *La3 = nullptr; // minimise
-    Label *Mini = nullptr; // hidden: "1" normal, "2" enlarged
-    TextBox *Text1 = nullptr; // the reading pane
-    QLineEdit *Text2 = nullptr; // the search box
-    QTextEdit *RichTextBox1 = nullptr; // the hint laid over the search box at start
-    QPushButton *Command1 = nullptr;
-    Grid *DataGrid1 = nullptr;
-    Panel *Pic1 = nullptr;
-    QTimer *Timer1 = nullptr; // never ticks
-    QTimer *Timer2 = nullptr; // the banner, every 500 ms
-
-    // The search box's context-menu option that compares vowel marks and letter forms as
-    // they stand (the exact comparison); off by default.
-    QAction *exactMatchAction() const { return m_exactMatch; }
-
     QString searchTerm() const { return m_searchTerm; }
     bool collectionOpen() const { return Adodc1->isOpen(); }
+    // Takes the collection read at start-up, or why it could not be read.
+    void setCollection(HadithTable table) { Adodc1->setTable(std::move(table)); }
+    void setCollectionError(const Error &error) { Adodc1->setOpenError(error); }
     const EnlargeToggle *enlargeState() const { return m_toggle.get(); }
 
     // Where the search text is kept between runs; the user's own settings unless a
@@ -126,6 +103,36 @@ private:
     QRectF screenTwips() const;
 
     Form m_form;
+
+    // Controls, by their design names; each object also bears its design name.
+    DataControl *Adodc1 = nullptr;
+    Label *Label1 = nullptr; // Tab2, the hadith's number
+    Label *Label2 = nullptr; // Tab3, its kind
+    Label *Label3 = nullptr; // Tab5, its book
+    TextBox *Label4 = nullptr; // Tab1, hidden
+    Label *Label5 = nullptr; // Tab4, hidden
+    Label *Label12 = nullptr; // the count
+    Label *Label15 = nullptr; // About
+    Label *Label16 = nullptr; // the banner
+    Label *Label19 = nullptr; // the title, the handle to move the window by
+    Label *La1 = nullptr; // close
+    Label *La2 = nullptr; // enlarge and restore
+    Label *La3 = nullptr; // minimise
+    Label *Mini = nullptr; // hidden: "1" normal, "2" enlarged
+    TextBox *Text1 = nullptr; // the reading pane
+    QLineEdit *Text2 = nullptr; // the search box
+    QTextEdit *RichTextBox1 = nullptr; // the hint laid over the search box at start
+    QPushButton *Command1 = nullptr;
+    Grid *DataGrid1 = nullptr;
+    Panel *Pic1 = nullptr;
+    QTimer *Timer2 = nullptr; // the banner, every 500 ms
+
+    // The controls bound to a column of the current record, as the definition binds them.
+    struct BoundControl {
+        Bound *control;
+        int column;
+    };
+    std::vector<BoundControl> m_bound;
     ResultModel *m_model = nullptr;
     QString m_searchTerm;
     QAction *m_exactMatch = nullptr;

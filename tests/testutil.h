@@ -7,7 +7,13 @@
 #include "app/startup.h"
 #include "collection/datacontrol.h"
 #include "collection/record.h"
+#include "forms/controls.h"
 #include "jet/jetwriter.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QTimer>
 
 #include <QByteArray>
 #include <QFile>
@@ -18,6 +24,53 @@
 #include <vector>
 
 namespace testutil {
+
+// A control of a window by its design name, as the builder names every object.
+template <typename T> T *control(const QObject &window, const char *name)
+{
+    T *found = window.findChild<T *>(QString::fromUtf8(name));
+    if (!found)
+        qFatal("the window has no control %s of that kind", name);
+    return found;
+}
+
+// The main window's controls that the tests look at or act on.
+struct Controls {
+    explicit Controls(const QObject &w)
+        : Adodc1(control<tembra::DataControl>(w, "Adodc1")),
+          Label1(control<tembra::Label>(w, "Label1")),
+          Label2(control<tembra::Label>(w, "Label2")),
+          Label3(control<tembra::Label>(w, "Label3")),
+          Label4(control<tembra::TextBox>(w, "Label4")),
+          Label5(control<tembra::Label>(w, "Label5")),
+          Label12(control<tembra::Label>(w, "Label12")),
+          Label15(control<tembra::Label>(w, "Label15")),
+          Label16(control<tembra::Label>(w, "Label16")),
+          Label19(control<tembra::Label>(w, "Label19")),
+          La1(control<tembra::Label>(w, "La1")),
+          La2(control<tembra::Label>(w, "La2")),
+          La3(control<tembra::Label>(w, "La3")),
+          Mini(control<tembra::Label>(w, "Mini")),
+          Text1(control<tembra::TextBox>(w, "Text1")),
+          Text2(control<QLineEdit>(w, "Text2")),
+          RichTextBox1(control<QTextEdit>(w, "RichTextBox1")),
+          Command1(control<QPushButton>(w, "Command1")),
+          DataGrid1(control<tembra::Grid>(w, "DataGrid1")),
+          Pic1(control<tembra::Panel>(w, "Pic1")),
+          Timer2(control<QTimer>(w, "Timer2"))
+    { }
+    tembra::DataControl *Adodc1;
+    tembra::Label *Label1, *Label2, *Label3;
+    tembra::TextBox *Label4;
+    tembra::Label *Label5, *Label12, *Label15, *Label16, *Label19, *La1, *La2, *La3, *Mini;
+    tembra::TextBox *Text1;
+    QLineEdit *Text2;
+    QTextEdit *RichTextBox1;
+    QPushButton *Command1;
+    tembra::Grid *DataGrid1;
+    tembra::Panel *Pic1;
+    QTimer *Timer2;
+};
 
 using tembra::Field;
 using tembra::Record;

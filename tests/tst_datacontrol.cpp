@@ -276,7 +276,7 @@ void TestDataControl::hostileSearchTexts()
 void TestDataControl::gridModelKeepsItsContract()
 {
     DataControl dc;
-    ResultModel model(&dc);
+    ResultModel model(&dc, tembra1Definition().find(QStringLiteral("DataGrid1"))->columns);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     dc.setTable(sample());
     QCOMPARE(model.rowCount(), 3);

@@ -1,6 +1,5 @@
-// The two ways an error ends: the program-wide path for an error no handler traps (a
-// message box in plain words, then the program ends), and the silent error exit that
-// ends only the handler it happens in.
+// The program-wide path for an error no handler traps: a message box in plain words, then
+// the program ends.
 
 #include "collection/texts.h"
 #include "forms/application.h"
@@ -33,7 +32,6 @@ class TestErrors : public QObject {
 private slots:
     void init() { m_boxes.clear(); }
     void unhandledErrorIsReportedAndEnds();
-    void silentExitEndsOnlyTheHandler();
 
 private:
     QStringList m_boxes;
@@ -57,21 +55,6 @@ void TestErrors::unhandledErrorIsReportedAndEnds()
     // the program is ending: a second error says nothing more
     QCoreApplication::sendEvent(&handler, &event);
     QCOMPARE(m_boxes.size(), 1);
-    msgbox::setHook({});
-}
-
-void TestErrors::silentExitEndsOnlyTheHandler()
-{
-    msgbox::setHook([this](const QString &prompt, const QString &) { m_boxes << prompt; });
-    QStringList steps;
-    silentErrorExit([&] {
-        steps << QStringLiteral("first");
-        throw std::bad_alloc();
-        steps << QStringLiteral("second");
-    });
-    steps << QStringLiteral("after");
-    QCOMPARE(steps, (QStringList{QStringLiteral("first"), QStringLiteral("after")}));
-    QVERIFY(m_boxes.isEmpty());
     msgbox::setHook({});
 }
 

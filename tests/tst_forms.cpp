@@ -5,7 +5,9 @@
 
 #include "app/about1.h"
 #include "app/tembra2.h"
+#include "collection/texts.h"
 #include "forms/form.h"
+#include "forms/pictures.h"
 
 #include <QAccessible>
 #include <QAccessibleTableInterface>
@@ -57,17 +59,13 @@ private slots:
     void init();
     void cleanup();
 
-    void geometry_data();
     void geometry();
     void setTwipsKeepsTwips();
     void stackingAndTabOrder();
     void atCreation();
     void soraniTexts_data();
     void soraniTexts();
-    void fonts_data();
     void fonts();
-    void pictureSizes_data();
-    void pictureSizes();
     void pictureKeyPixels();
     void rightToLeftInkOnTheRight_data();
     void rightToLeftInkOnTheRight();
@@ -92,77 +90,32 @@ void TestForms::cleanup()
     delete m_window;
 }
 
-void TestForms::geometry_data()
-{
-    QTest::addColumn<QString>("container");
-    QTest::addColumn<QRectF>("twips");
-    const auto row
-        = [](const char *name, const char *container, qreal l, qreal t, qreal w, qreal h) {
-              QTest::newRow(name) << QString::fromLatin1(container) << QRectF(l, t, w, h);
-          };
-    row("Ima1(9)", "", 1560, 120, 60, 300);
-    row("Ima1(8)", "", 0, 0, 14940, 315);
-    row("Label19", "", 3000, 30, 10695, 255);
-    row("Label15", "", 340, 30, 735, 300);
-    row("Label21", "", 1200, 30, 615, 255);
-    row("Im2", "", 3240, 0, 210, 300);
-    row("Im1", "", 14280, 0, 720, 315);
-    row("La1", "", 5160, 0, 195, 240);
-    row("La2", "", 4320, 0, 195, 240);
-    row("La3", "", 4800, 0, 195, 240);
-    row("Mini", "", 4080, 0, 135, 135);
-    row("Label20", "", 11760, 240, 3135, 300);
-    row("Text2", "", 12360, 600, 2535, 405);
-    row("RichTextBox1", "", 12360, 600, 2535, 375);
-    row("Command1", "", 12000, 600, 555, 435);
-    row("Label16", "", 0, 240, 11775, 300);
-    row("Text1", "", 0, 480, 11775, 4335);
-    row("Label4", "", 360, 3600, 11415, 1215);
-    row("Label5", "", 5760, 4440, 975, 495);
-    QTest::newRow("Label21\u064A") << QString() << QRectF(4560, 1320, 2970, 330);
-    row("Pic2", "", 11760, 1200, 3105, 3015);
-    row("Label6", "Pic2", 75, 150, 2910, 300);
-    row("Label2", "Pic2", 75, 465, 2910, 405);
-    row("Label10", "Pic2", 75, 990, 2910, 300);
-    row("Label1", "Pic2", 75, 1305, 2910, 405);
-    row("Label11", "Pic2", 75, 1830, 2910, 300);
-    row("Label3", "Pic2", 75, 2145, 2910, 405);
-    row("Label7", "Pic2", 45, 120, 2970, 780);
-    row("Label8", "Pic2", 45, 960, 2970, 780);
-    row("Label9", "Pic2", 45, 1800, 2970, 780);
-    row("Pic3", "", 11760, 4200, 3105, 540);
-    row("Label13", "Pic3", 1365, 90, 1620, 300);
-    row("Label12", "Pic3", 75, 90, 1275, 300);
-    row("Label14", "Pic3", 45, 60, 2970, 360);
-    row("Label18", "", 120, 4920, 14775, 300);
-    row("Pic1", "", 120, 5160, 14775, 3735);
-    row("DataGrid1", "Pic1", 0, 0, 14775, 3735);
-    row("Label17", "Pic1", 840, 360, 975, 255);
-    row("Ima1(0)", "", 480, 0, 75, 210);
-    row("Ima1(1)", "", 480, 0, 585, 75);
-    row("Ima1(2)", "", 1080, 0, 75, 210);
-    row("Ima1(3)", "", 480, 180, 585, 75);
-    row("Ima1(4)", "", 480, 0, 75, 75);
-    row("Ima1(5)", "", 1080, 0, 75, 75);
-    row("Ima1(6)", "", 480, 180, 75, 75);
-    row("Ima1(7)", "", 1080, 180, 75, 75);
-    row("Ima1(10)", "", 11880, 240, 75, 4650);
-    row("Ima1(11)", "", 1800, 4440, 585, 75);
-    row("Ima1(12)", "", 10200, 360, 585, 75);
-}
-
+// The builder puts every control of the catalogue in its container at its place, in
+// pixels of 15 twips; the places the layout pass never moves are also checked against
+// the design itself.
 void TestForms::geometry()
 {
-    QFETCH(QString, container);
-    QFETCH(QRectF, twips);
-    const QString name = QString::fromUtf8(QTest::currentDataTag());
-    QWidget *control = m_form->widget(name);
-    QVERIFY2(control, qPrintable(name));
-    QCOMPARE(control->parentWidget(), container.isEmpty() ? m_window : m_form->widget(container));
-    QCOMPARE(m_form->twips(name), twips);
-    const QRect pixels(qRound(twips.left() / 15), qRound(twips.top() / 15),
-                       qRound(twips.width() / 15), qRound(twips.height() / 15));
-    QCOMPARE(control->geometry(), pixels);
+    for (const ControlDef &def : tembra1Definition().controls) {
+        QWidget *control = m_form->widget(def.designName());
+        if (!control)
+            continue; // the data control and the timers
+        const QString name = def.designName();
+        QCOMPARE(control->parentWidget(),
+                 def.container.isEmpty() ? m_window : m_form->widget(def.container));
+        const QRectF twips(def.left, def.top, def.width, def.height);
+        QCOMPARE(m_form->twips(name), twips);
+        QCOMPARE(control->geometry(),
+                 QRect(qRound(twips.left() / 15), qRound(twips.top() / 15),
+                       qRound(twips.width() / 15), qRound(twips.height() / 15)));
+    }
+    const std::pair<const char *, QRectF> unmoved[] = {
+        {"RichTextBox1", {12360, 600, 2535, 375}}, {"Label15", {340, 30, 735, 300}},
+        {"Label21", {1200, 30, 615, 255}},         {"Label6", {75, 150, 2910, 300}},
+        {"Label1", {75, 1305, 2910, 405}},         {"Label12", {75, 90, 1275, 300}},
+        {"Label13", {1365, 90, 1620, 300}},        {"Label14", {45, 60, 2970, 360}},
+    };
+    for (const auto &[name, twips] : unmoved)
+        QCOMPARE(m_form->twips(QString::fromLatin1(name)), twips);
 }
 
 void TestForms::setTwipsKeepsTwips()
@@ -241,130 +194,98 @@ void TestForms::atCreation()
     QVERIFY(m_form->widget(QStringLiteral("La1"))->cursor().pixmap().size() == QSize(32, 32));
 }
 
+namespace {
+
+// FNV-1a over the UTF-16 units: a text's fingerprint, so that the table below holds the
+// texts as the list of the windows' texts gives them without typing them again.
+quint32 fingerprint(const QString &text)
+{
+    quint32 h = 0x811C9DC5;
+    for (const QChar c : text) {
+        h ^= c.unicode();
+        h *= 0x01000193;
+    }
+    return h;
+}
+
+} // namespace
+
+// Every Sorani text keeps its zero-width non-joiners: its length in UTF-16 units, its
+// number of U+200C and its fingerprint, from the list of the windows' texts.
 void TestForms::soraniTexts_data()
 {
+    // what the window shows ("Label19", "tip Text2"), or the text itself
     QTest::addColumn<QString>("control");
-    QTest::addColumn<QString>("expected");
-    const auto row = [](const char *name, const char16_t *text) {
-        QTest::newRow(name) << QString::fromLatin1(name) << u(text);
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<int>("nonJoiners");
+    QTest::addColumn<quint32>("print");
+    const auto row = [](const char *tag, const char *control, const QString &text, int length,
+                        int nonJoiners, quint32 print) {
+        QTest::newRow(tag) << QString::fromLatin1(control) << text << length << nonJoiners << print;
     };
-    row("Label19",
-        u"\u0628\u0647\u200C\u0631\u0646\u0627\u0645\u0647\u200C\u0649 "
-        u"\u0641\u0647\u200C\u0631\u0645\u0648\u062F\u0647\u200C\u0643\u0627\u0646\u0649 "
-        u"\u067E\u064A\u063A\u0647\u200C\u0645\u0628\u0647\u200C\u0631 - \u0635\u0644\u0649 "
-        u"\u0627\u0644\u0644\u0647 \u0639\u0644\u064A\u0647 \u0648\u0633\u0644\u0645");
-    row("Label15", u"\u062F\u0647\u200C\u0631\u0628\u0627\u0631\u0647");
-    row("Label20",
-        u"\u0648\u0648\u0634\u0647\u200C\u0643\u0640\u0647\u200C\u062A "
-        u"\u0628\u0646\u0640\u0648\u0648\u0633\u0647 \u067E\u0627\u0634\u0627\u0646 "
-        u"\u0626\u0647\u200C\u0646\u062A\u0647\u200C\u0631 \u062F\u0627\u0628\u06AF\u0631\u0647");
-    row("Label16",
-        u"\u0642\u0640\u0640\u0640\u0640\u0640\u0627\u0626\u064A\u0645\u0640\u0640\u0640\u0640"
-        u"\u0640\u0640\u0640\u0647\u200C\u0649 \u0641\u0640\u0640\u0640\u0640\u0640\u0640\u0640"
-        u"\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0647\u200C\u0631\u0645\u0648\u0648\u062F"
-        u"\u0647 ");
-    row("Label6", u"\u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C\u0643\u0647");
-    row("Label10",
-        u"\u0698\u0645\u0627\u0631\u0647\u200C\u0649 "
-        u"\u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C\u0643\u0647");
-    row("Label11", u"\u0646\u0627\u0648\u0649 \u0643\u062A\u0627\u0628\u0647\u200C\u0643\u0647");
-    row("Label13",
-        u"\u0698\u0645\u0627\u0631\u0647\u200C\u0649 "
-        u"\u062F\u064A\u062A\u0646\u0647\u200C\u0648\u0647\u200C\u0643\u0647");
-    row("Label18",
-        u"\u0642\u0627\u0626\u064A\u0645\u0647\u200C\u0649 "
-        u"\u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C\u0643\u0627\u0646\u0649 "
-        u"\u0628\u0647\u200C\u062F\u0648\u0627 \u06AF\u0647\u200C\u0631\u0627\u0648\u0647\u200C"
-        u"\u0643\u0627\u0646");
-    row("Label21", u" v 2.0 ");
-    row("Mini", u"1");
-    // The search hint: the tooltip of the search box and the hint box's text.
-    const char16_t *hint = u"\u0648\u0648\u0634\u0647\u200C\u064A\u0647\u200C\u0643 "
-                           u"\u0628\u0646\u0648\u0648\u0633\u0647 \u0643\u0647 \u0644\u0647 3 "
-                           u"\u067E\u064A\u062A \u0643\u0647\u200C\u0645\u062A\u0631 "
-                           u"\u0646\u0647\u200C\u0628\u0649\u0651";
-    row("Text2", hint);
-    row("RichTextBox1", hint);
+    row("Label19", "Label19", QString(), 56, 6, 0x9F014EF1u);
+    row("Label15", "Label15", QString(), 8, 1, 0xA12A9825u);
+    row("La1 tip", "", texts::closeTip(), 6, 0, 0x6116D2B4u);
+    row("La2 tip", "", texts::enlargeTip(), 27, 3, 0xCA9A0DD6u);
+    row("La3 tip", "", texts::minimiseTip(), 14, 2, 0x34C64D24u);
+    row("Label20", "Label20", QString(), 40, 4, 0xD01F137Eu);
+    row("Text2 tip", "tip Text2", QString(), 42, 4, 0x222C14E7u);
+    row("RichTextBox1", "RichTextBox1", QString(), 42, 4, 0x222C14E7u);
+    row("RichTextBox1 tip", "tip RichTextBox1", QString(), 42, 4, 0x222C14E7u);
+    row("too short", "", texts::tooShortPrompt(), 34, 1, 0xC584C44Eu);
+    row("error title", "", texts::errorTitle(), 9, 2, 0x7D7346B9u);
+    row("Label10", "Label10", QString(), 20, 3, 0xB8C3D2F2u);
+    row("Label6", "Label6", QString(), 12, 2, 0x6CFF02B7u);
+    row("Label11", "Label11", QString(), 13, 1, 0xFB565810u);
+    row("Label13", "Label13", QString(), 19, 3, 0x53CD026Bu);
+    row("Label18", "Label18", QString(), 42, 6, 0x8D6BDB66u);
+    row("Label16", "Label16", QString(), 45, 2, 0x96009C67u);
+    row("banner heading", "", texts::bannerHeading().left(45), 45, 2, 0xF8A15757u);
+    row("banner spaces", "", texts::bannerHeading().mid(45), 74, 0,
+        fingerprint(QString(74, QLatin1Char(' '))));
+    row("Label1 tip head", "", texts::numberTooltipHead(), 24, 3, 0xA69A7F32u);
+    row("Label2 tip head", "", texts::kindTooltipHead(), 15, 2, 0x1C0DA21Cu);
+    row("tip tail", "", texts::braceTooltipTail(), 4, 0, 0xF8520757u);
+    row("Label3 tip head", "", texts::bookTooltipHead(), 16, 1, 0xFFFDA533u);
+    row("page-key hint", "", texts::pageKeyHint(), 50, 3, 0xF05011EFu);
+    row("Hijri label", "", texts::hijriLabel(), 8, 0, 0x75F3D0C8u);
 }
 
 void TestForms::soraniTexts()
 {
     QFETCH(QString, control);
-    QFETCH(QString, expected);
-    QObject *object = m_form->object(control);
-    QVERIFY(object);
-    if (auto *label = qobject_cast<Label *>(object)) {
-        QCOMPARE(label->caption(), expected);
-        QCOMPARE(label->text(), expected);
-    } else if (auto *box = qobject_cast<QTextEdit *>(object)) {
-        QCOMPARE(box->toPlainText(), expected);
-        QCOMPARE(box->toolTip(), expected);
-    } else {
-        QCOMPARE(qobject_cast<QWidget *>(object)->toolTip(), expected);
+    QFETCH(QString, text);
+    if (control.startsWith(QLatin1String("tip "))) {
+        text = m_form->widget(control.mid(4))->toolTip();
+    } else if (auto *label = qobject_cast<Label *>(m_form->object(control))) {
+        QCOMPARE(label->text(), label->caption());
+        text = label->caption();
+    } else if (auto *box = qobject_cast<QTextEdit *>(m_form->object(control))) {
+        text = box->toPlainText();
     }
+    QFETCH(int, length);
+    QFETCH(int, nonJoiners);
+    QFETCH(quint32, print);
+    QCOMPARE(int(text.size()), length);
+    QCOMPARE(int(text.count(QChar(0x200C))), nonJoiners);
+    QCOMPARE(fingerprint(text), print);
 }
 
-void TestForms::fonts_data()
-{
-    QTest::addColumn<QString>("family");
-    QTest::addColumn<qreal>("points");
-    QTest::addColumn<bool>("bold");
-    const auto row = [](const char *name, const char *family, qreal points, bool bold) {
-        QTest::newRow(name) << QString::fromLatin1(family) << points << bold;
-    };
-    row("Text1", "Traditional Arabic", 18, true);
-    row("Text2", "MS Sans Serif", 9.75, false);
-    row("Label19", "Microsoft Sans Serif", 8.25, false); // the window's
-    QTest::newRow("Label21\u064A") << QStringLiteral("Microsoft Sans Serif") << 9.75 << false;
-    row("Label6", "Microsoft Sans Serif", 9.75, false);
-    row("Label3", "MS Sans Serif", 8.25, false);
-    row("Label2", "MS Sans Serif", 9.75, false);
-    row("Label17", "MS Sans Serif", 8.25, false); // Pic1's
-    row("DataGrid1", "MS Sans Serif", 9.75, false); // the cells
-    row("heading", "MS Sans Serif", 8.25, false); // the grid's headings
-}
-
+// The Windows fonts the design names are drawn with stand-ins that have the Arabic
+// letters, at the design's size and weight.
 void TestForms::fonts()
 {
-    QFETCH(QString, family);
-    QFETCH(qreal, points);
-    QFETCH(bool, bold);
-    const QString name = QString::fromUtf8(QTest::currentDataTag());
-    const QFont font = name == QLatin1String("heading")
-        ? m_form->get<Grid>(QStringLiteral("DataGrid1"))->horizontalHeader()->font()
-        : m_form->widget(name)->font();
-    QCOMPARE(font.family(), family);
-    QCOMPARE(font.pointSizeF(), points);
-    QCOMPARE(font.bold(), bold);
-    // The stand-in really has the Arabic letters.
-    QVERIFY(QFontMetrics(font).inFont(QChar(0x0647)));
-}
-
-void TestForms::pictureSizes_data()
-{
-    QTest::addColumn<Picture>("picture");
-    QTest::addColumn<QSize>("size");
-    QTest::newRow("band across") << Picture::FrameBandHorizontal << QSize(39, 5);
-    QTest::newRow("band down") << Picture::FrameBandVertical << QSize(5, 14);
-    QTest::newRow("corner") << Picture::CornerBottomRight << QSize(5, 5);
-    QTest::newRow("caption bar") << Picture::CaptionBar << QSize(20, 21);
-    QTest::newRow("backdrop") << Picture::Backdrop << QSize(1, 20);
-    QTest::newRow("caption buttons") << Picture::CaptionButtons << QSize(48, 21);
-    QTest::newRow("emblem") << Picture::Emblem << QSize(14, 20);
-    QTest::newRow("search button") << Picture::SearchButton << QSize(38, 38);
-    QTest::newRow("splash") << Picture::Splash << QSize(335, 87);
-    QTest::newRow("about") << Picture::About << QSize(688, 295);
-}
-
-void TestForms::pictureSizes()
-{
-    QFETCH(Picture, picture);
-    QFETCH(QSize, size);
-    const QImage image = tembra::picture(picture);
-    QCOMPARE(image.size(), size);
-    QCOMPARE(image.format(), QImage::Format_RGB888);
-    QCOMPARE(tembra::picture(Picture::WindowIcon).size(), QSize(32, 32));
-    QCOMPARE(tembra::picture(Picture::HandPointer).size(), QSize(32, 32));
+    const QFont pane = m_form->widget(QStringLiteral("Text1"))->font();
+    QCOMPARE(QFontInfo(pane).family(), QStringLiteral("Amiri"));
+    QCOMPARE(pane.pointSizeF(), 18.0);
+    QVERIFY(pane.bold());
+    for (const char *name : {"Text1", "Text2", "Label19", "Label6", "DataGrid1"})
+        QVERIFY2(
+            QFontMetrics(m_form->widget(QString::fromLatin1(name))->font()).inFont(QChar(0x0647)),
+            name);
+    const auto *grid = m_form->get<Grid>(QStringLiteral("DataGrid1"));
+    QVERIFY(QFontMetrics(grid->horizontalHeader()->font()).inFont(QChar(0x0647)));
 }
 
 void TestForms::pictureKeyPixels()

@@ -67,12 +67,14 @@ void TestReadingPane::initTestCase()
 
 void TestReadingPane::open(Tembra1 &w)
 {
-    testutil::loadCollection(m_path, w.Adodc1);
+    const testutil::Controls c(w);
+    testutil::loadCollection(m_path, c.Adodc1);
 }
 
 void TestReadingPane::search(Tembra1 &w, const QString &text)
 {
-    w.Text2->setText(text);
+    const testutil::Controls c(w);
+    c.Text2->setText(text);
     w.Command1_Click();
 }
 
@@ -81,20 +83,21 @@ void TestReadingPane::search(Tembra1 &w, const QString &text)
 void TestReadingPane::paneFollowsTheRecord()
 {
     Tembra1 w;
+    const testutil::Controls c(w);
     open(w);
-    QCOMPARE(w.Text1->text(), QString()); // the grid is hidden before the first search
+    QCOMPARE(c.Text1->text(), QString()); // the grid is hidden before the first search
     search(w, QStringLiteral("alpha"));
-    QCOMPARE(w.Text1->text(), QStringLiteral("line one\r\nalpha text one"));
-    QVERIFY(w.Adodc1->moveNext());
-    QCOMPARE(w.Text1->text(), QStringLiteral("line two\r\nalpha text one"));
+    QCOMPARE(c.Text1->text(), QStringLiteral("line one\r\nalpha text one"));
+    QVERIFY(c.Adodc1->moveNext());
+    QCOMPARE(c.Text1->text(), QStringLiteral("line two\r\nalpha text one"));
 
     // the Label4 handler on its own composes from the new record's Tab4 as well
-    QObject::connect(w.Label4, &TextBox::changed, &w,
-                     [&w] { QVERIFY(w.Label5->caption() == w.Adodc1->boundValue(3)); });
+    QObject::connect(c.Label4, &TextBox::changed, &w,
+                     [&c] { QVERIFY(c.Label5->caption() == c.Adodc1->boundValue(3)); });
     search(w, QStringLiteral("text"));
-    QVERIFY(w.Adodc1->moveNext());
-    QVERIFY(w.Adodc1->moveNext());
-    QCOMPARE(w.Text1->text(), QStringLiteral("beta above\r\nbeta in the text, beta"));
+    QVERIFY(c.Adodc1->moveNext());
+    QVERIFY(c.Adodc1->moveNext());
+    QCOMPARE(c.Text1->text(), QStringLiteral("beta above\r\nbeta in the text, beta"));
 }
 
 void TestReadingPane::selectionOfTheTerm_data()
@@ -122,13 +125,14 @@ void TestReadingPane::selectionOfTheTerm()
     QFETCH(int, start);
     QFETCH(QString, selection);
     Tembra1 w;
+    const testutil::Controls c(w);
     open(w);
     search(w, term);
-    QCOMPARE(w.Label12->caption(), QStringLiteral("1"));
-    QCOMPARE(selected(w.Text1), selection);
+    QCOMPARE(c.Label12->caption(), QStringLiteral("1"));
+    QCOMPARE(selected(c.Text1), selection);
     if (start >= 0) {
-        const auto breaks = w.Text1->text().left(start).count(QStringLiteral("\r\n"));
-        QCOMPARE(w.Text1->textCursor().selectionStart(), int(start - breaks));
+        const auto breaks = c.Text1->text().left(start).count(QStringLiteral("\r\n"));
+        QCOMPARE(c.Text1->textCursor().selectionStart(), int(start - breaks));
     }
 }
 
@@ -137,21 +141,22 @@ void TestReadingPane::selectionOfTheTerm()
 void TestReadingPane::otherOccurrencesAreMarked()
 {
     Tembra1 w;
+    const testutil::Controls c(w);
     open(w);
     search(w, QStringLiteral("beta")); // "beta above\r\nbeta in the text, beta"
-    QCOMPARE(selected(w.Text1), QStringLiteral("beta"));
-    QCOMPARE(w.Text1->textCursor().selectionStart(), 0);
-    const QList<QTextEdit::ExtraSelection> others = w.Text1->extraSelections();
+    QCOMPARE(selected(c.Text1), QStringLiteral("beta"));
+    QCOMPARE(c.Text1->textCursor().selectionStart(), 0);
+    const QList<QTextEdit::ExtraSelection> others = c.Text1->extraSelections();
     QCOMPARE(others.size(), 2);
     for (const QTextEdit::ExtraSelection &other : others) {
         QCOMPARE(other.cursor.selectedText(), QStringLiteral("beta"));
         QVERIFY(other.format.background().style() != Qt::NoBrush);
-        QVERIFY(other.format.background().color() != w.Text1->palette().color(QPalette::Highlight));
+        QVERIFY(other.format.background().color() != c.Text1->palette().color(QPalette::Highlight));
     }
     search(w, QStringLiteral("one")); // "line one\r\nalpha text one"
-    QCOMPARE(w.Text1->extraSelections().size(), 1);
+    QCOMPARE(c.Text1->extraSelections().size(), 1);
     search(w, QStringLiteral("gamma")); // once only
-    QCOMPARE(w.Text1->extraSelections().size(), 0);
+    QCOMPARE(c.Text1->extraSelections().size(), 0);
 }
 
 // Switching the option on compares marks and letter forms as they stand, and the last
@@ -159,118 +164,122 @@ void TestReadingPane::otherOccurrencesAreMarked()
 void TestReadingPane::exactOptionSearchesAgain()
 {
     Tembra1 w;
+    const testutil::Controls c(w);
     open(w);
-    QAction *exact = w.exactMatchAction();
+    QAction *exact = testutil::control<QAction>(w, "ExactMatch");
     QVERIFY(exact->isCheckable());
     QVERIFY(!exact->isChecked());
     exact->setChecked(true); // before any search: nothing runs
-    QVERIFY(w.DataGrid1->isHidden());
+    QVERIFY(c.DataGrid1->isHidden());
     exact->setChecked(false);
 
     search(w, QStringLiteral(u"رسول"));
-    QCOMPARE(w.Label12->caption(), QStringLiteral("1"));
-    w.Text2->setText(QStringLiteral("typed since")); // the search that ran is the one rerun
+    QCOMPARE(c.Label12->caption(), QStringLiteral("1"));
+    c.Text2->setText(QStringLiteral("typed since")); // the search that ran is the one rerun
     exact->setChecked(true);
-    QCOMPARE(w.Label12->caption(), QStringLiteral("0"));
-    QCOMPARE(w.Text1->text(), QString());
+    QCOMPARE(c.Label12->caption(), QStringLiteral("0"));
+    QCOMPARE(c.Text1->text(), QString());
     QCOMPARE(w.searchTerm(), QStringLiteral(u"رسول"));
     exact->setChecked(false);
-    QCOMPARE(w.Label12->caption(), QStringLiteral("1"));
-    QCOMPARE(selected(w.Text1), QStringLiteral(u"رَسُولُ"));
+    QCOMPARE(c.Label12->caption(), QStringLiteral("1"));
+    QCOMPARE(selected(c.Text1), QStringLiteral(u"رَسُولُ"));
 }
 
 void TestReadingPane::userEditsAreReverted()
 {
     Tembra1 w;
+    const testutil::Controls c(w);
     open(w);
     w.show();
-    w.Text1->setFocus();
-    QTest::keyClicks(w.Text1, QStringLiteral("typed"));
-    QCOMPARE(w.Text1->text(), QString()); // nothing before the first search
-    QCOMPARE(w.Text1->toPlainText(), QString());
+    c.Text1->setFocus();
+    QTest::keyClicks(c.Text1, QStringLiteral("typed"));
+    QCOMPARE(c.Text1->text(), QString()); // nothing before the first search
+    QCOMPARE(c.Text1->toPlainText(), QString());
 
     search(w, QStringLiteral("gamma"));
-    const QString shown = w.Text1->text();
-    QTextCursor end = w.Text1->textCursor();
+    const QString shown = c.Text1->text();
+    QTextCursor end = c.Text1->textCursor();
     end.movePosition(QTextCursor::End);
-    w.Text1->setTextCursor(end);
-    QTest::keyClicks(w.Text1, QStringLiteral("xy"));
-    QTest::keyClick(w.Text1, Qt::Key_Backspace);
-    QTest::keyClick(w.Text1, Qt::Key_Home);
-    QTest::keyClick(w.Text1, Qt::Key_Delete);
-    QCOMPARE(w.Text1->text(), shown);
-    QCOMPARE(w.Text1->toPlainText(), QStringLiteral("\nends with gamma"));
-    QCOMPARE(selected(w.Text1), QStringLiteral("gamma")); // selected again
+    c.Text1->setTextCursor(end);
+    QTest::keyClicks(c.Text1, QStringLiteral("xy"));
+    QTest::keyClick(c.Text1, Qt::Key_Backspace);
+    QTest::keyClick(c.Text1, Qt::Key_Home);
+    QTest::keyClick(c.Text1, Qt::Key_Delete);
+    QCOMPARE(c.Text1->text(), shown);
+    QCOMPARE(c.Text1->toPlainText(), QStringLiteral("\nends with gamma"));
+    QCOMPARE(selected(c.Text1), QStringLiteral("gamma")); // selected again
 }
 
 void TestReadingPane::arrowKeysMoveThroughMatches()
 {
     Tembra1 w;
+    const testutil::Controls c(w);
     open(w);
     w.show();
-    w.Text2->setFocus();
-    QTest::keyClick(w.Text2, Qt::Key_Down); // nothing shown yet: the key is the box's
-    QCOMPARE(w.Adodc1->absolutePosition(), 1);
+    c.Text2->setFocus();
+    QTest::keyClick(c.Text2, Qt::Key_Down); // nothing shown yet: the key is the box's
+    QCOMPARE(c.Adodc1->absolutePosition(), 1);
 
     search(w, QStringLiteral("text"));
-    QCOMPARE(w.Label12->caption(), QStringLiteral("3"));
-    QTest::keyClick(w.Text2, Qt::Key_Down);
-    QCOMPARE(w.Label1->caption(), QStringLiteral("2"));
-    QCOMPARE(w.DataGrid1->currentIndex().row(), 1);
-    QTest::keyClick(w.Text2, Qt::Key_Down);
-    QCOMPARE(w.Label1->caption(), QStringLiteral("3"));
-    QCOMPARE(selected(w.Text1), QStringLiteral("text"));
+    QCOMPARE(c.Label12->caption(), QStringLiteral("3"));
+    QTest::keyClick(c.Text2, Qt::Key_Down);
+    QCOMPARE(c.Label1->caption(), QStringLiteral("2"));
+    QCOMPARE(c.DataGrid1->currentIndex().row(), 1);
+    QTest::keyClick(c.Text2, Qt::Key_Down);
+    QCOMPARE(c.Label1->caption(), QStringLiteral("3"));
+    QCOMPARE(selected(c.Text1), QStringLiteral("text"));
 
     // past the last: the move fails, and the key is left to the box
     int key = 40;
     w.Text2_KeyDown(key);
     QCOMPARE(key, 40);
-    QCOMPARE(w.Label1->caption(), QStringLiteral("3"));
+    QCOMPARE(c.Label1->caption(), QStringLiteral("3"));
     key = 38;
     w.Text2_KeyDown(key);
     QCOMPARE(key, 0);
-    QCOMPARE(w.Label1->caption(), QStringLiteral("2"));
-    QTest::keyClick(w.Text2, Qt::Key_Up);
+    QCOMPARE(c.Label1->caption(), QStringLiteral("2"));
+    QTest::keyClick(c.Text2, Qt::Key_Up);
     key = 38;
     w.Text2_KeyDown(key);
     QCOMPARE(key, 38);
-    QCOMPARE(w.Label1->caption(), QStringLiteral("1"));
+    QCOMPARE(c.Label1->caption(), QStringLiteral("1"));
 
     // "(" and "&" are characters for the box, whatever their key codes
-    w.Text2->clear();
-    QTest::keyClicks(w.Text2, QStringLiteral("(&"));
-    QCOMPARE(w.Text2->text(), QStringLiteral("(&"));
-    QCOMPARE(w.Label1->caption(), QStringLiteral("1"));
+    c.Text2->clear();
+    QTest::keyClicks(c.Text2, QStringLiteral("(&"));
+    QCOMPARE(c.Text2->text(), QStringLiteral("(&"));
+    QCOMPARE(c.Label1->caption(), QStringLiteral("1"));
 }
 
 void TestReadingPane::tooltipsFollowTheRecord()
 {
     Tembra1 w;
+    const testutil::Controls c(w);
     open(w);
     // the first row's, from the load on: " ژمارهی فهرموودهكه : 1 "
-    QCOMPARE(w.Label1->toolTip(),
+    QCOMPARE(c.Label1->toolTip(),
              QStringLiteral(" \u0698\u0645\u0627\u0631\u0647\u200C\u0649 "
                             "\u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C"
                             "\u0643\u0647 : 1 "));
-    QCOMPARE(w.Label2->toolTip(),
+    QCOMPARE(c.Label2->toolTip(),
              QStringLiteral(" \u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C"
                             "\u0643\u0647 {kind A} \u0647 "));
-    QCOMPARE(w.Label3->toolTip(),
+    QCOMPARE(c.Label3->toolTip(),
              QStringLiteral(" \u0646\u0627\u0648\u0649 \u0643\u062A\u0627\u0628\u0647\u200C"
                             "\u0643\u0647 {book one} \u0647 "));
     const QString hint = QStringLiteral(
         " PgUp \u062F\u0627\u0628\u06AF\u0631\u0647 \u064A\u0627 \u062E\u0648\u062F PgDn "
         "\u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C\u064A\u0647\u200C\u0643"
         "\u0649 \u062A\u0631 \u0643\u0644\u064A\u0644\u0649 ");
-    QCOMPARE(w.Text1->toolTip(), hint);
+    QCOMPARE(c.Text1->toolTip(), hint);
 
     search(w, QStringLiteral("text")); // records 1, 2, 3; the third has no kind
-    QVERIFY(w.Adodc1->moveLast());
-    QCOMPARE(w.Text1->toolTip(), QString());
-    QVERIFY(w.Label2->toolTip().endsWith(QStringLiteral("{} \u0647 ")));
-    QVERIFY(w.Adodc1->movePrevious());
-    QCOMPARE(w.Text1->toolTip(), hint);
-    QVERIFY(w.Label1->toolTip().endsWith(QStringLiteral(" : 2 ")));
+    QVERIFY(c.Adodc1->moveLast());
+    QCOMPARE(c.Text1->toolTip(), QString());
+    QVERIFY(c.Label2->toolTip().endsWith(QStringLiteral("{} \u0647 ")));
+    QVERIFY(c.Adodc1->movePrevious());
+    QCOMPARE(c.Text1->toolTip(), hint);
+    QVERIFY(c.Label1->toolTip().endsWith(QStringLiteral(" : 2 ")));
 }
 
 QTEST_MAIN(TestReadingPane)

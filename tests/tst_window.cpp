@@ -92,7 +92,8 @@ void TestWindow::loadStep()
     SearchTextStore saved = store(QStringLiteral("load.ini"));
     QVERIFY(saved.write(QStringLiteral("  x")));
     Tembra1 w;
-    testutil::loadCollection(m_path, w.Adodc1);
+    const testutil::Controls c(w);
+    testutil::loadCollection(m_path, c.Adodc1);
     w.setSettingsStore(saved);
     w.show();
     // "بەرنامەی فەرموودەکانی پێغەمبەر - صلى الله عليه وسلم" in the program's spelling
@@ -102,15 +103,15 @@ void TestWindow::loadStep()
                             u"\u0646\u0649 \u067E\u064A\u063A\u0647\u200C\u0645\u0628\u0647\u200C"
                             u"\u0631 - \u0635\u0644\u0649 \u0627\u0644\u0644\u0647 \u0639\u0644"
                             u"\u064A\u0647 \u0648\u0633\u0644\u0645"));
-    QCOMPARE(w.La1->toolTip(), QStringLiteral(u"\u062F\u0627\u062E\u0633\u062A\u0646"));
-    QCOMPARE(w.La2->toolTip(),
+    QCOMPARE(c.La1->toolTip(), QStringLiteral(u"\u062F\u0627\u062E\u0633\u062A\u0646"));
+    QCOMPARE(c.La2->toolTip(),
              QStringLiteral(u"\u06AF\u0647\u200C\u0648\u0631\u0647\u200C\u0643\u0631\u062F\u0646 "
                             u"\u0648 \u0643\u0686\u0643\u0647 \u0643\u0631\u062F\u0646\u0647\u200C"
                             u"\u0648\u0647"));
-    QCOMPARE(w.La3->toolTip(),
+    QCOMPARE(c.La3->toolTip(),
              QStringLiteral(u"\u0647\u0627\u062A\u0646\u0647\u200C\u062E\u0648"
                             u"\u0627\u0631\u0647\u200C\u0648\u0647"));
-    for (Label *button : {w.La1, w.La2, w.La3})
+    for (Label *button : {c.La1, c.La2, c.La3})
         QVERIFY(button->isTransparent());
 
     // Centred 300 twips above the middle of the screen, its top kept at 45 or below.
@@ -120,9 +121,9 @@ void TestWindow::loadStep()
     QCOMPARE(w.pos(), QPoint(qRound(dx / 15.0), qRound(dy / 15.0)));
     QCOMPARE(w.enlargeState()->SavedHeight(), 9015.0f);
     QCOMPARE(w.enlargeState()->SavedWidth(), 15045.0f);
-    QCOMPARE(w.Text2->text(), QStringLiteral("  x")); // put back as it was, and not searched
-    QVERIFY(w.DataGrid1->isHidden());
-    QCOMPARE(w.Label12->caption(), QString());
+    QCOMPARE(c.Text2->text(), QStringLiteral("  x")); // put back as it was, and not searched
+    QVERIFY(c.DataGrid1->isHidden());
+    QCOMPARE(c.Label12->caption(), QString());
 }
 
 // A few places of the design-size table, through the real window (the whole table is
@@ -130,66 +131,69 @@ void TestWindow::loadStep()
 void TestWindow::layoutAtDesignSize()
 {
     Tembra1 w;
+    const testutil::Controls c(w);
     w.setSettingsStore(store(QStringLiteral("layout.ini")));
     w.show();
     QCOMPARE(w.size(), QSize(1003, 601));
-    QCOMPARE(w.Text1->geometry(), pixels(120, 810, 11445, 3800));
-    QCOMPARE(w.Text2->pos(), pixels(12360, 810, 0, 0).topLeft());
+    QCOMPARE(c.Text1->geometry(), pixels(120, 810, 11445, 3800));
+    QCOMPARE(c.Text2->pos(), pixels(12360, 810, 0, 0).topLeft());
     QCOMPARE(w.form().widget(QStringLiteral("Pic3"))->pos(), pixels(11790, 4070, 0, 0).topLeft());
-    QCOMPARE(w.DataGrid1->geometry(), pixels(15, 15, 14745, 3675));
-    QCOMPARE(w.La1->pos(), pixels(14750, 30, 0, 0).topLeft());
+    QCOMPARE(c.DataGrid1->geometry(), pixels(15, 15, 14745, 3675));
+    QCOMPARE(c.La1->pos(), pixels(14750, 30, 0, 0).topLeft());
     QCOMPARE(w.form().image(10)->geometry().height(), qRound(4340 / 15.0));
-    QCOMPARE(w.Pic1->palette().color(QPalette::Window), QColor(255, 255, 0));
+    QCOMPARE(c.Pic1->palette().color(QPalette::Window), QColor(255, 255, 0));
 }
 
 void TestWindow::enlargeRestoreAndMinimise()
 {
     Tembra1 w;
+    const testutil::Controls c(w);
     w.setSettingsStore(store(QStringLiteral("toggle.ini")));
     w.show();
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const QRect normal = w.geometry();
-    const QRect pane = w.Text1->geometry();
+    const QRect pane = c.Text1->geometry();
 
     w.La2_Click();
-    QCOMPARE(w.Mini->caption(), QStringLiteral("2"));
+    QCOMPARE(c.Mini->caption(), QStringLiteral("2"));
     QCOMPARE(w.enlargeState()->SavedLeft(), std::optional<float>(float(normal.x() * 15)));
     QCOMPARE(w.enlargeState()->SavedTop(), std::optional<float>(float(normal.y() * 15)));
     QCOMPARE(w.geometry(), QRect(0, 0, screen.width(), screen.height() - 32));
-    QCOMPARE(w.Text1->width(), screen.width() - 240); // W - 3600 twips
-    QCOMPARE(w.Text2->geometry().right() + 1, screen.width() - 10); // right edge at W - 150
+    QCOMPARE(c.Text1->width(), screen.width() - 240); // W - 3600 twips
+    QCOMPARE(c.Text2->geometry().right() + 1, screen.width() - 10); // right edge at W - 150
 
     w.La3_Click(); // minimised: the state is kept and nothing is laid out
     QVERIFY(w.isMinimized());
-    const QRect paneMinimised = w.Text1->geometry();
+    const QRect paneMinimised = c.Text1->geometry();
     w.Form_Resize();
-    QCOMPARE(w.Text1->geometry(), paneMinimised);
-    QCOMPARE(w.Mini->caption(), QStringLiteral("2"));
+    QCOMPARE(c.Text1->geometry(), paneMinimised);
+    QCOMPARE(c.Mini->caption(), QStringLiteral("2"));
     w.showNormal();
 
     w.Label19_DblClick(); // the same toggle as La2: back to where it was, at the start size
-    QCOMPARE(w.Mini->caption(), QStringLiteral("1"));
+    QCOMPARE(c.Mini->caption(), QStringLiteral("1"));
     QCOMPARE(w.geometry(), normal);
-    QCOMPARE(w.Text1->geometry(), pane);
+    QCOMPARE(c.Text1->geometry(), pane);
 }
 
 void TestWindow::titleMovesTheWindow()
 {
     Tembra1 w;
+    const testutil::Controls c(w);
     w.setSettingsStore(store(QStringLiteral("move.ini")));
     w.show();
     const QPoint before = w.pos();
     const QPoint at(200, 8);
-    mouse(w.Label19, QEvent::MouseButtonPress, at, Qt::LeftButton);
-    mouse(w.Label19, QEvent::MouseMove, at + QPoint(30, 20), Qt::LeftButton);
-    mouse(w.Label19, QEvent::MouseButtonRelease, at + QPoint(30, 20), Qt::NoButton);
+    mouse(c.Label19, QEvent::MouseButtonPress, at, Qt::LeftButton);
+    mouse(c.Label19, QEvent::MouseMove, at + QPoint(30, 20), Qt::LeftButton);
+    mouse(c.Label19, QEvent::MouseButtonRelease, at + QPoint(30, 20), Qt::NoButton);
     QCOMPARE(w.pos(), before + QPoint(30, 20));
-    mouse(w.Label19, QEvent::MouseMove, at + QPoint(60, 60), Qt::NoButton);
+    mouse(c.Label19, QEvent::MouseMove, at + QPoint(60, 60), Qt::NoButton);
     QCOMPARE(w.pos(), before + QPoint(30, 20)); // released: the window stays
 
     // a press elsewhere in the caption bar moves nothing
-    mouse(w.Label15, QEvent::MouseButtonPress, QPoint(5, 5), Qt::LeftButton);
-    mouse(w.Label15, QEvent::MouseMove, QPoint(40, 40), Qt::LeftButton);
+    mouse(c.Label15, QEvent::MouseButtonPress, QPoint(5, 5), Qt::LeftButton);
+    mouse(c.Label15, QEvent::MouseMove, QPoint(40, 40), Qt::LeftButton);
     QCOMPARE(w.pos(), before + QPoint(30, 20));
 
     w.La2_Click();
@@ -200,9 +204,10 @@ void TestWindow::titleMovesTheWindow()
 void TestWindow::pressedFrame()
 {
     Tembra1 w;
+    const testutil::Controls c(w);
     w.setSettingsStore(store(QStringLiteral("frame.ini")));
     w.show();
-    for (Label *button : {w.La1, w.La2, w.La3}) {
+    for (Label *button : {c.La1, c.La2, c.La3}) {
         mouse(button, QEvent::MouseButtonPress, QPoint(3, 3), Qt::RightButton);
         QCOMPARE(button->borderStyle(), BorderStyle::Line);
         mouse(button, QEvent::MouseButtonRelease, QPoint(30, 30), Qt::NoButton);
@@ -225,17 +230,19 @@ void TestWindow::closeKeepsTheSearchText()
     QVERIFY(saved.write(QStringLiteral("before")));
     {
         Tembra1 w;
+        const testutil::Controls c(w);
         w.setSettingsStore(saved);
         w.show();
-        w.Text2->setText(text);
+        c.Text2->setText(text);
         w.La1_Click();
         QVERIFY(!w.isVisible());
     }
     QCOMPARE(saved.read(), text);
     Tembra1 next;
+    const testutil::Controls n(next);
     next.setSettingsStore(saved);
     next.show();
-    QCOMPARE(next.Text2->text(), text);
+    QCOMPARE(n.Text2->text(), text);
 
     // A store that cannot be written: said in a message, and the window closes anyway.
     QFile blocker(m_dir.filePath(QStringLiteral("not-a-folder")));
@@ -252,9 +259,10 @@ void TestWindow::otherClosingKeepsNothing()
     SearchTextStore saved = store(QStringLiteral("other.ini"));
     QVERIFY(saved.write(QStringLiteral("kept")));
     Tembra1 w;
+    const testutil::Controls c(w);
     w.setSettingsStore(saved);
     w.show();
-    w.Text2->setText(QStringLiteral("typed"));
+    c.Text2->setText(QStringLiteral("typed"));
     w.close(); // the window manager's close
     QCOMPARE(saved.read(), QStringLiteral("kept"));
 }
@@ -262,26 +270,27 @@ void TestWindow::otherClosingKeepsNothing()
 void TestWindow::firstTickHidesTheHint()
 {
     Tembra1 w;
+    const testutil::Controls c(w);
     w.setSettingsStore(store(QStringLiteral("tick.ini")));
     const QDateTime noon(QDate(2024, 7, 8), QTime(12, 0, 5));
     w.setClock([noon] { return noon; });
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    QVERIFY(w.RichTextBox1->isVisible());
-    QCOMPARE(QApplication::focusWidget(), w.RichTextBox1);
-    QCOMPARE(w.Timer2->interval(), 500);
+    QVERIFY(c.RichTextBox1->isVisible());
+    QCOMPARE(QApplication::focusWidget(), c.RichTextBox1);
+    QCOMPARE(c.Timer2->interval(), 500);
     w.Timer2_Timer();
-    QVERIFY(!w.RichTextBox1->isVisible());
-    QCOMPARE(QApplication::focusWidget(), w.Text2);
-    const QString banner = w.Label16->caption();
+    QVERIFY(!c.RichTextBox1->isVisible());
+    QCOMPARE(QApplication::focusWidget(), c.Text2);
+    const QString banner = c.Label16->caption();
     QCOMPARE(banner.left(2), QStringLiteral(u" \u0642"));
     QCOMPARE(banner.mid(45, 74), QString(74, QLatin1Char(' ')));
     QVERIFY2(banner.contains(QStringLiteral("1446")), qPrintable(banner)); // 1 Muharram 1446
     QVERIFY2(banner.contains(QStringLiteral("12:00:05")), qPrintable(banner));
 
-    w.Command1->setFocus(); // later ticks leave the focus where the user put it
+    c.Command1->setFocus(); // later ticks leave the focus where the user put it
     w.Timer2_Timer();
-    QCOMPARE(QApplication::focusWidget(), w.Command1);
+    QCOMPARE(QApplication::focusWidget(), c.Command1);
 }
 
 void TestWindow::splashFadesInAndHandsOverOnce()

@@ -1,8 +1,8 @@
 // The About window About1: one picture over the whole window; a click on it closes
 // the window. It has no icon of its own.
 
+#include "collection/definition.h"
 #include "collection/texts.h"
-#include "forms/definition.h"
 
 namespace tembra {
 
@@ -14,7 +14,7 @@ FormDef make()
     form.name = QStringLiteral("About1");
     form.caption = QStringLiteral("Form1");
     form.borderless = true;
-    form.backColor = 0x1F2110; // #10211F
+    form.backColor = 0x10211F;
     form.width = 10320;
     form.height = 4425;
     form.centred = true;

@@ -2,8 +2,8 @@
 // bindings. The layout pass moves most of them once the window is shown; what is here
 // is the state at creation.
 
+#include "collection/definition.h"
 #include "collection/texts.h"
-#include "forms/definition.h"
 
 namespace tembra {
 
@@ -14,12 +14,12 @@ using B = BorderStyle;
 using A = TextAlignment;
 using P = Picture;
 
-// Colours, written 0xBBGGRR as the design keeps them.
 constexpr quint32 kWhite = 0xFFFFFF;
 constexpr quint32 kBlack = 0x000000;
-constexpr quint32 kHeadingTeal = 0x404000; // #004040
-constexpr quint32 kMist = 0xC6D3B8; // #B8D3C6
-constexpr quint32 kYellow = 0x00FFFF; // #FFFF00
+constexpr quint32 kHeadingTeal = 0x004040;
+constexpr quint32 kMist = 0xB8D3C6;
+constexpr quint32 kYellow = 0xFFFF00;
+constexpr quint32 kPanelGreen = 0x4F8068;
 
 const QString kSans = QStringLiteral("MS Sans Serif");
 const QString kMicrosoftSans = QStringLiteral("Microsoft Sans Serif");
@@ -84,7 +84,7 @@ FormDef make()
     form.name = QStringLiteral("Tembra1");
     form.caption = QStringLiteral("Form1");
     form.borderless = true;
-    form.backColor = 0x5BAC9C; // #9CAC5B
+    form.backColor = 0x9CAC5B;
     form.width = 15045;
     form.height = 9015;
     form.left = 1590;
@@ -118,14 +118,14 @@ FormDef make()
             .tabIndex(3),
         Control(K::Panel, QStringLiteral("Pic3"))
             .at(11760, 4200, 3105, 540)
-            .back(0xC0C000) // #00C0C0
+            .back(0x00C0C0)
             .border(B::Sunken)
             .font(kSans, 8.25)
             .tabIndex(20)
             .named(texts::countPanelName()),
         Control(K::Panel, QStringLiteral("Pic2"))
             .at(11760, 1200, 3105, 3015)
-            .back(0x81A479) // #79A481
+            .back(0x79A481)
             .border(B::Sunken)
             .font(kSans, 8.25)
             .tabIndex(10)
@@ -155,7 +155,7 @@ FormDef make()
                   QStringLiteral("Table1"), 2),
         Control(K::Panel, QStringLiteral("Pic1"))
             .at(120, 5160, 14775, 3735)
-            .back(0x68804F) // #4F8068
+            .back(kPanelGreen)
             .fore(kSystemWindowText)
             .border(B::Line)
             .flat()
@@ -186,7 +186,7 @@ FormDef make()
         Control(K::Label, QStringLiteral(u"Label21\u064A"))
             .at(4560, 1320, 2970, 330)
             .text(texts::clockPlaceholder())
-            .back(0x002007) // #072000
+            .back(0x072000)
             .fore(kWhite)
             .border(B::Line)
             .align(A::Centre)
@@ -294,7 +294,7 @@ FormDef make()
         Control(K::Label, QStringLiteral("Label17"))
             .in(QStringLiteral("Pic1"))
             .at(840, 360, 975, 255)
-            .back(0x68804F)
+            .back(kPanelGreen)
             .fore(kSystemWindowText)
             .border(B::Line)
             .flat()

@@ -1,4 +1,6 @@
-#include "forms/definition.h"
+#include "collection/definition.h"
+
+#include <QStringList>
 
 namespace tembra {
 
@@ -185,6 +187,20 @@ Control &Control::data(const QString &connectionString, const QString &recordSou
     m_def.recordSource = recordSource;
     m_def.commandType = commandType;
     return *this;
+}
+
+QString collectionFile()
+{
+    const ControlDef *data = tembra1Definition().find(QStringLiteral("Adodc1"));
+    const QString key = QStringLiteral("Data Source=");
+    for (const QString &part : data->connectionString.split(QLatin1Char(';'))) {
+        if (part.trimmed().startsWith(key, Qt::CaseInsensitive)) {
+            QString path = part.trimmed().mid(key.size());
+            path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+            return path;
+        }
+    }
+    return {};
 }
 
 } // namespace tembra

@@ -1,9 +1,7 @@
 #pragma once
 
-#include "forms/controls.h"
-#include "forms/pictures.h"
-
 #include <QString>
+#include <QtGlobal>
 
 #include <optional>
 #include <vector>
@@ -12,7 +10,39 @@ namespace tembra {
 
 // A window's design as data: the window's own properties and a catalogue of its
 // controls. Positions and sizes are twips (15 to a pixel), relative to the control's
-// container; colours are 0xBBGGRR or a system colour (controls.h).
+// container. The layout pass reads the places here and the widget layer builds the
+// windows from the rest; nothing here needs a window.
+
+// Colours are 0xRRGGBB, or a system colour (the top bit set) that the platform resolves
+// when it is applied.
+constexpr quint32 kSystemWindowText = 0x80000008;
+constexpr quint32 kSystemWindowBackground = 0x80000005;
+constexpr quint32 kSystemButtonFace = 0x8000000F;
+
+// The borders a label or a panel can have: none, a one-pixel line, or the sunken
+// three-dimensional edge.
+enum class BorderStyle { None, Line, Sunken };
+
+// The pictures of the three windows, named here and drawn by the widget layer at their
+// design pixel sizes.
+enum class Picture {
+    None,
+    FrameBandHorizontal, // 39×5: the raised frame band running across
+    FrameBandVertical, // 5×14: the same band running down
+    CornerTopLeft, // 5×5 each: the band turning the corner
+    CornerTopRight,
+    CornerBottomLeft,
+    CornerBottomRight,
+    CaptionBar, // 20×21: the caption bar's gradient
+    Backdrop, // 1×20: black
+    CaptionButtons, // 48×21: minimise, enlarge and restore, close on the gradient
+    Emblem, // 14×20: a chequered arrowhead on the gradient
+    SearchButton, // 38×38: a magnifying glass
+    WindowIcon, // 32×32
+    HandPointer, // 32×32
+    Splash, // 335×87
+    About, // 688×295
+};
 
 enum class ControlKind {
     Label, // windowless
@@ -151,5 +181,10 @@ private:
 const FormDef &tembra1Definition(); // the main window
 const FormDef &tembra2Definition(); // the splash window
 const FormDef &about1Definition(); // the About window
+
+// The collection the main window's data control connects to: the Data Source of its
+// connection string, a path relative to the working directory, written here with "/"
+// between its folders.
+QString collectionFile();
 
 } // namespace tembra

@@ -1,8 +1,8 @@
 // The splash window Tembra2: one picture over the whole window and the timer of its
 // fade.
 
+#include "collection/definition.h"
 #include "collection/texts.h"
-#include "forms/definition.h"
 
 namespace tembra {
 
@@ -14,7 +14,7 @@ FormDef make()
     form.name = QStringLiteral("Tembra2");
     form.caption = QStringLiteral("Form1");
     form.borderless = true;
-    form.backColor = 0x004000; // #004000
+    form.backColor = 0x004000;
     form.width = 5025;
     form.height = 1305;
     form.centred = true;
