@@ -12,7 +12,7 @@ cd "$(dirname "$0")"
 top=$(pwd)
 
 packages=(g++ cmake make pkg-config qt6-base-dev libgl-dev mdbtools-dev mdbtools
-          fonts-hosny-amiri fonts-noto-core clang-format)
+          fonts-hosny-amiri fonts-noto-core clang-format git)
 install_missing() {
     local missing=()
     for p in "${packages[@]}"; do
