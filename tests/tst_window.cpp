@@ -10,6 +10,9 @@
 #include "testutil.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -19,6 +22,8 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
+
+#include <csignal>
 
 using namespace tembra;
 
@@ -35,6 +40,20 @@ void mouse(QWidget *w, QEvent::Type type, QPoint at, Qt::MouseButtons buttons)
 {
     QMouseEvent event(type, at, w->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
     QApplication::sendEvent(w, &event);
+}
+
+// The processes whose working folder is folder and whose program is name.
+int processesIn(const QString &folder, const QString &name)
+{
+    int found = 0;
+    QDirIterator proc(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot);
+    while (proc.hasNext()) {
+        const QString dir = proc.next();
+        if (QFileInfo(dir + QStringLiteral("/cwd")).symLinkTarget() == folder
+            && QFileInfo(dir + QStringLiteral("/exe")).fileName() == name)
+            ++found;
+    }
+    return found;
 }
 
 } // namespace
@@ -56,6 +75,8 @@ private slots:
     void otherClosingKeepsNothing();
     void firstTickHidesTheHint();
     void splashFadesInAndHandsOverOnce();
+    void programEndsOnSignal_data();
+    void programEndsOnSignal();
 
 private:
     SearchTextStore store(const QString &name) const
@@ -312,6 +333,55 @@ void TestWindow::splashFadesInAndHandsOverOnce()
     QCOMPARE(seen.last(), 255);
     QCOMPARE(handOver.count(), 1);
     QVERIFY(!splash.Timer1->isActive());
+}
+
+void TestWindow::programEndsOnSignal_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("afterMs");
+    QTest::addColumn<int>("signal");
+    // While the collection is still read: the read is cancelled and its helper ended.
+    QTest::newRow("while reading, TERM") << 40000 << 40 << int(SIGTERM);
+    // With the main window on screen and the first record in it.
+    QTest::newRow("window shown, TERM") << 1 << 1500 << int(SIGTERM);
+    QTest::newRow("window shown, INT") << 1 << 1500 << int(SIGINT);
+}
+
+// The whole program as it starts, the reading on its thread and the splash, ended by a
+// termination signal: it ends at once and of itself, saves nothing, and leaves no helper.
+void TestWindow::programEndsOnSignal()
+{
+    QFETCH(int, rows);
+    QFETCH(int, afterMs);
+    QFETCH(int, signal);
+    QTemporaryDir folder;
+    QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("Book")));
+    std::vector<Record> records;
+    for (int r = 0; r < rows; ++r)
+        records.push_back(
+            testutil::record(QString(200, QChar(0x0628 + r % 20)), QString::number(r)));
+    QCOMPARE(testutil::writeCollection(folder.filePath(QStringLiteral("Book/Data.mdb")), records),
+             QString());
+
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), folder.filePath(QStringLiteral("config")));
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(folder.path());
+    program.start(QStringLiteral(TEMBRA_PROGRAM), {});
+    QVERIFY(program.waitForStarted());
+    QTest::qWait(afterMs);
+    QCOMPARE(program.state(), QProcess::Running);
+    ::kill(pid_t(program.processId()), signal);
+    QElapsedTimer ending;
+    ending.start();
+    QVERIFY2(program.waitForFinished(10000), "the program did not end");
+    QVERIFY2(ending.elapsed() < 3000, qPrintable(QString::number(ending.elapsed())));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("config/Tembra/Tembra.ini"))));
+    QTRY_COMPARE(
+        processesIn(QDir(folder.path()).canonicalPath(), QStringLiteral("tembra-readfile")), 0);
 }
 
 QTEST_MAIN(TestWindow)
