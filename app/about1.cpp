@@ -1,5 +1,7 @@
 #include "app/about1.h"
 
+#include "collection/texts.h"
+
 #include <QApplication>
 #include <QEventLoop>
 #include <QPointer>
@@ -8,6 +10,8 @@ namespace tembra {
 
 About1::About1(QWidget *parent) : QWidget(parent), m_form(about1Definition(), this)
 {
+    // The design's caption ("Form1") was never to be seen; a task list shows this one.
+    setWindowTitle(texts::windowTitle());
     Image1 = m_form.get<Image>(QStringLiteral("Image1"));
     connect(Image1, &Image::clicked, this, &About1::Image1_Click);
 }

@@ -1,11 +1,15 @@
 #include "app/tembra2.h"
 
+#include "collection/texts.h"
+
 #include <QTimer>
 
 namespace tembra {
 
 Tembra2::Tembra2(QWidget *parent) : QWidget(parent), m_form(tembra2Definition(), this)
 {
+    // The design's caption ("Form1") was never to be seen; a task list shows this one.
+    setWindowTitle(texts::windowTitle());
     Timer1 = m_form.get<QTimer>(QStringLiteral("Timer1"));
     Image1 = m_form.get<Image>(QStringLiteral("Image1"));
     // The stretched picture covers the whole window, so its colour never shows.

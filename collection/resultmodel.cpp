@@ -33,11 +33,15 @@ QVariant ResultModel::data(const QModelIndex &index, int role) const
     const int row = m_data->rowAt(index.row());
     const int column = m_field[size_t(index.column())];
     if (role == Qt::DisplayRole) {
-        // A cell shows one line; a long hadith is read in the pane, not here.
-        QStringView shown = m_data->table()->view(row, column).left(kPreviewLength);
+        // A cell shows one line; a long hadith is read in the pane, not here. A text cut
+        // short says so, as one the cell cuts does.
+        const QStringView whole = m_data->table()->view(row, column);
+        QStringView shown = whole.left(kPreviewLength);
         if (!shown.isEmpty() && shown.back().isHighSurrogate())
             shown.chop(1); // never half a character
         QString text = shown.toString();
+        if (shown.size() < whole.size())
+            text.append(QChar(0x2026));
         for (QChar &c : text) {
             if (c == u'\r' || c == u'\n' || c == u'\t')
                 c = u' ';

@@ -127,22 +127,37 @@ void Label::mousePressEvent(QMouseEvent *event)
     emit mouseDown();
 }
 
+namespace {
+
+// A click is the left button's, released where it went down; the other buttons press and
+// release a control without clicking it (a right click on the close button closes
+// nothing).
+bool isClick(const QWidget *control, const QMouseEvent *event)
+{
+    return event->button() == Qt::LeftButton
+        && control->rect().contains(event->position().toPoint());
+}
+
+} // namespace
+
 void Label::mouseReleaseEvent(QMouseEvent *event)
 {
     event->accept();
     emit mouseUp();
-    if (rect().contains(event->position().toPoint()))
+    if (isClick(this, event))
         emit clicked();
 }
 
 void Label::mouseDoubleClickEvent(QMouseEvent *event)
 {
     event->accept();
-    emit doubleClicked();
+    if (event->button() == Qt::LeftButton)
+        emit doubleClicked();
 }
 
 TextBox::TextBox(QWidget *parent) : QPlainTextEdit(parent)
 {
+    setTabChangesFocus(true); // Tab goes on along the window's focus order
     connect(this, &QPlainTextEdit::textChanged, this, &TextBox::userEdited);
 }
 
@@ -176,10 +191,13 @@ void TextBox::changeEvent(QEvent *event)
         applyTextOption();
 }
 
+// Each paragraph reads in the direction of its first strong letter (an English line above
+// an Arabic hadith reads left to right) and stands where the box's alignment puts it; the
+// box's own direction places its scroll bar and decides for a paragraph without letters.
 void TextBox::applyTextOption()
 {
     QTextOption option = document()->defaultTextOption();
-    option.setTextDirection(layoutDirection());
+    option.setTextDirection(Qt::LayoutDirectionAuto);
     option.setAlignment(m_alignment);
     document()->setDefaultTextOption(option);
 }
@@ -230,13 +248,26 @@ void Image::mousePressEvent(QMouseEvent *)
 void Image::mouseReleaseEvent(QMouseEvent *event)
 {
     emit mouseUp();
-    if (rect().contains(event->position().toPoint()))
+    if (isClick(this, event))
         emit clicked();
 }
 
-void Image::mouseDoubleClickEvent(QMouseEvent *)
+void Image::mouseDoubleClickEvent(QMouseEvent *event)
 {
-    emit doubleClicked();
+    if (event->button() == Qt::LeftButton)
+        emit doubleClicked();
+}
+
+Button::Button(QWidget *parent) : QPushButton(parent) { }
+
+// Flat is drawn without the three-dimensional look, with a plain line for the edge.
+void Button::paintEvent(QPaintEvent *event)
+{
+    QPushButton::paintEvent(event);
+    if (!isFlat())
+        return;
+    QPainter painter(this);
+    drawBorder(painter, rect(), BorderStyle::Line);
 }
 
 Panel::Panel(QWidget *parent) : QFrame(parent) { }
@@ -262,8 +293,9 @@ void Panel::paintEvent(QPaintEvent *)
 
 namespace {
 
-// Cells hold Arabic text: each reads right to left and stands against the right edge,
-// while the columns themselves keep the design's left-to-right order.
+// Cells hold Arabic text, and now and then a Latin one: each reads in the direction of its
+// first strong letter and stands against the right edge, while the columns themselves keep
+// the design's left-to-right order.
 class RightToLeftCells final : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -272,8 +304,11 @@ protected:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
     {
         QStyledItemDelegate::initStyleOption(option, index);
-        option->direction = Qt::RightToLeft;
+        option->direction = option->text.isRightToLeft() || option->text.isEmpty()
+            ? Qt::RightToLeft
+            : Qt::LeftToRight;
         option->displayAlignment = kRightAligned | Qt::AlignVCenter;
+        option->textElideMode = Qt::ElideRight; // the end of the text, whichever side it is
     }
 };
 
@@ -282,7 +317,10 @@ protected:
 Grid::Grid(QWidget *parent) : QTableView(parent)
 {
     setItemDelegate(new RightToLeftCells(this));
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     horizontalHeader()->setDefaultAlignment(kRightAligned | Qt::AlignVCenter);
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setMinimumSectionSize(0);
 }
 
 void Grid::setColumnWidths(const QList<int> &widths)
@@ -297,10 +335,24 @@ void Grid::setModel(QAbstractItemModel *model)
     applyColumnWidths();
 }
 
+// The viewport changes its width with the grid and with its vertical scroll bar coming
+// and going.
+bool Grid::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::Resize)
+        applyColumnWidths();
+    return QTableView::viewportEvent(event);
+}
+
+// Each column its design width as far as the grid has room, the last one narrowed first.
 void Grid::applyColumnWidths()
 {
-    for (int column = 0; column < m_widths.size(); ++column)
-        setColumnWidth(column, m_widths.at(column));
+    int room = viewport()->width();
+    for (int column = 0; column < m_widths.size(); ++column) {
+        const int width = qBound(0, room, m_widths.at(column));
+        setColumnWidth(column, width);
+        room -= width;
+    }
 }
 
 } // namespace tembra

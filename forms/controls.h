@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QString>
 #include <QTableView>
 
@@ -85,8 +86,8 @@ public:
     void setBoundValue(const QString &value) override { setText(value); }
     void signalChange() override { emit changed(); }
 
-    // Reading order and alignment of every paragraph; alignment takes kRightAligned
-    // for text against the right edge.
+    // The box's reading order (where its scroll bar goes) and the alignment of every
+    // paragraph; alignment takes kRightAligned for text against the right edge.
     void setReadingOrder(Qt::LayoutDirection direction, Qt::Alignment alignment);
 
 signals:
@@ -133,6 +134,16 @@ private:
     bool m_stretch = false;
 };
 
+// A button with a picture; a flat one has a plain line for its edge.
+class Button final : public QPushButton {
+    Q_OBJECT
+public:
+    explicit Button(QWidget *parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};
+
 // A panel that holds other controls on its own background, inside its border.
 class Panel final : public QFrame {
     Q_OBJECT
@@ -150,7 +161,9 @@ private:
 };
 
 // The result grid: columns in the order and widths of the design, left to right, and
-// cells whose text reads right to left against the right edge.
+// cells whose text stands against the right edge, reading in its own direction. The grid
+// never scrolls sideways: the last column is narrowed to what the grid leaves it, and a
+// cell's text that does not fit keeps its start and ends in "…".
 class Grid final : public QTableView {
     Q_OBJECT
 public:
@@ -158,6 +171,9 @@ public:
     // Widths in pixels of the design columns, applied to whatever model the grid shows.
     void setColumnWidths(const QList<int> &widths);
     void setModel(QAbstractItemModel *model) override;
+
+protected:
+    bool viewportEvent(QEvent *event) override;
 
 private:
     void applyColumnWidths();

@@ -228,7 +228,7 @@ QObject *Form::build(const ControlDef &def, QWidget *container)
         break;
     }
     case ControlKind::Button: {
-        auto *button = new QPushButton(container);
+        auto *button = new Button(container);
         button->setFlat(def.flat);
         button->setText(def.text);
         if (def.picture != Picture::None) {
@@ -278,18 +278,17 @@ QObject *Form::build(const ControlDef &def, QWidget *container)
 }
 
 // Windowless controls listed earlier lie in front of those listed later; windowed
-// controls lie in front of all windowless ones of their container, and among them too
-// the one listed earlier is in front. (So the count panel Pic3 stands in front of the
-// lower, empty part of the details panel Pic2 that the layout moves over it.)
+// controls lie in front of all windowless ones of their container, and among them the
+// one created later is in front (the hint box over the search box).
 void Form::stack()
 {
     const auto &controls = m_definition.controls;
     for (auto it = controls.rbegin(); it != controls.rend(); ++it)
         if (isWindowless(it->kind))
             widget(it->designName())->raise();
-    for (auto it = controls.rbegin(); it != controls.rend(); ++it)
-        if (!isWindowless(it->kind))
-            if (QWidget *w = widget(it->designName()))
+    for (const ControlDef &control : controls)
+        if (!isWindowless(control.kind))
+            if (QWidget *w = widget(control.designName()))
                 w->raise();
 }
 
@@ -319,11 +318,17 @@ Image *Form::image(int index) const
     return get<Image>(QStringLiteral("Ima1(%1)").arg(index));
 }
 
+// A control in a panel is placed inside the panel's border, from its inner corner.
 void Form::setTwips(QWidget *control, float left, float top, float width, float height)
 {
     const QRectF twips(left, top, width, height);
     m_twips.insert(control, twips);
-    control->setGeometry(twipsToPixels(twips));
+    QRect pixels = twipsToPixels(twips);
+    if (const auto *panel = qobject_cast<const Panel *>(control->parentWidget())) {
+        const int border = borderWidth(panel->borderStyle());
+        pixels.translate(border, border);
+    }
+    control->setGeometry(pixels);
 }
 
 } // namespace tembra

@@ -31,10 +31,24 @@ namespace tembra {
 
 namespace {
 
-// Windows key codes, as the key-down handler speaks them.
+// Windows key codes, as the key-down handlers speak them.
+constexpr int kKeyPageUp = 33;
+constexpr int kKeyPageDown = 34;
 constexpr int kKeyUp = 38;
 constexpr int kKeyDown = 40;
 constexpr int kOtherKey = -1;
+
+int keyCode(const QKeyEvent *key)
+{
+    // Qt's own codes for "&" and "(" are 38 and 40: only these keys are spoken of.
+    switch (key->key()) {
+    case Qt::Key_Up: return kKeyUp;
+    case Qt::Key_Down: return kKeyDown;
+    case Qt::Key_PageUp: return kKeyPageUp;
+    case Qt::Key_PageDown: return kKeyPageDown;
+    default: return kOtherKey;
+    }
+}
 
 // The other occurrences of the term in the pane: a soft background that leaves the
 // selection, on the first, to stand out.
@@ -67,6 +81,11 @@ Tembra1::Tembra1(QWidget *parent) : QWidget(parent), m_form(tembra1Definition(),
     Pic1 = m_form.get<Panel>(QStringLiteral("Pic1"));
     Timer2 = m_form.get<QTimer>(QStringLiteral("Timer2"));
 
+    // The layout pass moves the details panel down over the top of the count panel; the
+    // count stays in front of the panel's empty lower part. Every other control keeps the
+    // stacking of the definition.
+    m_form.widget(QStringLiteral("Pic2"))->stackUnder(m_form.widget(QStringLiteral("Pic3")));
+
     // The data control, as its definition sets it up: the whole of Table1 at first.
     const FormDef &def = m_form.definition();
     const ControlDef *source = def.find(QStringLiteral("Adodc1"));
@@ -91,7 +110,6 @@ Tembra1::Tembra1(QWidget *parent) : QWidget(parent), m_form(tembra1Definition(),
     DataGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     DataGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DataGrid1->setWordWrap(false);
-    DataGrid1->horizontalHeader()->setStretchLastSection(true);
 
     m_exactMatch = new QAction(texts::exactMatchOption(), this);
     m_exactMatch->setObjectName(QStringLiteral("ExactMatch"));
@@ -114,6 +132,7 @@ void Tembra1::connectHandlers()
     connect(Label3, &Label::changed, this, &Tembra1::Label3_Change);
     connect(Command1, &QPushButton::clicked, this, &Tembra1::Command1_Click);
     Text2->installEventFilter(this);
+    Text1->installEventFilter(this);
     connect(m_exactMatch, &QAction::toggled, this, &Tembra1::exactMatchToggled);
     connect(DataGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
@@ -339,14 +358,17 @@ bool Tembra1::eventFilter(QObject *watched, QEvent *event)
         showSearchBoxMenu(static_cast<QContextMenuEvent *>(event)->globalPos());
         return true;
     }
+    if (watched == Text1 && event->type() == QEvent::KeyPress) {
+        int code = keyCode(static_cast<QKeyEvent *>(event));
+        Text1_KeyDown(code);
+        if (code == 0)
+            return true; // the key is cancelled
+    }
     if (watched == Text2 && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
-        // Only the arrows matter here; Qt's own codes for "&" and "(" are 38 and 40.
-        int keyCode = key->key() == Qt::Key_Up ? kKeyUp
-            : key->key() == Qt::Key_Down       ? kKeyDown
-                                               : kOtherKey;
-        Text2_KeyDown(keyCode);
-        if (keyCode == 0)
+        int code = keyCode(key);
+        Text2_KeyDown(code);
+        if (code == 0)
             return true; // the key is cancelled
         int keyAscii = 0;
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
@@ -377,22 +399,31 @@ void Tembra1::reportOpenError()
 
 // --- Search, navigation and the reading pane ----------------------------------------
 
-// Up and Down in the search box step through the matches. A move that fails ends the
-// handler before the key is cleared, so the box then handles the key as usual.
+// Up and Down in the search box step through the matches, and so do PgDn and PgUp, as
+// the pane's tooltip promises. A move that fails ends the handler before the key is
+// cleared, so the box then handles the key as usual.
 void Tembra1::Text2_KeyDown(int &keyCode)
 {
     if (Text1->text().isEmpty())
         return;
-    if (keyCode == kKeyDown) {
+    if (keyCode == kKeyDown || keyCode == kKeyPageDown) {
         if (!Adodc1->moveNext())
             return;
         keyCode = 0;
     }
-    if (keyCode == kKeyUp) {
+    if (keyCode == kKeyUp || keyCode == kKeyPageUp) {
         if (!Adodc1->movePrevious())
             return;
         keyCode = 0;
     }
+}
+
+// In the pane PgDn and PgUp go to the next and the previous match; every other key, the
+// arrows among them, stays the pane's.
+void Tembra1::Text1_KeyDown(int &keyCode)
+{
+    if (keyCode == kKeyPageDown || keyCode == kKeyPageUp)
+        Text2_KeyDown(keyCode);
 }
 
 void Tembra1::Text2_KeyPress(int &keyAscii)

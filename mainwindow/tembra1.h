@@ -59,6 +59,7 @@ public:
     void Form_Load();
     void Form_Resize();
     void Text2_KeyDown(int &keyCode);
+    void Text1_KeyDown(int &keyCode);
     void Text2_KeyPress(int &keyAscii);
     void Command1_Click();
     void Label4_Change();

@@ -104,9 +104,14 @@ void TestForms::geometry()
                  def.container.isEmpty() ? m_window : m_form->widget(def.container));
         const QRectF twips(def.left, def.top, def.width, def.height);
         QCOMPARE(m_form->twips(name), twips);
+        // in a panel, from the corner inside its border
+        const QPoint inside = control->parentWidget() == m_window
+            ? QPoint()
+            : control->parentWidget()->contentsRect().topLeft();
         QCOMPARE(control->geometry(),
                  QRect(qRound(twips.left() / 15), qRound(twips.top() / 15),
-                       qRound(twips.width() / 15), qRound(twips.height() / 15)));
+                       qRound(twips.width() / 15), qRound(twips.height() / 15))
+                     .translated(inside));
     }
     const std::pair<const char *, QRectF> unmoved[] = {
         {"RichTextBox1", {12360, 600, 2535, 375}}, {"Label15", {340, 30, 735, 300}},
@@ -140,6 +145,7 @@ void TestForms::stackingAndTabOrder()
         names(u"Label1 Label6 Label3 Label10 Label11 Label2 Label7 Label8 Label9"),
         names(u"Label17"),
     };
+    // back to front: each one created later lies in front (the hint box over the search box)
     const QStringList windowed[] = {
         names(u"Label4 Text1 Pic3 Pic2 Command1 Text2 Pic1 RichTextBox1"),
         {},
@@ -157,10 +163,10 @@ void TestForms::stackingAndTabOrder()
             before = at;
         }
         const int windowlessFront = int(stack.indexOf(m_form->widget(windowless[c].first())));
-        before = INT_MAX;
+        before = windowlessFront;
         for (const QString &name : windowed[c]) {
             const int at = int(stack.indexOf(m_form->widget(name)));
-            QVERIFY2(at > windowlessFront && at < before, qPrintable(name));
+            QVERIFY2(at > before, qPrintable(name));
             before = at;
         }
     }

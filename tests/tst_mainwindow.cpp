@@ -14,9 +14,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -57,6 +59,7 @@ private slots:
     void spacesArePartOfThePattern();
     void noMatchShowsZero();
     void gridPickMovesCurrentRecord();
+    void resultListShowsEachStart();
     void emptyTable();
     void unopenableCollection_data();
     void unopenableCollection();
@@ -359,6 +362,44 @@ void TestMainWindow::gridPickMovesCurrentRecord()
     QCOMPARE(c.Text1->text(), QStringLiteral("line\r\nthe word inside"));
     QVERIFY(c.Adodc1->moveFirst());
     QCOMPARE(c.DataGrid1->currentIndex().row(), 0);
+}
+
+// The list never scrolls sideways: the hadith column is the design's width where that fits
+// and what is left where it does not, so that each hadith's start (its right end) is in
+// view, and a text that goes on ends in "…".
+void TestMainWindow::resultListShowsEachStart()
+{
+    QString longHadith;
+    while (longHadith.size() < 2000)
+        longHadith += QStringLiteral(u"حَدَّثَنَا عَبْدُ اللَّهِ بْنُ يُوسُفَ ");
+    const QString path = writeCollection(
+        {testutil::record(longHadith, QStringLiteral("1"), QStringLiteral(u"صحيح")),
+         testutil::record(QStringLiteral(u"حَدَّثَنَا قُتَيْبَةُ"), QStringLiteral("2"))},
+        QStringLiteral("long.mdb"));
+    Tembra1 w;
+    const testutil::Controls c(w);
+    testutil::loadCollection(path, c.Adodc1);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    c.Text2->setText(QStringLiteral(u"حدثنا"));
+    w.Command1_Click();
+    QCOMPARE(c.Label12->caption(), QStringLiteral("2"));
+    Grid *grid = c.DataGrid1;
+    const QAbstractItemModel *model = grid->model();
+    QVERIFY(model->data(model->index(0, 1)).toString().endsWith(QChar(0x2026)));
+    QVERIFY(!model->data(model->index(1, 1)).toString().endsWith(QChar(0x2026)));
+    for (const int width : {983, 600, 200, 90}) {
+        grid->resize(width, grid->height());
+        QCoreApplication::processEvents();
+        QCOMPARE(grid->horizontalScrollBar()->maximum(), 0);
+        const int right = grid->columnViewportPosition(1) + grid->columnWidth(1);
+        QVERIFY2(right <= grid->viewport()->width(), qPrintable(QString::number(width)));
+        QVERIFY(grid->horizontalHeader()->sectionViewportPosition(1) >= 0);
+        if (width == 983) // the design's 12284.79 twips
+            QCOMPARE(grid->columnWidth(1), qRound(12284.79 / 15));
+        else
+            QCOMPARE(right, grid->viewport()->width());
+    }
 }
 
 void TestMainWindow::emptyTable()

@@ -13,7 +13,9 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextLayout>
 
 using namespace tembra;
 
@@ -39,6 +41,8 @@ private slots:
     void exactOptionSearchesAgain();
     void userEditsAreReverted();
     void arrowKeysMoveThroughMatches();
+    void pageKeysAndTab();
+    void paragraphsReadInTheirOwnDirection();
     void tooltipsFollowTheRecord();
 
 private:
@@ -60,6 +64,8 @@ void TestReadingPane::initTestCase()
         testutil::utf8Record("ends with gamma", "4", "kind D", nullptr, "book four"),
         testutil::utf8Record("Delta upper, delta lower", "5", "kind E", "", nullptr),
         testutil::utf8Record("قَالَ رَسُولُ اللَّهِ", "6", "kind F", "عَنْ أَبِي هُرَيْرَةَ", "book six"),
+        testutil::utf8Record("إِنَّمَا الأَعْمَالُ بِالنِّيَّاتِ", "7", "kind G",
+                             "Narrated 'Umar:", "book seven"),
     };
     const QString why = testutil::writeCollection(m_path, records);
     QVERIFY2(why.isEmpty(), qPrintable(why));
@@ -249,6 +255,67 @@ void TestReadingPane::arrowKeysMoveThroughMatches()
     QTest::keyClicks(c.Text2, QStringLiteral("(&"));
     QCOMPARE(c.Text2->text(), QStringLiteral("(&"));
     QCOMPARE(c.Label1->caption(), QStringLiteral("1"));
+}
+
+// PgDn and PgUp, in the search box and in the pane, go to the next and the previous match,
+// as the pane's tooltip says; Tab and Shift+Tab leave the pane along the focus order.
+void TestReadingPane::pageKeysAndTab()
+{
+    Tembra1 w;
+    const testutil::Controls c(w);
+    open(w);
+    w.show();
+    search(w, QStringLiteral("text")); // records 1, 2 and 3
+    c.Text2->setFocus();
+    QTest::keyClick(c.Text2, Qt::Key_PageDown);
+    QCOMPARE(c.Label1->caption(), QStringLiteral("2"));
+    c.Text1->setFocus();
+    QTest::keyClick(c.Text1, Qt::Key_PageDown);
+    QCOMPARE(c.Label1->caption(), QStringLiteral("3"));
+    QTest::keyClick(c.Text1, Qt::Key_PageUp);
+    QCOMPARE(c.Label1->caption(), QStringLiteral("2"));
+    QTest::keyClick(c.Text2, Qt::Key_PageUp);
+    QCOMPARE(c.Label1->caption(), QStringLiteral("1"));
+    QCOMPARE(c.Text1->text(), QStringLiteral("line one\r\nalpha text one"));
+
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    c.Text1->setFocus();
+    QCOMPARE(w.focusWidget(), c.Text1);
+    QTest::keyClick(c.Text1, Qt::Key_Tab);
+    QCOMPARE(w.focusWidget(), c.Pic1); // the one after it in the order
+    QCOMPARE(c.Text1->toPlainText(), QStringLiteral("line one\nalpha text one")); // no tab typed
+    c.Text1->setFocus();
+    QTest::keyClick(c.Text1, Qt::Key_Backtab);
+    QCOMPARE(w.focusWidget(), c.Command1); // the one before it
+}
+
+// An English line above an Arabic hadith reads left to right, its start on the left, while
+// it still stands against the right edge; the Arabic text reads right to left.
+void TestReadingPane::paragraphsReadInTheirOwnDirection()
+{
+    Tembra1 w;
+    const testutil::Controls c(w);
+    open(w);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    search(w, QStringLiteral(u"الأعمال"));
+    QCOMPARE(c.Text1->text().left(15), QStringLiteral("Narrated 'Umar:"));
+    const QTextBlock english = c.Text1->document()->firstBlock();
+    const QTextBlock arabic = english.next();
+    const auto startAndEnd = [](const QTextBlock &block) {
+        const QTextLine line = block.layout()->lineAt(0);
+        return std::make_pair(line.cursorToX(0), line.cursorToX(block.length() - 1));
+    };
+    const auto [englishStart, englishEnd] = startAndEnd(english);
+    QVERIFY2(englishStart < englishEnd, "the English line reads from the left");
+    const auto [arabicStart, arabicEnd] = startAndEnd(arabic);
+    QVERIFY2(arabicStart > arabicEnd, "the Arabic text reads from the right");
+    // both against the right edge of the page
+    const qreal page = c.Text1->document()->textWidth() > 0 ? c.Text1->document()->textWidth()
+                                                            : c.Text1->viewport()->width();
+    QVERIFY(page - english.layout()->lineAt(0).naturalTextRect().right() < 12);
+    QVERIFY(page - arabic.layout()->lineAt(0).naturalTextRect().right() < 12);
 }
 
 void TestReadingPane::tooltipsFollowTheRecord()

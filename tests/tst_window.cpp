@@ -36,9 +36,10 @@ QRect pixels(int left, int top, int width, int height)
                  qRound(height / 15.0));
 }
 
-void mouse(QWidget *w, QEvent::Type type, QPoint at, Qt::MouseButtons buttons)
+void mouse(QWidget *w, QEvent::Type type, QPoint at, Qt::MouseButtons buttons,
+           Qt::MouseButton button = Qt::LeftButton)
 {
-    QMouseEvent event(type, at, w->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+    QMouseEvent event(type, at, w->mapToGlobal(at), button, buttons, Qt::NoModifier);
     QApplication::sendEvent(w, &event);
 }
 
@@ -160,7 +161,20 @@ void TestWindow::layoutAtDesignSize()
     QCOMPARE(c.Text1->geometry(), pixels(120, 810, 11445, 3800));
     QCOMPARE(c.Text2->pos(), pixels(12360, 810, 0, 0).topLeft());
     QCOMPARE(w.form().widget(QStringLiteral("Pic3"))->pos(), pixels(11790, 4070, 0, 0).topLeft());
-    QCOMPARE(c.DataGrid1->geometry(), pixels(15, 15, 14745, 3675));
+    // the yellow margin between the panel's border and the grid: one pixel all round
+    const QRect inside = c.Pic1->contentsRect();
+    const QRect grid = c.DataGrid1->geometry();
+    QCOMPARE(inside.size(), pixels(0, 0, 14805, 3735).size() - QSize(2, 2));
+    QCOMPARE(grid.left() - inside.left(), 1);
+    QCOMPARE(grid.top() - inside.top(), 1);
+    QCOMPARE(inside.right() - grid.right(), 1);
+    QCOMPARE(inside.bottom() - grid.bottom(), 1);
+    // the count panel in front of the details panel that the pass moves over it, and the
+    // hint box in front of the search box
+    const QObjectList stack = w.children();
+    QVERIFY(stack.indexOf(w.form().widget(QStringLiteral("Pic3")))
+            > stack.indexOf(w.form().widget(QStringLiteral("Pic2"))));
+    QVERIFY(stack.indexOf(c.RichTextBox1) > stack.indexOf(c.Text2));
     QCOMPARE(c.La1->pos(), pixels(14750, 30, 0, 0).topLeft());
     QCOMPARE(w.form().image(10)->geometry().height(), qRound(4340 / 15.0));
     QCOMPARE(c.Pic1->palette().color(QPalette::Window), QColor(255, 255, 0));
@@ -230,12 +244,26 @@ void TestWindow::pressedFrame()
     w.setSettingsStore(store(QStringLiteral("frame.ini")));
     w.show();
     for (Label *button : {c.La1, c.La2, c.La3}) {
-        mouse(button, QEvent::MouseButtonPress, QPoint(3, 3), Qt::RightButton);
+        mouse(button, QEvent::MouseButtonPress, QPoint(3, 3), Qt::RightButton, Qt::RightButton);
         QCOMPARE(button->borderStyle(), BorderStyle::Line);
-        mouse(button, QEvent::MouseButtonRelease, QPoint(30, 30), Qt::NoButton);
+        mouse(button, QEvent::MouseButtonRelease, QPoint(30, 30), Qt::NoButton, Qt::RightButton);
         QCOMPARE(button->borderStyle(), BorderStyle::None);
     }
     QVERIFY(w.isVisible()); // released outside: no click, nothing closed
+
+    // Any button frames a button, but only the left one clicks it: a right or a middle
+    // click on the close button closes nothing.
+    for (const Qt::MouseButton other : {Qt::RightButton, Qt::MiddleButton}) {
+        mouse(c.La1, QEvent::MouseButtonPress, QPoint(3, 3), other, other);
+        mouse(c.La1, QEvent::MouseButtonRelease, QPoint(3, 3), Qt::NoButton, other);
+        QCOMPARE(c.La1->borderStyle(), BorderStyle::None);
+        QVERIFY(w.isVisible());
+        QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("frame.ini"))));
+    }
+    mouse(c.La1, QEvent::MouseButtonPress, QPoint(3, 3), Qt::LeftButton);
+    mouse(c.La1, QEvent::MouseButtonRelease, QPoint(3, 3), Qt::NoButton);
+    QVERIFY(!w.isVisible());
+    QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("frame.ini"))));
 }
 
 void TestWindow::closeKeepsTheSearchText_data()
