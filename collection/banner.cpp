@@ -40,9 +40,15 @@ QString timeFormatWithoutZone(const QLocale &locale)
 
 } // namespace
 
-QString bannerText(const QDateTime &now, const QLocale &locale)
+QString bannerText(const QDateTime &now, const QLocale &system)
 {
     static const QCalendar hijri(QCalendar::System::IslamicCivil);
+    // A locale not written in Arabic script names the Hijri months in its own way ("27 Jum.
+    // II 1448" in C) and reads wrongly in a Sorani line: the date and the time are then
+    // given as Central Kurdish gives them.
+    const QLocale locale = system.script() == QLocale::ArabicScript
+        ? system
+        : QLocale(QLocale::CentralKurdish, QLocale::Iraq);
     const QString date = locale.toString(now.date(), QLocale::ShortFormat, hijri).trimmed();
     const QString time = locale.toString(now.time(), timeFormatWithoutZone(locale)).trimmed();
     return texts::bannerHeading() + texts::hijriLabel() + date + texts::bannerSeparator() + time;

@@ -343,20 +343,47 @@ void TestWindowArith::fadeSequence()
     QCOMPARE(fade.FadeAlpha(), 255);
 }
 
+namespace {
+
+// Digits as Arabic-Indic digits, as Arabic-script locales write them.
+QString arabicDigits(QString text)
+{
+    for (QChar &c : text) {
+        if (c.isDigit() && c.unicode() < 0x80)
+            c = QChar(char16_t(0x0660 + (c.unicode() - u'0')));
+    }
+    return text;
+}
+
+} // namespace
+
 void TestWindowArith::bannerText()
 {
     QCOMPARE(heading().size(), 119);
-    const QLocale british(QLocale::English, QLocale::UnitedKingdom);
     // 8 July 2024 is 1 Muharram 1446 in the civil calendar.
     const QDateTime now(QDate(2024, 7, 8), QTime(13, 5, 9));
-    const QString expected
-        = heading() + QString::fromUtf16(hijriLabel) + QStringLiteral("01/01/1446     13:05:09");
-    const QString actual = tembra::bannerText(now, british);
-    QCOMPARE(actual.toUcs4(), expected.toUcs4());
+
+    // An Arabic-script locale keeps its own formats: Iraqi Arabic writes the day first, with
+    // right-to-left marks after the day and the month.
+    const QLocale iraqi(QLocale::Arabic, QLocale::Iraq);
+    const QString arabic = tembra::bannerText(now, iraqi);
+    QVERIFY2(arabic.contains(arabicDigits(QStringLiteral(u"1\u200F/1\u200F/1446"))),
+             qPrintable(arabic.mid(119)));
+    QVERIFY2(arabic.contains(arabicDigits(QStringLiteral("1:05:09"))), qPrintable(arabic.mid(119)));
+
+    // A locale in another script gives way to Central Kurdish: year, month and day, and the
+    // time of a twelve-hour clock with "PM" in Sorani (د.ن).
+    const QString kurdish = heading() + QString::fromUtf16(hijriLabel)
+        + arabicDigits(QStringLiteral("1446-01-01     1:05:09 ")) + QStringLiteral(u"د.ن");
+    for (const QLocale &other : {QLocale(QLocale::English, QLocale::UnitedKingdom), QLocale::c(),
+                                 QLocale(QLocale::Kurdish, QLocale::Turkey)}) {
+        const QString actual = tembra::bannerText(now, other);
+        QCOMPARE(actual.toUcs4(), kurdish.toUcs4());
+    }
 
     // A second before midnight the date is the day before.
-    QVERIFY(tembra::bannerText(QDateTime(QDate(2024, 7, 7), QTime(23, 59, 59)), british)
-                .endsWith(QStringLiteral("30/12/1445     23:59:59")));
+    QVERIFY(tembra::bannerText(QDateTime(QDate(2024, 7, 7), QTime(23, 59, 59)), QLocale::c())
+                .contains(arabicDigits(QStringLiteral("1445-12-30"))));
 }
 
 // Known dates of the civil calendar; each row is first checked against the tabular
@@ -385,9 +412,8 @@ void TestWindowArith::hijriDate()
 
     QCOMPARE(tabularHijriToJulianDay(year, month, day),
              gregorianToJulianDay(gregorian.year(), gregorian.month(), gregorian.day()));
-    const QString banner = tembra::bannerText(QDateTime(gregorian, QTime(12, 0)),
-                                              QLocale(QLocale::English, QLocale::UnitedKingdom));
-    const QString date = QString::asprintf("%02d/%02d/%04d", day, month, year);
+    const QString banner = tembra::bannerText(QDateTime(gregorian, QTime(12, 0)), QLocale::c());
+    const QString date = arabicDigits(QString::asprintf("%04d-%02d-%02d", year, month, day));
     QVERIFY2(banner.contains(QString::fromUtf16(hijriLabel) + date + QStringLiteral("     ")),
              qPrintable(banner.mid(119)));
 }
