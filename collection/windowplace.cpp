@@ -1,5 +1,6 @@
 #include "collection/windowplace.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -34,6 +35,15 @@ CentredPlace centredPlace(float screenWidth, float screenHeight, float windowWid
     // A window taller than the screen keeps its caption bar reachable.
     if (place.top < 45)
         place.top = 45;
+    return place;
+}
+
+WindowPlacement keepWithin(WindowPlacement place, const TwipsArea &area)
+{
+    place.width = std::min(place.width, area.width);
+    place.height = std::min(place.height, area.height);
+    place.left = std::clamp(place.left, area.left, area.left + area.width - place.width);
+    place.top = std::clamp(place.top, area.top, area.top + area.height - place.height);
     return place;
 }
 

@@ -27,6 +27,19 @@ struct WindowPlacement {
     float width = 0;
 };
 
+// The part of the screen a window may take: the screen less its panels. Twips.
+struct TwipsArea {
+    float left = 0;
+    float top = 0;
+    float width = 0;
+    float height = 0;
+};
+
+// A place kept on the area: a size larger than the area is reduced to it, and the window is
+// moved, as little as it takes, to lie wholly on it. On a small screen (or a large scale
+// factor) the design's size would put the close button and the search box off the screen.
+WindowPlacement keepWithin(WindowPlacement place, const TwipsArea &area);
+
 // The enlarge/restore toggle of the caption bar. Enlarged covers the screen's width and
 // its height less 480 twips (left free for the task bar); restore goes back to the place
 // before the enlargement at the size the window had at start-up. Minimising touches none of

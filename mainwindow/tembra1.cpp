@@ -168,6 +168,15 @@ QRectF Tembra1::windowTwips() const
     return QRectF(g.x() * twips, g.y() * twips, g.width() * twips, g.height() * twips);
 }
 
+TwipsArea Tembra1::areaTwips() const
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QRect g = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const float twips = kTwipsPerPixel;
+    return {float(g.x()) * twips, float(g.y()) * twips, float(g.width()) * twips,
+            float(g.height()) * twips};
+}
+
 QRectF Tembra1::screenTwips() const
 {
     const QScreen *screen = QGuiApplication::primaryScreen();
@@ -186,12 +195,16 @@ void Tembra1::Form_Load()
     La2->setToolTip(texts::enlargeTip());
     La3->setToolTip(texts::minimiseTip());
 
+    // Centred as the design centres it, then reduced and moved onto the part of the screen
+    // a window may take, if it is smaller than the design.
     const QRectF window = windowTwips();
     const QRectF screen = screenTwips();
-    const CentredPlace place = centredPlace(float(screen.width()), float(screen.height()),
-                                            float(window.width()), float(window.height()));
-    m_form.setTwips(this, float(place.left), float(place.top), float(window.width()),
-                    float(window.height()));
+    const CentredPlace centre = centredPlace(float(screen.width()), float(screen.height()),
+                                             float(window.width()), float(window.height()));
+    const WindowPlacement place = keepWithin(
+        {float(centre.left), float(centre.top), float(window.height()), float(window.width())},
+        areaTwips());
+    m_form.setTwips(this, place.left, place.top, place.width, place.height);
 
     const QRectF centred = windowTwips();
     m_toggle = std::make_unique<EnlargeToggle>(float(centred.height()), float(centred.width()));
@@ -282,7 +295,7 @@ void Tembra1::toggleEnlarged()
     const WindowPlacement place = m_toggle->toggle(float(window.left()), float(window.top()),
                                                    float(screen.width()), float(screen.height()));
     Mini->setCaption(m_toggle->Mini());
-    applyPlacement(place);
+    applyPlacement(keepWithin(place, areaTwips()));
 }
 
 // Left, then Top, then Height, then Width, as the toggle gives them; each size change

@@ -102,6 +102,7 @@ private:
     void applyPlacement(const WindowPlacement &place);
     QRectF windowTwips() const;
     QRectF screenTwips() const;
+    TwipsArea areaTwips() const;
 
     Form m_form;
 

@@ -70,6 +70,7 @@ private slots:
     void loadStep();
     void layoutAtDesignSize();
     void enlargeRestoreAndMinimise();
+    void windowFitsTheScreen();
     void titleMovesTheWindow();
     void pressedFrame();
     void closeKeepsTheSearchText_data();
@@ -210,6 +211,38 @@ void TestWindow::enlargeRestoreAndMinimise()
     QCOMPARE(c.Mini->caption(), QStringLiteral("1"));
     QCOMPARE(w.geometry(), normal);
     QCOMPARE(c.Text1->geometry(), pane);
+}
+
+// On a screen (less its panels) smaller than the design the window is reduced to fit and
+// lies wholly on it, its close button and search box in reach; enlarged, it never goes
+// beyond it; restored, it is back at its start-up size. On a larger screen it keeps its
+// design size. (Run on screens of several sizes, and with everything twice as large.)
+void TestWindow::windowFitsTheScreen()
+{
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    Tembra1 w;
+    const testutil::Controls c(w);
+    w.setSettingsStore(store(QStringLiteral("fit.ini")));
+    w.show();
+    const QSize design(1003, 601); // 15045 × 9015 twips
+    QCOMPARE(w.size(), design.boundedTo(area.size()));
+    const auto reachable = [&](const QWidget *control) {
+        const QRect at(control->mapToGlobal(QPoint(0, 0)), control->size());
+        return area.contains(at) && w.geometry().contains(at);
+    };
+    for (int round = 0; round < 2; ++round) {
+        QVERIFY2(area.contains(w.geometry()),
+                 qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                .arg(w.x())
+                                .arg(w.y())
+                                .arg(w.width())
+                                .arg(w.height())));
+        QVERIFY(reachable(c.La1));
+        QVERIFY(reachable(c.Text2));
+        QVERIFY(reachable(c.Command1));
+        w.La2_Click(); // enlarged, then restored
+    }
+    QCOMPARE(w.size(), design.boundedTo(area.size()));
 }
 
 void TestWindow::titleMovesTheWindow()
