@@ -59,6 +59,14 @@ qsizetype DocumentPositions::operator()(qsizetype index) const
     return index - pairs;
 }
 
+qreal zoomedPoints(qreal points, int steps)
+{
+    constexpr qreal step = 2;
+    constexpr qreal smallest = 10;
+    constexpr qreal largest = 48;
+    return qBound(smallest, points + step * steps, largest);
+}
+
 QString numberTooltip(const QString &number)
 {
     return texts::numberTooltipHead() + number + texts::numberTooltipTail();

@@ -42,6 +42,11 @@ private:
     std::vector<qsizetype> m_pairs; // where each "\r\n" starts, ascending
 };
 
+// Text zoom for reading: the pane's font size, in points, steps of 2 points larger or
+// smaller, kept between 10 and 48 points. The design's size is 18.
+constexpr qreal kDesignPoints = 18;
+qreal zoomedPoints(qreal points, int steps);
+
 // The tooltips that follow the current record.
 QString numberTooltip(const QString &number); // Label1
 QString kindTooltip(const QString &kind); // Label2

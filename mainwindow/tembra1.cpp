@@ -21,10 +21,12 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QWindow>
 
 namespace tembra {
@@ -133,6 +135,18 @@ void Tembra1::connectHandlers()
     connect(Command1, &QPushButton::clicked, this, &Tembra1::Command1_Click);
     Text2->installEventFilter(this);
     Text1->installEventFilter(this);
+    Text1->viewport()->installEventFilter(this);
+    // Text zoom for reading, wherever the focus is: Ctrl+= (or Ctrl++), Ctrl+-, Ctrl+0.
+    const std::pair<QKeySequence, int> zoomKeys[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_Equal), 1},
+        {QKeySequence(Qt::CTRL | Qt::Key_Plus), 1},
+        {QKeySequence(Qt::CTRL | Qt::Key_Minus), -1},
+        {QKeySequence(Qt::CTRL | Qt::Key_0), 0},
+    };
+    for (const auto &[keys, steps] : zoomKeys) {
+        auto *shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, [this, steps = steps] { zoomPane(steps); });
+    }
     connect(m_exactMatch, &QAction::toggled, this, &Tembra1::exactMatchToggled);
     connect(DataGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
@@ -371,6 +385,15 @@ bool Tembra1::eventFilter(QObject *watched, QEvent *event)
         showSearchBoxMenu(static_cast<QContextMenuEvent *>(event)->globalPos());
         return true;
     }
+    if (watched == Text1->viewport() && event->type() == QEvent::Wheel) {
+        auto *wheel = static_cast<QWheelEvent *>(event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            const int notches = wheel->angleDelta().y() / QWheelEvent::DefaultDeltasPerStep;
+            if (notches != 0)
+                zoomPane(notches);
+            return true;
+        }
+    }
     if (watched == Text1 && event->type() == QEvent::KeyPress) {
         int code = keyCode(static_cast<QKeyEvent *>(event));
         Text1_KeyDown(code);
@@ -467,6 +490,14 @@ void Tembra1::showSearchBoxMenu(const QPoint &at)
     menu->addSeparator();
     menu->addAction(m_exactMatch);
     menu->exec(at);
+}
+
+void Tembra1::zoomPane(int steps)
+{
+    QFont font = Text1->font();
+    font.setPointSizeF(steps == 0 ? pane::kDesignPoints
+                                  : pane::zoomedPoints(font.pointSizeF(), steps));
+    Text1->setFont(font);
 }
 
 // The comparison changes for the next search, and the search that ran last runs again

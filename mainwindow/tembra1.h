@@ -91,6 +91,7 @@ private:
     void search();
     void searchSteps(const QString &text);
     void exactMatchToggled(bool on);
+    void zoomPane(int steps); // 0 goes back to the design's size
     void showSearchBoxMenu(const QPoint &at);
     QString paneComposition() const;
     void highlightTerm();

@@ -16,6 +16,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextLayout>
+#include <QWheelEvent>
 
 using namespace tembra;
 
@@ -43,6 +44,7 @@ private slots:
     void arrowKeysMoveThroughMatches();
     void pageKeysAndTab();
     void paragraphsReadInTheirOwnDirection();
+    void textZoom();
     void tooltipsFollowTheRecord();
 
 private:
@@ -316,6 +318,44 @@ void TestReadingPane::paragraphsReadInTheirOwnDirection()
                                                             : c.Text1->viewport()->width();
     QVERIFY(page - english.layout()->lineAt(0).naturalTextRect().right() < 12);
     QVERIFY(page - arabic.layout()->lineAt(0).naturalTextRect().right() < 12);
+}
+
+// Ctrl+wheel, Ctrl+= and Ctrl+- make the pane's text larger and smaller, within bounds, and
+// Ctrl+0 gives back the design's 18 points.
+void TestReadingPane::textZoom()
+{
+    Tembra1 w;
+    const testutil::Controls c(w);
+    open(w);
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    c.Text2->setFocus();
+    const auto points = [&c] { return c.Text1->font().pointSizeF(); };
+    QCOMPARE(points(), 18.0);
+    QTest::keyClick(c.Text2, Qt::Key_Equal, Qt::ControlModifier);
+    QVERIFY(points() > 18.0);
+    const auto wheel = [&c](int delta, Qt::KeyboardModifiers modifiers) {
+        const QPointF at(10, 10);
+        QWheelEvent event(at, c.Text1->viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(c.Text1->viewport(), &event);
+    };
+    const qreal before = points();
+    wheel(120, Qt::ControlModifier);
+    QVERIFY(points() > before);
+    wheel(-240, Qt::ControlModifier);
+    QVERIFY(points() < before);
+    wheel(-120, Qt::NoModifier); // a plain wheel scrolls, and the size stays
+    QVERIFY(points() < before);
+    for (int i = 0; i < 40; ++i)
+        QTest::keyClick(c.Text2, Qt::Key_Minus, Qt::ControlModifier);
+    QVERIFY(points() >= 8.0 && points() <= 12.0); // still a size to read
+    for (int i = 0; i < 40; ++i)
+        QTest::keyClick(c.Text2, Qt::Key_Equal, Qt::ControlModifier);
+    QVERIFY(points() >= 36.0 && points() <= 72.0);
+    QTest::keyClick(c.Text2, Qt::Key_0, Qt::ControlModifier);
+    QCOMPARE(points(), 18.0);
 }
 
 void TestReadingPane::tooltipsFollowTheRecord()
