@@ -47,6 +47,41 @@ inline QString exactMatchOption()
 {
     return QStringLiteral(u"حەرەکە و شێوەی پیتەکان بە هەند وەربگرە");
 }
+// The search box's own editing commands, above the option
+inline QString undoCommand()
+{
+    return QStringLiteral(u"هەڵوەشاندنەوە");
+} // undo
+inline QString redoCommand()
+{
+    return QStringLiteral(u"دووبارەکردنەوە");
+} // redo
+inline QString cutCommand()
+{
+    return QStringLiteral(u"بڕین");
+} // cut
+inline QString copyCommand()
+{
+    return QStringLiteral(u"لەبەرگرتنەوە");
+} // copy
+inline QString pasteCommand()
+{
+    return QStringLiteral(u"لکاندن");
+} // paste
+inline QString deleteCommand()
+{
+    return QStringLiteral(u"سڕینەوە");
+} // delete
+inline QString selectAllCommand()
+{
+    return QStringLiteral(u"هەمووی دیاری بکە");
+} // select all
+
+// The message box's one button (OK)
+inline QString okButton()
+{
+    return QStringLiteral(u"باشە");
+}
 
 // Captions of the info and count labels, the headings
 inline QString numberCaption()

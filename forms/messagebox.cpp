@@ -1,5 +1,8 @@
 #include "forms/messagebox.h"
 
+#include "collection/texts.h"
+
+#include <QAbstractButton>
 #include <QMessageBox>
 
 namespace tembra::msgbox {
@@ -25,6 +28,7 @@ void show(QWidget *parent, const QString &prompt, const QString &title)
     }
     QMessageBox box(QMessageBox::NoIcon, title, prompt, QMessageBox::Ok, parent);
     box.setLayoutDirection(Qt::RightToLeft);
+    box.button(QMessageBox::Ok)->setText(texts::okButton());
     box.exec();
 }
 

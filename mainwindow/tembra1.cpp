@@ -483,10 +483,39 @@ void Tembra1::search()
     searchSteps(Text2->text());
 }
 
-// The box's own menu, with the comparison option under it.
+// The box's own menu, in Sorani, with the comparison option under it.
 void Tembra1::showSearchBoxMenu(const QPoint &at)
 {
     const std::unique_ptr<QMenu> menu(Text2->createStandardContextMenu());
+    menu->setLayoutDirection(Qt::RightToLeft);
+    // Qt names the commands in English (and names the actions themselves only from 6.5 on).
+    struct Command {
+        const char *name;
+        const char *english;
+        QString sorani;
+    };
+    const Command commands[] = {
+        {"edit-undo", "Undo", texts::undoCommand()},
+        {"edit-redo", "Redo", texts::redoCommand()},
+        {"edit-cut", "Cut", texts::cutCommand()},
+        {"edit-copy", "Copy", texts::copyCommand()},
+        {"edit-paste", "Paste", texts::pasteCommand()},
+        {"edit-delete", "Delete", texts::deleteCommand()},
+        {"select-all", "Select All", texts::selectAllCommand()},
+    };
+    for (QAction *action : menu->actions()) {
+        const qsizetype tab = action->text().indexOf(QLatin1Char('\t'));
+        QString english = action->text().left(tab < 0 ? action->text().size() : tab);
+        english.remove(QLatin1Char('&'));
+        for (const Command &command : commands) {
+            if (action->objectName() == QLatin1String(command.name)
+                || english == QLatin1String(command.english)) {
+                // the shortcut shown after the command is kept
+                action->setText(tab < 0 ? command.sorani
+                                        : command.sorani + action->text().mid(tab));
+            }
+        }
+    }
     menu->addSeparator();
     menu->addAction(m_exactMatch);
     menu->exec(at);
