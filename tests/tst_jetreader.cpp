@@ -114,6 +114,7 @@ private slots:
     void childPassesRowsAndErrors();
     void childThatDiesOrHangs_data();
     void childThatDiesOrHangs();
+    void farPointerCostsNoMemory();
     void fuzzFindings_data();
     void fuzzFindings();
 
@@ -565,6 +566,46 @@ void TestJetReader::childThatDiesOrHangs()
     QVERIFY2(error.detail.contains(said), qPrintable(error.detail));
     QCOMPARE(table.rowCount(), 0);
     QVERIFY(timer.elapsed() < 20000);
+}
+
+// One flipped byte in a memo's pointer sends it far past the end of the file: the reader
+// says so without first making room for a map of every row up to there (466 MB on the
+// file it was found in). The measure is the peak memory of a reading in this process,
+// from a peak reset to what is in use.
+void TestJetReader::farPointerCostsNoMemory()
+{
+    const QByteArray chained
+        = written({Record{{QString(3000, QChar(0x0628))}}, Record{{QString(3000, QChar(0x062A))}}});
+    const qsizetype head = chained.indexOf(QByteArray("\x70\x17\0\0", 4));
+    QVERIFY(head > 0);
+    QByteArray far = chained;
+    far[head + 7] = char(0xDF); // the page number's high byte
+    const QString db = m_dir.filePath(QStringLiteral("far.mdb"));
+    writeBytes(db, far);
+
+    HadithTable table;
+    Error error;
+    QVERIFY(!JetReader::read(db, &table, &error));
+    QCOMPARE(error.kind, Error::Damaged);
+    QVERIFY2(error.detail.contains(QStringLiteral("missing long-value row")),
+             qPrintable(error.detail));
+
+    const auto peakKiB = [] {
+        const QByteArray status = fileBytes(QStringLiteral("/proc/self/status"));
+        const qsizetype at = status.indexOf("VmHWM:");
+        return status.mid(at + 6, status.indexOf('\n', at) - at - 6)
+            .trimmed()
+            .split(' ')[0]
+            .toLong();
+    };
+    QFile reset(QStringLiteral("/proc/self/clear_refs"));
+    if (!reset.open(QIODevice::WriteOnly) || reset.write("5") != 1)
+        QSKIP("the peak memory cannot be reset here");
+    reset.close();
+    const long before = peakKiB();
+    QVERIFY(!JetReader::readBytes(far, &table, &error));
+    QCOMPARE(error.kind, Error::Damaged);
+    QVERIFY2(peakKiB() - before < 100 * 1024, qPrintable(QString::number(peakKiB() - before)));
 }
 
 // Files the fuzzer made the reader or the library fail on: each is now a plain error.
