@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include "app/startup.h"
+#include "collection/processsetup.h"
 #include "forms/application.h"
 #include "forms/fonts.h"
 #include "mainwindow/tembra1.h"
@@ -48,6 +49,7 @@ void quitOnTerminationSignals()
 
 int runProgram(int argc, char **argv, const std::function<void(Tembra1 *)> &mainWindowShown)
 {
+    setUpProcess();
     // The collection is read by a helper program that starts before anything else, so
     // that the reading goes on while the windows are being made.
     ChildRead reading = ChildRead::start(collectionFile());

@@ -4,6 +4,7 @@
 // dump(build(x)) gives x back byte for byte and fixtures can be kept as plain files.
 
 #include "collection/datacontrol.h"
+#include "collection/processsetup.h"
 #include "jet/copytext.h"
 #include "jet/jetreader.h"
 #include "jet/jetwriter.h"
@@ -266,6 +267,7 @@ const Command kCommands[] = {
 
 int main(int argc, char **argv)
 {
+    setUpProcess();
     if (argc < 2)
         return usageError("no command given");
     const char *name = argv[1];
