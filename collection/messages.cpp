@@ -17,6 +17,11 @@ QString reasonText(Error::Kind kind)
     case Error::Changed: return texts::reasonChanged();
     case Error::BadColumn: return texts::reasonBadColumn();
     case Error::NoMemory: return texts::reasonNoMemory();
+    case Error::HelperMissing: return texts::reasonHelperMissing();
+    case Error::HelperStopped: return texts::reasonHelperStopped();
+    case Error::HelperCrashed: return texts::reasonHelperCrashed();
+    case Error::HelperKilled: return texts::reasonHelperKilled();
+    case Error::HelperFailed: return texts::reasonHelperFailed();
     case Error::None: return {};
     default: return texts::reasonDamaged();
     }

@@ -337,6 +337,30 @@ inline QString reasonNoMemory()
         u"\u0646\u0627\u06A9\u0627\u062A.");
 } // the computer's memory is not enough for this collection
 
+// The reading helper failed: said as what happened to the reading, never as damage in
+// the file, which the helper's own checks did not find.
+inline QString reasonHelperMissing()
+{
+    return QStringLiteral(u"دامەزراندنی بەرنامەکە تەواو نییە.");
+} // the program's installation is incomplete
+inline QString reasonHelperStopped()
+{
+    return QStringLiteral(u"خوێندنەوەی فایلەکە وەستا.");
+} // the reading of the file stopped
+inline QString reasonHelperCrashed()
+{
+    return QStringLiteral(u"خوێندنەوەی فایلەکە بە زۆر کۆتایی پێهێنرا.");
+} // the reading of the file was ended by force
+inline QString reasonHelperKilled()
+{
+    return QStringLiteral(
+        u"خوێندنەوەی فایلەکە بە زۆر کۆتایی پێهێنرا؛ لەوانەیە بیرگە تەواو بووبێت.");
+} // the reading of the file was ended by force; perhaps the memory ran out
+inline QString reasonHelperFailed()
+{
+    return QStringLiteral(u"خوێندنەوەی فایلەکە تەواو نەبوو.");
+} // the reading of the file was not completed
+
 // The search text could not be kept for the next start (the settings file cannot be
 // written): "the text of the search box could not be saved:"
 inline QString cannotSaveSearchText()

@@ -672,6 +672,7 @@ bool Reader::read(RowSink *sink, Error *error)
         return false;
 
     MdbTableDef *t = m_table.get();
+    sink->expectRows(quint32(t->num_rows));
     std::vector<MdbField> fields(t->num_cols);
     const int rowCountOffset = m_mdb->fmt->row_count_offset;
     QString value[kColumnCount];

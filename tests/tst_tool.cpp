@@ -44,6 +44,7 @@ private slots:
     void buildKeepsPermissionBits();
     void buildSaysWhyItCannotWrite_data();
     void buildSaysWhyItCannotWrite();
+    void helperIsFoundBesideTheProgramOnly();
     void search();
     void sampleCollectionMatchesItsText();
 };
@@ -276,6 +277,41 @@ void TestTool::buildSaysWhyItCannotWrite()
     QCOMPARE(run.out, QByteArray()); // nothing left on the full device either
     QCOMPARE(testutil::fileBytes(out), before);
     QCOMPARE(entries(dir), QStringList{QStringLiteral("out.mdb")});
+}
+
+// The tool reads through the helper that is installed with it, beside it or in
+// ../libexec/tembra/, and nowhere else; without one it says so, and never that the file
+// is damaged.
+void TestTool::helperIsFoundBesideTheProgramOnly()
+{
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("bin")));
+    const QString tool = dir.filePath(QStringLiteral("bin/tembra-mdb"));
+    QVERIFY(QFile::copy(QStringLiteral(TEMBRA_MDB_TOOL), tool));
+    const QString db = dir.filePath(QStringLiteral("c.mdb"));
+    QCOMPARE(testutil::writeCollection(db, {testutil::utf8Record("x", "1")}), QString());
+    const QStringList dump{QStringLiteral("dump"), db};
+
+    auto run = testutil::runProgram(tool, dump);
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains("not where the program looks for it"), run.err.constData());
+    QVERIFY(
+        run.err.contains(QFile::encodeName(dir.filePath(QStringLiteral("bin/tembra-readfile")))));
+    QVERIFY(run.err.contains(
+        QFile::encodeName(dir.filePath(QStringLiteral("libexec/tembra/tembra-readfile")))));
+    QVERIFY2(!run.err.contains("damaged"), run.err.constData());
+
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("bin/tembra-readfile")));
+    run = testutil::runProgram(tool, dump);
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains("a folder, not a program"), run.err.constData());
+
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("libexec/tembra")));
+    QVERIFY(QFile::copy(tembra::ChildRead::helperPath(),
+                        dir.filePath(QStringLiteral("libexec/tembra/tembra-readfile"))));
+    run = testutil::runProgram(tool, dump);
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    QCOMPARE(run.out, QByteArray("x\t1\t\\N\t\\N\t\\N\n"));
 }
 
 void TestTool::search()

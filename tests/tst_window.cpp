@@ -1,11 +1,13 @@
 // The main window as a whole: its load step, the layout at its sizes, the caption bar
 // (move, enlarge and restore, minimise, close with the search text kept), the banner's
-// first tick, and the splash window's fade and hand-over.
+// first tick, the splash window's fade and hand-over, and the messages for a reading
+// helper that failed.
 
 #include "app/tembra2.h"
 #include "collection/settingsstore.h"
 #include "forms/controls.h"
 #include "forms/messagebox.h"
+#include "jet/childreader.h"
 #include "mainwindow/tembra1.h"
 #include "testutil.h"
 
@@ -53,6 +55,8 @@ private slots:
     void pressedFrame();
     void closeKeepsTheSearchText_data();
     void closeKeepsTheSearchText();
+    void helperFailureIsSaidAsItHappened_data();
+    void helperFailureIsSaidAsItHappened();
     void otherClosingKeepsNothing();
     void firstTickHidesTheHint();
     void splashFadesInAndHandsOverOnce();
@@ -245,6 +249,43 @@ void TestWindow::closeKeepsTheSearchText()
     next.La1_Click();
     QCOMPARE(m_boxes.size(), size_t(1));
     QVERIFY(!next.isVisible());
+}
+
+// A reading helper that fails is said to have failed as it did, in Sorani, and the file
+// is not called damaged.
+void TestWindow::helperFailureIsSaidAsItHappened_data()
+{
+    QTest::addColumn<QString>("script"); // the stand-in helper; empty: none to start
+    QTest::addColumn<QStringList>("said"); // Sorani words from TEXTS.md
+    const QString byForce = QStringLiteral(u"بە زۆر کۆتایی پێهێنرا");
+    QTest::newRow("missing") << QString()
+                             << QStringList{QStringLiteral(u"دامەزراندنی بەرنامەکە تەواو نییە")};
+    QTest::newRow("stopped") << QStringLiteral("kill -STOP $$")
+                             << QStringList{QStringLiteral(u"وەستا")};
+    QTest::newRow("killed") << QStringLiteral("kill -KILL $$")
+                            << QStringList{byForce, QStringLiteral(u"لەوانەیە بیرگە تەواو بووبێت")};
+    QTest::newRow("crashed") << QStringLiteral("kill -SEGV $$") << QStringList{byForce};
+}
+
+void TestWindow::helperFailureIsSaidAsItHappened()
+{
+    QFETCH(QString, script);
+    QFETCH(QStringList, said);
+    ChildRead reading = script.isEmpty()
+        ? ChildRead::startProgram(m_dir.filePath(QStringLiteral("no-helper")), {})
+        : ChildRead::startProgram(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script});
+    HadithTable table;
+    Error error;
+    QVERIFY(!reading.collect(&table, &error, 500));
+    Tembra1 w;
+    w.setSettingsStore(store(QStringLiteral("helper.ini")));
+    w.Adodc1->setOpenError(error);
+    w.show();
+    QTRY_COMPARE(m_boxes.size(), size_t(1));
+    for (const QString &words : said)
+        QVERIFY2(m_boxes[0].contains(words), qPrintable(m_boxes[0]));
+    // "the file is damaged", the words for what the reader's own checks find
+    QVERIFY(!m_boxes[0].contains(QStringLiteral(u"تێکچووە")));
 }
 
 void TestWindow::otherClosingKeepsNothing()
