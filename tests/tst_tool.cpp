@@ -3,11 +3,14 @@
 #include <QtTest>
 
 #include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using testutil::runTool;
 
@@ -44,6 +47,7 @@ private slots:
     void buildKeepsPermissionBits();
     void buildSaysWhyItCannotWrite_data();
     void buildSaysWhyItCannotWrite();
+    void buildSurvivesInputCutShort();
     void helperIsFoundBesideTheProgramOnly();
     void search();
     void sampleCollectionMatchesItsText();
@@ -277,6 +281,39 @@ void TestTool::buildSaysWhyItCannotWrite()
     QCOMPARE(run.out, QByteArray()); // nothing left on the full device either
     QCOMPARE(testutil::fileBytes(out), before);
     QCOMPARE(entries(dir), QStringList{QStringLiteral("out.mdb")});
+}
+
+// The input is read, never mapped: cut short while the tool works on it, it is at worst
+// shorter input, never a bus error. The file is cut once the tool has it (read into it,
+// or mapped), while the rows are still being taken apart.
+void TestTool::buildSurvivesInputCutShort()
+{
+    QTemporaryDir dir;
+    const QString input = dir.filePath(QStringLiteral("rows.tsv"));
+    {
+        QFile file(input);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const QByteArray row = arabicLine(100) + "\t1\tk\t\\N\tb\n";
+        for (int i = 0; i < 150000; ++i)
+            file.write(row);
+    }
+    QProcess tool;
+    tool.setStandardInputFile(input);
+    tool.start(QStringLiteral(TEMBRA_MDB_TOOL),
+               {QStringLiteral("build"), dir.filePath(QStringLiteral("out.mdb"))});
+    QVERIFY(tool.waitForStarted());
+    const QString proc = QStringLiteral("/proc/%1/").arg(tool.processId());
+    const auto taken = [&] {
+        const QByteArray fdinfo = testutil::fileBytes(proc + QStringLiteral("fdinfo/0"));
+        return !fdinfo.startsWith("pos:\t0\n")
+            || testutil::fileBytes(proc + QStringLiteral("maps"))
+                   .contains(QFile::encodeName(input));
+    };
+    for (int i = 0; i < 100000 && tool.state() == QProcess::Running && !taken(); ++i)
+        QThread::usleep(100);
+    QCOMPARE(::truncate(QFile::encodeName(input).constData(), 100), 0);
+    QVERIFY(tool.waitForFinished(120000));
+    QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
 }
 
 // The tool reads through the helper that is installed with it, beside it or in
