@@ -36,8 +36,10 @@ struct Error {
         // The collection tool
         BadInput, // rows that cannot be written (the detail names the line)
         WriteFailed, // the output file could not be written
-        // The settings store
-        SettingsNotWritten, // the search text could not be saved
+        // The settings store (NotAFile and NotReadable serve it too)
+        SettingsNotWritten, // the system refused the write
+        SettingsNotOurs, // the file is not one this program wrote; it is left alone
+        SettingsTooLarge, // the file is, or would become, larger than the store reads
     };
     Kind kind = None;
     QString detail;

@@ -22,6 +22,9 @@ QString reasonText(Error::Kind kind)
     case Error::HelperCrashed: return texts::reasonHelperCrashed();
     case Error::HelperKilled: return texts::reasonHelperKilled();
     case Error::HelperFailed: return texts::reasonHelperFailed();
+    case Error::SettingsNotWritten: return texts::reasonSettingsNotWritten();
+    case Error::SettingsNotOurs: return texts::reasonSettingsNotOurs();
+    case Error::SettingsTooLarge: return texts::reasonSettingsTooLarge();
     case Error::None: return {};
     default: return texts::reasonDamaged();
     }
@@ -35,9 +38,11 @@ QString openErrorMessage(const QString &path, const Error &error)
         + reasonText(error.kind) + QLatin1String("\n\n") + error.detail;
 }
 
+// The store's details begin with the file's path.
 QString saveErrorMessage(const Error &error)
 {
-    return texts::cannotSaveSearchText() + QLatin1String("\n\n") + error.detail;
+    return texts::cannotSaveSearchText() + QLatin1Char('\n') + reasonText(error.kind)
+        + QLatin1String("\n\n") + error.detail;
 }
 
 QString unhandledErrorMessage(const QString &what)

@@ -371,6 +371,21 @@ inline QString cannotSaveSearchText()
         u"\u067E\u0627\u0634\u06D5\u06A9\u06D5\u0648\u062A \u0646\u06D5\u06A9\u0631\u0627:");
 }
 
+// Why the settings file was not written (NotAFile and NotReadable give their reasons
+// above)
+inline QString reasonSettingsNotWritten()
+{
+    return QStringLiteral(u"فایلی ڕێکخستن ناتوانرێت بنووسرێت.");
+} // the settings file cannot be written
+inline QString reasonSettingsNotOurs()
+{
+    return QStringLiteral(u"ئەم فایلە فایلی ڕێکخستنی ئەم بەرنامەیە نییە.");
+} // this file is not this program's settings file
+inline QString reasonSettingsTooLarge()
+{
+    return QStringLiteral(u"فایلی ڕێکخستن نابێت لە 1 MiB گەورەتر بێت.");
+} // a settings file must not be larger than 1 MiB
+
 // An error that no handler trapped: the program reports it and ends.
 inline QString unhandledError()
 {

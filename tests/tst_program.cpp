@@ -80,6 +80,9 @@ void TestProgram::startsAsLaunched_data()
     QTest::addColumn<QString>("said"); // on standard error
 
     QTest::newRow("standard streams closed") << "none" << true << 0 << QString();
+    QTest::newRow("settings file a FIFO") << "fifo" << false << 0 << "named pipe";
+    QTest::newRow("settings file of 500 MB")
+        << "sparse" << false << 0 << "larger than the 1048576 bytes";
 }
 
 // Each comes up with the whole collection and says on standard error why the search

@@ -1,9 +1,10 @@
 // The main window as a whole: its load step, the layout at its sizes, the caption bar
-// (move, enlarge and restore, minimise, close with the search text kept), the banner's
-// first tick, the splash window's fade and hand-over, and the messages for a reading
-// helper that failed.
+// (move, enlarge and restore, minimise, close with the search text kept, or with the
+// reason it was not), the banner's first tick, the splash window's fade and hand-over,
+// and the messages for a reading helper that failed.
 
 #include "app/tembra2.h"
+#include "collection/processsetup.h"
 #include "collection/settingsstore.h"
 #include "forms/controls.h"
 #include "forms/messagebox.h"
@@ -12,6 +13,8 @@
 #include "testutil.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -21,6 +24,9 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace tembra;
 
@@ -55,6 +61,8 @@ private slots:
     void pressedFrame();
     void closeKeepsTheSearchText_data();
     void closeKeepsTheSearchText();
+    void closeSaysWhyTheTextWasNotSaved_data();
+    void closeSaysWhyTheTextWasNotSaved();
     void helperFailureIsSaidAsItHappened_data();
     void helperFailureIsSaidAsItHappened();
     void otherClosingKeepsNothing();
@@ -74,6 +82,7 @@ private:
 
 void TestWindow::initTestCase()
 {
+    setUpProcess(); // as the program does: a file-size limit is then an error
     QVERIFY(m_dir.isValid());
     m_path = m_dir.filePath(QStringLiteral("Data.mdb"));
     QCOMPARE(testutil::writeCollection(m_path, {testutil::utf8Record("first text", "1", "kind")}),
@@ -249,6 +258,73 @@ void TestWindow::closeKeepsTheSearchText()
     next.La1_Click();
     QCOMPARE(m_boxes.size(), size_t(1));
     QVERIFY(!next.isVisible());
+}
+
+// The close button over a settings file that is not the program's, or not a file, or
+// under a file-size limit: the window closes, the program goes on, the message says in
+// Sorani that the text was not saved and why, and what was there is left as it was.
+void TestWindow::closeSaysWhyTheTextWasNotSaved_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("why"); // Sorani words from TEXTS.md
+    QTest::newRow("someone's file behind a link")
+        << "link" << QStringLiteral(u"فایلی ڕێکخستنی ئەم بەرنامەیە نییە");
+    QTest::newRow("a FIFO") << "fifo" << QStringLiteral(u"فایل نییە");
+    QTest::newRow("a link to a device") << "device" << QStringLiteral(u"فایل نییە");
+    QTest::newRow("a file-size limit") << "limit" << QStringLiteral(u"ناتوانرێت بنووسرێت");
+}
+
+void TestWindow::closeSaysWhyTheTextWasNotSaved()
+{
+    QFETCH(QString, setup);
+    QFETCH(QString, why);
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("Tembra.ini"));
+    const QString notes = dir.filePath(QStringLiteral("notes"));
+    const QByteArray own = "# my notes\nexport PATH=/opt/bin:$PATH\n";
+    if (setup == QLatin1String("link")) {
+        QFile file(notes);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(own) == own.size());
+        file.close();
+        QVERIFY(QFile::link(notes, ini));
+    } else if (setup == QLatin1String("fifo")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(ini).constData(), 0600), 0);
+    } else if (setup == QLatin1String("device")) {
+        QVERIFY(QFile::link(QStringLiteral("/dev/null"), ini));
+    } else {
+        QVERIFY(SearchTextStore(ini).write(QStringLiteral("before")));
+    }
+    const QStringList present
+        = QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+
+    Tembra1 w;
+    w.setSettingsStore(SearchTextStore(ini));
+    w.show();
+    w.Text2->setText(QString(10000, QLatin1Char('t')));
+    rlimit old{};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    if (setup == QLatin1String("limit")) {
+        rlimit limited = old;
+        limited.rlim_cur = 4096;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    }
+    w.La1_Click();
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &old), 0);
+
+    QVERIFY(!w.isVisible());
+    QCOMPARE(m_boxes.size(), size_t(1));
+    // "the text of the search box was not saved:"
+    QVERIFY(m_boxes[0].startsWith(QStringLiteral(u"نووسینی ناو سندوقی گەڕان پاشەکەوت نەکرا:")));
+    QVERIFY2(m_boxes[0].contains(why), qPrintable(m_boxes[0]));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+             present);
+    if (setup == QLatin1String("link"))
+        QCOMPARE(testutil::fileBytes(notes), own);
+    else if (setup == QLatin1String("device"))
+        QVERIFY(QFileInfo(QStringLiteral("/dev/null")).exists()
+                && !QFileInfo(QStringLiteral("/dev/null")).isFile());
+    else if (setup == QLatin1String("limit"))
+        QCOMPARE(SearchTextStore(ini).read(), QStringLiteral("before"));
 }
 
 // A reading helper that fails is said to have failed as it did, in Sorani, and the file
