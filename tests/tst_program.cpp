@@ -83,6 +83,8 @@ void TestProgram::startsAsLaunched_data()
     QTest::newRow("settings file a FIFO") << "fifo" << false << 0 << "named pipe";
     QTest::newRow("settings file of 500 MB")
         << "sparse" << false << 0 << "larger than the 1048576 bytes";
+    QTest::newRow("a saved text of a million characters")
+        << "million" << false << 1000000 << QString();
 }
 
 // Each comes up with the whole collection and says on standard error why the search

@@ -63,6 +63,7 @@ private slots:
     void closeKeepsTheSearchText();
     void closeSaysWhyTheTextWasNotSaved_data();
     void closeSaysWhyTheTextWasNotSaved();
+    void longSearchTextIsKeptWhole();
     void helperFailureIsSaidAsItHappened_data();
     void helperFailureIsSaidAsItHappened();
     void otherClosingKeepsNothing();
@@ -325,6 +326,36 @@ void TestWindow::closeSaysWhyTheTextWasNotSaved()
                 && !QFileInfo(QStringLiteral("/dev/null")).isFile());
     else if (setup == QLatin1String("limit"))
         QCOMPARE(SearchTextStore(ini).read(), QStringLiteral("before"));
+}
+
+// A saved text longer than a line edit takes by default (32,767 characters) comes back
+// whole, is searched whole (its first 32,767 characters alone would match), and is saved
+// whole.
+void TestWindow::longSearchTextIsKeptWhole()
+{
+    const QString term = QString(1000000, QLatin1Char('q'));
+    const QString db = m_dir.filePath(QStringLiteral("long.mdb"));
+    QCOMPARE(
+        testutil::writeCollection(db, {testutil::record(term.left(32767), QStringLiteral("1"))}),
+        QString());
+    SearchTextStore saved = store(QStringLiteral("long.ini"));
+    QVERIFY(saved.write(term));
+    {
+        Tembra1 w;
+        testutil::loadCollection(db, w.Adodc1);
+        w.setSettingsStore(saved);
+        w.show();
+        QCOMPARE(w.Text2->text(), term);
+        w.Command1_Click();
+        QCOMPARE(w.Label12->caption(), QStringLiteral("0"));
+        w.Text2->setText(term.left(32767));
+        w.Command1_Click();
+        QCOMPARE(w.Label12->caption(), QStringLiteral("1"));
+        w.Text2->setText(term + QStringLiteral("r"));
+        w.La1_Click();
+    }
+    QCOMPARE(saved.read(), term + QStringLiteral("r"));
+    QVERIFY(m_boxes.empty());
 }
 
 // A reading helper that fails is said to have failed as it did, in Sorani, and the file
