@@ -41,7 +41,7 @@ run)
     fi
     install_missing
     build "$top/build"
-    exec "$top/build/app/tembra"
+    exec "$top/build/bin/tembra"
     ;;
 test)
     install_missing
@@ -74,7 +74,7 @@ package-test)
 bench)
     install_missing
     build "$top/build"
-    "$top/build/bench/tembra-bench" "${@:2}"
+    "$top/build/bin/tembra-bench" "${@:2}"
     ;;
 *)
     echo "usage: $0 run|test|bench|format [--check]|package|package-test" >&2

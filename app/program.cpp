@@ -2,6 +2,7 @@
 
 #include "app/startup.h"
 #include "collection/definition.h"
+#include "collection/processsetup.h"
 #include "forms/application.h"
 #include "forms/fonts.h"
 #include "mainwindow/tembra1.h"
@@ -57,6 +58,7 @@ void quitOnTerminationSignals()
 
 int runProgram(int argc, char **argv, const std::function<void(Tembra1 *)> &mainWindowShown)
 {
+    setUpProcess();
     catchTerminationSignals();
     // The collection is read by a helper program that starts before anything else, so
     // that the reading goes on while the windows are being made.

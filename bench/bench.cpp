@@ -7,6 +7,7 @@
 // is the reader's and not the generator's.
 
 #include "collection/datacontrol.h"
+#include "collection/processsetup.h"
 #include "collection/statement.h"
 #include "jet/jetreader.h"
 #include "jet/jetwriter.h"
@@ -310,6 +311,7 @@ double startUpMs(const QString &collection, int runs)
 
 int main(int argc, char *argv[])
 {
+    tembra::setUpProcess();
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments();
     int rows = 50000;

@@ -22,6 +22,13 @@ struct Error {
         MissingColumn, // Table1 lacks one of Tab1 .. Tab5
         BadColumn, // a column of a type that cannot be shown as text
         NoMemory, // the collection does not fit in memory
+        // The reading helper (never the file's fault: the helper's own checks did not
+        // find damage)
+        HelperMissing, // not installed beside the program, or not a program that can run
+        HelperStopped, // stopped making progress (stopped, looping, or not ending)
+        HelperCrashed, // ended by a signal other than SIGKILL
+        HelperKilled, // ended by SIGKILL, which the kernel sends when memory runs out
+        HelperFailed, // ended without a whole, sound answer
         // The data control
         BadStatement, // a record source that cannot be run
         NotOpen, // no collection behind the data control
@@ -29,8 +36,10 @@ struct Error {
         // The collection tool
         BadInput, // rows that cannot be written (the detail names the line)
         WriteFailed, // the output file could not be written
-        // The settings store
-        SettingsNotWritten, // the search text could not be saved
+        // The settings store (NotAFile and NotReadable serve it too)
+        SettingsNotWritten, // the system refused the write
+        SettingsNotOurs, // the file is not one this program wrote; it is left alone
+        SettingsTooLarge, // the file is, or would become, larger than the store reads
     };
     Kind kind = None;
     QString detail;

@@ -17,6 +17,14 @@ QString reasonText(Error::Kind kind)
     case Error::Changed: return texts::reasonChanged();
     case Error::BadColumn: return texts::reasonBadColumn();
     case Error::NoMemory: return texts::reasonNoMemory();
+    case Error::HelperMissing: return texts::reasonHelperMissing();
+    case Error::HelperStopped: return texts::reasonHelperStopped();
+    case Error::HelperCrashed: return texts::reasonHelperCrashed();
+    case Error::HelperKilled: return texts::reasonHelperKilled();
+    case Error::HelperFailed: return texts::reasonHelperFailed();
+    case Error::SettingsNotWritten: return texts::reasonSettingsNotWritten();
+    case Error::SettingsNotOurs: return texts::reasonSettingsNotOurs();
+    case Error::SettingsTooLarge: return texts::reasonSettingsTooLarge();
     case Error::None: return {};
     default: return texts::reasonDamaged();
     }
@@ -30,9 +38,11 @@ QString openErrorMessage(const QString &path, const Error &error)
         + reasonText(error.kind) + QLatin1String("\n\n") + error.detail;
 }
 
+// The store's details begin with the file's path.
 QString saveErrorMessage(const Error &error)
 {
-    return texts::cannotSaveSearchText() + QLatin1String("\n\n") + error.detail;
+    return texts::cannotSaveSearchText() + QLatin1Char('\n') + reasonText(error.kind)
+        + QLatin1String("\n\n") + error.detail;
 }
 
 QString unhandledErrorMessage(const QString &what)

@@ -375,6 +375,30 @@ inline QString reasonNoMemory()
         u"\u0646\u0627\u06A9\u0627\u062A.");
 } // the computer's memory is not enough for this collection
 
+// The reading helper failed: said as what happened to the reading, never as damage in
+// the file, which the helper's own checks did not find.
+inline QString reasonHelperMissing()
+{
+    return QStringLiteral(u"دامەزراندنی بەرنامەکە تەواو نییە.");
+} // the program's installation is incomplete
+inline QString reasonHelperStopped()
+{
+    return QStringLiteral(u"خوێندنەوەی فایلەکە وەستا.");
+} // the reading of the file stopped
+inline QString reasonHelperCrashed()
+{
+    return QStringLiteral(u"خوێندنەوەی فایلەکە بە زۆر کۆتایی پێهێنرا.");
+} // the reading of the file was ended by force
+inline QString reasonHelperKilled()
+{
+    return QStringLiteral(
+        u"خوێندنەوەی فایلەکە بە زۆر کۆتایی پێهێنرا؛ لەوانەیە بیرگە تەواو بووبێت.");
+} // the reading of the file was ended by force; perhaps the memory ran out
+inline QString reasonHelperFailed()
+{
+    return QStringLiteral(u"خوێندنەوەی فایلەکە تەواو نەبوو.");
+} // the reading of the file was not completed
+
 // The search text could not be kept for the next start (the settings file cannot be
 // written): "the text of the search box could not be saved:"
 inline QString cannotSaveSearchText()
@@ -384,6 +408,21 @@ inline QString cannotSaveSearchText()
         u"\u0633\u0646\u062F\u0648\u0642\u06CC \u06AF\u06D5\u0695\u0627\u0646 "
         u"\u067E\u0627\u0634\u06D5\u06A9\u06D5\u0648\u062A \u0646\u06D5\u06A9\u0631\u0627:");
 }
+
+// Why the settings file was not written (NotAFile and NotReadable give their reasons
+// above)
+inline QString reasonSettingsNotWritten()
+{
+    return QStringLiteral(u"فایلی ڕێکخستن ناتوانرێت بنووسرێت.");
+} // the settings file cannot be written
+inline QString reasonSettingsNotOurs()
+{
+    return QStringLiteral(u"ئەم فایلە فایلی ڕێکخستنی ئەم بەرنامەیە نییە.");
+} // this file is not this program's settings file
+inline QString reasonSettingsTooLarge()
+{
+    return QStringLiteral(u"فایلی ڕێکخستن نابێت لە 1 MiB گەورەتر بێت.");
+} // a settings file must not be larger than 1 MiB
 
 // An error that no handler trapped: the program reports it and ends.
 inline QString unhandledError()

@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <limits>
 
 namespace tembra {
 
@@ -91,6 +92,9 @@ QWidget *makeTextBox(const ControlDef &def, QWidget *parent)
         box = text;
     } else {
         auto *line = new QLineEdit(parent);
+        // The design's text boxes have no length limit (MaxLength 0); Qt's line edit
+        // would cut at 32,767 characters, silently, a saved search text among them.
+        line->setMaxLength(std::numeric_limits<int>::max());
         line->setText(def.text);
         line->setLayoutDirection(direction);
         line->setAlignment(horizontal(def.alignment) | Qt::AlignVCenter);

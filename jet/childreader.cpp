@@ -1,10 +1,14 @@
 // The helper program and the stream it speaks: a row is 'R' and, for each of Tab1 ..
 // Tab5, a NULL flag byte and, unless NULL, the length in UTF-16 units (32-bit little
-// endian) and the units; the stream ends with 'D', or with 'E', the error's kind and
-// its detail.
+// endian) and the units; the stream ends with 'D' and the number of rows Table1 records
+// (32-bit little endian), or with 'E', the error's kind and its detail.
 
 #include "jet/childreader.h"
 
+#include "collection/filereplace.h"
+
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QtEndian>
 
@@ -15,6 +19,7 @@
 #include <new>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -71,6 +76,10 @@ public:
             const qsizetype start = pos;
             const char tag = data[pos++];
             if (tag == kDone) {
+                if (!takeU32(data, size, &pos, &recorded)) {
+                    pos = start;
+                    break;
+                }
                 state = Done;
                 break;
             }
@@ -132,6 +141,7 @@ public:
     }
 
     HadithTable table;
+    quint32 recorded = 0; // the rows Table1 records, as the end of the stream says
     Error error;
 
 private:
@@ -159,16 +169,6 @@ private:
     bool m_null[kColumnCount] = {};
 };
 
-bool damaged(Error *error, const QString &detail)
-{
-    return fail(error, Error::Damaged, detail);
-}
-
-bool isExecutable(const QString &path)
-{
-    return !path.isEmpty() && ::access(QFile::encodeName(path).constData(), X_OK) == 0;
-}
-
 } // namespace
 
 StreamSink::StreamSink(int fd) : m_fd(fd)
@@ -191,6 +191,7 @@ bool StreamSink::finish(bool ok, const Error &error)
 {
     if (ok) {
         m_buffer.append(kDone);
+        putU32(&m_buffer, m_recorded);
     } else {
         m_buffer.append(kError);
         putU32(&m_buffer, quint32(error.kind));
@@ -214,37 +215,61 @@ int serveRead(const QString &path, int fd)
     return sink.finish(ok, error) ? 0 : 1;
 }
 
-QString ChildRead::helperPath()
+QString ChildRead::helperPath(QString *why)
 {
-    // Beside the program that reads (installed or built side by side), else where the
-    // install puts it, else where the build left it.
+    // Only where the running program's own installation puts it: beside the program (the
+    // build tree, or a folder the programs were copied to together), or in the libexec
+    // folder beside its bin folder. A path written into the program would find a helper
+    // of another build or another installation, or one that someone else placed there.
     char self[4096];
     const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n > 0) {
-        QString dir = QFile::decodeName(QByteArray(self, n));
-        dir.truncate(dir.lastIndexOf(QLatin1Char('/')) + 1);
-        const QString beside = dir + QLatin1String(kHelperName);
-        if (isExecutable(beside))
-            return beside;
+    if (n <= 0) {
+        if (why)
+            *why = QStringLiteral("the running program's own path cannot be found "
+                                  "(/proc/self/exe: %1)")
+                       .arg(QString::fromLocal8Bit(strerror(errno)));
+        return {};
     }
-    for (const char *candidate : {TEMBRA_HELPER_INSTALLED, TEMBRA_HELPER_BUILT}) {
-        const QString path = QFile::decodeName(candidate);
-        if (isExecutable(path))
-            return path;
+    QString dir = QFile::decodeName(QByteArray(self, n));
+    dir.truncate(dir.lastIndexOf(QLatin1Char('/')) + 1);
+    QStringList looked;
+    for (const QString &candidate : {dir + QLatin1String(kHelperName),
+                                     QDir::cleanPath(dir + QLatin1String("../libexec/tembra/")
+                                                     + QLatin1String(kHelperName))}) {
+        const QByteArray name = QFile::encodeName(candidate);
+        struct stat st { };
+        if (::stat(name.constData(), &st) != 0)
+            looked << QStringLiteral("%1 (%2)").arg(candidate,
+                                                    QString::fromLocal8Bit(strerror(errno)));
+        else if (!S_ISREG(st.st_mode))
+            looked << QStringLiteral("%1 (%2, not a program)").arg(candidate, fileKind(st.st_mode));
+        else if (::access(name.constData(), X_OK) != 0)
+            looked << QStringLiteral("%1 (not executable: %2)")
+                          .arg(candidate, QString::fromLocal8Bit(strerror(errno)));
+        else
+            return candidate;
     }
+    if (why)
+        *why = looked.join(QStringLiteral("; "));
     return {};
 }
 
 ChildRead ChildRead::start(const QString &path)
 {
-    const QString helper = helperPath();
+    QString why;
+    const QString helper = helperPath(&why);
     if (helper.isEmpty()) {
-        // Without its helper the program still reads, here, as it would have to anyway.
         ChildRead read;
-        read.m_path = path;
+        fail(&read.m_startError, Error::HelperMissing,
+             QStringLiteral("the reading helper %1 is not where the program looks for it: %2")
+                 .arg(QLatin1String(kHelperName), why));
         return read;
     }
-    return startProgram(helper, {path});
+    // The helper ends itself when the process that started it is gone; it is told which
+    // one that is, since the parent it finds may already be another.
+    ChildRead read = startProgram(helper, {path, QString::number(::getpid())});
+    read.m_file = path;
+    return read;
 }
 
 ChildRead ChildRead::startProgram(const QString &program, const QStringList &args)
@@ -252,8 +277,8 @@ ChildRead ChildRead::startProgram(const QString &program, const QStringList &arg
     ChildRead read;
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
-        fail(&read.m_startError, Error::Damaged,
-             QStringLiteral("no pipe for the reader: %1")
+        fail(&read.m_startError, Error::HelperFailed,
+             QStringLiteral("no pipe for the reading helper: %1")
                  .arg(QString::fromLocal8Bit(strerror(errno))));
         return read;
     }
@@ -294,8 +319,8 @@ ChildRead ChildRead::startProgram(const QString &program, const QStringList &arg
     ::close(fds[1]);
     if (failed != 0) {
         ::close(fds[0]);
-        fail(&read.m_startError, Error::Damaged,
-             QStringLiteral("the reader %1 could not be started: %2")
+        fail(&read.m_startError, Error::HelperMissing,
+             QStringLiteral("the reading helper %1 cannot be started: %2")
                  .arg(program, QString::fromLocal8Bit(strerror(failed))));
         return read;
     }
@@ -317,11 +342,11 @@ ChildRead &ChildRead::operator=(ChildRead &&other) noexcept
 {
     std::swap(m_program, other.m_program);
     std::swap(m_args, other.m_args);
+    std::swap(m_file, other.m_file);
     std::swap(m_pid, other.m_pid);
     std::swap(m_fd, other.m_fd);
     std::swap(m_wake, other.m_wake);
     std::swap(m_startError, other.m_startError);
-    std::swap(m_path, other.m_path);
     return *this;
 }
 
@@ -331,10 +356,7 @@ ChildRead::~ChildRead()
         if (fd >= 0)
             ::close(fd);
     }
-    if (m_pid > 0) {
-        ::kill(m_pid, SIGKILL);
-        while (::waitpid(m_pid, nullptr, 0) < 0 && errno == EINTR) { }
-    }
+    endHelper();
 }
 
 void ChildRead::cancel()
@@ -343,6 +365,60 @@ void ChildRead::cancel()
         const char byte = 1;
         while (::write(m_wake[1], &byte, 1) < 0 && errno == EINTR) { }
     }
+}
+
+// Waits at most boundMs for the helper to end, and takes its status; false if it has
+// not ended by then or the read was cancelled meanwhile.
+bool ChildRead::waitForExit(int boundMs, int *status)
+{
+    QElapsedTimer timer;
+    timer.start();
+    int pause = 1;
+    for (;;) {
+        const pid_t reaped = ::waitpid(m_pid, status, WNOHANG);
+        if (reaped == m_pid) {
+            m_pid = -1;
+            return true;
+        }
+        if (reaped < 0 && errno == EINTR)
+            continue;
+        if (reaped < 0) {
+            // Someone else took its status (SIGCHLD ignored): what it sent is all there is.
+            *status = 0;
+            m_pid = -1;
+            return true;
+        }
+        const qint64 left = boundMs - timer.elapsed();
+        if (left <= 0)
+            return false;
+        // Sleeps on the wake pipe, so that a cancel ends the wait at once.
+        pollfd wake = {m_wake[0], POLLIN, 0};
+        if (::poll(&wake, m_wake[0] >= 0 ? 1 : 0, int(std::min<qint64>(pause, left))) > 0)
+            return false;
+        pause = std::min(pause * 2, 50);
+    }
+}
+
+bool ChildRead::cancelRequested() const
+{
+    pollfd wake = {m_wake[0], POLLIN, 0};
+    return m_wake[0] >= 0 && ::poll(&wake, 1, 0) > 0;
+}
+
+// Ends the helper and takes its status. SIGKILL ends any process but one held in the
+// kernel (a disk that does not answer); that one is left to the system rather than
+// hold up the program, once a bounded wait is over.
+void ChildRead::endHelper()
+{
+    if (m_pid <= 0)
+        return;
+    ::kill(m_pid, SIGKILL);
+    const int wake = m_wake[0];
+    m_wake[0] = -1; // a cancel does not cut this wait short
+    int status = 0;
+    waitForExit(5000, &status);
+    m_wake[0] = wake;
+    m_pid = -1;
 }
 
 bool ChildRead::collect(HadithTable *table, Error *error, int stallMs)
@@ -354,13 +430,13 @@ bool ChildRead::collect(HadithTable *table, Error *error, int stallMs)
         return false;
     }
     if (m_pid <= 0)
-        return JetReader::readHere(m_path, table, error);
+        return fail(error, Error::HelperFailed, QStringLiteral("no reading was started"));
     Error why;
     if (collectOnce(table, &why, stallMs))
         return true;
     if (why.kind == Error::Changed) {
-        if (!m_args.isEmpty())
-            JetReader::waitUntilStill(m_args.back());
+        if (!m_file.isEmpty())
+            JetReader::waitUntilStill(m_file);
         // A second helper for the second reading; the wake pipe stays, so that a
         // cancel() from another thread still reaches this read.
         ChildRead again = startProgram(m_program, m_args);
@@ -381,17 +457,12 @@ bool ChildRead::collectOnce(HadithTable *table, Error *error, int stallMs)
     try {
         return collectStream(table, error, stallMs);
     } catch (const std::bad_alloc &) {
-        // The rows received so far go with the parser; the helper is stopped by the
-        // destructor or below.
+        // The rows received so far go with the parser.
         if (m_fd >= 0) {
             ::close(m_fd);
             m_fd = -1;
         }
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGKILL);
-            while (::waitpid(m_pid, nullptr, 0) < 0 && errno == EINTR) { }
-            m_pid = -1;
-        }
+        endHelper();
         return fail(error, Error::NoMemory,
                     QStringLiteral("there is not enough memory to hold the collection"));
     }
@@ -406,19 +477,19 @@ bool ChildRead::collectStream(HadithTable *table, Error *error, int stallMs)
     size_t begin = 0;
     size_t end = 0;
     StreamParser::State state = StreamParser::More;
-    bool stalled = false;
-    bool cancelled = false;
+    enum { Streaming, Stalled, Cancelled, Closed, ReadFailed } ended = Streaming;
+    int readError = 0;
     while (state == StreamParser::More) {
         pollfd p[2] = {{m_fd, POLLIN, 0}, {m_wake[0], POLLIN, 0}};
         const int ready = ::poll(p, m_wake[0] >= 0 ? 2 : 1, stallMs);
         if (ready < 0 && errno == EINTR)
             continue;
         if (ready == 0) {
-            stalled = true;
+            ended = Stalled;
             break;
         }
         if (p[1].revents != 0) {
-            cancelled = true;
+            ended = Cancelled;
             break;
         }
         if (begin > 0 && end + (1 << 20) > buffer.size()) {
@@ -431,51 +502,106 @@ bool ChildRead::collectStream(HadithTable *table, Error *error, int stallMs)
         const ssize_t n = ::read(m_fd, buffer.data() + end, buffer.size() - end);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
-            break; // the helper is gone
+        if (n < 0) {
+            readError = errno;
+            ended = ReadFailed;
+            break;
+        }
+        if (n == 0) {
+            ended = Closed;
+            break;
+        }
         end += size_t(n);
         qsizetype used = 0;
         state = parser.parse(buffer.data() + begin, qsizetype(end - begin), &used);
         begin += size_t(used);
     }
+    if (state == StreamParser::Done && begin != end)
+        state = StreamParser::Garbled; // bytes after the end
     ::close(m_fd);
     m_fd = -1;
-    if (stalled || state != StreamParser::Done)
-        ::kill(m_pid, SIGKILL);
-    int status = 0;
-    while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) { }
-    m_pid = -1;
 
-    switch (state) {
-    case StreamParser::Done:
-        parser.table.squeeze();
-        *table = std::move(parser.table);
-        return true;
-    case StreamParser::Failed:
-        if (error)
-            *error = parser.error;
-        return false;
-    case StreamParser::Garbled:
-        return damaged(error, QStringLiteral("the reader sent back something it should not have"));
-    case StreamParser::More: break;
+    // What became of the helper. One that answered, or closed its output, must end
+    // within the bound; any other is ended at once, a stalled one once it is known
+    // whether it was stopped.
+    int status = 0;
+    bool exited = false;
+    bool overdue = false;
+    int stopSignal = 0;
+    const bool answered = state == StreamParser::Done || state == StreamParser::Failed
+        || (state == StreamParser::More && ended == Closed);
+    if (answered) {
+        exited = waitForExit(stallMs, &status);
+        overdue = !exited;
+    } else if (ended == Stalled) {
+        const pid_t reaped = ::waitpid(m_pid, &status, WNOHANG | WUNTRACED);
+        if (reaped == m_pid && WIFSTOPPED(status))
+            stopSignal = WSTOPSIG(status);
+        if (reaped == m_pid && !WIFSTOPPED(status)) {
+            exited = true;
+            m_pid = -1;
+        }
     }
-    if (cancelled)
-        return damaged(error, QStringLiteral("the reading was stopped"));
-    if (stalled)
-        return damaged(error,
-                       QStringLiteral("reading the file stopped making progress after %1 "
-                                      "seconds; the file is probably damaged")
-                           .arg(stallMs / 1000.0));
-    if (WIFSIGNALED(status))
-        return damaged(error,
-                       QStringLiteral("the database library failed on this file (signal %1, "
-                                      "%2); the file is damaged")
-                           .arg(WTERMSIG(status))
-                           .arg(QString::fromLocal8Bit(strsignal(WTERMSIG(status)))));
-    return damaged(error,
-                   QStringLiteral("the database library stopped on this file without an "
-                                  "answer (exit status %1)")
-                       .arg(WIFEXITED(status) ? WEXITSTATUS(status) : -1));
+    if (!exited)
+        endHelper();
+
+    const auto failed
+        = [error](Error::Kind kind, const QString &detail) { return fail(error, kind, detail); };
+    const QString seconds = QString::number(stallMs / 1000.0);
+    if (ended == Cancelled || (overdue && cancelRequested()))
+        return failed(Error::HelperStopped, QStringLiteral("the reading was cancelled"));
+    if (ended == Stalled) {
+        return failed(
+            Error::HelperStopped,
+            (stopSignal ? QStringLiteral("the reading helper was stopped by signal %1 (%2) and ")
+                              .arg(stopSignal)
+                              .arg(QString::fromLocal8Bit(strsignal(stopSignal)))
+                        : QStringLiteral("the reading helper "))
+                + QStringLiteral("made no progress for %1 seconds; it was ended").arg(seconds));
+    }
+    if (state == StreamParser::Garbled)
+        return failed(Error::HelperFailed,
+                      QStringLiteral("the reading helper sent back something it should not have"));
+    if (state == StreamParser::Failed) {
+        if (error)
+            *error = parser.error; // what the helper's own checks found
+        return false;
+    }
+    if (overdue)
+        return failed(Error::HelperStopped,
+                      QStringLiteral("the reading helper did not end within %1 seconds of its "
+                                     "last byte; it was ended")
+                          .arg(seconds));
+    if (WIFSIGNALED(status)) {
+        const int sig = WTERMSIG(status);
+        const QString said = QStringLiteral("the reading helper was ended by signal %1 (%2)")
+                                 .arg(sig)
+                                 .arg(QString::fromLocal8Bit(strsignal(sig)));
+        return failed(sig == SIGKILL ? Error::HelperKilled : Error::HelperCrashed, said);
+    }
+    if (ended == ReadFailed)
+        return failed(Error::HelperFailed,
+                      QStringLiteral("the reading helper's answer cannot be read: %1")
+                          .arg(QString::fromLocal8Bit(strerror(readError))));
+    const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (state != StreamParser::Done)
+        return failed(Error::HelperFailed,
+                      QStringLiteral("the reading helper ended without a whole answer (exit "
+                                     "status %1)")
+                          .arg(code));
+    if (code != 0)
+        return failed(Error::HelperFailed,
+                      QStringLiteral("the reading helper ended with exit status %1 after its "
+                                     "rows")
+                          .arg(code));
+    if (quint32(parser.table.rowCount()) != parser.recorded)
+        return failed(Error::HelperFailed,
+                      QStringLiteral("the reading helper sent %1 rows, but Table1 records %2")
+                          .arg(parser.table.rowCount())
+                          .arg(parser.recorded));
+    parser.table.squeeze();
+    *table = std::move(parser.table);
+    return true;
 }
 
 bool JetReader::read(const QString &path, HadithTable *table, Error *error)

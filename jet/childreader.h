@@ -15,7 +15,14 @@ namespace tembra {
 // A collection read by a helper program of its own (tembra-readfile). The database
 // library trusts the file it reads: a damaged or hostile file can make it read out of
 // bounds, crash or loop. The helper reads the file and streams the rows back through a
-// pipe; if it dies or stops answering, the file is reported as damaged.
+// pipe; the program never reads a collection itself.
+//
+// The helper is trusted no further than it is checked: its stream must end with the
+// number of rows Table1 records and hold exactly that many, the helper must then end
+// with status 0, and no wait on it is longer than the stall bound (past it, the helper is
+// ended and the read fails, saying so). A helper that fails is said to have failed as
+// it did (stopped, ended by a signal, ended without an answer); only the helper's own
+// checks of the file call the file damaged.
 //
 // The helper is a fresh program started with posix_spawn, never a fork of this one:
 // after a fork in a process that runs threads (Qt starts several) the child could
@@ -30,40 +37,47 @@ public:
     ChildRead &operator=(ChildRead &&other) noexcept;
     ~ChildRead(); // a read never collected is stopped
 
-    // Starts the helper on the collection at path.
+    // Starts the helper on the collection at path. The helper is looked for beside the
+    // running program and in ../libexec/tembra/ from it, and nowhere else; without it,
+    // collect() fails with HelperMissing.
     static ChildRead start(const QString &path);
     // Starts any program whose standard output speaks the helper's stream (tests).
     static ChildRead startProgram(const QString &program, const QStringList &args);
 
-    // Waits for the rows. A helper that dies, sends something it should not, or sends
-    // nothing for stallMs gives a Damaged error; *table is then empty. A helper that says
+    // Waits for the rows. *table is empty on failure. stallMs bounds every wait: for the
+    // next bytes, and for the helper to end once it has sent its last. A helper that says
     // the file changed while it read it is started once more.
     bool collect(HadithTable *table, Error *error, int stallMs = 30000);
     // Ends a collect running on another thread at once, as a failure (the program is
     // closing and the rows are no longer wanted).
     void cancel();
 
-    // Where the helper was looked for and found; empty if it was not.
-    static QString helperPath();
+    // Where the helper is, for the running program: empty if it is in neither place,
+    // with *why naming the places looked at.
+    static QString helperPath(QString *why = nullptr);
 
 private:
     bool collectOnce(HadithTable *table, Error *error, int stallMs);
     bool collectStream(HadithTable *table, Error *error, int stallMs);
+    bool waitForExit(int boundMs, int *status);
+    bool cancelRequested() const;
+    void endHelper();
 
     QString m_program; // what was started, to start it again
     QStringList m_args;
+    QString m_file; // the collection, watched before it is read once more
     pid_t m_pid = -1;
     int m_fd = -1;
     int m_wake[2] = {-1, -1}; // cancel() writes, collect() wakes
     Error m_startError; // why the helper could not be started
-    QString m_path; // read here, in this process, when there is no helper
 };
 
 // The helper's end: rows go out on fd in blocks of about a megabyte, then the end of
-// the stream or the error.
+// the stream with the number of rows Table1 records, or the error.
 class StreamSink final : public RowSink {
 public:
     explicit StreamSink(int fd);
+    void expectRows(quint32 recorded) override { m_recorded = recorded; }
     bool addRow(const QString *values, const bool *isNull) override;
     bool finish(bool ok, const Error &error);
 
@@ -71,6 +85,7 @@ private:
     bool flush();
 
     int m_fd;
+    quint32 m_recorded = 0;
     QByteArray m_buffer;
 };
 

@@ -437,18 +437,21 @@ bool Reader::longValueRow(int pgRow, const unsigned char **row, size_t *len)
     return true;
 }
 
+// The row is looked up before it is marked as taken: the map of taken rows grows to the
+// highest row marked, and a pointer the file does not back (one flipped bit) would
+// otherwise make it hundreds of megabytes before the missing page is noticed.
 bool Reader::takeLongValueRow(int column, int pgRow, const unsigned char **row, size_t *len,
                               Error *error)
 {
+    if (!longValueRow(pgRow, row, len))
+        return damaged(column,
+                       QStringLiteral("a value points to a missing long-value row (page %1)")
+                           .arg(quint32(pgRow) >> 8),
+                       error);
     if (!m_taken.take(quint32(pgRow)))
         return damaged(column,
                        QStringLiteral("the long-value row %1 of page %2 is used more than once")
                            .arg(pgRow & 0xFF)
-                           .arg(quint32(pgRow) >> 8),
-                       error);
-    if (!longValueRow(pgRow, row, len))
-        return damaged(column,
-                       QStringLiteral("a value points to a missing long-value row (page %1)")
                            .arg(quint32(pgRow) >> 8),
                        error);
     return spend(column, *len, error);
@@ -669,6 +672,7 @@ bool Reader::read(RowSink *sink, Error *error)
         return false;
 
     MdbTableDef *t = m_table.get();
+    sink->expectRows(quint32(t->num_rows));
     std::vector<MdbField> fields(t->num_cols);
     const int rowCountOffset = m_mdb->fmt->row_count_offset;
     QString value[kColumnCount];

@@ -14,6 +14,8 @@ namespace tembra {
 class RowSink {
 public:
     virtual ~RowSink() = default;
+    // How many rows Table1's definition records, told before the first row.
+    virtual void expectRows(quint32 recorded) { Q_UNUSED(recorded) }
     virtual bool addRow(const QString *values, const bool *isNull) = 0;
 };
 

@@ -1,14 +1,13 @@
 #include "jet/jetwriter.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include "collection/filereplace.h"
+
 #include <QtEndian>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <sys/stat.h>
 
 namespace tembra {
 
@@ -712,36 +711,14 @@ bool JetWriter::write(const QString &path, const std::vector<Record> &records, E
     if (!builder.build(records, error))
         return false;
 
-    // QSaveFile writes next to the target and renames on commit, so a failure at any
-    // point leaves no file and an older one untouched. The rename would put the new file
-    // in place of a folder's entry, a pipe or a device as well: those are refused. (A
-    // symbolic link to a file is written through: QSaveFile follows it.)
-    struct stat st { };
-    if (::stat(QFile::encodeName(path).constData(), &st) == 0 && !S_ISREG(st.st_mode))
-        return fail(error, Error::WriteFailed,
-                    QStringLiteral("%1 exists and is not a regular file (a folder, a pipe or a "
-                                   "device); it is left as it is")
-                        .arg(path));
-    QSaveFile file(path);
-    const auto cannotWrite = [&] {
-        return fail(error, Error::WriteFailed,
-                    QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
-    };
-    if (!file.open(QIODevice::WriteOnly))
-        return cannotWrite();
+    // Written whole beside the target and renamed over it (see FileReplacement): a
+    // failure at any point leaves no file and an older one untouched, with the
+    // system's reason (no space left on the device) in the message.
+    FileReplacement file(path);
     const std::vector<u8> &image = builder.image();
-    const auto *data = reinterpret_cast<const char *>(image.data());
-    const auto size = qint64(image.size());
-    for (qint64 done = 0; done < size;) {
-        const qint64 n = file.write(data + done, size - done);
-        if (n <= 0) {
-            file.cancelWriting();
-            return cannotWrite();
-        }
-        done += n;
-    }
-    if (!file.commit())
-        return cannotWrite();
+    if (!file.resolve(error)
+        || !file.commit(reinterpret_cast<const char *>(image.data()), qint64(image.size()), error))
+        return false;
     return true;
 }
 

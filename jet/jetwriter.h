@@ -11,7 +11,9 @@ namespace tembra {
 
 // Writes a Jet 4.0 database holding one table, Table1: Tab1 a memo column, Tab2 to
 // Tab5 text columns of 255 characters, the rows in the order given. The file is
-// written whole to a temporary name and renamed, so a failed write leaves no file.
+// written whole to a temporary name and renamed (FileReplacement), so a failed write
+// leaves no file; a file written over keeps its permission bits, and only a regular file
+// (or one a link leads to) is written over.
 class JetWriter final {
 public:
     // Checks that every record fits the table (text fields at most 255 UTF-16 units,

@@ -29,6 +29,8 @@
 #include <QWheelEvent>
 #include <QWindow>
 
+#include <cstdio>
+
 namespace tembra {
 
 namespace {
@@ -222,7 +224,13 @@ void Tembra1::Form_Load()
 
     const QRectF centred = windowTwips();
     m_toggle = std::make_unique<EnlargeToggle>(float(centred.height()), float(centred.width()));
-    Text2->setText(m_store.read());
+    // A settings file that cannot be used leaves the box empty; the reason goes to
+    // standard error, since nothing was lost that the reader could act on.
+    Error why;
+    Text2->setText(m_store.read(&why));
+    if (why.isError())
+        std::fprintf(stderr, "tembra: the saved search text is not used: %s\n",
+                     why.detail.toLocal8Bit().constData());
 }
 
 void Tembra1::showEvent(QShowEvent *event)

@@ -1,6 +1,7 @@
 // tembra-icons OUTDIR: writes the program's icon for the desktop's icon theme, drawn
 // from the window icon's design at each size (OUTDIR/SIZExSIZE/apps/tembra.png).
 
+#include "collection/processsetup.h"
 #include "forms/pictures.h"
 
 #include <QDir>
@@ -10,6 +11,7 @@
 
 int main(int argc, char *argv[])
 {
+    tembra::setUpProcess();
     QGuiApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: tembra-icons OUTDIR\n");

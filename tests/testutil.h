@@ -109,12 +109,12 @@ struct ToolRun {
     QByteArray err;
 };
 
-// Runs the built tembra-mdb with args, feeding it input on stdin.
-inline ToolRun runTool(const QStringList &args, const QByteArray &input = {},
-                       int timeoutMs = 120000)
+// Runs program with args, feeding it input on stdin.
+inline ToolRun runProgram(const QString &program, const QStringList &args,
+                          const QByteArray &input = {}, int timeoutMs = 120000)
 {
     QProcess process;
-    process.start(QStringLiteral(TEMBRA_MDB_TOOL), args);
+    process.start(program, args);
     ToolRun run;
     if (!process.waitForStarted(timeoutMs))
         return run;
@@ -126,6 +126,13 @@ inline ToolRun runTool(const QStringList &args, const QByteArray &input = {},
     run.out = process.readAllStandardOutput();
     run.err = process.readAllStandardError();
     return run;
+}
+
+// Runs the built tembra-mdb with args, feeding it input on stdin.
+inline ToolRun runTool(const QStringList &args, const QByteArray &input = {},
+                       int timeoutMs = 120000)
+{
+    return runProgram(QStringLiteral(TEMBRA_MDB_TOOL), args, input, timeoutMs);
 }
 
 // Writes records as a collection; returns the writer's complaint, empty on success.

@@ -10,9 +10,12 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -63,11 +66,14 @@ QByteArray inverted(QByteArray bytes, qsizetype from, qsizetype to)
     return bytes;
 }
 
-QByteArray fileBytes(const QString &path)
+QByteArray fileBytes(const QString &path, bool mayBeGone = false)
 {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    if (!f.open(QIODevice::ReadOnly)) {
+        if (mayBeGone)
+            return {};
         qFatal("cannot read %s", qPrintable(path));
+    }
     return f.readAll();
 }
 
@@ -94,8 +100,12 @@ class TestJetReader : public QObject {
     Q_OBJECT
 
 private:
-    QString streamFile(const QString &name, int rows, const QString *values, const bool *isNull,
-                       bool finished, const Error &error);
+    struct StreamRow {
+        QString values[kColumnCount];
+        bool isNull[kColumnCount];
+    };
+    QString streamFile(const QString &name, const StreamRow &row, int rows, quint32 recorded,
+                       const Error &error = {}, int cut = 0, const QByteArray &extra = {});
 
 private slots:
     void initTestCase();
@@ -112,8 +122,12 @@ private slots:
     void readingChangesNothing();
     void notARegularFile();
     void childPassesRowsAndErrors();
-    void childThatDiesOrHangs_data();
-    void childThatDiesOrHangs();
+    void childStreamIsChecked_data();
+    void childStreamIsChecked();
+    void childThatFailsOrHangs_data();
+    void childThatFailsOrHangs();
+    void helperEndsWithItsParent();
+    void farPointerCostsNoMemory();
     void fuzzFindings_data();
     void fuzzFindings();
 
@@ -473,26 +487,25 @@ void TestJetReader::notARegularFile()
     QCOMPARE(error.kind, Error::NotAFile);
 }
 
-// A stream as the helper writes it, to a file that a stand-in helper then prints.
-QString TestJetReader::streamFile(const QString &name, int rows, const QString *values,
-                                  const bool *isNull, bool finished, const Error &error)
+// A stream as the helper writes it, to a file that a stand-in helper then prints: rows
+// copies of one row, then the end with Table1's count (or the error), less the last cut
+// bytes and with extra bytes after.
+QString TestJetReader::streamFile(const QString &name, const StreamRow &row, int rows,
+                                  quint32 recorded, const Error &error, int cut,
+                                  const QByteArray &extra)
 {
     const QString path = m_dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        qFatal("cannot write %s", qPrintable(path));
-    file.close();
+    writeBytes(path, {});
     const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY);
     StreamSink sink(fd);
+    sink.expectRows(recorded);
     for (int i = 0; i < rows; ++i)
-        sink.addRow(values, isNull);
-    if (finished) {
-        sink.finish(!error.isError(), error);
-    } else {
-        sink.finish(true, {}); // then the end mark is taken off again
-        if (::ftruncate(fd, ::lseek(fd, 0, SEEK_CUR) - 1) != 0)
-            qFatal("cannot cut %s", qPrintable(path));
-    }
+        sink.addRow(row.values, row.isNull);
+    sink.finish(!error.isError(), error);
+    if (::ftruncate(fd, ::lseek(fd, 0, SEEK_CUR) - cut) != 0
+        || ::pwrite(fd, extra.constData(), size_t(extra.size()), ::lseek(fd, 0, SEEK_CUR) - cut)
+            != extra.size())
+        qFatal("cannot finish %s", qPrintable(path));
     ::close(fd);
     return path;
 }
@@ -500,18 +513,18 @@ QString TestJetReader::streamFile(const QString &name, int rows, const QString *
 void TestJetReader::childPassesRowsAndErrors()
 {
     const QString big(200000, QChar(0x0628));
-    const QString values[kColumnCount] = {big + QStringLiteral(u"\U0001F54C"), QString(),
-                                          QStringLiteral("x"), QString(), QStringLiteral(u"کتێب")};
-    const bool isNull[kColumnCount] = {false, false, true, true, false};
+    const StreamRow row{{big + QStringLiteral(u"\U0001F54C"), QString(), QStringLiteral("x"),
+                         QString(), QStringLiteral(u"کتێب")},
+                        {false, false, true, true, false}};
     HadithTable table;
     Error error;
-    const QString rows = streamFile(QStringLiteral("rows"), 50, values, isNull, true, {});
+    const QString rows = streamFile(QStringLiteral("rows"), row, 50, 50);
     QVERIFY(ChildRead::startProgram(QStringLiteral("/bin/cat"), {rows}).collect(&table, &error));
     QCOMPARE(table.rowCount(), 50);
-    const Record expected{{values[0], QString(), std::nullopt, std::nullopt, values[4]}};
+    const Record expected{{row.values[0], QString(), std::nullopt, std::nullopt, row.values[4]}};
     QCOMPARE(table.record(49), expected);
 
-    const QString failed = streamFile(QStringLiteral("failed"), 3, values, isNull, true,
+    const QString failed = streamFile(QStringLiteral("failed"), row, 3, 3,
                                       {Error::NoTable, QStringLiteral("said by the child")});
     QVERIFY(!ChildRead::startProgram(QStringLiteral("/bin/cat"), {failed}).collect(&table, &error));
     QCOMPARE(error.kind, Error::NoTable);
@@ -519,7 +532,7 @@ void TestJetReader::childPassesRowsAndErrors()
     QCOMPARE(table.rowCount(), 0);
 
     // A helper that found the file changed is started once more, and only once.
-    const QString changed = streamFile(QStringLiteral("changed"), 3, values, isNull, true,
+    const QString changed = streamFile(QStringLiteral("changed"), row, 3, 3,
                                        {Error::Changed, QStringLiteral("changed")});
     const QString onceThenRows = QStringLiteral(
         "if [ -e \"$0.seen\" ]; then cat \"$1\"; else : > \"$0.seen\"; cat \"$0\"; fi");
@@ -532,27 +545,103 @@ void TestJetReader::childPassesRowsAndErrors()
     QCOMPARE(error.kind, Error::Changed);
 }
 
-void TestJetReader::childThatDiesOrHangs_data()
+// The parent takes nothing on trust: the stream must end with Table1's count of rows and
+// hold exactly that many, and nothing after.
+void TestJetReader::childStreamIsChecked_data()
 {
-    QTest::addColumn<QString>("script");
-    QTest::addColumn<QString>("said");
-    QTest::newRow("crashes") << QStringLiteral("kill -SEGV $$") << QStringLiteral("signal");
-    QTest::newRow("aborts after some rows")
-        << QStringLiteral("cat \"$0\"; kill -ABRT $$") << QStringLiteral("signal");
-    QTest::newRow("exits without an answer")
-        << QStringLiteral("cat \"$0\"; exit 3") << QStringLiteral("without an answer");
-    QTest::newRow("hangs") << QStringLiteral("cat \"$0\"; exec sleep 60")
-                           << QStringLiteral("progress");
-    QTest::newRow("cannot be started") << QString() << QStringLiteral("could not be started");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("recorded");
+    QTest::addColumn<int>("cut");
+    QTest::addColumn<QByteArray>("extra");
+    QTest::addColumn<QString>("said"); // empty: the rows are taken
+
+    QTest::newRow("whole") << 3 << 3 << 0 << QByteArray() << QString();
+    QTest::newRow("an empty table") << 0 << 0 << 0 << QByteArray() << QString();
+    QTest::newRow("an end without the count")
+        << 0 << 0 << 4 << QByteArray() << QStringLiteral("without a whole answer");
+    QTest::newRow("only the end, 5 recorded")
+        << 0 << 5 << 0 << QByteArray() << QStringLiteral("sent 0 rows, but Table1 records 5");
+    QTest::newRow("a row fewer than recorded")
+        << 3 << 4 << 0 << QByteArray() << QStringLiteral("sent 3 rows, but Table1 records 4");
+    QTest::newRow("a row more than recorded")
+        << 3 << 2 << 0 << QByteArray() << QStringLiteral("sent 3 rows, but Table1 records 2");
+    QTest::newRow("bytes after the end")
+        << 3 << 3 << 0 << QByteArray("R") << QStringLiteral("should not have");
+    QTest::newRow("an unknown message")
+        << 3 << 3 << 5 << QByteArray("X") << QStringLiteral("should not have");
 }
 
-void TestJetReader::childThatDiesOrHangs()
+void TestJetReader::childStreamIsChecked()
+{
+    QFETCH(int, rows);
+    QFETCH(int, recorded);
+    QFETCH(int, cut);
+    QFETCH(QByteArray, extra);
+    QFETCH(QString, said);
+    const StreamRow row{{QStringLiteral("x")}, {false, true, true, true, true}};
+    const QString stream
+        = streamFile(QStringLiteral("checked"), row, rows, quint32(recorded), {}, cut, extra);
+    HadithTable table;
+    Error error;
+    const bool taken
+        = ChildRead::startProgram(QStringLiteral("/bin/cat"), {stream}).collect(&table, &error);
+    if (said.isEmpty()) {
+        QVERIFY2(taken, qPrintable(error.detail));
+        QCOMPARE(table.rowCount(), rows);
+        return;
+    }
+    QVERIFY(!taken);
+    QCOMPARE(error.kind, Error::HelperFailed);
+    QVERIFY2(error.detail.contains(said), qPrintable(error.detail));
+    QCOMPARE(table.rowCount(), 0);
+}
+
+// Whatever becomes of the helper is said as it happened; none of it blames the file, and
+// no wait on the helper outlasts the bound.
+void TestJetReader::childThatFailsOrHangs_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<bool>("answered"); // whether the helper's stream is whole
+    QTest::addColumn<Error::Kind>("kind");
+    QTest::addColumn<QString>("said");
+    const auto signal = [](int sig) {
+        return QStringLiteral("signal %1 (%2)")
+            .arg(sig)
+            .arg(QString::fromLocal8Bit(strsignal(sig)));
+    };
+    QTest::newRow("crashes") << QStringLiteral("kill -SEGV $$") << false << Error::HelperCrashed
+                             << signal(SIGSEGV);
+    QTest::newRow("aborts after some rows") << QStringLiteral("cat \"$0\"; kill -ABRT $$") << false
+                                            << Error::HelperCrashed << signal(SIGABRT);
+    QTest::newRow("killed, as for lack of memory")
+        << QStringLiteral("cat \"$0\"; kill -KILL $$") << false << Error::HelperKilled
+        << signal(SIGKILL);
+    QTest::newRow("exits without an answer") << QStringLiteral("cat \"$0\"; exit 3") << false
+                                             << Error::HelperFailed << QStringLiteral("status 3");
+    QTest::newRow("answers, then exits with 1")
+        << QStringLiteral("cat \"$0\"; exit 1") << true << Error::HelperFailed
+        << QStringLiteral("exit status 1 after its rows");
+    QTest::newRow("hangs") << QStringLiteral("cat \"$0\"; exec sleep 60") << false
+                           << Error::HelperStopped << QStringLiteral("no progress");
+    QTest::newRow("is stopped") << QStringLiteral("cat \"$0\"; kill -STOP $$") << false
+                                << Error::HelperStopped
+                                << QStringLiteral("stopped by %1").arg(signal(SIGSTOP));
+    QTest::newRow("answers, then does not end")
+        << QStringLiteral("cat \"$0\"; exec sleep 60") << true << Error::HelperStopped
+        << QStringLiteral("did not end");
+    QTest::newRow("cannot be started")
+        << QString() << false << Error::HelperMissing << QStringLiteral("cannot be started");
+}
+
+void TestJetReader::childThatFailsOrHangs()
 {
     QFETCH(QString, script);
+    QFETCH(bool, answered);
+    QFETCH(Error::Kind, kind);
     QFETCH(QString, said);
-    const QString v[kColumnCount];
-    const bool n[kColumnCount] = {};
-    const QString rows = streamFile(QStringLiteral("unfinished"), 100000, v, n, false, {});
+    const StreamRow row{{}, {}};
+    const QString rows
+        = streamFile(QStringLiteral("stream"), row, 100000, 100000, {}, answered ? 0 : 5);
     HadithTable table;
     Error error;
     QElapsedTimer timer;
@@ -561,10 +650,90 @@ void TestJetReader::childThatDiesOrHangs()
         ? ChildRead::startProgram(m_dir.filePath(QStringLiteral("no-such-helper")), {})
         : ChildRead::startProgram(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script, rows});
     QVERIFY(!read.collect(&table, &error, 500));
-    QCOMPARE(error.kind, Error::Damaged);
+    QCOMPARE(error.kind, kind);
     QVERIFY2(error.detail.contains(said), qPrintable(error.detail));
     QCOMPARE(table.rowCount(), 0);
     QVERIFY(timer.elapsed() < 20000);
+}
+
+// The helper ends with the process that started it, even stopped: here a shell that
+// starts it, waits for its first byte (it is then past its own set-up), stops it and
+// goes.
+void TestJetReader::helperEndsWithItsParent()
+{
+    const QString helper = ChildRead::helperPath();
+    QVERIFY(!helper.isEmpty());
+    // More than the helper's first block and a pipe's worth, so that it is still writing.
+    std::vector<Record> records;
+    for (int i = 0; i < 300; ++i)
+        records.push_back(Record{{QString(4000, QChar(0x0628 + i % 20)), QString::number(i)}});
+    const QString db = m_dir.filePath(QStringLiteral("orphan.mdb"));
+    writeBytes(db, written(records));
+    const QString fifo = m_dir.filePath(QStringLiteral("orphan.fifo"));
+    QProcess shell;
+    shell.start(QStringLiteral("/bin/sh"),
+                {QStringLiteral("-c"),
+                 QStringLiteral("mkfifo \"$2\"; \"$0\" \"$1\" $$ > \"$2\" & exec 3< \"$2\"; "
+                                "head -c 1 <&3 > /dev/null; kill -STOP $!; echo $!"),
+                 helper, db, fifo});
+    QVERIFY(shell.waitForFinished(60000));
+    bool ok = false;
+    const pid_t orphan = pid_t(shell.readAllStandardOutput().trimmed().toInt(&ok));
+    QVERIFY(ok && orphan > 0);
+    // Gone, or a zombie that waits for whoever adopted it.
+    const auto ended = [orphan] {
+        const QByteArray stat = fileBytes(QStringLiteral("/proc/%1/stat").arg(orphan), true);
+        const qsizetype state = stat.lastIndexOf(')') + 2;
+        return stat.isEmpty() || stat.at(state) == 'Z' || stat.at(state) == 'X';
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(ended(), 20000);
+
+    // Told another parent than its own, it ends at once without a word.
+    QProcess misled;
+    misled.start(helper, {db, QStringLiteral("1")});
+    QVERIFY(misled.waitForFinished(60000));
+    QCOMPARE(misled.exitCode(), 2);
+    QCOMPARE(misled.readAllStandardOutput(), QByteArray());
+}
+
+// One flipped byte in a memo's pointer sends it far past the end of the file: the reader
+// says so without first making room for a map of every row up to there (466 MB on the
+// file it was found in). The measure is the peak memory of a reading in this process,
+// from a peak reset to what is in use.
+void TestJetReader::farPointerCostsNoMemory()
+{
+    const QByteArray chained
+        = written({Record{{QString(3000, QChar(0x0628))}}, Record{{QString(3000, QChar(0x062A))}}});
+    const qsizetype head = chained.indexOf(QByteArray("\x70\x17\0\0", 4));
+    QVERIFY(head > 0);
+    QByteArray far = chained;
+    far[head + 7] = char(0xDF); // the page number's high byte
+    const QString db = m_dir.filePath(QStringLiteral("far.mdb"));
+    writeBytes(db, far);
+
+    HadithTable table;
+    Error error;
+    QVERIFY(!JetReader::read(db, &table, &error));
+    QCOMPARE(error.kind, Error::Damaged);
+    QVERIFY2(error.detail.contains(QStringLiteral("missing long-value row")),
+             qPrintable(error.detail));
+
+    const auto peakKiB = [] {
+        const QByteArray status = fileBytes(QStringLiteral("/proc/self/status"));
+        const qsizetype at = status.indexOf("VmHWM:");
+        return status.mid(at + 6, status.indexOf('\n', at) - at - 6)
+            .trimmed()
+            .split(' ')[0]
+            .toLong();
+    };
+    QFile reset(QStringLiteral("/proc/self/clear_refs"));
+    if (!reset.open(QIODevice::WriteOnly) || reset.write("5") != 1)
+        QSKIP("the peak memory cannot be reset here");
+    reset.close();
+    const long before = peakKiB();
+    QVERIFY(!JetReader::readBytes(far, &table, &error));
+    QCOMPARE(error.kind, Error::Damaged);
+    QVERIFY2(peakKiB() - before < 100 * 1024, qPrintable(QString::number(peakKiB() - before)));
 }
 
 // Files the fuzzer made the reader or the library fail on: each is now a plain error.

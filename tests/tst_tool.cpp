@@ -3,9 +3,14 @@
 #include <QtTest>
 
 #include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 
+#include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using testutil::runTool;
 
@@ -39,6 +44,11 @@ private slots:
     void failures();
     void buildLeavesWhatIsNotAFile_data();
     void buildLeavesWhatIsNotAFile();
+    void buildKeepsPermissionBits();
+    void buildSaysWhyItCannotWrite_data();
+    void buildSaysWhyItCannotWrite();
+    void buildSurvivesInputCutShort();
+    void helperIsFoundBesideTheProgramOnly();
     void search();
     void sampleCollectionMatchesItsText();
 };
@@ -176,6 +186,7 @@ void TestTool::buildLeavesWhatIsNotAFile_data()
     QTest::newRow("folder") << QStringLiteral("folder");
     QTest::newRow("FIFO") << QStringLiteral("fifo");
     QTest::newRow("symbolic link to a file") << QStringLiteral("link");
+    QTest::newRow("symbolic link to nothing") << QStringLiteral("dangling");
 }
 
 void TestTool::buildLeavesWhatIsNotAFile()
@@ -188,6 +199,8 @@ void TestTool::buildLeavesWhatIsNotAFile()
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("out.mdb")));
     else if (kind == QLatin1String("fifo"))
         QCOMPARE(::mkfifo(QFile::encodeName(out).constData(), 0600), 0);
+    else if (kind == QLatin1String("dangling"))
+        QVERIFY(QFile::link(target, out));
     else
         QVERIFY(testutil::writeCollection(target, {}).isEmpty() && QFile::link(target, out));
 
@@ -201,8 +214,141 @@ void TestTool::buildLeavesWhatIsNotAFile()
         return;
     }
     QCOMPARE(run.exitCode, 1);
+    if (kind == QLatin1String("dangling")) {
+        QVERIFY2(run.err.contains("leads to no file"), run.err.constData());
+        QVERIFY(info.isSymLink() && !QFile::exists(target));
+        return;
+    }
     QVERIFY2(run.err.contains("not a regular file"), run.err.constData());
     QVERIFY(kind == QLatin1String("folder") ? info.isDir() : !info.isFile() && info.exists());
+}
+
+// A file built over keeps the old one's permission bits (it is replaced, not written into,
+// so even a read-only one is).
+void TestTool::buildKeepsPermissionBits()
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("out.mdb"));
+    const QByteArray name = QFile::encodeName(out);
+    for (const mode_t mode : {0444, 0600, 0640, 0755}) {
+        QCOMPARE(testutil::writeCollection(out, {}), QString());
+        QCOMPARE(::chmod(name.constData(), mode), 0);
+        const auto run = runTool({QStringLiteral("build"), out}, "a\tb\tc\td\te\n");
+        QVERIFY2(run.exitCode == 0, run.err.constData());
+        struct stat st { };
+        QCOMPARE(::stat(name.constData(), &st), 0);
+        QCOMPARE(st.st_mode & 07777, mode);
+        QCOMPARE(runTool({QStringLiteral("dump"), out}).out, QByteArray("a\tb\tc\td\te\n"));
+    }
+}
+
+// A write that fails says why, in the system's words, and leaves the old file and no
+// temporary file behind.
+void TestTool::buildSaysWhyItCannotWrite_data()
+{
+    QTest::addColumn<QString>("script"); // runs the tool ($0) on the folder $1
+    QTest::addColumn<int>("reason"); // errno
+    QTest::newRow("file-size limit")
+        << QStringLiteral("ulimit -f 16; \"$0\" build \"$1/out.mdb\"") << EFBIG;
+    // A device of 64 KiB, mounted where only this shell sees it; it needs root.
+    QTest::newRow("full device") << QStringLiteral(
+        "exec unshare -m sh -c 'mount -t tmpfs -o size=64k none \"$1\" || exit "
+        "99; \"$0\" build \"$1/out.mdb\"; code=$?; ls -A \"$1\"; exit $code' "
+        "\"$0\" \"$1\"") << ENOSPC;
+}
+
+void TestTool::buildSaysWhyItCannotWrite()
+{
+    QFETCH(QString, script);
+    QFETCH(int, reason);
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("out.mdb"));
+    QCOMPARE(testutil::writeCollection(out, {}), QString());
+    const QByteArray before = testutil::fileBytes(out);
+
+    QByteArray rows;
+    for (int i = 0; i < 3000; ++i)
+        rows += arabicLine(60) + "\t" + QByteArray::number(i) + "\tk\t\\N\tb\n";
+    const auto run = testutil::runProgram(
+        QStringLiteral("/bin/sh"),
+        {QStringLiteral("-c"), script, QStringLiteral(TEMBRA_MDB_TOOL), dir.path()}, rows);
+    if (run.exitCode == 99)
+        QSKIP("no device of our own can be mounted here (it needs root)");
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains(std::strerror(reason)), run.err.constData());
+    QVERIFY2(!run.err.contains("cancel"), run.err.constData());
+    QCOMPARE(run.out, QByteArray()); // nothing left on the full device either
+    QCOMPARE(testutil::fileBytes(out), before);
+    QCOMPARE(entries(dir), QStringList{QStringLiteral("out.mdb")});
+}
+
+// The input is read, never mapped: cut short while the tool works on it, it is at worst
+// shorter input, never a bus error. The file is cut once the tool has it (read into it,
+// or mapped), while the rows are still being taken apart.
+void TestTool::buildSurvivesInputCutShort()
+{
+    QTemporaryDir dir;
+    const QString input = dir.filePath(QStringLiteral("rows.tsv"));
+    {
+        QFile file(input);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const QByteArray row = arabicLine(100) + "\t1\tk\t\\N\tb\n";
+        for (int i = 0; i < 150000; ++i)
+            file.write(row);
+    }
+    QProcess tool;
+    tool.setStandardInputFile(input);
+    tool.start(QStringLiteral(TEMBRA_MDB_TOOL),
+               {QStringLiteral("build"), dir.filePath(QStringLiteral("out.mdb"))});
+    QVERIFY(tool.waitForStarted());
+    const QString proc = QStringLiteral("/proc/%1/").arg(tool.processId());
+    const auto taken = [&] {
+        const QByteArray fdinfo = testutil::fileBytes(proc + QStringLiteral("fdinfo/0"));
+        return !fdinfo.startsWith("pos:\t0\n")
+            || testutil::fileBytes(proc + QStringLiteral("maps"))
+                   .contains(QFile::encodeName(input));
+    };
+    for (int i = 0; i < 100000 && tool.state() == QProcess::Running && !taken(); ++i)
+        QThread::usleep(100);
+    QCOMPARE(::truncate(QFile::encodeName(input).constData(), 100), 0);
+    QVERIFY(tool.waitForFinished(120000));
+    QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
+}
+
+// The tool reads through the helper that is installed with it, beside it or in
+// ../libexec/tembra/, and nowhere else; without one it says so, and never that the file
+// is damaged.
+void TestTool::helperIsFoundBesideTheProgramOnly()
+{
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("bin")));
+    const QString tool = dir.filePath(QStringLiteral("bin/tembra-mdb"));
+    QVERIFY(QFile::copy(QStringLiteral(TEMBRA_MDB_TOOL), tool));
+    const QString db = dir.filePath(QStringLiteral("c.mdb"));
+    QCOMPARE(testutil::writeCollection(db, {testutil::utf8Record("x", "1")}), QString());
+    const QStringList dump{QStringLiteral("dump"), db};
+
+    auto run = testutil::runProgram(tool, dump);
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains("not where the program looks for it"), run.err.constData());
+    QVERIFY(
+        run.err.contains(QFile::encodeName(dir.filePath(QStringLiteral("bin/tembra-readfile")))));
+    QVERIFY(run.err.contains(
+        QFile::encodeName(dir.filePath(QStringLiteral("libexec/tembra/tembra-readfile")))));
+    QVERIFY2(!run.err.contains("damaged"), run.err.constData());
+
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("bin/tembra-readfile")));
+    run = testutil::runProgram(tool, dump);
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains("a folder, not a program"), run.err.constData());
+
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("libexec/tembra")));
+    QVERIFY(QFile::copy(tembra::ChildRead::helperPath(),
+                        dir.filePath(QStringLiteral("libexec/tembra/tembra-readfile"))));
+    run = testutil::runProgram(tool, dump);
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    QCOMPARE(run.out, QByteArray("x\t1\t\\N\t\\N\t\\N\n"));
 }
 
 void TestTool::search()

@@ -1,11 +1,14 @@
 // The main window as a whole: its load step, the layout at its sizes, the caption bar
-// (move, enlarge and restore, minimise, close with the search text kept), the banner's
-// first tick, and the splash window's fade and hand-over.
+// (move, enlarge and restore, minimise, close with the search text kept, or with the
+// reason it was not), the banner's first tick, the splash window's fade and hand-over,
+// and the messages for a reading helper that failed.
 
 #include "app/tembra2.h"
+#include "collection/processsetup.h"
 #include "collection/settingsstore.h"
 #include "forms/controls.h"
 #include "forms/messagebox.h"
+#include "jet/childreader.h"
 #include "mainwindow/tembra1.h"
 #include "testutil.h"
 
@@ -13,6 +16,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -24,6 +28,8 @@
 #include <QTimer>
 
 #include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace tembra;
 
@@ -75,6 +81,11 @@ private slots:
     void pressedFrame();
     void closeKeepsTheSearchText_data();
     void closeKeepsTheSearchText();
+    void closeSaysWhyTheTextWasNotSaved_data();
+    void closeSaysWhyTheTextWasNotSaved();
+    void longSearchTextIsKeptWhole();
+    void helperFailureIsSaidAsItHappened_data();
+    void helperFailureIsSaidAsItHappened();
     void otherClosingKeepsNothing();
     void firstTickHidesTheHint();
     void splashFadesInAndHandsOverOnce();
@@ -94,6 +105,7 @@ private:
 
 void TestWindow::initTestCase()
 {
+    setUpProcess(); // as the program does: a file-size limit is then an error
     QVERIFY(m_dir.isValid());
     m_path = m_dir.filePath(QStringLiteral("Data.mdb"));
     QCOMPARE(testutil::writeCollection(m_path, {testutil::utf8Record("first text", "1", "kind")}),
@@ -335,6 +347,144 @@ void TestWindow::closeKeepsTheSearchText()
     next.La1_Click();
     QCOMPARE(m_boxes.size(), size_t(1));
     QVERIFY(!next.isVisible());
+}
+
+// The close button over a settings file that is not the program's, or not a file, or
+// under a file-size limit: the window closes, the program goes on, the message says in
+// Sorani that the text was not saved and why, and what was there is left as it was.
+void TestWindow::closeSaysWhyTheTextWasNotSaved_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("why"); // Sorani words from TEXTS.md
+    QTest::newRow("someone's file behind a link")
+        << "link" << QStringLiteral(u"فایلی ڕێکخستنی ئەم بەرنامەیە نییە");
+    QTest::newRow("a FIFO") << "fifo" << QStringLiteral(u"فایل نییە");
+    QTest::newRow("a link to a device") << "device" << QStringLiteral(u"فایل نییە");
+    QTest::newRow("a file-size limit") << "limit" << QStringLiteral(u"ناتوانرێت بنووسرێت");
+}
+
+void TestWindow::closeSaysWhyTheTextWasNotSaved()
+{
+    QFETCH(QString, setup);
+    QFETCH(QString, why);
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("Tembra.ini"));
+    const QString notes = dir.filePath(QStringLiteral("notes"));
+    const QByteArray own = "# my notes\nexport PATH=/opt/bin:$PATH\n";
+    if (setup == QLatin1String("link")) {
+        QFile file(notes);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(own) == own.size());
+        file.close();
+        QVERIFY(QFile::link(notes, ini));
+    } else if (setup == QLatin1String("fifo")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(ini).constData(), 0600), 0);
+    } else if (setup == QLatin1String("device")) {
+        QVERIFY(QFile::link(QStringLiteral("/dev/null"), ini));
+    } else {
+        QVERIFY(SearchTextStore(ini).write(QStringLiteral("before")));
+    }
+    const QStringList present
+        = QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+
+    Tembra1 w;
+
+    const testutil::Controls c(w);
+    w.setSettingsStore(SearchTextStore(ini));
+    w.show();
+    c.Text2->setText(QString(10000, QLatin1Char('t')));
+    rlimit old{};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    if (setup == QLatin1String("limit")) {
+        rlimit limited = old;
+        limited.rlim_cur = 4096;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    }
+    w.La1_Click();
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &old), 0);
+
+    QVERIFY(!w.isVisible());
+    QCOMPARE(m_boxes.size(), size_t(1));
+    // "the text of the search box was not saved:"
+    QVERIFY(m_boxes[0].startsWith(QStringLiteral(u"نووسینی ناو سندوقی گەڕان پاشەکەوت نەکرا:")));
+    QVERIFY2(m_boxes[0].contains(why), qPrintable(m_boxes[0]));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+             present);
+    if (setup == QLatin1String("link"))
+        QCOMPARE(testutil::fileBytes(notes), own);
+    else if (setup == QLatin1String("device"))
+        QVERIFY(QFileInfo(QStringLiteral("/dev/null")).exists()
+                && !QFileInfo(QStringLiteral("/dev/null")).isFile());
+    else if (setup == QLatin1String("limit"))
+        QCOMPARE(SearchTextStore(ini).read(), QStringLiteral("before"));
+}
+
+// A saved text longer than a line edit takes by default (32,767 characters) comes back
+// whole, is searched whole (its first 32,767 characters alone would match), and is saved
+// whole.
+void TestWindow::longSearchTextIsKeptWhole()
+{
+    const QString term = QString(1000000, QLatin1Char('q'));
+    const QString db = m_dir.filePath(QStringLiteral("long.mdb"));
+    QCOMPARE(
+        testutil::writeCollection(db, {testutil::record(term.left(32767), QStringLiteral("1"))}),
+        QString());
+    SearchTextStore saved = store(QStringLiteral("long.ini"));
+    QVERIFY(saved.write(term));
+    {
+        Tembra1 w;
+        const testutil::Controls c(w);
+        testutil::loadCollection(db, c.Adodc1);
+        w.setSettingsStore(saved);
+        w.show();
+        QCOMPARE(c.Text2->text(), term);
+        w.Command1_Click();
+        QCOMPARE(c.Label12->caption(), QStringLiteral("0"));
+        c.Text2->setText(term.left(32767));
+        w.Command1_Click();
+        QCOMPARE(c.Label12->caption(), QStringLiteral("1"));
+        c.Text2->setText(term + QStringLiteral("r"));
+        w.La1_Click();
+    }
+    QCOMPARE(saved.read(), term + QStringLiteral("r"));
+    QVERIFY(m_boxes.empty());
+}
+
+// A reading helper that fails is said to have failed as it did, in Sorani, and the file
+// is not called damaged.
+void TestWindow::helperFailureIsSaidAsItHappened_data()
+{
+    QTest::addColumn<QString>("script"); // the stand-in helper; empty: none to start
+    QTest::addColumn<QStringList>("said"); // Sorani words from TEXTS.md
+    const QString byForce = QStringLiteral(u"بە زۆر کۆتایی پێهێنرا");
+    QTest::newRow("missing") << QString()
+                             << QStringList{QStringLiteral(u"دامەزراندنی بەرنامەکە تەواو نییە")};
+    QTest::newRow("stopped") << QStringLiteral("kill -STOP $$")
+                             << QStringList{QStringLiteral(u"وەستا")};
+    QTest::newRow("killed") << QStringLiteral("kill -KILL $$")
+                            << QStringList{byForce, QStringLiteral(u"لەوانەیە بیرگە تەواو بووبێت")};
+    QTest::newRow("crashed") << QStringLiteral("kill -SEGV $$") << QStringList{byForce};
+}
+
+void TestWindow::helperFailureIsSaidAsItHappened()
+{
+    QFETCH(QString, script);
+    QFETCH(QStringList, said);
+    ChildRead reading = script.isEmpty()
+        ? ChildRead::startProgram(m_dir.filePath(QStringLiteral("no-helper")), {})
+        : ChildRead::startProgram(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script});
+    HadithTable table;
+    Error error;
+    QVERIFY(!reading.collect(&table, &error, 500));
+    Tembra1 w;
+    const testutil::Controls c(w);
+    w.setSettingsStore(store(QStringLiteral("helper.ini")));
+    c.Adodc1->setOpenError(error);
+    w.show();
+    QTRY_COMPARE(m_boxes.size(), size_t(1));
+    for (const QString &words : said)
+        QVERIFY2(m_boxes[0].contains(words), qPrintable(m_boxes[0]));
+    // "the file is damaged", the words for what the reader's own checks find
+    QVERIFY(!m_boxes[0].contains(QStringLiteral(u"تێکچووە")));
 }
 
 void TestWindow::otherClosingKeepsNothing()

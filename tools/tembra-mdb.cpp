@@ -4,6 +4,7 @@
 // dump(build(x)) gives x back byte for byte and fixtures can be kept as plain files.
 
 #include "collection/datacontrol.h"
+#include "collection/processsetup.h"
 #include "jet/copytext.h"
 #include "jet/jetreader.h"
 #include "jet/jetwriter.h"
@@ -16,6 +17,8 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tembra;
 
@@ -50,54 +53,31 @@ int usageError(const char *why)
     return kUsageExit;
 }
 
-// All of stdin. When it is a file it is mapped rather than copied: the rows are
-// decoded once and never needed again.
-class StdinBytes {
-public:
-    bool read(QString *error);
-    const QByteArray &bytes() const { return m_bytes; }
-    void release()
-    {
-        m_bytes = QByteArray();
-        m_file.close();
-    }
-
-private:
-    QFile m_file;
-    QByteArray m_bytes;
-};
-
-bool StdinBytes::read(QString *error)
+// All of stdin, read into memory. Never mapped: a file cut short while it is parsed
+// would end the tool with SIGBUS; read, it is at worst a shorter input.
+bool readStdin(QByteArray *bytes, QString *error)
 {
-    if (!m_file.open(stdin, QIODevice::ReadOnly)) {
-        *error = m_file.errorString();
-        return false;
-    }
-    if (!m_file.isSequential()) {
-        const qint64 size = m_file.size() - m_file.pos();
-        if (size == 0)
-            return true;
-        if (uchar *p = m_file.map(m_file.pos(), size)) {
-            m_bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(p), qsizetype(size));
-            return true;
-        }
-    }
-    // A pipe: read straight into the array. readAll() would do much the same but
-    // cannot tell a read error from the end of input.
+    // A file's size saves growing the array; a pipe grows it as it comes.
+    struct stat st { };
+    qsizetype capacity = 1 << 16;
+    if (::fstat(0, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+        capacity = qsizetype(std::min<off_t>(st.st_size, off_t(1) << 40)) + 1;
     qsizetype used = 0;
     for (;;) {
-        if (m_bytes.size() - used < (1 << 16))
-            m_bytes.resize(std::max<qsizetype>(used + (1 << 16), m_bytes.size() * 2));
-        const qint64 n = m_file.read(m_bytes.data() + used, m_bytes.size() - used);
+        if (bytes->size() == used)
+            bytes->resize(std::max<qsizetype>({capacity, used + (1 << 16), bytes->size() * 2}));
+        const ssize_t n = ::read(0, bytes->data() + used, size_t(bytes->size() - used));
+        if (n < 0 && errno == EINTR)
+            continue;
         if (n < 0) {
-            *error = m_file.errorString();
+            *error = QString::fromLocal8Bit(std::strerror(errno));
             return false;
         }
         if (n == 0)
             break;
         used += n;
     }
-    m_bytes.truncate(used);
+    bytes->truncate(used);
     return true;
 }
 
@@ -126,19 +106,19 @@ int build(const QStringList &allArgs)
         return usageError("build takes one argument, the file to write");
     const QString &out = args.front();
 
-    StdinBytes input;
+    QByteArray input;
     QString error;
-    if (!input.read(&error)) {
+    if (!readStdin(&input, &error)) {
         complain(QStringLiteral("cannot read stdin: %1").arg(error));
         return 1;
     }
     std::vector<Record> records;
     Error failure;
-    if (!copytext::parse(input.bytes(), &records, &failure)) {
+    if (!copytext::parse(input, &records, &failure)) {
         complain(QStringLiteral("stdin: %1").arg(failure.detail));
         return 1;
     }
-    input.release(); // make room for the file image
+    input = QByteArray(); // make room for the file image
     // One record per line, so the record number is the line number.
     for (std::size_t i = 0; i < records.size(); ++i) {
         if (!JetWriter::validateRecord(records[i], &failure)) {
@@ -271,6 +251,7 @@ const Command kCommands[] = {
 
 int main(int argc, char **argv)
 {
+    setUpProcess();
     if (argc < 2)
         return usageError("no command given");
     const char *name = argv[1];
