@@ -5,8 +5,10 @@
 namespace tembra {
 
 // How everything below the windows reports a failure: a kind, which decides the plain
-// words a window shows, and a technical detail for the line under them. Functions that
-// can fail return false and fill an Error the caller may pass as null.
+// words a window shows, a technical detail (for the tool, and for the program's standard
+// error stream), and, where the plain words need one, a detail in the reader's Sorani for
+// the line under them: a folder, a file, the rows counted. Functions that can fail return
+// false and fill an Error the caller may pass as null.
 struct Error {
     enum Kind {
         None,
@@ -43,17 +45,20 @@ struct Error {
     };
     Kind kind = None;
     QString detail;
+    QString shown; // Sorani; paths and Table1, Tab1 .. Tab5 as they are
 
     bool isError() const { return kind != None; }
 };
 
 // Sets *error (when given) and returns false, so that a failing step reads
 // `return fail(error, Error::Damaged, ...);`.
-inline bool fail(Error *error, Error::Kind kind, const QString &detail)
+inline bool fail(Error *error, Error::Kind kind, const QString &detail,
+                 const QString &shown = QString())
 {
     if (error) {
         error->kind = kind;
         error->detail = detail;
+        error->shown = shown;
     }
     return false;
 }

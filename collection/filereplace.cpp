@@ -1,5 +1,7 @@
 #include "collection/filereplace.h"
 
+#include "collection/texts.h"
+
 #include <QFile>
 #include <QRandomGenerator>
 
@@ -18,6 +20,20 @@ namespace {
 QString systemReason(int err)
 {
     return QString::fromLocal8Bit(std::strerror(err));
+}
+
+// The system's reason in Sorani, for the reasons a reader can do something about.
+QString shownReason(int err)
+{
+    switch (err) {
+    case ENOSPC:
+    case EDQUOT: return texts::noSpaceDetail();
+    case EFBIG: return texts::sizeLimitDetail();
+    case EACCES:
+    case EPERM: return texts::noPermissionDetail();
+    case EROFS: return texts::readOnlyDetail();
+    default: return texts::cannotWriteDetail();
+    }
 }
 
 QByteArray encoded(const QString &path)
@@ -132,7 +148,8 @@ bool FileReplacement::commit(const char *data, qint64 size, Error *error)
     const int fd = createTemporary(m_target, &temporary);
     const auto failed = [&](int err) {
         return fail(error, Error::WriteFailed,
-                    QStringLiteral("cannot write %1: %2").arg(describedPath(), systemReason(err)));
+                    QStringLiteral("cannot write %1: %2").arg(describedPath(), systemReason(err)),
+                    texts::fileDetail(m_target) + QLatin1Char('\n') + shownReason(err));
     };
     if (fd < 0)
         return failed(errno);

@@ -30,19 +30,36 @@ QString reasonText(Error::Kind kind)
     }
 }
 
-// The reader's details leave the path out, so that it is shown once, as the caller
-// names it.
+namespace {
+
+// The plain words and, under them, the Sorani detail when there is one. The technical
+// detail is not for the reader's eyes; the program writes it to its error stream.
+QString reasonAndDetail(const Error &error)
+{
+    QString text = reasonText(error.kind);
+    if (!error.shown.isEmpty())
+        text += QLatin1String("\n\n") + error.shown;
+    return text;
+}
+
+} // namespace
+
+// The reader's details leave the collection's path out, so that it is shown once, as the
+// caller names it.
 QString openErrorMessage(const QString &path, const Error &error)
 {
     return texts::cannotOpen() + QLatin1Char('\n') + path + QLatin1String("\n\n")
-        + reasonText(error.kind) + QLatin1String("\n\n") + error.detail;
+        + reasonAndDetail(error);
 }
 
-// The store's details begin with the file's path.
 QString saveErrorMessage(const Error &error)
 {
-    return texts::cannotSaveSearchText() + QLatin1Char('\n') + reasonText(error.kind)
-        + QLatin1String("\n\n") + error.detail;
+    return texts::cannotSaveSearchText() + QLatin1Char('\n') + reasonAndDetail(error);
+}
+
+QString optionSaveErrorMessage(const Error &error)
+{
+    return texts::cannotSaveOption() + QLatin1Char('\n') + reasonAndDetail(error);
 }
 
 QString unhandledErrorMessage(const QString &what)

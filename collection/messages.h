@@ -15,6 +15,8 @@ QString reasonText(Error::Kind kind);
 
 // The message for a search text that could not be saved at close.
 QString saveErrorMessage(const Error &error);
+// The message for the search option that could not be saved when it changed.
+QString optionSaveErrorMessage(const Error &error);
 
 // The message for an error that no handler trapped.
 QString unhandledErrorMessage(const QString &what);

@@ -1,5 +1,7 @@
 #include "collection/settingsstore.h"
 
+#include "collection/texts.h"
+
 #include "collection/filereplace.h"
 
 #include <QDir>
@@ -24,6 +26,7 @@ namespace {
 const QString kSection = QStringLiteral("Settings");
 const QString kTextKey = QStringLiteral("Text0");
 const QString kExactKey = QStringLiteral("ExactMatch");
+const QString kPanePointsKey = QStringLiteral("PaneFontSize");
 
 QString systemReason(int err)
 {
@@ -510,6 +513,21 @@ bool SearchTextStore::readExactMatch(Error *why) const
              || value.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0);
 }
 
+qreal SearchTextStore::readPanePoints(Error *why) const
+{
+    QString value;
+    if (!readEntry(kPanePointsKey, &value, why))
+        return 0;
+    bool ok = false;
+    const double points = value.toDouble(&ok);
+    return ok && points > 0 ? points : 0;
+}
+
+bool SearchTextStore::writePanePoints(qreal points, Error *error)
+{
+    return writeEntry(kPanePointsKey, QString::number(points), error);
+}
+
 bool SearchTextStore::write(const QString &text, Error *error)
 {
     return writeEntry(kTextKey, text, error);
@@ -520,11 +538,24 @@ bool SearchTextStore::writeExactMatch(bool on, Error *error)
     return writeEntry(kExactKey, on ? QStringLiteral("true") : QStringLiteral("false"), error);
 }
 
+// Every failure names the file to the reader, whatever else it says.
 bool SearchTextStore::writeEntry(const QString &key, const QString &value, Error *error)
+{
+    Error why;
+    if (writeEntryTo(key, value, &why))
+        return true;
+    if (why.shown.isEmpty())
+        why.shown = texts::fileDetail(m_fileName);
+    if (error)
+        *error = why;
+    return false;
+}
+
+bool SearchTextStore::writeEntryTo(const QString &key, const QString &value, Error *error)
 {
     FileReplacement file(m_fileName);
     Error why;
-    const auto failed = [&](Error::Kind kind) { return fail(error, kind, why.detail); };
+    const auto failed = [&](Error::Kind kind) { return fail(error, kind, why.detail, why.shown); };
     if (!file.resolve(&why))
         return failed(why.kind == Error::NotAFile ? Error::NotAFile : Error::SettingsNotWritten);
     IniFile ini;

@@ -7,8 +7,9 @@
 namespace tembra {
 
 // What is kept between runs, in section "Settings" of an INI file of the user's own
-// ($XDG_CONFIG_HOME/Tembra/Tembra.ini): the search text (key "Text0") and the search
-// option that takes the vowel marks and letter forms into account (key "ExactMatch").
+// ($XDG_CONFIG_HOME/Tembra/Tembra.ini): the search text (key "Text0"), the search
+// option that takes the vowel marks and letter forms into account (key "ExactMatch") and
+// the reading pane's text size (key "PaneFontSize").
 // Any text comes back as it was written.
 //
 // The file is the program's own, and is trusted only as far as it was checked:
@@ -47,9 +48,14 @@ public:
     bool readExactMatch(Error *why = nullptr) const;
     bool writeExactMatch(bool on, Error *error = nullptr);
 
+    // The reading pane's text size in points (key "PaneFontSize"); 0 when none was kept.
+    qreal readPanePoints(Error *why = nullptr) const;
+    bool writePanePoints(qreal points, Error *error = nullptr);
+
 private:
     bool readEntry(const QString &key, QString *value, Error *why) const;
     bool writeEntry(const QString &key, const QString &value, Error *error);
+    bool writeEntryTo(const QString &key, const QString &value, Error *error);
 
     QString m_fileName;
 };

@@ -401,6 +401,54 @@ inline QString reasonHelperFailed()
 
 // The search text could not be kept for the next start (the settings file cannot be
 // written): "the text of the search box could not be saved:"
+// The Sorani detail under the plain words, where there is one worth saying: composed
+// from a few words, around the paths and the names Table1, Tab1 .. Tab5 as they are.
+inline QString folderDetail(const QString &folder)
+{
+    return QStringLiteral(u"بوخچە: ") + folder;
+} // folder: ...
+inline QString fileDetail(const QString &file)
+{
+    return QStringLiteral(u"فایل: ") + file;
+} // file: ...
+inline QString notFoundDetail(const QString &name)
+{
+    return name + QStringLiteral(u" نەدۆزرایەوە");
+} // ... was not found
+inline QString rowsDetail(qint64 recorded, qint64 found)
+{
+    return QStringLiteral(u"Table1: %1 ڕیز تۆمارکراوە، بەڵام %2 ڕیز دۆزرایەوە")
+        .arg(recorded)
+        .arg(found);
+} // Table1: N rows are recorded, but M rows were found
+// Why the system refused a write, for the reasons a reader can do something about.
+inline QString noSpaceDetail()
+{
+    return QStringLiteral(u"شوێن لەسەر دیسکەکە نەماوە");
+} // no space is left on the disk
+inline QString sizeLimitDetail()
+{
+    return QStringLiteral(u"فایلەکە لە سنووری قەبارەی ڕێگەپێدراو گەورەتر دەبێت");
+} // the file would be larger than the size allowed
+inline QString noPermissionDetail()
+{
+    return QStringLiteral(u"ڕێگەپێدان نییە");
+} // not permitted
+inline QString readOnlyDetail()
+{
+    return QStringLiteral(u"دیسکەکە تەنها بۆ خوێندنەوەیە");
+} // the disk is only for reading
+inline QString cannotWriteDetail()
+{
+    return QStringLiteral(u"ناتوانرێت بنووسرێت");
+} // cannot be written
+
+// The search option could not be kept for the next start: "the option could not be saved:"
+inline QString cannotSaveOption()
+{
+    return QStringLiteral(u"هەڵبژاردنەکە پاشەکەوت نەکرا:");
+}
+
 inline QString cannotSaveSearchText()
 {
     return QStringLiteral(

@@ -1,9 +1,11 @@
 // The helper program and the stream it speaks: a row is 'R' and, for each of Tab1 ..
 // Tab5, a NULL flag byte and, unless NULL, the length in UTF-16 units (32-bit little
 // endian) and the units; the stream ends with 'D' and the number of rows Table1 records
-// (32-bit little endian), or with 'E', the error's kind and its detail.
+// (32-bit little endian), or with 'E', the error's kind, its detail and its Sorani detail.
 
 #include "jet/childreader.h"
+
+#include "collection/texts.h"
 
 #include "collection/filereplace.h"
 
@@ -86,13 +88,16 @@ public:
             if (tag == kError) {
                 quint32 kind = 0;
                 QString detail;
-                if (!takeU32(data, size, &pos, &kind) || !takeText(data, size, &pos, &detail)) {
+                QString shown;
+                if (!takeU32(data, size, &pos, &kind) || !takeText(data, size, &pos, &detail)
+                    || !takeText(data, size, &pos, &shown)) {
                     pos = start;
                     break;
                 }
                 error.kind = kind >= Error::NoFile && kind <= Error::NoMemory ? Error::Kind(kind)
                                                                               : Error::Damaged;
                 error.detail = detail;
+                error.shown = shown;
                 state = Failed;
                 break;
             }
@@ -196,6 +201,7 @@ bool StreamSink::finish(bool ok, const Error &error)
         m_buffer.append(kError);
         putU32(&m_buffer, quint32(error.kind));
         putText(&m_buffer, error.detail);
+        putText(&m_buffer, error.shown);
     }
     return flush();
 }
@@ -260,9 +266,14 @@ ChildRead ChildRead::start(const QString &path)
     const QString helper = helperPath(&why);
     if (helper.isEmpty()) {
         ChildRead read;
+        // The places looked at, for the reader to tell whoever installed it.
+        QStringList places = why.split(QStringLiteral("; "));
+        for (QString &place : places)
+            place.truncate(place.indexOf(QStringLiteral(" (")));
         fail(&read.m_startError, Error::HelperMissing,
              QStringLiteral("the reading helper %1 is not where the program looks for it: %2")
-                 .arg(QLatin1String(kHelperName), why));
+                 .arg(QLatin1String(kHelperName), why),
+             places.join(QLatin1Char('\n')));
         return read;
     }
     // The helper ends itself when the process that started it is gone; it is told which
@@ -321,7 +332,8 @@ ChildRead ChildRead::startProgram(const QString &program, const QStringList &arg
         ::close(fds[0]);
         fail(&read.m_startError, Error::HelperMissing,
              QStringLiteral("the reading helper %1 cannot be started: %2")
-                 .arg(program, QString::fromLocal8Bit(strerror(failed))));
+                 .arg(program, QString::fromLocal8Bit(strerror(failed))),
+             program);
         return read;
     }
     read.m_pid = pid;
@@ -594,11 +606,15 @@ bool ChildRead::collectStream(HadithTable *table, Error *error, int stallMs)
                       QStringLiteral("the reading helper ended with exit status %1 after its "
                                      "rows")
                           .arg(code));
-    if (quint32(parser.table.rowCount()) != parser.recorded)
-        return failed(Error::HelperFailed,
-                      QStringLiteral("the reading helper sent %1 rows, but Table1 records %2")
-                          .arg(parser.table.rowCount())
-                          .arg(parser.recorded));
+    if (quint32(parser.table.rowCount()) != parser.recorded) {
+        failed(Error::HelperFailed,
+               QStringLiteral("the reading helper sent %1 rows, but Table1 records %2")
+                   .arg(parser.table.rowCount())
+                   .arg(parser.recorded));
+        if (error)
+            error->shown = texts::rowsDetail(parser.recorded, parser.table.rowCount());
+        return false;
+    }
     parser.table.squeeze();
     *table = std::move(parser.table);
     return true;

@@ -1,5 +1,7 @@
 #include "jet/jetreader.h"
 
+#include "collection/texts.h"
+
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -543,7 +545,9 @@ bool Reader::findTable(Error *error)
         if (!m_columns[c])
             return fail(
                 error, Error::MissingColumn,
-                QStringLiteral("Table1 has no column %1").arg(QLatin1String(kColumnNames[c])));
+                QStringLiteral("Table1 has no column %1").arg(QLatin1String(kColumnNames[c])),
+                texts::notFoundDetail(
+                    QStringLiteral("Table1 / %1").arg(QLatin1String(kColumnNames[c]))));
         const int type = m_columns[c]->col_type;
         const bool shown
             = type == MDB_TEXT || type == MDB_MEMO || type == MDB_BOOL || fixedSize(type) > 0;
@@ -739,7 +743,8 @@ bool Reader::read(RowSink *sink, Error *error)
         return fail(error, Error::Damaged,
                     QStringLiteral("Table1 records %1 rows, but %2 were found")
                         .arg(t->num_rows)
-                        .arg(rowsRead));
+                        .arg(rowsRead),
+                    texts::rowsDetail(qint64(t->num_rows), rowsRead));
     return true;
 }
 
@@ -789,8 +794,10 @@ bool stampFile(const QString &path, Stamp *stamp, Error *error)
                     QDir::isRelativePath(path)
                         ? QStringLiteral("no such file under %1, the folder the program was "
                                          "started in")
-                              .arg(QDir::toNativeSeparators(QDir::currentPath()))
-                        : QStringLiteral("no such file"));
+                              .arg(QDir::currentPath())
+                        : QStringLiteral("no such file"),
+                    QDir::isRelativePath(path) ? texts::folderDetail(QDir::currentPath())
+                                               : QString());
     }
     // A pipe or a device would block or never end.
     if (S_ISDIR(st.st_mode))

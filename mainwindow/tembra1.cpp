@@ -118,6 +118,13 @@ Tembra1::Tembra1(QWidget *parent) : QWidget(parent), m_form(tembra1Definition(),
     m_exactMatch = new QAction(texts::exactMatchOption(), this);
     m_exactMatch->setObjectName(QStringLiteral("ExactMatch"));
     m_exactMatch->setCheckable(true);
+    m_savePanePoints = new QTimer(this);
+    m_savePanePoints->setSingleShot(true);
+    m_savePanePoints->setInterval(1000);
+    connect(m_savePanePoints, &QTimer::timeout, this, [this] {
+        m_panePointsDue = true;
+        savePanePoints();
+    });
 
     m_clock = [] { return QDateTime::currentDateTime(); };
     connectHandlers();
@@ -228,9 +235,28 @@ void Tembra1::Form_Load()
     // standard error, since nothing was lost that the reader could act on.
     Error why;
     Text2->setText(m_store.read(&why));
-    if (why.isError())
+    if (why.isError()) {
         std::fprintf(stderr, "tembra: the saved search text is not used: %s\n",
                      why.detail.toLocal8Bit().constData());
+        return; // the other entries are in the same file
+    }
+    // The search option and the pane's text size as the reader left them.
+    {
+        const QSignalBlocker quiet(m_exactMatch); // read, not changed: nothing to save
+        m_exactMatch->setChecked(m_store.readExactMatch());
+        Adodc1->setComparison(m_exactMatch->isChecked() ? Comparison::Exact : Comparison::Folded);
+    }
+    if (const qreal points = m_store.readPanePoints(); points > 0)
+        setPanePoints(pane::zoomedPoints(points, 0));
+}
+
+// A failure that the reader is to hear of: plain Sorani words in a box, and the technical
+// detail on the program's error stream, for whoever looks into it.
+void Tembra1::report(const QString &message, const Error &error)
+{
+    if (!error.detail.isEmpty())
+        std::fprintf(stderr, "tembra: %s\n", error.detail.toLocal8Bit().constData());
+    msgbox::show(this, message, texts::errorTitle());
 }
 
 void Tembra1::showEvent(QShowEvent *event)
@@ -339,9 +365,10 @@ void Tembra1::La3_Click()
 // way of closing keeps the text saved before.
 void Tembra1::La1_Click()
 {
+    savePanePoints();
     Error error;
     if (!m_store.write(Text2->text(), &error))
-        msgbox::show(this, saveErrorMessage(error), texts::errorTitle());
+        report(saveErrorMessage(error), error);
     close();
 }
 
@@ -437,8 +464,7 @@ void Tembra1::openFailed()
 
 void Tembra1::reportOpenError()
 {
-    msgbox::show(this, openErrorMessage(collectionFile(), Adodc1->openError()),
-                 texts::errorTitle());
+    report(openErrorMessage(collectionFile(), Adodc1->openError()), Adodc1->openError());
 }
 
 // --- Search, navigation and the reading pane ----------------------------------------
@@ -529,12 +555,35 @@ void Tembra1::showSearchBoxMenu(const QPoint &at)
     menu->exec(at);
 }
 
+// The size is kept once the reader has settled on it (a turn of the wheel is many steps),
+// and at the latest when the window closes with its close button.
 void Tembra1::zoomPane(int steps)
 {
+    const qreal points = Text1->font().pointSizeF();
+    setPanePoints(steps == 0 ? pane::kDesignPoints : pane::zoomedPoints(points, steps));
+    if (Text1->font().pointSizeF() != points)
+        m_savePanePoints->start();
+}
+
+void Tembra1::setPanePoints(qreal points)
+{
     QFont font = Text1->font();
-    font.setPointSizeF(steps == 0 ? pane::kDesignPoints
-                                  : pane::zoomedPoints(font.pointSizeF(), steps));
+    font.setPointSizeF(points);
     Text1->setFont(font);
+}
+
+void Tembra1::savePanePoints()
+{
+    if (!m_savePanePoints->isActive() && !m_panePointsDue)
+        return;
+    m_savePanePoints->stop();
+    m_panePointsDue = false;
+    Error error;
+    // Said once: a reader who turns the wheel should not meet the same box at every turn.
+    if (!m_store.writePanePoints(Text1->font().pointSizeF(), &error) && !m_zoomNotSavedSaid) {
+        m_zoomNotSavedSaid = true;
+        report(optionSaveErrorMessage(error), error);
+    }
 }
 
 // The comparison changes for the next search, and the search that ran last runs again
@@ -542,6 +591,9 @@ void Tembra1::zoomPane(int steps)
 void Tembra1::exactMatchToggled(bool on)
 {
     Adodc1->setComparison(on ? Comparison::Exact : Comparison::Folded);
+    Error error;
+    if (!m_store.writeExactMatch(on, &error))
+        report(optionSaveErrorMessage(error), error);
     if (!m_searchTerm.isEmpty())
         searchSteps(m_searchTerm);
 }

@@ -92,6 +92,9 @@ private:
     void searchSteps(const QString &text);
     void exactMatchToggled(bool on);
     void zoomPane(int steps); // 0 goes back to the design's size
+    void setPanePoints(qreal points);
+    void savePanePoints(); // if the size changed since it was last kept
+    void report(const QString &message, const Error &error);
     void showSearchBoxMenu(const QPoint &at);
     QString paneComposition() const;
     void highlightTerm();
@@ -139,6 +142,9 @@ private:
     ResultModel *m_model = nullptr;
     QString m_searchTerm;
     QAction *m_exactMatch = nullptr;
+    QTimer *m_savePanePoints = nullptr; // runs while a new size waits to be kept
+    bool m_panePointsDue = false;
+    bool m_zoomNotSavedSaid = false;
     SearchTextStore m_store;
     std::function<QDateTime()> m_clock;
     std::unique_ptr<EnlargeToggle> m_toggle;

@@ -12,6 +12,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTextEdit>
 #include <QTimer>
 
@@ -24,6 +25,22 @@
 #include <vector>
 
 namespace testutil {
+
+// Whether text has no Latin letter but in what may stay as it is: the paths given, the
+// collection's "Book/Data.mdb" and its folder Book, the names Table1 and Tab1 .. Tab5, and
+// the names of the file format (Access, Jet 4.0). What the reader is told is Sorani.
+inline bool onlySorani(QString text, const QStringList &paths = {})
+{
+    for (const QString &path : paths)
+        text.remove(path);
+    text.remove(QStringLiteral("Book/Data.mdb"));
+    text.remove(QRegularExpression(QStringLiteral("\\b(Table1|Tab[1-5]|Book|Access|Jet)\\b")));
+    for (const QChar c : text) {
+        if (c.isLetter() && c.script() == QChar::Script_Latin)
+            return false;
+    }
+    return true;
+}
 
 // A control of a window by its design name, as the builder names every object.
 template <typename T> T *control(const QObject &window, const char *name)

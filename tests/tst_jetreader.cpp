@@ -524,8 +524,9 @@ void TestJetReader::childPassesRowsAndErrors()
     const Record expected{{row.values[0], QString(), std::nullopt, std::nullopt, row.values[4]}};
     QCOMPARE(table.record(49), expected);
 
-    const QString failed = streamFile(QStringLiteral("failed"), row, 3, 3,
-                                      {Error::NoTable, QStringLiteral("said by the child")});
+    const QString failed = streamFile(
+        QStringLiteral("failed"), row, 3, 3,
+        {Error::NoTable, QStringLiteral("said by the child"), QStringLiteral("Table1")});
     QVERIFY(!ChildRead::startProgram(QStringLiteral("/bin/cat"), {failed}).collect(&table, &error));
     QCOMPARE(error.kind, Error::NoTable);
     QCOMPARE(error.detail, QStringLiteral("said by the child"));
@@ -533,7 +534,7 @@ void TestJetReader::childPassesRowsAndErrors()
 
     // A helper that found the file changed is started once more, and only once.
     const QString changed = streamFile(QStringLiteral("changed"), row, 3, 3,
-                                       {Error::Changed, QStringLiteral("changed")});
+                                       {Error::Changed, QStringLiteral("changed"), QString()});
     const QString onceThenRows = QStringLiteral(
         "if [ -e \"$0.seen\" ]; then cat \"$1\"; else : > \"$0.seen\"; cat \"$0\"; fi");
     QVERIFY(ChildRead::startProgram(QStringLiteral("/bin/sh"),

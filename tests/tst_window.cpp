@@ -12,6 +12,7 @@
 #include "mainwindow/tembra1.h"
 #include "testutil.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QDirIterator>
@@ -21,6 +22,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -87,6 +89,7 @@ private slots:
     void helperFailureIsSaidAsItHappened_data();
     void helperFailureIsSaidAsItHappened();
     void otherClosingKeepsNothing();
+    void optionAndTextSizeAreKept();
     void firstTickHidesTheHint();
     void splashFadesInAndHandsOverOnce();
     void programEndsOnSignal_data();
@@ -407,6 +410,8 @@ void TestWindow::closeSaysWhyTheTextWasNotSaved()
     // "the text of the search box was not saved:"
     QVERIFY(m_boxes[0].startsWith(QStringLiteral(u"نووسینی ناو سندوقی گەڕان پاشەکەوت نەکرا:")));
     QVERIFY2(m_boxes[0].contains(why), qPrintable(m_boxes[0]));
+    QVERIFY2(testutil::onlySorani(m_boxes[0], {ini}), qPrintable(m_boxes[0]));
+    QVERIFY(m_boxes[0].contains(ini)); // which file it is
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
              present);
     if (setup == QLatin1String("link"))
@@ -485,6 +490,49 @@ void TestWindow::helperFailureIsSaidAsItHappened()
         QVERIFY2(m_boxes[0].contains(words), qPrintable(m_boxes[0]));
     // "the file is damaged", the words for what the reader's own checks find
     QVERIFY(!m_boxes[0].contains(QStringLiteral(u"تێکچووە")));
+    QVERIFY2(testutil::onlySorani(m_boxes[0], {m_dir.filePath(QStringLiteral("no-helper"))}),
+             qPrintable(m_boxes[0]));
+}
+
+// The comparison option is kept as soon as it changes, the pane's text size once the reader
+// has settled on it, and both come back at the next start.
+void TestWindow::optionAndTextSizeAreKept()
+{
+    const QString ini = m_dir.filePath(QStringLiteral("kept.ini"));
+    {
+        Tembra1 w;
+        const testutil::Controls c(w);
+        w.setSettingsStore(SearchTextStore(ini));
+        w.show();
+        auto *exact = testutil::control<QAction>(w, "ExactMatch");
+        QVERIFY(!exact->isChecked());
+        exact->setChecked(true);
+        // QSettings, a second reader of the file, sees it at once
+        QCOMPARE(QSettings(ini, QSettings::IniFormat)
+                     .value(QStringLiteral("Settings/ExactMatch"))
+                     .toBool(),
+                 true);
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(c.Text2, Qt::Key_Equal, Qt::ControlModifier);
+        QTest::keyClick(c.Text2, Qt::Key_Equal, Qt::ControlModifier);
+        QTRY_VERIFY(
+            QSettings(ini, QSettings::IniFormat).contains(QStringLiteral("Settings/PaneFontSize")));
+        QTest::keyClick(c.Text2, Qt::Key_Minus, Qt::ControlModifier);
+        w.La1_Click(); // keeps the size not yet kept
+    }
+    QCOMPARE(QSettings(ini, QSettings::IniFormat)
+                 .value(QStringLiteral("Settings/PaneFontSize"))
+                 .toDouble(),
+             20.0);
+    Tembra1 next;
+    const testutil::Controls n(next);
+    next.setSettingsStore(SearchTextStore(ini));
+    next.show();
+    QVERIFY(testutil::control<QAction>(next, "ExactMatch")->isChecked());
+    QCOMPARE(n.Adodc1->comparison(), Comparison::Exact);
+    QCOMPARE(n.Text1->font().pointSizeF(), 20.0);
+    QVERIFY(m_boxes.empty());
 }
 
 void TestWindow::otherClosingKeepsNothing()
