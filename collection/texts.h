@@ -11,34 +11,23 @@ namespace tembra::texts {
 inline QString windowTitle()
 {
     return QStringLiteral(
-        u"\u0628\u0647\u200C\u0631\u0646\u0627\u0645\u0647\u200C\u0649 "
-        u"\u0641\u0647\u200C\u0631\u0645\u0648\u062F\u0647\u200C\u0643\u0627\u0646\u0649 "
-        u"\u067E\u064A\u063A\u0647\u200C\u0645\u0628\u0647\u200C\u0631 - \u0635\u0644\u0649 "
-        u"\u0627\u0644\u0644\u0647 \u0639\u0644\u064A\u0647 \u0648\u0633\u0644\u0645");
+        u"به\u200Cرنامه\u200Cى فه\u200Cرموده\u200Cكانى پيغه\u200Cمبه\u200Cر - صلى الله عليه وسلم");
 }
 inline QString searchHint()
 {
-    return QStringLiteral(
-        u"\u0648\u0648\u0634\u0647\u200C\u0643\u0640\u0647\u200C\u062A "
-        u"\u0628\u0646\u0640\u0648\u0648\u0633\u0647 \u067E\u0627\u0634\u0627\u0646 "
-        u"\u0626\u0647\u200C\u0646\u062A\u0647\u200C\u0631 \u062F\u0627\u0628\u06AF\u0631\u0647");
+    return QStringLiteral(u"ووشه\u200Cكـه\u200Cت بنـووسه پاشان ئه\u200Cنته\u200Cر دابگره");
 } // Label20
 inline QString searchTooltip()
 {
-    return QStringLiteral(
-        u"\u0648\u0648\u0634\u0647\u200C\u064A\u0647\u200C\u0643 "
-        u"\u0628\u0646\u0648\u0648\u0633\u0647 \u0643\u0647 \u0644\u0647 3 \u067E\u064A\u062A "
-        u"\u0643\u0647\u200C\u0645\u062A\u0631 \u0646\u0647\u200C\u0628\u0649\u0651");
+    return QStringLiteral(u"ووشه\u200Cيه\u200Cك بنووسه كه له 3 پيت كه\u200Cمتر نه\u200Cبىّ");
 }
 inline QString tooShortPrompt()
 {
-    return QStringLiteral(
-        u" \u0628\u0628\u0648\u0648\u0631\u0647 \u0646\u0627\u0628\u064A\u062A \u0644\u0647 3 "
-        u"\u067E\u064A\u062A \u0643\u0647\u200C\u0645\u062A\u0631 \u0628\u0649\u0651 ");
+    return QStringLiteral(u" ببووره نابيت له 3 پيت كه\u200Cمتر بىّ ");
 }
 inline QString errorTitle()
 {
-    return QStringLiteral(u"\u0647\u0647\u200C\u0644\u0647\u200C\u064A\u0647 ");
+    return QStringLiteral(u"هه\u200Cله\u200Cيه ");
 }
 
 // The search box's context menu: the option that compares vowel marks and letter forms as
@@ -86,63 +75,48 @@ inline QString okButton()
 // Captions of the info and count labels, the headings
 inline QString numberCaption()
 {
-    return QStringLiteral(
-        u"\u0698\u0645\u0627\u0631\u0647\u200C\u0649 "
-        u"\u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C\u0643\u0647");
+    return QStringLiteral(u"ژماره\u200Cى فه\u200Cرمووده\u200Cكه");
 } // Label10
 inline QString kindCaption()
 {
-    return QStringLiteral(
-        u"\u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C\u0643\u0647");
+    return QStringLiteral(u"فه\u200Cرمووده\u200Cكه");
 } // Label6
 inline QString bookCaption()
 {
-    return QStringLiteral(
-        u"\u0646\u0627\u0648\u0649 \u0643\u062A\u0627\u0628\u0647\u200C\u0643\u0647");
+    return QStringLiteral(u"ناوى كتابه\u200Cكه");
 } // Label11
 inline QString countCaption()
 {
-    return QStringLiteral(u"\u0698\u0645\u0627\u0631\u0647\u200C\u0649 "
-                          u"\u062F\u064A\u062A\u0646\u0647\u200C\u0648\u0647\u200C\u0643\u0647");
+    return QStringLiteral(u"ژماره\u200Cى ديتنه\u200Cوه\u200Cكه");
 } // Label13
 inline QString resultHeading()
 {
-    return QStringLiteral(u"\u0642\u0627\u0626\u064A\u0645\u0647\u200C\u0649 "
-                          u"\u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C\u0643"
-                          u"\u0627\u0646\u0649 \u0628\u0647\u200C\u062F\u0648\u0627 "
-                          u"\u06AF\u0647\u200C\u0631\u0627\u0648\u0647\u200C\u0643\u0627\u0646");
+    return QStringLiteral(
+        u"قائيمه\u200Cى فه\u200Cرمووده\u200Cكانى به\u200Cدوا گه\u200Cراوه\u200Cكان");
 } // Label18
 inline QString paneHeading()
 {
-    return QStringLiteral(
-        u"\u0642\u0640\u0640\u0640\u0640\u0640\u0627\u0626\u064A\u0645\u0640\u0640\u0640\u0640"
-        u"\u0640\u0640\u0640\u0647\u200C\u0649 "
-        u"\u0641\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640"
-        u"\u0640\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647 ");
+    return QStringLiteral(u"قـــــائيمـــــــه\u200Cى فــــــــــــــه\u200Cرمووده ");
 } // Label16
 inline QString gridKindHeader()
 {
-    return QStringLiteral(u"\u0646\u0648\u0639 \u0627\u0644\u062D\u062F\u064A\u062B");
+    return QStringLiteral(u"نوع الحديث");
 }
 inline QString gridHadithHeader()
 {
-    return QStringLiteral(u"\u0627\u0644\u0623\u062D\u0627\u062F\u064A\u062B");
+    return QStringLiteral(u"الأحاديث");
 }
 
 // The banner above the reading pane: heading (its 74 trailing spaces keep the date and time
 // apart from it in the centred label), the Hijri label, the date, a separator, the time
 inline QString bannerHeading()
 {
-    return QStringLiteral(
-               u" \u0642\u0640\u0640\u0640\u0640\u0640\u0627\u0626\u064A\u0645\u0640\u0640\u0640"
-               u"\u0640\u0640\u0640\u0640\u0647\u200C\u0649 "
-               u"\u0641\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640"
-               u"\u0640\u0640\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647")
+    return QStringLiteral(u" قـــــائيمـــــــه\u200Cى فــــــــــــــه\u200Cرمووده")
         + QString(74, QLatin1Char(' '));
 }
 inline QString hijriLabel()
 {
-    return QStringLiteral(u"\u0647\u064A\u062C\u0631\u0649 : ");
+    return QStringLiteral(u"هيجرى : ");
 } // Hijri :
 inline QString bannerSeparator()
 {
@@ -151,7 +125,7 @@ inline QString bannerSeparator()
 // Caption bar: the About label, the version, the caption buttons' tooltips
 inline QString aboutCaption()
 {
-    return QStringLiteral(u"\u062F\u0647\u200C\u0631\u0628\u0627\u0631\u0647");
+    return QStringLiteral(u"ده\u200Cرباره");
 } // Label15
 inline QString versionCaption()
 {
@@ -159,18 +133,15 @@ inline QString versionCaption()
 } // Label21
 inline QString closeTip()
 {
-    return QStringLiteral(u"\u062F\u0627\u062E\u0633\u062A\u0646");
+    return QStringLiteral(u"داخستن");
 } // La1
 inline QString enlargeTip()
 {
-    return QStringLiteral(u"\u06AF\u0647\u200C\u0648\u0631\u0647\u200C\u0643\u0631\u062F\u0646 "
-                          u"\u0648 \u0643\u0686\u0643\u0647 "
-                          u"\u0643\u0631\u062F\u0646\u0647\u200C\u0648\u0647");
+    return QStringLiteral(u"گه\u200Cوره\u200Cكردن و كچكه كردنه\u200Cوه");
 } // La2
 inline QString minimiseTip()
 {
-    return QStringLiteral(
-        u"\u0647\u0627\u062A\u0646\u0647\u200C\u062E\u0648\u0627\u0631\u0647\u200C\u0648\u0647");
+    return QStringLiteral(u"هاتنه\u200Cخواره\u200Cوه");
 } // La3
 inline QString clockPlaceholder()
 {
@@ -180,60 +151,51 @@ inline QString clockPlaceholder()
 // Names for assistive technology of the controls that show no text of their own
 inline QString frameName()
 {
-    return QStringLiteral(u"\u0686\u0648\u0627\u0631\u0686\u06CE\u0648\u06D5");
+    return QStringLiteral(u"چوارچێوە");
 } // the frame
 inline QString frameCornerName()
 {
-    return QStringLiteral(
-        u"\u06AF\u06C6\u0634\u06D5\u06CC \u0686\u0648\u0627\u0631\u0686\u06CE\u0648\u06D5");
+    return QStringLiteral(u"گۆشەی چوارچێوە");
 } // a corner of the frame
 inline QString dividerName()
 {
-    return QStringLiteral(
-        u"\u0647\u06CE\u06B5\u06CC \u062C\u06CC\u0627\u06A9\u06D5\u0631\u06D5\u0648\u06D5");
+    return QStringLiteral(u"هێڵی جیاکەرەوە");
 } // a dividing line
 inline QString captionBarName()
 {
-    return QStringLiteral(
-        u"\u0634\u0631\u06CC\u062A\u06CC \u0646\u0627\u0648\u0646\u06CC\u0634\u0627\u0646");
+    return QStringLiteral(u"شریتی ناونیشان");
 } // the caption bar
 inline QString captionButtonsName()
 {
-    return QStringLiteral(u"\u062F\u0648\u06AF\u0645\u06D5\u06A9\u0627\u0646\u06CC "
-                          u"\u067E\u06D5\u0646\u062C\u06D5\u0631\u06D5");
+    return QStringLiteral(u"دوگمەکانی پەنجەرە");
 } // the window's buttons
 inline QString emblemName()
 {
-    return QStringLiteral(u"\u0646\u06CC\u0634\u0627\u0646\u06D5");
+    return QStringLiteral(u"نیشانە");
 } // the emblem
 inline QString searchButtonName()
 {
-    return QStringLiteral(u"\u06AF\u06D5\u0695\u0627\u0646");
+    return QStringLiteral(u"گەڕان");
 } // search
 inline QString detailsPanelName()
 {
-    return QStringLiteral(u"\u0632\u0627\u0646\u06CC\u0627\u0631\u06CC "
-                          u"\u0641\u06D5\u0631\u0645\u0648\u0648\u062F\u06D5");
+    return QStringLiteral(u"زانیاری فەرموودە");
 } // about the hadith
 inline QString countPanelName()
 {
-    return QStringLiteral(u"\u0698\u0645\u0627\u0631\u06D5\u06CC "
-                          u"\u062F\u06C6\u0632\u0631\u0627\u0648\u06D5\u06A9\u0627\u0646");
+    return QStringLiteral(u"ژمارەی دۆزراوەکان");
 } // the number found
 inline QString resultPanelName()
 {
-    return QStringLiteral(u"\u0644\u06CC\u0633\u062A\u06CC "
-                          u"\u0626\u06D5\u0646\u062C\u0627\u0645\u06D5\u06A9\u0627\u0646");
+    return QStringLiteral(u"لیستی ئەنجامەکان");
 } // the list of results
 inline QString aboutPictureName()
 {
-    return QStringLiteral(u"\u062F\u06D5\u0631\u0628\u0627\u0631\u06D5\u06CC "
-                          u"\u0628\u06D5\u0631\u0646\u0627\u0645\u06D5\u06A9\u06D5");
+    return QStringLiteral(u"دەربارەی بەرنامەکە");
 } // about the program
 inline QString splashPictureName()
 {
-    return QStringLiteral(u"\u0648\u06CE\u0646\u06D5\u06CC "
-                          u"\u062F\u06D5\u0633\u062A\u067E\u06CE\u06A9");
+    return QStringLiteral(u"وێنەی دەستپێک");
 } // the opening picture
 
 // The pane: the line above the hadith text, a line break, the text
@@ -245,9 +207,7 @@ inline QString paneSeparator()
 // Tooltips of the info labels and the pane, built around the label's caption
 inline QString numberTooltipHead()
 {
-    return QStringLiteral(
-        u" \u0698\u0645\u0627\u0631\u0647\u200C\u0649 "
-        u"\u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C\u0643\u0647 : ");
+    return QStringLiteral(u" ژماره\u200Cى فه\u200Cرمووده\u200Cكه : ");
 } // Label1: the hadith's number:
 inline QString numberTooltipTail()
 {
@@ -255,124 +215,73 @@ inline QString numberTooltipTail()
 }
 inline QString kindTooltipHead()
 {
-    return QStringLiteral(
-        u" \u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C\u0643\u0647 {");
+    return QStringLiteral(u" فه\u200Cرمووده\u200Cكه {");
 } // Label2: the hadith is {
 inline QString bookTooltipHead()
 {
-    return QStringLiteral(
-        u" \u0646\u0627\u0648\u0649 \u0643\u062A\u0627\u0628\u0647\u200C\u0643\u0647 {");
+    return QStringLiteral(u" ناوى كتابه\u200Cكه {");
 } // Label3: the name of the book is {
 inline QString braceTooltipTail()
 {
-    return QStringLiteral(u"} \u0647 ");
+    return QStringLiteral(u"} ه ");
 } // Label2 and Label3: } (it) is
 inline QString pageKeyHint()
 {
-    return QStringLiteral(
-        u" PgUp \u062F\u0627\u0628\u06AF\u0631\u0647 \u064A\u0627 \u062E\u0648\u062F PgDn "
-        u"\u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C\u064A\u0647\u200C\u0643"
-        u"\u0649 \u062A\u0631 \u0643\u0644\u064A\u0644\u0649 ");
+    return QStringLiteral(u" PgUp دابگره يا خود PgDn فه\u200Cرمووده\u200Cيه\u200Cكى تر كليلى ");
 } // Text1: press PgUp or PgDn for another hadith
 
 // A collection that cannot be opened: the file, the reason in plain words, then the
 // technical detail.
 inline QString cannotOpen()
 {
-    return QStringLiteral(u"\u0646\u0627\u062A\u0648\u0627\u0646\u0631\u06CE\u062A "
-                          u"\u06A9\u06C6\u0645\u06D5\u06B5\u06D5\u06CC "
-                          u"\u0641\u06D5\u0631\u0645\u0648\u0648\u062F\u06D5\u06A9\u0627\u0646 "
-                          u"\u0628\u06A9\u0631\u06CE\u062A\u06D5\u0648\u06D5:");
+    return QStringLiteral(u"ناتوانرێت کۆمەڵەی فەرموودەکان بکرێتەوە:");
 } // the hadith collection cannot be opened:
 inline QString reasonNoFile()
 {
-    return QStringLiteral(
-        u"\u0641\u0627\u06CC\u0644\u06D5\u06A9\u06D5 "
-        u"\u0646\u06D5\u062F\u06C6\u0632\u0631\u0627\u06CC\u06D5\u0648\u06D5. "
-        u"\u062F\u06B5\u0646\u06CC\u0627\u0628\u06D5 "
-        u"\u0644\u06D5\u0648\u06D5\u06CC \u0628\u0648\u062E\u0686\u06D5\u06CC "
-        u"Book \u0644\u06D5\u0646\u0627\u0648 \u0626\u06D5\u0648 "
-        u"\u0628\u0648\u062E\u0686\u06D5\u06CC\u06D5\u062F\u0627\u06CC\u06D5 "
-        u"\u06A9\u06D5 \u0628\u06D5\u0631\u0646\u0627\u0645\u06D5\u06A9\u06D5\u06CC "
-        u"\u062A\u06CE\u062F\u0627 "
-        u"\u062F\u06D5\u0633\u062A\u067E\u06CE\u06A9\u0631\u0627.");
+    return QStringLiteral(u"فایلەکە نەدۆزرایەوە. دڵنیابە لەوەی بوخچەی Book لەناو ئەو بوخچەیەدایە "
+                          u"کە بەرنامەکەی تێدا دەستپێکرا.");
 } // the file was not found; make sure the Book folder is in the folder the program was
 // started in (its working directory)
 inline QString reasonNotReadable()
 {
-    return QStringLiteral(
-        u"\u0641\u0627\u06CC\u0644\u06D5\u06A9\u06D5 "
-        u"\u0646\u0627\u062E\u0648\u06CE\u0646\u062F\u0631\u06CE\u062A\u06D5\u0648\u06D5: "
-        u"\u0695\u06CE\u06AF\u06D5\u067E\u06CE\u062F\u0627\u0646\u06CC "
-        u"\u062E\u0648\u06CE\u0646\u062F\u0646\u06D5\u0648\u06D5\u06CC \u0646\u06CC\u06CC\u06D5.");
+    return QStringLiteral(u"فایلەکە ناخوێندرێتەوە: ڕێگەپێدانی خوێندنەوەی نییە.");
 } // the file cannot be read: no permission to read it
 inline QString reasonNotJet()
 {
-    return QStringLiteral(u"\u0626\u06D5\u0645 \u0641\u0627\u06CC\u0644\u06D5 "
-                          u"\u0628\u0646\u06A9\u06D5\u062F\u0631\u0627\u0648\u06D5\u06CC Access "
-                          u"\u0646\u06CC\u06CC\u06D5.");
+    return QStringLiteral(u"ئەم فایلە بنکەدراوەی Access نییە.");
 } // this file is not an Access database
 inline QString reasonWrongVersion()
 {
-    return QStringLiteral(
-        u"\u0626\u06D5\u0645 \u0641\u0627\u06CC\u0644\u06D5 "
-        u"\u0628\u0646\u06A9\u06D5\u062F\u0631\u0627\u0648\u06D5\u06CC Access\u06D5 "
-        u"\u0628\u06D5\u06B5\u0627\u0645 \u0628\u06D5 "
-        u"\u0648\u06D5\u0634\u0627\u0646\u06CE\u06A9\u06CC \u062A\u0631\u061B "
-        u"\u062A\u06D5\u0646\u0647\u0627 \u0648\u06D5\u0634\u0627\u0646\u06CC Jet 4.0 (Access "
-        u"2000) \u062F\u06D5\u062E\u0648\u06CE\u0646\u062F\u0631\u06CE\u062A\u06D5\u0648\u06D5.");
+    return QStringLiteral(u"ئەم فایلە بنکەدراوەی Accessە بەڵام بە وەشانێکی تر؛ تەنها وەشانی Jet "
+                          u"4.0 (Access 2000) دەخوێندرێتەوە.");
 } // an Access database of another version; only Jet 4.0 is read
 inline QString reasonDamaged()
 {
-    return QStringLiteral(
-        u"\u0641\u0627\u06CC\u0644\u06D5\u06A9\u06D5 \u062A\u06CE\u06A9\u0686\u0648\u0648\u06D5 "
-        u"\u06CC\u0627\u0646 \u062A\u06D5\u0648\u0627\u0648 \u0646\u06CC\u06CC\u06D5.");
+    return QStringLiteral(u"فایلەکە تێکچووە یان تەواو نییە.");
 } // the file is damaged or incomplete
 inline QString reasonNoTable()
 {
-    return QStringLiteral(u"\u062E\u0634\u062A\u06D5\u06CC Table1 \u0644\u06D5\u0645 "
-                          u"\u0641\u0627\u06CC\u0644\u06D5\u062F\u0627 \u0646\u06CC\u06CC\u06D5.");
+    return QStringLiteral(u"خشتەی Table1 لەم فایلەدا نییە.");
 } // there is no table Table1 in this file
 inline QString reasonMissingColumn()
 {
-    return QStringLiteral(
-        u"\u062E\u0634\u062A\u06D5\u06CC Table1 \u0633\u062A\u0648\u0648\u0646\u06CE\u06A9\u06CC "
-        u"\u067E\u06CE\u0648\u06CC\u0633\u062A\u06CC \u062A\u06CE\u062F\u0627 "
-        u"\u0646\u06CC\u06CC\u06D5.");
+    return QStringLiteral(u"خشتەی Table1 ستوونێکی پێویستی تێدا نییە.");
 } // Table1 lacks a column it needs
 inline QString reasonNotAFile()
 {
-    return QStringLiteral(u"\u0626\u06D5\u0645\u06D5 \u0641\u0627\u06CC\u0644 "
-                          u"\u0646\u06CC\u06CC\u06D5\u060C \u0628\u06D5\u06B5\u06A9\u0648 "
-                          u"\u0628\u0648\u062E\u0686\u06D5\u06CC\u06D5\u06A9\u060C "
-                          u"\u0628\u06C6\u0631\u06CC\u06CC\u06D5\u06A9 \u06CC\u0627\u0646 "
-                          u"\u0626\u0627\u0645\u06CE\u0631\u06CE\u06A9\u06D5.");
+    return QStringLiteral(u"ئەمە فایل نییە، بەڵکو بوخچەیەک، بۆرییەک یان ئامێرێکە.");
 } // this is not a file but a folder, a pipe or a device
 inline QString reasonChanged()
 {
-    return QStringLiteral(
-        u"\u0641\u0627\u06CC\u0644\u06D5\u06A9\u06D5 \u0644\u06D5 \u06A9\u0627\u062A\u06CC "
-        u"\u062E\u0648\u06CE\u0646\u062F\u0646\u06D5\u0648\u06D5\u062F\u0627 "
-        u"\u06AF\u06C6\u0695\u0627\u061B "
-        u"\u062F\u0648\u0648\u0628\u0627\u0631\u06D5 \u0647\u06D5\u0648\u06B5 "
-        u"\u0628\u062F\u06D5\u0631\u06D5\u0648\u06D5.");
+    return QStringLiteral(u"فایلەکە لە کاتی خوێندنەوەدا گۆڕا؛ دووبارە هەوڵ بدەرەوە.");
 } // the file changed while it was being read; try again
 inline QString reasonBadColumn()
 {
-    return QStringLiteral(
-        u"\u0633\u062A\u0648\u0648\u0646\u06CE\u06A9\u06CC \u062E\u0634\u062A\u06D5\u06CC "
-        u"Table1 \u062C\u06C6\u0631\u06CE\u06A9\u06CC \u0647\u06D5\u06CC\u06D5 \u06A9\u06D5 "
-        u"\u0646\u0627\u062A\u0648\u0627\u0646\u0631\u06CE\u062A \u0648\u06D5\u06A9 "
-        u"\u062F\u06D5\u0642 \u067E\u06CC\u0634\u0627\u0646 \u0628\u062F\u0631\u06CE\u062A.");
+    return QStringLiteral(u"ستوونێکی خشتەی Table1 جۆرێکی هەیە کە ناتوانرێت وەک دەق پیشان بدرێت.");
 } // a column of Table1 is of a type that cannot be shown as text
 inline QString reasonNoMemory()
 {
-    return QStringLiteral(
-        u"\u0628\u06CC\u0631\u06AF\u06D5\u06CC "
-        u"\u06A9\u06C6\u0645\u067E\u06CC\u0648\u062A\u06D5\u0631\u06D5\u06A9\u06D5 "
-        u"\u0628\u06D5\u0634\u06CC \u0626\u06D5\u0645 \u06A9\u06C6\u0645\u06D5\u06B5\u06D5 "
-        u"\u0641\u06D5\u0631\u0645\u0648\u0648\u062F\u06D5\u06CC\u06D5 "
-        u"\u0646\u0627\u06A9\u0627\u062A.");
+    return QStringLiteral(u"بیرگەی کۆمپیوتەرەکە بەشی ئەم کۆمەڵە فەرموودەیە ناکات.");
 } // the computer's memory is not enough for this collection
 
 // The reading helper failed: said as what happened to the reading, never as damage in
@@ -451,10 +360,7 @@ inline QString cannotSaveOption()
 
 inline QString cannotSaveSearchText()
 {
-    return QStringLiteral(
-        u"\u0646\u0648\u0648\u0633\u06CC\u0646\u06CC \u0646\u0627\u0648 "
-        u"\u0633\u0646\u062F\u0648\u0642\u06CC \u06AF\u06D5\u0695\u0627\u0646 "
-        u"\u067E\u0627\u0634\u06D5\u06A9\u06D5\u0648\u062A \u0646\u06D5\u06A9\u0631\u0627:");
+    return QStringLiteral(u"نووسینی ناو سندوقی گەڕان پاشەکەوت نەکرا:");
 }
 
 // Why the settings file was not written (NotAFile and NotReadable give their reasons
@@ -475,10 +381,7 @@ inline QString reasonSettingsTooLarge()
 // An error that no handler trapped: the program reports it and ends.
 inline QString unhandledError()
 {
-    return QStringLiteral(
-        u"\u0647\u06D5\u06B5\u06D5\u06CC\u06D5\u06A9 \u0695\u0648\u0648\u06CC\u062F\u0627 \u0648 "
-        u"\u0628\u06D5\u0631\u0646\u0627\u0645\u06D5\u06A9\u06D5 "
-        u"\u062F\u0627\u062F\u06D5\u062E\u0631\u06CE\u062A:");
+    return QStringLiteral(u"هەڵەیەک ڕوویدا و بەرنامەکە دادەخرێت:");
 } // an error happened and the program closes:
 
 } // namespace tembra::texts

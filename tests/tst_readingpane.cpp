@@ -2,6 +2,7 @@
 // which occurrence of the term it selects, the tooltips that follow the record, and
 // the pane putting back whatever the user types into it.
 
+#include "collection/texts.h"
 #include "forms/controls.h"
 #include "mainwindow/tembra1.h"
 #include "testutil.h"
@@ -363,27 +364,20 @@ void TestReadingPane::tooltipsFollowTheRecord()
     Tembra1 w;
     const testutil::Controls c(w);
     open(w);
-    // the first row's, from the load on: " ژمارهی فهرموودهكه : 1 "
-    QCOMPARE(c.Label1->toolTip(),
-             QStringLiteral(" \u0698\u0645\u0627\u0631\u0647\u200C\u0649 "
-                            "\u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C"
-                            "\u0643\u0647 : 1 "));
+    // The pieces around each value, whose texts the window tests check by their code
+    // points; here, that each tooltip is the pieces and the record's own value, in order.
+    QCOMPARE(c.Label1->toolTip(), texts::numberTooltipHead() + QStringLiteral("1 "));
     QCOMPARE(c.Label2->toolTip(),
-             QStringLiteral(" \u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C"
-                            "\u0643\u0647 {kind A} \u0647 "));
+             texts::kindTooltipHead() + QStringLiteral("kind A") + texts::braceTooltipTail());
     QCOMPARE(c.Label3->toolTip(),
-             QStringLiteral(" \u0646\u0627\u0648\u0649 \u0643\u062A\u0627\u0628\u0647\u200C"
-                            "\u0643\u0647 {book one} \u0647 "));
-    const QString hint = QStringLiteral(
-        " PgUp \u062F\u0627\u0628\u06AF\u0631\u0647 \u064A\u0627 \u062E\u0648\u062F PgDn "
-        "\u0641\u0647\u200C\u0631\u0645\u0648\u0648\u062F\u0647\u200C\u064A\u0647\u200C\u0643"
-        "\u0649 \u062A\u0631 \u0643\u0644\u064A\u0644\u0649 ");
+             texts::bookTooltipHead() + QStringLiteral("book one") + texts::braceTooltipTail());
+    const QString hint = texts::pageKeyHint();
     QCOMPARE(c.Text1->toolTip(), hint);
 
     search(w, QStringLiteral("text")); // records 1, 2, 3; the third has no kind
     QVERIFY(c.Adodc1->moveLast());
     QCOMPARE(c.Text1->toolTip(), QString());
-    QVERIFY(c.Label2->toolTip().endsWith(QStringLiteral("{} \u0647 ")));
+    QVERIFY(c.Label2->toolTip().endsWith(QStringLiteral(u"{} ه ")));
     QVERIFY(c.Adodc1->movePrevious());
     QCOMPARE(c.Text1->toolTip(), hint);
     QVERIFY(c.Label1->toolTip().endsWith(QStringLiteral(" : 2 ")));

