@@ -1,26 +1,29 @@
-// The helper program and the stream it speaks: a row is 'R' and, for each of Tab1 ..
-// Tab5, a NULL flag byte and, unless NULL, the length in UTF-16 units (32-bit little
-// endian) and the units; the stream ends with 'D' and the number of rows Table1 records
-// (32-bit little endian), or with 'E', the error's kind, its detail and its Sorani detail.
+// The helper program and what it says on its standard output, a socket: 'S' once it is
+// set up and at work; then 'D' and the number of rows Table1 records (32-bit little
+// endian), sent with the three sealed files that hold the table (tableblock.h), or 'E',
+// the error's kind, its detail and its Sorani detail.
 
 #include "jet/childreader.h"
 
-#include "collection/texts.h"
-
 #include "collection/filereplace.h"
+#include "collection/texts.h"
+#include "jet/tableblock.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QtEndian>
 
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <new>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -32,7 +35,7 @@ namespace tembra {
 
 namespace {
 
-constexpr char kRow = 'R';
+constexpr char kStarted = 'S';
 constexpr char kDone = 'D';
 constexpr char kError = 'E';
 constexpr quint32 kMaxUnits = 64u << 20; // more than any value a Jet file can hold
@@ -74,18 +77,18 @@ public:
     {
         qsizetype pos = 0;
         State state = More;
-        while (pos < size) {
+        while (pos < size && state == More) {
             const qsizetype start = pos;
             const char tag = data[pos++];
-            if (tag == kDone) {
-                if (!takeU32(data, size, &pos, &recorded)) {
+            if (tag == kStarted && !m_started) {
+                m_started = true;
+            } else if (tag == kDone) {
+                if (!takeU32(data, size, &pos, &recorded))
                     pos = start;
-                    break;
-                }
-                state = Done;
+                else
+                    state = Done;
                 break;
-            }
-            if (tag == kError) {
+            } else if (tag == kError) {
                 quint32 kind = 0;
                 QString detail;
                 QString shown;
@@ -99,53 +102,14 @@ public:
                 error.detail = detail;
                 error.shown = shown;
                 state = Failed;
-                break;
-            }
-            if (tag != kRow) {
+            } else {
                 state = Garbled;
-                break;
             }
-            // Take the row only when all of it has come.
-            qsizetype at = pos;
-            qsizetype offset[kColumnCount] = {};
-            quint32 units[kColumnCount] = {};
-            bool complete = true;
-            for (int c = 0; c < kColumnCount && complete; ++c) {
-                if (at >= size) {
-                    complete = false;
-                    break;
-                }
-                m_null[c] = data[at++] != 0;
-                if (m_null[c])
-                    continue;
-                if (!takeU32(data, size, &at, &units[c])) {
-                    complete = false;
-                } else if (units[c] > kMaxUnits) {
-                    *used = start;
-                    return Garbled;
-                } else if (size - at < qsizetype(units[c]) * 2) {
-                    complete = false;
-                } else {
-                    offset[c] = at;
-                    at += qsizetype(units[c]) * 2;
-                }
-            }
-            if (!complete) {
-                pos = start;
-                break;
-            }
-            table.appendRow();
-            for (int c = 0; c < kColumnCount; ++c) {
-                if (!m_null[c])
-                    table.setFieldUtf16(c, data + offset[c], qsizetype(units[c]));
-            }
-            pos = at;
         }
         *used = pos;
         return state;
     }
 
-    HadithTable table;
     quint32 recorded = 0; // the rows Table1 records, as the end of the stream says
     Error error;
 
@@ -171,54 +135,71 @@ private:
         return true;
     }
 
-    bool m_null[kColumnCount] = {};
+    bool m_started = false;
 };
+
+// Sends bytes on fd, with the descriptors fds attached to the first of them.
+bool sendWithFiles(int fd, const QByteArray &bytes, const int *fds, int count)
+{
+    iovec part{const_cast<char *>(bytes.constData()), size_t(bytes.size())};
+    msghdr message{};
+    message.msg_iov = &part;
+    message.msg_iovlen = 1;
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * BlockWriter::FileCount)] = {};
+    if (count > 0) {
+        message.msg_control = control;
+        message.msg_controllen = CMSG_SPACE(sizeof(int) * size_t(count));
+        cmsghdr *files = CMSG_FIRSTHDR(&message);
+        files->cmsg_level = SOL_SOCKET;
+        files->cmsg_type = SCM_RIGHTS;
+        files->cmsg_len = CMSG_LEN(sizeof(int) * size_t(count));
+        std::memcpy(CMSG_DATA(files), fds, sizeof(int) * size_t(count));
+    }
+    ssize_t sent = -1;
+    do {
+        sent = ::sendmsg(fd, &message, MSG_NOSIGNAL);
+    } while (sent < 0 && errno == EINTR);
+    if (sent < 0)
+        return false;
+    return writeAll(fd, bytes.constData() + sent, size_t(bytes.size() - sent));
+}
 
 } // namespace
 
-StreamSink::StreamSink(int fd) : m_fd(fd)
-{
-    m_buffer.reserve(2 << 20);
-}
-
-bool StreamSink::addRow(const QString *values, const bool *isNull)
-{
-    m_buffer.append(kRow);
-    for (int c = 0; c < kColumnCount; ++c) {
-        m_buffer.append(char(isNull[c] ? 1 : 0));
-        if (!isNull[c])
-            putText(&m_buffer, values[c]);
-    }
-    return m_buffer.size() < (1 << 20) || flush();
-}
-
-bool StreamSink::finish(bool ok, const Error &error)
-{
-    if (ok) {
-        m_buffer.append(kDone);
-        putU32(&m_buffer, m_recorded);
-    } else {
-        m_buffer.append(kError);
-        putU32(&m_buffer, quint32(error.kind));
-        putText(&m_buffer, error.detail);
-        putText(&m_buffer, error.shown);
-    }
-    return flush();
-}
-
-bool StreamSink::flush()
-{
-    const bool ok = writeAll(m_fd, m_buffer.constData(), size_t(m_buffer.size()));
-    m_buffer.resize(0); // keeps the allocation for the next block
-    return ok;
-}
-
 int serveRead(const QString &path, int fd)
 {
-    StreamSink sink(fd);
+    // At work: a program that watches can tell a helper past its own set-up.
+    if (!writeAll(fd, &kStarted, 1))
+        return 1;
+    const qint64 fileSize = QFileInfo(path).size();
     Error error;
-    const bool ok = JetReader::readHere(path, &sink, &error);
-    return sink.finish(ok, error) ? 0 : 1;
+    const std::unique_ptr<RowSink> read = JetReader::readHere(
+        path,
+        [fileSize](Error *why) -> std::unique_ptr<RowSink> {
+            auto writer = std::make_unique<BlockWriter>(fileSize);
+            if (!writer->open(why))
+                return nullptr;
+            return writer;
+        },
+        &error);
+    QByteArray answer;
+    if (read) {
+        auto *writer = static_cast<BlockWriter *>(read.get());
+        int fds[BlockWriter::FileCount];
+        if (writer->finish(fds, &error)) {
+            answer.append(kDone);
+            putU32(&answer, writer->recorded());
+            const bool sent = sendWithFiles(fd, answer, fds, BlockWriter::FileCount);
+            for (int f : fds)
+                ::close(f);
+            return sent ? 0 : 1;
+        }
+    }
+    answer.append(kError);
+    putU32(&answer, quint32(error.kind));
+    putText(&answer, error.detail);
+    putText(&answer, error.shown);
+    return writeAll(fd, answer.constData(), size_t(answer.size())) ? 0 : 1;
 }
 
 QString ChildRead::helperPath(QString *why)
@@ -286,15 +267,14 @@ ChildRead ChildRead::start(const QString &path)
 ChildRead ChildRead::startProgram(const QString &program, const QStringList &args)
 {
     ChildRead read;
+    // A socket, not a pipe: the table's files come back over it.
     int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) {
         fail(&read.m_startError, Error::HelperFailed,
-             QStringLiteral("no pipe for the reading helper: %1")
+             QStringLiteral("no socket for the reading helper: %1")
                  .arg(QString::fromLocal8Bit(strerror(errno))));
         return read;
     }
-    // A wide pipe: the rows cross in fewer, larger pieces.
-    ::fcntl(fds[1], F_SETPIPE_SZ, 1 << 20);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -340,8 +320,6 @@ ChildRead ChildRead::startProgram(const QString &program, const QStringList &arg
     read.m_fd = fds[0];
     if (::pipe2(read.m_wake, O_CLOEXEC) != 0)
         read.m_wake[0] = read.m_wake[1] = -1;
-    read.m_program = program;
-    read.m_args = args;
     return read;
 }
 
@@ -350,23 +328,33 @@ ChildRead::ChildRead(ChildRead &&other) noexcept
     *this = std::move(other);
 }
 
+// The read moves whole: what this object read before is ended first, and the moved-from
+// object is left with no helper, no descriptor and nothing to end.
 ChildRead &ChildRead::operator=(ChildRead &&other) noexcept
 {
-    std::swap(m_program, other.m_program);
-    std::swap(m_args, other.m_args);
-    std::swap(m_file, other.m_file);
-    std::swap(m_pid, other.m_pid);
-    std::swap(m_fd, other.m_fd);
-    std::swap(m_wake, other.m_wake);
-    std::swap(m_startError, other.m_startError);
+    if (this == &other)
+        return *this;
+    release();
+    m_file = std::move(other.m_file);
+    m_pid = std::exchange(other.m_pid, -1);
+    m_fd = std::exchange(other.m_fd, -1);
+    m_wake[0] = std::exchange(other.m_wake[0], -1);
+    m_wake[1] = std::exchange(other.m_wake[1], -1);
+    m_startError = std::exchange(other.m_startError, Error());
     return *this;
 }
 
 ChildRead::~ChildRead()
 {
-    for (int fd : {m_fd, m_wake[0], m_wake[1]}) {
-        if (fd >= 0)
-            ::close(fd);
+    release();
+}
+
+void ChildRead::release()
+{
+    for (int *fd : {&m_fd, &m_wake[0], &m_wake[1]}) {
+        if (*fd >= 0)
+            ::close(*fd);
+        *fd = -1;
     }
     endHelper();
 }
@@ -443,25 +431,7 @@ bool ChildRead::collect(HadithTable *table, Error *error, int stallMs)
     }
     if (m_pid <= 0)
         return fail(error, Error::HelperFailed, QStringLiteral("no reading was started"));
-    Error why;
-    if (collectOnce(table, &why, stallMs))
-        return true;
-    if (why.kind == Error::Changed) {
-        if (!m_file.isEmpty())
-            JetReader::waitUntilStill(m_file);
-        // A second helper for the second reading; the wake pipe stays, so that a
-        // cancel() from another thread still reaches this read.
-        ChildRead again = startProgram(m_program, m_args);
-        std::swap(m_pid, again.m_pid);
-        std::swap(m_fd, again.m_fd);
-        m_startError = again.m_startError;
-        why = m_startError;
-        if (!why.isError() && collectOnce(table, &why, stallMs))
-            return true;
-    }
-    if (error)
-        *error = why;
-    return false;
+    return collectOnce(table, error, stallMs);
 }
 
 bool ChildRead::collectOnce(HadithTable *table, Error *error, int stallMs)
@@ -469,7 +439,6 @@ bool ChildRead::collectOnce(HadithTable *table, Error *error, int stallMs)
     try {
         return collectStream(table, error, stallMs);
     } catch (const std::bad_alloc &) {
-        // The rows received so far go with the parser.
         if (m_fd >= 0) {
             ::close(m_fd);
             m_fd = -1;
@@ -480,12 +449,52 @@ bool ChildRead::collectOnce(HadithTable *table, Error *error, int stallMs)
     }
 }
 
+namespace {
+
+// The descriptors that came with a message, closed when no one took them.
+struct ReceivedFiles {
+    std::vector<int> fds;
+    ~ReceivedFiles()
+    {
+        for (int fd : fds)
+            ::close(fd);
+    }
+};
+
+// Reads what is there, up to size bytes, and takes any descriptors sent with it.
+ssize_t receive(int fd, char *into, size_t size, ReceivedFiles *files)
+{
+    iovec part{into, size};
+    msghdr message{};
+    message.msg_iov = &part;
+    message.msg_iovlen = 1;
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * 16)];
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    const ssize_t n = ::recvmsg(fd, &message, MSG_CMSG_CLOEXEC);
+    if (n < 0)
+        return n;
+    for (cmsghdr *c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c)) {
+        if (c->cmsg_level != SOL_SOCKET || c->cmsg_type != SCM_RIGHTS)
+            continue;
+        const size_t count = (c->cmsg_len - CMSG_LEN(0)) / sizeof(int);
+        for (size_t i = 0; i < count; ++i) {
+            int received = -1;
+            std::memcpy(&received, CMSG_DATA(c) + i * sizeof(int), sizeof(int));
+            files->fds.push_back(received);
+        }
+    }
+    return n;
+}
+
+} // namespace
+
 bool ChildRead::collectStream(HadithTable *table, Error *error, int stallMs)
 {
     StreamParser parser;
-    // Bytes received and not yet taken lie in buffer[begin, end); the buffer grows only
-    // for a row larger than itself.
-    std::vector<char> buffer(size_t(4) << 20);
+    ReceivedFiles files;
+    // Bytes received and not yet taken lie in buffer[begin, end); the answer is small.
+    std::vector<char> buffer(size_t(64) << 10);
     size_t begin = 0;
     size_t end = 0;
     StreamParser::State state = StreamParser::More;
@@ -504,14 +513,14 @@ bool ChildRead::collectStream(HadithTable *table, Error *error, int stallMs)
             ended = Cancelled;
             break;
         }
-        if (begin > 0 && end + (1 << 20) > buffer.size()) {
+        if (begin > 0) {
             std::memmove(buffer.data(), buffer.data() + begin, end - begin);
             end -= begin;
             begin = 0;
         }
         if (end == buffer.size())
-            buffer.resize(buffer.size() * 2);
-        const ssize_t n = ::read(m_fd, buffer.data() + end, buffer.size() - end);
+            buffer.resize(buffer.size() * 2); // a long detail, at most kMaxUnits
+        const ssize_t n = receive(m_fd, buffer.data() + end, buffer.size() - end, &files);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
@@ -606,18 +615,18 @@ bool ChildRead::collectStream(HadithTable *table, Error *error, int stallMs)
                       QStringLiteral("the reading helper ended with exit status %1 after its "
                                      "rows")
                           .arg(code));
-    if (quint32(parser.table.rowCount()) != parser.recorded) {
-        failed(Error::HelperFailed,
-               QStringLiteral("the reading helper sent %1 rows, but Table1 records %2")
-                   .arg(parser.table.rowCount())
-                   .arg(parser.recorded));
-        if (error)
-            error->shown = texts::rowsDetail(parser.recorded, parser.table.rowCount());
-        return false;
-    }
-    parser.table.squeeze();
-    *table = std::move(parser.table);
-    return true;
+    if (files.fds.size() != size_t(BlockWriter::FileCount))
+        return failed(Error::HelperFailed,
+                      QStringLiteral("the reading helper sent %1 files with its answer, not %2")
+                          .arg(files.fds.size())
+                          .arg(int(BlockWriter::FileCount)));
+    // The texts of a file can be no more than twice what it stores (each stored byte one
+    // unit of two bytes), and numbers written out as text a little more: eight times the
+    // file is a bound no sound table reaches.
+    const qint64 maxBytes = m_file.isEmpty()
+        ? std::numeric_limits<qint64>::max()
+        : 8 * std::max<qint64>(QFileInfo(m_file).size(), 0) + (qint64(1) << 20);
+    return adoptBlock(files.fds.data(), parser.recorded, maxBytes, table, error);
 }
 
 bool JetReader::read(const QString &path, HadithTable *table, Error *error)

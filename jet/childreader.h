@@ -41,12 +41,12 @@ public:
     // running program and in ../libexec/tembra/ from it, and nowhere else; without it,
     // collect() fails with HelperMissing.
     static ChildRead start(const QString &path);
-    // Starts any program whose standard output speaks the helper's stream (tests).
+    // Starts any program whose standard output speaks as the helper does (tests).
     static ChildRead startProgram(const QString &program, const QStringList &args);
 
-    // Waits for the rows. *table is empty on failure. stallMs bounds every wait: for the
-    // next bytes, and for the helper to end once it has sent its last. A helper that says
-    // the file changed while it read it is started once more.
+    // Waits for the table. *table is empty on failure. stallMs bounds every wait: for the
+    // next bytes, and for the helper to end once it has sent its last. (A file that
+    // changed while the helper read it, the helper reads once more itself.)
     bool collect(HadithTable *table, Error *error, int stallMs = 30000);
     // Ends a collect running on another thread at once, as a failure (the program is
     // closing and the rows are no longer wanted).
@@ -63,34 +63,18 @@ private:
     bool cancelRequested() const;
     void endHelper();
 
-    QString m_program; // what was started, to start it again
-    QStringList m_args;
-    QString m_file; // the collection, watched before it is read once more
+    void release();
+
+    QString m_file; // the collection, whose size bounds what the helper may send
     pid_t m_pid = -1;
     int m_fd = -1;
     int m_wake[2] = {-1, -1}; // cancel() writes, collect() wakes
     Error m_startError; // why the helper could not be started
 };
 
-// The helper's end: rows go out on fd in blocks of about a megabyte, then the end of
-// the stream with the number of rows Table1 records, or the error.
-class StreamSink final : public RowSink {
-public:
-    explicit StreamSink(int fd);
-    void expectRows(quint32 recorded) override { m_recorded = recorded; }
-    bool addRow(const QString *values, const bool *isNull) override;
-    bool finish(bool ok, const Error &error);
-
-private:
-    bool flush();
-
-    int m_fd;
-    quint32 m_recorded = 0;
-    QByteArray m_buffer;
-};
-
-// The helper program's whole work: reads path and streams it to fd. Returns the exit
-// status for the helper.
+// The helper program's whole work: reads path (once more if it changed meanwhile) into
+// sealed memory files and sends them on fd, a socket; or sends why it could not. Returns
+// the exit status for the helper.
 int serveRead(const QString &path, int fd);
 
 } // namespace tembra

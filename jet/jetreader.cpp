@@ -859,38 +859,41 @@ void JetReader::setMidReadHook(std::function<void()> hook)
     midReadHook() = std::move(hook);
 }
 
-bool JetReader::readHere(const QString &path, RowSink *sink, Error *error)
+// The one place where a file that changed while it was read is read again: into a new
+// sink, since the rows already passed on are void; changing again, it fails.
+std::unique_ptr<RowSink> JetReader::readHere(const QString &path, const SinkMaker &makeSink,
+                                             Error *error)
 {
-    try {
-        return readOnce(path, sink, error);
-    } catch (const std::bad_alloc &) {
-        return outOfMemory(error);
+    for (int attempt = 1;; ++attempt) {
+        Error why;
+        try {
+            std::unique_ptr<RowSink> sink = makeSink(&why);
+            if (sink && readOnce(path, sink.get(), &why))
+                return sink;
+        } catch (const std::bad_alloc &) {
+            outOfMemory(error);
+            return nullptr;
+        }
+        if (why.kind != Error::Changed || attempt == 2) {
+            if (error)
+                *error = why;
+            return nullptr;
+        }
+        waitUntilStill(path);
     }
 }
 
 bool JetReader::readHere(const QString &path, HadithTable *table, Error *error)
 {
     *table = HadithTable();
-    // A file that changes while it is read is read once more; changing again, it fails.
-    for (int attempt = 1;; ++attempt) {
-        Error why;
-        try {
-            TableSink sink;
-            if (readOnce(path, &sink, &why)) {
-                sink.table.squeeze();
-                *table = std::move(sink.table);
-                return true;
-            }
-        } catch (const std::bad_alloc &) {
-            return outOfMemory(error);
-        }
-        if (why.kind != Error::Changed || attempt == 2) {
-            if (error)
-                *error = why;
-            return false;
-        }
-        waitUntilStill(path);
-    }
+    std::unique_ptr<RowSink> read = readHere(
+        path, [](Error *) { return std::make_unique<TableSink>(); }, error);
+    if (!read)
+        return false;
+    HadithTable &whole = static_cast<TableSink *>(read.get())->table;
+    whole.squeeze();
+    *table = std::move(whole);
+    return true;
 }
 
 bool JetReader::readBytes(const QByteArray &bytes, HadithTable *table, Error *error)

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 namespace tembra {
 
@@ -49,9 +50,12 @@ public:
 
     // The same as read, in this process.
     static bool readHere(const QString &path, HadithTable *table, Error *error);
-    // One reading, as the helper does it: the rows already passed on are void if it
-    // fails, and a Changed error asks the caller to read once more.
-    static bool readHere(const QString &path, RowSink *sink, Error *error);
+    // The same into a sink of the caller's: makeSink makes one for each reading (null,
+    // with *error set, if it cannot), and the sink that holds the whole table is
+    // returned; null on failure, *error saying why.
+    using SinkMaker = std::function<std::unique_ptr<RowSink>(Error *error)>;
+    static std::unique_ptr<RowSink> readHere(const QString &path, const SinkMaker &makeSink,
+                                             Error *error);
 
     // Reads a database held in memory, in this process (the fuzzer, tests).
     static bool readBytes(const QByteArray &bytes, HadithTable *table, Error *error);

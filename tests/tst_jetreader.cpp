@@ -4,6 +4,7 @@
 #include "jet/childreader.h"
 #include "jet/jetreader.h"
 #include "jet/jetwriter.h"
+#include "jet/tableblock.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -13,10 +14,13 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -100,12 +104,7 @@ class TestJetReader : public QObject {
     Q_OBJECT
 
 private:
-    struct StreamRow {
-        QString values[kColumnCount];
-        bool isNull[kColumnCount];
-    };
-    QString streamFile(const QString &name, const StreamRow &row, int rows, quint32 recorded,
-                       const Error &error = {}, int cut = 0, const QByteArray &extra = {});
+    QString answerFile(const QString &name, const QByteArray &answer);
 
 private slots:
     void initTestCase();
@@ -121,9 +120,11 @@ private slots:
     void bytesAndFileAgree();
     void readingChangesNothing();
     void notARegularFile();
-    void childPassesRowsAndErrors();
-    void childStreamIsChecked_data();
-    void childStreamIsChecked();
+    void helperHandsOverTheTable();
+    void childAnswerIsChecked_data();
+    void childAnswerIsChecked();
+    void handedOverTableIsChecked_data();
+    void handedOverTableIsChecked();
     void childThatFailsOrHangs_data();
     void childThatFailsOrHangs();
     void helperEndsWithItsParent();
@@ -487,114 +488,237 @@ void TestJetReader::notARegularFile()
     QCOMPARE(error.kind, Error::NotAFile);
 }
 
-// A stream as the helper writes it, to a file that a stand-in helper then prints: rows
-// copies of one row, then the end with Table1's count (or the error), less the last cut
-// bytes and with extra bytes after.
-QString TestJetReader::streamFile(const QString &name, const StreamRow &row, int rows,
-                                  quint32 recorded, const Error &error, int cut,
-                                  const QByteArray &extra)
+namespace {
+
+// What the helper says, written out here from its description: 'S' once at work, then
+// 'D' and Table1's count of rows (sent with the table's files), or 'E', the kind, the
+// detail and the Sorani detail, each text its length in units and its UTF-16.
+QByteArray u32(quint32 v)
+{
+    QByteArray out(4, '\0');
+    qToLittleEndian(v, out.data());
+    return out;
+}
+
+QByteArray text16(const QString &text)
+{
+    return u32(quint32(text.size()))
+        + QByteArray(reinterpret_cast<const char *>(text.constData()), text.size() * 2);
+}
+
+QByteArray doneAnswer(quint32 recorded)
+{
+    return QByteArray("SD") + u32(recorded);
+}
+
+QByteArray errorAnswer(const Error &error)
+{
+    return QByteArray("SE") + u32(quint32(error.kind)) + text16(error.detail) + text16(error.shown);
+}
+
+} // namespace
+
+// An answer in a file, for a stand-in helper to print.
+QString TestJetReader::answerFile(const QString &name, const QByteArray &answer)
 {
     const QString path = m_dir.filePath(name);
-    writeBytes(path, {});
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY);
-    StreamSink sink(fd);
-    sink.expectRows(recorded);
-    for (int i = 0; i < rows; ++i)
-        sink.addRow(row.values, row.isNull);
-    sink.finish(!error.isError(), error);
-    if (::ftruncate(fd, ::lseek(fd, 0, SEEK_CUR) - cut) != 0
-        || ::pwrite(fd, extra.constData(), size_t(extra.size()), ::lseek(fd, 0, SEEK_CUR) - cut)
-            != extra.size())
-        qFatal("cannot finish %s", qPrintable(path));
-    ::close(fd);
+    writeBytes(path, answer);
     return path;
 }
 
-void TestJetReader::childPassesRowsAndErrors()
+// The real helper hands the whole table over: every value as written, NULL apart from
+// empty, a value of 200,000 characters and one outside the BMP among them.
+void TestJetReader::helperHandsOverTheTable()
 {
-    const QString big(200000, QChar(0x0628));
-    const StreamRow row{{big + QStringLiteral(u"\U0001F54C"), QString(), QStringLiteral("x"),
-                         QString(), QStringLiteral(u"کتێب")},
-                        {false, false, true, true, false}};
+    const QString big = QString(200000, QChar(0x0628)) + QStringLiteral(u"\U0001F54C");
+    std::vector<Record> records;
+    for (int i = 0; i < 50; ++i)
+        records.push_back(
+            Record{{i == 7 ? big : QStringLiteral(u"نص %1").arg(i),
+                    i % 3 ? Field(QString::number(i)) : std::nullopt, QString(),
+                    i % 5 ? Field(QStringLiteral("x")) : std::nullopt, QStringLiteral(u"کتێب")}});
+    const QString db = m_dir.filePath(QStringLiteral("handed.mdb"));
+    writeBytes(db, written(records));
     HadithTable table;
     Error error;
-    const QString rows = streamFile(QStringLiteral("rows"), row, 50, 50);
-    QVERIFY(ChildRead::startProgram(QStringLiteral("/bin/cat"), {rows}).collect(&table, &error));
+    QVERIFY2(JetReader::read(db, &table, &error), qPrintable(error.detail));
     QCOMPARE(table.rowCount(), 50);
-    const Record expected{{row.values[0], QString(), std::nullopt, std::nullopt, row.values[4]}};
-    QCOMPARE(table.record(49), expected);
+    for (int i = 0; i < 50; ++i)
+        QCOMPARE(table.record(i), records[size_t(i)]);
+    // a copy and a move keep the table whole, and the copy outlives the original
+    HadithTable copy = table;
+    HadithTable moved = std::move(table);
+    QCOMPARE(table.rowCount(), 0);
+    moved = HadithTable();
+    QCOMPARE(copy.record(7), records[7]);
 
-    const QString failed = streamFile(
-        QStringLiteral("failed"), row, 3, 3,
-        {Error::NoTable, QStringLiteral("said by the child"), QStringLiteral("Table1")});
+    // What the helper found wrong comes through as it said it.
+    const QString failed
+        = answerFile(QStringLiteral("failed"),
+                     errorAnswer({Error::NoTable, QStringLiteral("said by the child"),
+                                  QStringLiteral("Table1")}));
     QVERIFY(!ChildRead::startProgram(QStringLiteral("/bin/cat"), {failed}).collect(&table, &error));
     QCOMPARE(error.kind, Error::NoTable);
     QCOMPARE(error.detail, QStringLiteral("said by the child"));
+    QCOMPARE(error.shown, QStringLiteral("Table1"));
     QCOMPARE(table.rowCount(), 0);
-
-    // A helper that found the file changed is started once more, and only once.
-    const QString changed = streamFile(QStringLiteral("changed"), row, 3, 3,
-                                       {Error::Changed, QStringLiteral("changed"), QString()});
-    const QString onceThenRows = QStringLiteral(
-        "if [ -e \"$0.seen\" ]; then cat \"$1\"; else : > \"$0.seen\"; cat \"$0\"; fi");
-    QVERIFY(ChildRead::startProgram(QStringLiteral("/bin/sh"),
-                                    {QStringLiteral("-c"), onceThenRows, changed, rows})
-                .collect(&table, &error));
-    QCOMPARE(table.rowCount(), 50);
-    QVERIFY(
-        !ChildRead::startProgram(QStringLiteral("/bin/cat"), {changed}).collect(&table, &error));
-    QCOMPARE(error.kind, Error::Changed);
 }
 
-// The parent takes nothing on trust: the stream must end with Table1's count of rows and
-// hold exactly that many, and nothing after.
-void TestJetReader::childStreamIsChecked_data()
+// The parent takes nothing on trust from the answer itself: a table must come with it, and
+// nothing after it.
+void TestJetReader::childAnswerIsChecked_data()
 {
-    QTest::addColumn<int>("rows");
-    QTest::addColumn<int>("recorded");
-    QTest::addColumn<int>("cut");
-    QTest::addColumn<QByteArray>("extra");
-    QTest::addColumn<QString>("said"); // empty: the rows are taken
-
-    QTest::newRow("whole") << 3 << 3 << 0 << QByteArray() << QString();
-    QTest::newRow("an empty table") << 0 << 0 << 0 << QByteArray() << QString();
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("an end without its files") << doneAnswer(0) << QStringLiteral("sent 0 files");
     QTest::newRow("an end without the count")
-        << 0 << 0 << 4 << QByteArray() << QStringLiteral("without a whole answer");
-    QTest::newRow("only the end, 5 recorded")
-        << 0 << 5 << 0 << QByteArray() << QStringLiteral("sent 0 rows, but Table1 records 5");
-    QTest::newRow("a row fewer than recorded")
-        << 3 << 4 << 0 << QByteArray() << QStringLiteral("sent 3 rows, but Table1 records 4");
-    QTest::newRow("a row more than recorded")
-        << 3 << 2 << 0 << QByteArray() << QStringLiteral("sent 3 rows, but Table1 records 2");
+        << doneAnswer(0).left(4) << QStringLiteral("without a whole answer");
     QTest::newRow("bytes after the end")
-        << 3 << 3 << 0 << QByteArray("R") << QStringLiteral("should not have");
-    QTest::newRow("an unknown message")
-        << 3 << 3 << 5 << QByteArray("X") << QStringLiteral("should not have");
+        << doneAnswer(3) + "R" << QStringLiteral("should not have");
+    QTest::newRow("an unknown message") << QByteArray("SX") << QStringLiteral("should not have");
+    QTest::newRow("at work twice") << QByteArray("SS") << QStringLiteral("should not have");
 }
 
-void TestJetReader::childStreamIsChecked()
+void TestJetReader::childAnswerIsChecked()
 {
-    QFETCH(int, rows);
-    QFETCH(int, recorded);
-    QFETCH(int, cut);
-    QFETCH(QByteArray, extra);
+    QFETCH(QByteArray, answer);
     QFETCH(QString, said);
-    const StreamRow row{{QStringLiteral("x")}, {false, true, true, true, true}};
-    const QString stream
-        = streamFile(QStringLiteral("checked"), row, rows, quint32(recorded), {}, cut, extra);
     HadithTable table;
     Error error;
-    const bool taken
-        = ChildRead::startProgram(QStringLiteral("/bin/cat"), {stream}).collect(&table, &error);
+    QVERIFY(!ChildRead::startProgram(QStringLiteral("/bin/cat"),
+                                     {answerFile(QStringLiteral("answer"), answer)})
+                 .collect(&table, &error));
+    QCOMPARE(error.kind, Error::HelperFailed);
+    QVERIFY2(error.detail.contains(said), qPrintable(error.detail));
+    QCOMPARE(table.rowCount(), 0);
+}
+
+namespace {
+
+// A table's three files as the helper makes them, with one thing changed by spoil before
+// they are sealed (unless spoil says not to seal them).
+struct Block {
+    int fds[BlockWriter::FileCount] = {-1, -1, -1};
+    ~Block()
+    {
+        for (int fd : fds)
+            if (fd >= 0)
+                ::close(fd);
+    }
+};
+
+struct Spoil {
+    // at the table's own parts: the header's fields, the arrays, the texts
+    std::function<void(quint32 *rows, quint64 *text, quint64 *shorts, std::vector<quint32> *start,
+                       std::vector<quint32> *shortEnd, std::vector<quint8> *nulls, QString *text16)>
+        change;
+    bool seal = true;
+};
+
+int memoryFile(const QByteArray &bytes, bool seal)
+{
+    const int fd = ::memfd_create("test", MFD_CLOEXEC | MFD_ALLOW_SEALING);
+    if (fd < 0 || ::write(fd, bytes.constData(), size_t(bytes.size())) != bytes.size())
+        qFatal("no memory file");
+    if (seal)
+        ::fcntl(fd, F_ADD_SEALS, F_SEAL_SEAL | F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE);
+    return fd;
+}
+
+// Three rows: "abc" / NULL / "", and Tab2 "1", "22", NULL; the other columns NULL.
+void makeBlock(const Spoil &spoil, Block *block)
+{
+    quint32 rows = 3;
+    QString text = QStringLiteral("abc");
+    QString shorts = QStringLiteral("122");
+    std::vector<quint32> start{0, 3, 3, 3};
+    std::vector<quint32> shortEnd{1, 1, 1, 1, 3, 3, 3, 3, 3, 3, 3, 3};
+    std::vector<quint8> nulls{0x1C, 0x1D, 0x1E};
+    quint64 textUnits = 3;
+    quint64 shortUnits = 3;
+    if (spoil.change)
+        spoil.change(&rows, &textUnits, &shortUnits, &start, &shortEnd, &nulls, &text);
+    QByteArray arrays("TEMBRAB1");
+    arrays += u32(rows) + u32(0);
+    arrays += QByteArray(reinterpret_cast<const char *>(&textUnits), 8);
+    arrays += QByteArray(reinterpret_cast<const char *>(&shortUnits), 8);
+    arrays += QByteArray(reinterpret_cast<const char *>(start.data()), int(start.size() * 4));
+    arrays += QByteArray(reinterpret_cast<const char *>(shortEnd.data()), int(shortEnd.size() * 4));
+    arrays += QByteArray(reinterpret_cast<const char *>(nulls.data()), int(nulls.size()));
+    const auto bytes16 = [](const QString &s) {
+        return QByteArray(reinterpret_cast<const char *>(s.constData()), s.size() * 2);
+    };
+    block->fds[BlockWriter::Text] = memoryFile(bytes16(text), spoil.seal);
+    block->fds[BlockWriter::Short] = memoryFile(bytes16(shorts), true);
+    block->fds[BlockWriter::Arrays] = memoryFile(arrays, true);
+}
+
+} // namespace
+
+// Every part of a handed-over table is checked before anything is read from it.
+void TestJetReader::handedOverTableIsChecked_data()
+{
+    QTest::addColumn<int>("which");
+    QTest::addColumn<quint32>("recorded");
+    QTest::addColumn<QString>("said"); // empty: taken
+    QTest::newRow("sound") << 0 << 3u << QString();
+    QTest::newRow("fewer rows than recorded")
+        << 0 << 4u << QStringLiteral("sent 3 rows, but Table1 records 4");
+    QTest::newRow("more rows than recorded")
+        << 0 << 2u << QStringLiteral("sent 3 rows, but Table1 records 2");
+    QTest::newRow("not sealed") << 1 << 3u << QStringLiteral("not sealed");
+    QTest::newRow("a text longer than its header says") << 2 << 3u << QStringLiteral("sizes");
+    QTest::newRow("a row's start past the text") << 3 << 3u << QStringLiteral("do not end");
+    QTest::newRow("starts going back") << 4 << 3u << QStringLiteral("out of order");
+    QTest::newRow("short values going back") << 5 << 3u << QStringLiteral("out of order");
+    QTest::newRow("text in a NULL field") << 6 << 3u << QStringLiteral("NULL field");
+    QTest::newRow("a sixth column's flag") << 7 << 3u << QStringLiteral("out of order");
+    QTest::newRow("another header") << 8 << 3u << QStringLiteral("header");
+    QTest::newRow("larger than the file could hold") << 9 << 3u << QStringLiteral("larger");
+}
+
+void TestJetReader::handedOverTableIsChecked()
+{
+    QFETCH(int, which);
+    QFETCH(quint32, recorded);
+    QFETCH(QString, said);
+    Spoil spoil;
+    spoil.change
+        = [which](quint32 *, quint64 *, quint64 *, std::vector<quint32> *start,
+                  std::vector<quint32> *shortEnd, std::vector<quint8> *nulls, QString *text16) {
+              switch (which) {
+              case 2: text16->append(QLatin1Char('d')); break;
+              case 3: (*start)[3] = 5; break;
+              case 4: (*start)[1] = 3, (*start)[2] = 1; break;
+              case 5: (*shortEnd)[4] = 0; break;
+              case 6: (*nulls)[0] |= 1; break;
+              case 7: (*nulls)[1] |= 0x20; break;
+              default: break;
+              }
+          };
+    spoil.seal = which != 1;
+    Block block;
+    makeBlock(spoil, &block);
+    if (which == 8) {
+        ::close(block.fds[BlockWriter::Arrays]);
+        QByteArray other(32 + 4 * 4 + 16 * 3 + 3, '\0');
+        other.replace(0, 8, "TEMBRAB0");
+        block.fds[BlockWriter::Arrays] = memoryFile(other, true);
+    }
+    HadithTable table;
+    Error error;
+    const bool taken = adoptBlock(block.fds, recorded, which == 9 ? 8 : 1 << 20, &table, &error);
     if (said.isEmpty()) {
         QVERIFY2(taken, qPrintable(error.detail));
-        QCOMPARE(table.rowCount(), rows);
+        QCOMPARE(table.rowCount(), 3);
+        QCOMPARE(table.record(0), (Record{{QStringLiteral("abc"), QStringLiteral("1")}}));
+        QCOMPARE(table.record(1), (Record{{std::nullopt, QStringLiteral("22")}}));
+        QCOMPARE(table.record(2), (Record{{QString()}}));
         return;
     }
     QVERIFY(!taken);
     QCOMPARE(error.kind, Error::HelperFailed);
     QVERIFY2(error.detail.contains(said), qPrintable(error.detail));
-    QCOMPARE(table.rowCount(), 0);
 }
 
 // Whatever becomes of the helper is said as it happened; none of it blames the file, and
@@ -640,9 +764,9 @@ void TestJetReader::childThatFailsOrHangs()
     QFETCH(bool, answered);
     QFETCH(Error::Kind, kind);
     QFETCH(QString, said);
-    const StreamRow row{{}, {}};
+    const QByteArray whole = doneAnswer(0);
     const QString rows
-        = streamFile(QStringLiteral("stream"), row, 100000, 100000, {}, answered ? 0 : 5);
+        = answerFile(QStringLiteral("answer"), answered ? whole : whole.left(whole.size() - 2));
     HadithTable table;
     Error error;
     QElapsedTimer timer;
