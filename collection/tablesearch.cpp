@@ -107,8 +107,11 @@ std::uint8_t markCode(const char16_t *run, qsizetype count)
     return kOtherMarks;
 }
 
+// The run a code stands for; none for kOtherMarks, which stands for many.
 std::u16string_view markRun(std::uint8_t code)
 {
+    if (code >= kOtherMarks)
+        return {};
     const char16_t *known = kMarkRuns[code];
     return {known, size_t(known[0] == 0 ? 0 : known[1] == 0 ? 1 : 2)};
 }
