@@ -64,9 +64,9 @@ Control &Control::named(const QString &accessibleName)
     return *this;
 }
 
-Control &Control::font(const QString &family, qreal points, bool bold, int charset)
+Control &Control::font(const QString &family, qreal points, bool bold)
 {
-    m_def.font = FontDef{family, points, bold, charset};
+    m_def.font = FontDef{family, points, bold};
     return *this;
 }
 
@@ -176,7 +176,7 @@ Control &Control::column(const QString &heading, const QString &field, float wid
 
 Control &Control::headingFont(const QString &family, qreal points)
 {
-    m_def.headingFont = FontDef{family, points, false, kCharsetArabic};
+    m_def.headingFont = FontDef{family, points, false};
     return *this;
 }
 

@@ -62,15 +62,10 @@ bool isWindowless(ControlKind kind);
 
 enum class TextAlignment { Left, Right, Centre };
 
-// Character sets of the design fonts; here they only document what the text holds.
-constexpr int kCharsetArabic = 178;
-constexpr int kCharsetSymbol = 2;
-
 struct FontDef {
     QString family;
     qreal points = 8.25;
     bool bold = false;
-    int charset = kCharsetArabic;
 };
 
 struct GridColumn {
@@ -107,7 +102,6 @@ struct ControlDef {
     int tabIndex = -1; // -1: cannot take the focus
 
     int interval = 0; // timers, ms; 0 never ticks
-    bool enabled = true;
 
     QString dataSource; // bindings: the data control and the column
     QString dataField;
@@ -149,8 +143,7 @@ public:
     Control &text(const QString &text);
     Control &tip(const QString &toolTip);
     Control &named(const QString &accessibleName);
-    Control &font(const QString &family, qreal points, bool bold = false,
-                  int charset = kCharsetArabic);
+    Control &font(const QString &family, qreal points, bool bold = false);
     Control &fore(quint32 colour);
     Control &back(quint32 colour);
     Control &transparent();

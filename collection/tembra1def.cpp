@@ -72,10 +72,8 @@ Control frame(int index, Picture picture, bool stretch, const QString &name)
 
 Control captionButton(const QString &name, const QString &role)
 {
-    return std::move(Control(K::Label, name)
-                         .font(QStringLiteral("Webdings"), 9, false, kCharsetSymbol)
-                         .handPointer()
-                         .named(role));
+    return std::move(
+        Control(K::Label, name).font(QStringLiteral("Webdings"), 9).handPointer().named(role));
 }
 
 FormDef make()

@@ -211,7 +211,7 @@ QObject *Form::build(const ControlDef &def, QWidget *container)
     case ControlKind::Timer: {
         auto *timer = new QTimer(m_window);
         timer->setInterval(def.interval);
-        if (def.enabled && def.interval > 0)
+        if (def.interval > 0)
             timer->start();
         return timer;
     }

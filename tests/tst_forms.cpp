@@ -184,6 +184,13 @@ void TestForms::stackingAndTabOrder()
 
 void TestForms::atCreation()
 {
+    // The flat search button has a plain dark line for an edge, around its picture.
+    QWidget *button = m_form->widget(QStringLiteral("Command1"));
+    const QImage face = button->grab().toImage();
+    for (const QPoint at : {QPoint(0, face.height() / 2), QPoint(face.width() / 2, 0),
+                            QPoint(face.width() - 1, face.height() / 2)})
+        QVERIFY2(qGray(face.pixel(at)) < 60, qPrintable(QString::number(qGray(face.pixel(at)))));
+
     for (const char *name : {"DataGrid1", "Label4", "Label5", "Mini"})
         QVERIFY2(m_form->widget(QString::fromLatin1(name))->isHidden(), name);
     QVERIFY(!m_form->widget(QStringLiteral("RichTextBox1"))->isHidden());
@@ -453,6 +460,7 @@ void TestForms::splashWindow()
         - QRectF(QGuiApplication::primaryScreen()->geometry()).center();
     QVERIFY(offCentre.manhattanLength() <= 1);
     QVERIFY(!splash.windowIcon().isNull());
+    QCOMPARE(splash.windowTitle(), texts::windowTitle()); // seen in task lists, not "Form1"
     QCOMPARE(splash.Image1->geometry(), splash.rect());
     QCOMPARE(splash.Timer1->interval(), 10);
     QVERIFY(splash.Timer1->isActive());
@@ -473,6 +481,7 @@ void TestForms::aboutOpensClosesAndReopens()
     QCOMPARE(about.size(), QSize(688, 295));
     QVERIFY(about.windowFlags() & Qt::FramelessWindowHint);
     QVERIFY(about.windowIcon().isNull());
+    QCOMPARE(about.windowTitle(), texts::windowTitle());
     QCOMPARE(about.Image1->cursor().pixmap().size(), QSize(32, 32));
 
     for (const QSize size : {QSize(688, 295), QSize(400, 120)}) {
