@@ -8,8 +8,9 @@ namespace tembra {
 
 namespace {
 
-// Every this many bytes of the folded copy, where its character lies in the text itself.
-constexpr qsizetype kCheckpointEvery = 16;
+// Every this many bytes of the folded copy, where its character lies in the text itself:
+// few places are looked up in the text now that the marks have codes.
+constexpr qsizetype kCheckpointEvery = 64;
 
 using Bytes = std::basic_string<std::uint8_t>;
 using ByteView = std::basic_string_view<std::uint8_t>;
@@ -280,7 +281,7 @@ qsizetype TableSearch::keptBytes() const
     waitUntilReady();
     const Kept &k = *m_kept;
     auto bytes = qsizetype(k.byteCount + 4 * (k.byteCount / kCheckpointEvery + 1)
-                           + 4 * qsizetype(k.end.size()));
+                           + (k.byteCount + 1) / 2 + 4 * qsizetype(k.end.size()));
     for (const QString &s : k.apartText)
         bytes += s.size() * 2;
     for (const QString &s : k.casedText)
