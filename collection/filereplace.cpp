@@ -61,23 +61,6 @@ int createTemporary(const QString &target, QString *name)
     return -1;
 }
 
-bool writeAll(int fd, const char *data, qint64 size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size_t(std::min<qint64>(size, 1 << 30)));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = EIO;
-            return false;
-        }
-        data += n;
-        size -= n;
-    }
-    return true;
-}
-
 } // namespace
 
 QString fileKind(unsigned mode)
@@ -208,6 +191,24 @@ bool FileReplacement::commit(const char *data, qint64 size, Error *error)
     }
     // The next commit finds the new file.
     m_resolved = false;
+    return true;
+}
+
+bool writeAll(int fd, const void *bytes, qint64 size)
+{
+    const auto *data = static_cast<const char *>(bytes);
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size_t(std::min<qint64>(size, 1 << 30)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;
+            return false;
+        }
+        data += n;
+        size -= n;
+    }
     return true;
 }
 

@@ -52,6 +52,10 @@ private:
     unsigned m_group = 0;
 };
 
+// Writes every byte (a write cut short, or interrupted, goes on); false, with errno set, if
+// the system refuses.
+bool writeAll(int fd, const void *data, qint64 size);
+
 // What a file that is not a regular one is, in a few words ("a folder").
 QString fileKind(unsigned mode);
 

@@ -41,20 +41,6 @@ constexpr char kError = 'E';
 constexpr quint32 kMaxUnits = 64u << 20; // more than any value a Jet file can hold
 constexpr const char kHelperName[] = "tembra-readfile";
 
-bool writeAll(int fd, const char *data, size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= size_t(n);
-    }
-    return true;
-}
-
 void putU32(QByteArray *out, quint32 v)
 {
     char b[4];
@@ -161,7 +147,7 @@ bool sendWithFiles(int fd, const QByteArray &bytes, const int *fds, int count)
     } while (sent < 0 && errno == EINTR);
     if (sent < 0)
         return false;
-    return writeAll(fd, bytes.constData() + sent, size_t(bytes.size() - sent));
+    return writeAll(fd, bytes.constData() + sent, qint64(bytes.size() - sent));
 }
 
 } // namespace
@@ -199,7 +185,7 @@ int serveRead(const QString &path, int fd)
     putU32(&answer, quint32(error.kind));
     putText(&answer, error.detail);
     putText(&answer, error.shown);
-    return writeAll(fd, answer.constData(), size_t(answer.size())) ? 0 : 1;
+    return writeAll(fd, answer.constData(), qint64(answer.size())) ? 0 : 1;
 }
 
 QString ChildRead::helperPath(QString *why)

@@ -1,5 +1,7 @@
 #include "jet/tableblock.h"
 
+#include "collection/filereplace.h"
+
 #include "collection/texts.h"
 
 #include <cerrno>
@@ -36,21 +38,6 @@ qint64 arraysBytes(std::uint64_t rows)
 QString systemReason(int err)
 {
     return QString::fromLocal8Bit(std::strerror(err));
-}
-
-bool writeAll(int fd, const void *data, size_t size)
-{
-    const auto *p = static_cast<const char *>(data);
-    while (size > 0) {
-        const ssize_t n = ::write(fd, p, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        p += n;
-        size -= size_t(n);
-    }
-    return true;
 }
 
 int memoryFile(const char *name)
@@ -185,10 +172,10 @@ bool BlockWriter::finish(int fds[FileCount], Error *error)
     header.rows = std::uint32_t(m_nulls.size());
     header.textUnits = std::uint64_t(m_text.used);
     header.shortUnits = std::uint64_t(m_short.used);
-    const bool written = writeAll(arrays, &header, sizeof header)
-        && writeAll(arrays, m_start.data(), m_start.size() * 4)
-        && writeAll(arrays, m_shortEnd.data(), m_shortEnd.size() * 4)
-        && writeAll(arrays, m_nulls.data(), m_nulls.size());
+    const bool written = writeAll(arrays, &header, qint64(sizeof header))
+        && writeAll(arrays, m_start.data(), qint64(m_start.size() * 4))
+        && writeAll(arrays, m_shortEnd.data(), qint64(m_shortEnd.size() * 4))
+        && writeAll(arrays, m_nulls.data(), qint64(m_nulls.size()));
     fds[Text] = m_text.fd;
     fds[Short] = m_short.fd;
     fds[Arrays] = arrays;
