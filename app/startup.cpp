@@ -2,22 +2,11 @@
 
 #include "app/about1.h"
 #include "app/tembra2.h"
-#include "collection/datacontrol.h"
 #include "mainwindow/tembra1.h"
 
 #include <QMetaObject>
 
 namespace tembra {
-
-void handOver(ChildRead &reading, DataControl *data)
-{
-    HadithTable table;
-    Error error;
-    if (reading.collect(&table, &error))
-        data->setTable(std::move(table));
-    else
-        data->setOpenError(error);
-}
 
 Startup::Startup(ChildRead reading, QObject *parent)
     : QObject(parent), m_reading(std::move(reading))

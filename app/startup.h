@@ -12,13 +12,8 @@
 
 namespace tembra {
 
-class DataControl;
 class Tembra1;
 class Tembra2;
-
-// Waits for a read started earlier and hands the table, or why it could not be read,
-// to the data control.
-void handOver(ChildRead &reading, DataControl *data);
 
 // The program's start: the collection is read by its helper from the first moment, and
 // the rows are taken in on a thread of their own while the splash window fades in. The

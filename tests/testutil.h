@@ -116,7 +116,12 @@ inline Record utf8Record(const char *tab1, const char *tab2 = nullptr, const cha
 inline void loadCollection(const QString &path, tembra::DataControl *data)
 {
     tembra::ChildRead reading = tembra::ChildRead::start(path);
-    tembra::handOver(reading, data);
+    tembra::HadithTable table;
+    tembra::Error error;
+    if (reading.collect(&table, &error))
+        data->setTable(std::move(table));
+    else
+        data->setOpenError(error);
 }
 
 struct ToolRun {
