@@ -1,6 +1,6 @@
 #include "app/about1.h"
 
-#include "collection/texts.h"
+#include "base/texts.h"
 
 #include <QApplication>
 #include <QEventLoop>

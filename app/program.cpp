@@ -1,8 +1,8 @@
 #include "app/program.h"
 
 #include "app/startup.h"
-#include "collection/definition.h"
-#include "collection/processsetup.h"
+#include "base/processsetup.h"
+#include "design/definition.h"
 #include "forms/application.h"
 #include "forms/fonts.h"
 #include "mainwindow/tembra1.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "collection/error.h"
-#include "collection/hadithtable.h"
-#include "jet/childreader.h"
+#include "base/error.h"
+#include "handover/childreader.h"
+#include "search/hadithtable.h"
 
 #include <QObject>
 #include <QString>

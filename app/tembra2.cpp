@@ -1,6 +1,6 @@
 #include "app/tembra2.h"
 
-#include "collection/texts.h"
+#include "base/texts.h"
 
 #include <QTimer>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "collection/splashfade.h"
+#include "design/splashfade.h"
 #include "forms/form.h"
 
 #include <QWidget>

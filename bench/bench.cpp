@@ -6,11 +6,12 @@
 // Opening and searching run in a fresh process of their own, so that the memory figure
 // is the reader's and not the generator's.
 
-#include "collection/datacontrol.h"
-#include "collection/processsetup.h"
-#include "collection/statement.h"
+#include "base/processsetup.h"
+#include "handover/childreader.h"
 #include "jet/jetreader.h"
 #include "jet/jetwriter.h"
+#include "search/datacontrol.h"
+#include "search/statement.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -175,7 +176,7 @@ int measure(const QString &path, int runs)
     Error error;
     {
         HadithTable table;
-        if (!JetReader::read(path, &table, &error)) {
+        if (!ChildRead::read(path, &table, &error)) {
             std::fprintf(stderr, "cannot open %s: %s\n", qPrintable(path),
                          qPrintable(error.detail));
             return 1;
@@ -268,7 +269,7 @@ int measure(const QString &path, int runs)
         HadithTable again;
         QElapsedTimer r;
         r.start();
-        JetReader::read(path, &again, &error);
+        ChildRead::read(path, &again, &error);
         std::printf("  of which reading          %.0f ms\n", double(r.nsecsElapsed()) / 1e6);
         r.restart();
         const TableSearch search(again);

@@ -1,7 +1,7 @@
 #include "forms/application.h"
 
-#include "collection/messages.h"
-#include "collection/texts.h"
+#include "base/messages.h"
+#include "base/texts.h"
 #include "forms/messagebox.h"
 
 #include <exception>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "collection/definition.h"
+#include "design/definition.h"
 
 #include <QFrame>
 #include <QImage>

@@ -1,6 +1,6 @@
 #include "forms/messagebox.h"
 
-#include "collection/texts.h"
+#include "base/texts.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>

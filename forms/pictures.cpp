@@ -1,6 +1,6 @@
 #include "forms/pictures.h"
 
-#include "collection/texts.h"
+#include "base/texts.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

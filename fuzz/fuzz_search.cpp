@@ -2,9 +2,9 @@
 // pattern and a few row texts (UTF-16, separated by U+FFFF); the scan over the whole
 // table must find exactly the rows the reference matches.
 
-#include "collection/hadithtable.h"
-#include "collection/likepattern.h"
-#include "collection/tablesearch.h"
+#include "search/hadithtable.h"
+#include "search/likepattern.h"
+#include "search/tablesearch.h"
 
 #include <QStringList>
 

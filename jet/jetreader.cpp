@@ -1,6 +1,6 @@
 #include "jet/jetreader.h"
 
-#include "collection/texts.h"
+#include "base/texts.h"
 
 #include <QDate>
 #include <QDir>

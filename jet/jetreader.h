@@ -1,7 +1,7 @@
 #pragma once
 
-#include "collection/error.h"
-#include "collection/hadithtable.h"
+#include "base/error.h"
+#include "search/hadithtable.h"
 
 #include <QByteArray>
 #include <QString>
@@ -40,15 +40,12 @@ class JetReader final {
 public:
     static constexpr const char *kTableName = "Table1";
 
-    // Reads the file at path in a helper process (see childreader.h), so that a file
-    // which makes the database library crash or hang costs an error message, not the
-    // program. On failure *table is left empty and *error says why; the detail does not
-    // repeat the path, which the caller shows. Every row Table1 records is read, or the
-    // read fails: a collection is never shown smaller than it is. A file that changes
-    // while it is read is read once more, and if it changes again the read fails.
-    static bool read(const QString &path, HadithTable *table, Error *error);
-
-    // The same as read, in this process.
+    // Reads Table1 of the file at path in this process. The program itself reads through
+    // its helper (handover/childreader.h), which calls this; tests and tools call it too.
+    // On failure *table is left empty and *error says why; the detail does not repeat the
+    // path, which the caller shows. Every row Table1 records is read, or the read fails.
+    // A file that changes while it is read is read once more, and if it changes again the
+    // read fails.
     static bool readHere(const QString &path, HadithTable *table, Error *error);
     // The same into a sink of the caller's: makeSink makes one for each reading (null,
     // with *error set, if it cannot), and the sink that holds the whole table is

@@ -1,6 +1,6 @@
 #include "jet/jetwriter.h"
 
-#include "collection/filereplace.h"
+#include "base/filereplace.h"
 
 #include <QtEndian>
 

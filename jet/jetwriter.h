@@ -1,7 +1,7 @@
 #pragma once
 
-#include "collection/error.h"
-#include "collection/record.h"
+#include "base/error.h"
+#include "search/record.h"
 
 #include <QString>
 

@@ -1,14 +1,14 @@
 #include "mainwindow/tembra1.h"
 
-#include "collection/banner.h"
-#include "collection/layoutpass.h"
-#include "collection/messages.h"
-#include "collection/pane.h"
-#include "collection/resultmodel.h"
-#include "collection/texts.h"
+#include "base/messages.h"
+#include "base/texts.h"
+#include "design/banner.h"
+#include "design/layoutpass.h"
+#include "design/resultmodel.h"
 #include "forms/application.h"
 #include "forms/controls.h"
 #include "forms/messagebox.h"
+#include "search/pane.h"
 
 #include <QAction>
 #include <QApplication>

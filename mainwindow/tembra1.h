@@ -1,9 +1,9 @@
 #pragma once
 
-#include "collection/datacontrol.h"
-#include "collection/settingsstore.h"
-#include "collection/windowplace.h"
+#include "design/windowplace.h"
 #include "forms/form.h"
+#include "search/datacontrol.h"
+#include "settings/settingsstore.h"
 
 #include <QDateTime>
 #include <QWidget>

@@ -1,7 +1,7 @@
 // tembra-icons OUTDIR: writes the program's icon for the desktop's icon theme, drawn
 // from the window icon's design at each size (OUTDIR/SIZExSIZE/apps/tembra.png).
 
-#include "collection/processsetup.h"
+#include "base/processsetup.h"
 #include "forms/pictures.h"
 
 #include <QDir>

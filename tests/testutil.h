@@ -5,10 +5,10 @@
 // file back whole.
 
 #include "app/startup.h"
-#include "collection/datacontrol.h"
-#include "collection/record.h"
 #include "forms/controls.h"
 #include "jet/jetwriter.h"
+#include "search/datacontrol.h"
+#include "search/record.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,9 +1,9 @@
 // The data control: the statements it runs, its moves and what it tells the bound
 // controls when the current record changes.
 
-#include "collection/datacontrol.h"
-#include "collection/resultmodel.h"
-#include "collection/statement.h"
+#include "design/resultmodel.h"
+#include "search/datacontrol.h"
+#include "search/statement.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>

@@ -1,7 +1,7 @@
 // The program-wide path for an error no handler traps: a message box in plain words, then
 // the program ends.
 
-#include "collection/texts.h"
+#include "base/texts.h"
 #include "forms/application.h"
 #include "forms/messagebox.h"
 

@@ -5,7 +5,7 @@
 
 #include "app/about1.h"
 #include "app/tembra2.h"
-#include "collection/texts.h"
+#include "base/texts.h"
 #include "forms/form.h"
 #include "forms/pictures.h"
 

@@ -1,10 +1,10 @@
 // The collection reader on files that fail on purpose: each gives its own kind of
 // error with a detail, never a crash, and no file is changed by being read.
 
-#include "jet/childreader.h"
+#include "handover/childreader.h"
+#include "handover/tableblock.h"
 #include "jet/jetreader.h"
 #include "jet/jetwriter.h"
-#include "jet/tableblock.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -210,7 +210,7 @@ void TestJetReader::readsWhatWasWritten()
 {
     HadithTable table;
     Error error;
-    QVERIFY2(JetReader::read(m_path, &table, &error), qPrintable(error.detail));
+    QVERIFY2(ChildRead::read(m_path, &table, &error), qPrintable(error.detail));
     QCOMPARE(error.kind, Error::None);
     QCOMPARE(table.rowCount(), 2);
     for (int r = 0; r < 2; ++r)
@@ -322,7 +322,7 @@ void TestJetReader::failures()
     HadithTable table;
     table.appendRow(); // must come back empty
     Error error;
-    QVERIFY(!JetReader::read(path, &table, &error));
+    QVERIFY(!ChildRead::read(path, &table, &error));
     QCOMPARE(error.kind, kind);
     QVERIFY(!error.detail.isEmpty());
     QVERIFY2(error.detail.contains(said), qPrintable(error.detail));
@@ -436,10 +436,10 @@ void TestJetReader::noFileAndFolder()
 {
     HadithTable table;
     Error error;
-    QVERIFY(!JetReader::read(m_dir.filePath(QStringLiteral("missing.mdb")), &table, &error));
+    QVERIFY(!ChildRead::read(m_dir.filePath(QStringLiteral("missing.mdb")), &table, &error));
     QCOMPARE(error.kind, Error::NoFile);
     QVERIFY(!error.detail.contains(QStringLiteral("missing.mdb"))); // the caller shows it
-    QVERIFY(!JetReader::read(m_dir.path(), &table, &error));
+    QVERIFY(!ChildRead::read(m_dir.path(), &table, &error));
     QCOMPARE(error.kind, Error::NotAFile);
 }
 
@@ -458,7 +458,7 @@ void TestJetReader::bytesAndFileAgree()
 {
     HadithTable a, b;
     Error error;
-    QVERIFY(JetReader::read(m_path, &a, &error));
+    QVERIFY(ChildRead::read(m_path, &a, &error));
     QVERIFY(JetReader::readBytes(m_bytes, &b, &error));
     QCOMPARE(a.rowCount(), b.rowCount());
     for (int r = 0; r < a.rowCount(); ++r)
@@ -471,7 +471,7 @@ void TestJetReader::readingChangesNothing()
     HadithTable table;
     Error error;
     for (int i = 0; i < 3; ++i)
-        QVERIFY(JetReader::read(m_path, &table, &error));
+        QVERIFY(ChildRead::read(m_path, &table, &error));
     QFile f(m_path);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), m_bytes);
@@ -484,7 +484,7 @@ void TestJetReader::notARegularFile()
     QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
     HadithTable table;
     Error error;
-    QVERIFY(!JetReader::read(fifo, &table, &error)); // and does not wait for a writer
+    QVERIFY(!ChildRead::read(fifo, &table, &error)); // and does not wait for a writer
     QCOMPARE(error.kind, Error::NotAFile);
 }
 
@@ -541,7 +541,7 @@ void TestJetReader::helperHandsOverTheTable()
     writeBytes(db, written(records));
     HadithTable table;
     Error error;
-    QVERIFY2(JetReader::read(db, &table, &error), qPrintable(error.detail));
+    QVERIFY2(ChildRead::read(db, &table, &error), qPrintable(error.detail));
     QCOMPARE(table.rowCount(), 50);
     for (int i = 0; i < 50; ++i)
         QCOMPARE(table.record(i), records[size_t(i)]);
@@ -838,7 +838,7 @@ void TestJetReader::farPointerCostsNoMemory()
 
     HadithTable table;
     Error error;
-    QVERIFY(!JetReader::read(db, &table, &error));
+    QVERIFY(!ChildRead::read(db, &table, &error));
     QCOMPARE(error.kind, Error::Damaged);
     QVERIFY2(error.detail.contains(QStringLiteral("missing long-value row")),
              qPrintable(error.detail));
@@ -877,7 +877,7 @@ void TestJetReader::fuzzFindings()
     QFETCH(QString, path);
     HadithTable table;
     Error error;
-    QVERIFY(!JetReader::read(path, &table, &error));
+    QVERIFY(!ChildRead::read(path, &table, &error));
     QCOMPARE(error.kind, Error::Damaged);
     QVERIFY(!error.detail.isEmpty());
     QFile f(path);

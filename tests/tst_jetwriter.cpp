@@ -1,3 +1,4 @@
+#include "handover/childreader.h"
 #include "jet/copytext.h"
 #include "jet/jetreader.h"
 #include "testutil.h"
@@ -112,7 +113,7 @@ void compareReader(const QString &path, const Records &records)
 {
     tembra::HadithTable table;
     tembra::Error error;
-    QVERIFY2(tembra::JetReader::read(path, &table, &error), qPrintable(error.detail));
+    QVERIFY2(tembra::ChildRead::read(path, &table, &error), qPrintable(error.detail));
     QCOMPARE(std::size_t(table.rowCount()), records.size());
     for (int r = 0; r < table.rowCount(); ++r) {
         const Record got = table.record(r);

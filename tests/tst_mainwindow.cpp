@@ -2,7 +2,7 @@
 // keyboard and the button, the count and the grid, and a collection that cannot be
 // opened.
 
-#include "collection/texts.h"
+#include "base/texts.h"
 #include "forms/controls.h"
 #include "forms/messagebox.h"
 #include "jet/jetwriter.h"

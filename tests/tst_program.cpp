@@ -3,9 +3,9 @@
 // user's machine may give it, and the reader reports what its main window came up with.
 
 #include "app/program.h"
-#include "collection/datacontrol.h"
-#include "collection/settingsstore.h"
 #include "mainwindow/tembra1.h"
+#include "search/datacontrol.h"
+#include "settings/settingsstore.h"
 #include "testutil.h"
 
 #include <QApplication>

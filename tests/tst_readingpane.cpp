@@ -2,7 +2,7 @@
 // which occurrence of the term it selects, the tooltips that follow the record, and
 // the pane putting back whatever the user types into it.
 
-#include "collection/texts.h"
+#include "base/texts.h"
 #include "forms/controls.h"
 #include "mainwindow/tembra1.h"
 #include "testutil.h"

@@ -1,10 +1,10 @@
 // The LIKE matcher and the table search: the pattern language, the two comparisons, and the
 // fast scans checked against plain references on random tables.
 
-#include "collection/hadithtable.h"
-#include "collection/likepattern.h"
-#include "collection/pane.h"
-#include "collection/tablesearch.h"
+#include "search/hadithtable.h"
+#include "search/likepattern.h"
+#include "search/pane.h"
+#include "search/tablesearch.h"
 
 #include <QRandomGenerator>
 #include <QTest>

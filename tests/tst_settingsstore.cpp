@@ -3,9 +3,9 @@
 // every file must read the same through; files that are not the program's own, or not
 // files, are neither read nor written over.
 
-#include "collection/messages.h"
-#include "collection/processsetup.h"
-#include "collection/settingsstore.h"
+#include "base/messages.h"
+#include "base/processsetup.h"
+#include "settings/settingsstore.h"
 
 #include <QDir>
 #include <QFile>
@@ -279,7 +279,7 @@ void TestSettingsStore::refusedFiles_data()
     QTest::addColumn<QString>("setup");
     QTest::addColumn<QByteArray>("contents"); // of the file, or of the file the link leads to
     QTest::addColumn<Error::Kind>("kind");
-    QTest::addColumn<QString>("reason"); // the message's Sorani words, from TEXTS.md
+    QTest::addColumn<QString>("reason"); // the message's Sorani words, as a reader reads them
 
     const QString notOurs = QStringLiteral(u"فایلی ڕێکخستنی ئەم بەرنامەیە نییە");
     const QString notAFile = QStringLiteral(u"فایل نییە");

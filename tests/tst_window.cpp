@@ -4,13 +4,13 @@
 // and the messages for a reading helper that failed.
 
 #include "app/tembra2.h"
-#include "collection/processsetup.h"
-#include "collection/settingsstore.h"
-#include "collection/texts.h"
+#include "base/processsetup.h"
+#include "base/texts.h"
 #include "forms/controls.h"
 #include "forms/messagebox.h"
-#include "jet/childreader.h"
+#include "handover/childreader.h"
 #include "mainwindow/tembra1.h"
+#include "settings/settingsstore.h"
 #include "testutil.h"
 
 #include <QAction>
@@ -351,7 +351,7 @@ void TestWindow::closeKeepsTheSearchText()
 void TestWindow::closeSaysWhyTheTextWasNotSaved_data()
 {
     QTest::addColumn<QString>("setup");
-    QTest::addColumn<QString>("why"); // Sorani words from TEXTS.md
+    QTest::addColumn<QString>("why"); // the Sorani words a reader is shown
     QTest::newRow("someone's file behind a link")
         << "link" << QStringLiteral(u"فایلی ڕێکخستنی ئەم بەرنامەیە نییە");
     QTest::newRow("a FIFO") << "fifo" << QStringLiteral(u"فایل نییە");
@@ -452,7 +452,7 @@ void TestWindow::longSearchTextIsKeptWhole()
 void TestWindow::helperFailureIsSaidAsItHappened_data()
 {
     QTest::addColumn<QString>("script"); // the stand-in helper; empty: none to start
-    QTest::addColumn<QStringList>("said"); // Sorani words from TEXTS.md
+    QTest::addColumn<QStringList>("said"); // the Sorani words a reader is shown
     const QString byForce = QStringLiteral(u"بە زۆر کۆتایی پێهێنرا");
     QTest::newRow("missing") << QString()
                              << QStringList{QStringLiteral(u"دامەزراندنی بەرنامەکە تەواو نییە")};

@@ -2,11 +2,11 @@
 // enlarge/restore toggle, the splash fade and the banner text. The expected values are
 // typed from the design tables, never taken from the program's constants.
 
-#include "collection/banner.h"
-#include "collection/layoutpass.h"
-#include "collection/splashfade.h"
-#include "collection/texts.h"
-#include "collection/windowplace.h"
+#include "base/texts.h"
+#include "design/banner.h"
+#include "design/layoutpass.h"
+#include "design/splashfade.h"
+#include "design/windowplace.h"
 
 #include <QRectF>
 #include <QTest>

@@ -3,11 +3,12 @@
 // Rows travel as PostgreSQL COPY text (five tab-separated fields, \N for NULL), so that
 // dump(build(x)) gives x back byte for byte and fixtures can be kept as plain files.
 
-#include "collection/datacontrol.h"
-#include "collection/processsetup.h"
+#include "base/processsetup.h"
+#include "handover/childreader.h"
 #include "jet/copytext.h"
 #include "jet/jetreader.h"
 #include "jet/jetwriter.h"
+#include "search/datacontrol.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -143,7 +144,7 @@ int dump(const QStringList &allArgs)
 
     HadithTable table;
     Error error;
-    if (!JetReader::read(path, &table, &error)) {
+    if (!ChildRead::read(path, &table, &error)) {
         complain(QStringLiteral("cannot read %1: %2").arg(path, error.detail));
         return 1;
     }
@@ -195,7 +196,7 @@ int search(const QStringList &argsIn)
     DataControl data;
     HadithTable table;
     Error error;
-    if (!JetReader::read(path, &table, &error)) {
+    if (!ChildRead::read(path, &table, &error)) {
         complain(QStringLiteral("cannot read %1: %2").arg(path, error.detail));
         return 1;
     }

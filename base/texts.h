@@ -1,0 +1,386 @@
+#pragma once
+
+// Every text the program shows, in one place. The Sorani texts carry their zero-width
+// non-joiners (U+200C): without them a Kurdish reader sees the words wrongly joined.
+
+#include <QString>
+
+namespace tembra::texts {
+
+// Window and search texts
+inline QString windowTitle()
+{
+    return QStringLiteral(
+        u"به\u200Cرنامه\u200Cى فه\u200Cرموده\u200Cكانى پيغه\u200Cمبه\u200Cر - صلى الله عليه وسلم");
+}
+inline QString searchHint()
+{
+    return QStringLiteral(u"ووشه\u200Cكـه\u200Cت بنـووسه پاشان ئه\u200Cنته\u200Cر دابگره");
+} // Label20
+inline QString searchTooltip()
+{
+    return QStringLiteral(u"ووشه\u200Cيه\u200Cك بنووسه كه له 3 پيت كه\u200Cمتر نه\u200Cبىّ");
+}
+inline QString tooShortPrompt()
+{
+    return QStringLiteral(u" ببووره نابيت له 3 پيت كه\u200Cمتر بىّ ");
+}
+inline QString errorTitle()
+{
+    return QStringLiteral(u"هه\u200Cله\u200Cيه ");
+}
+
+// The search box's context menu: the option that compares vowel marks and letter forms as
+// they stand (take the vowel marks and the letter forms into account)
+inline QString exactMatchOption()
+{
+    return QStringLiteral(u"حەرەکە و شێوەی پیتەکان بە هەند وەربگرە");
+}
+// The search box's own editing commands, above the option
+inline QString undoCommand()
+{
+    return QStringLiteral(u"هەڵوەشاندنەوە");
+} // undo
+inline QString redoCommand()
+{
+    return QStringLiteral(u"دووبارەکردنەوە");
+} // redo
+inline QString cutCommand()
+{
+    return QStringLiteral(u"بڕین");
+} // cut
+inline QString copyCommand()
+{
+    return QStringLiteral(u"لەبەرگرتنەوە");
+} // copy
+inline QString pasteCommand()
+{
+    return QStringLiteral(u"لکاندن");
+} // paste
+inline QString deleteCommand()
+{
+    return QStringLiteral(u"سڕینەوە");
+} // delete
+inline QString selectAllCommand()
+{
+    return QStringLiteral(u"هەمووی دیاری بکە");
+} // select all
+
+// The message box's one button (OK)
+inline QString okButton()
+{
+    return QStringLiteral(u"باشە");
+}
+
+// Captions of the info and count labels, the headings
+inline QString numberCaption()
+{
+    return QStringLiteral(u"ژماره\u200Cى فه\u200Cرمووده\u200Cكه");
+} // Label10
+inline QString kindCaption()
+{
+    return QStringLiteral(u"فه\u200Cرمووده\u200Cكه");
+} // Label6
+inline QString bookCaption()
+{
+    return QStringLiteral(u"ناوى كتابه\u200Cكه");
+} // Label11
+inline QString countCaption()
+{
+    return QStringLiteral(u"ژماره\u200Cى ديتنه\u200Cوه\u200Cكه");
+} // Label13
+inline QString resultHeading()
+{
+    return QStringLiteral(
+        u"قائيمه\u200Cى فه\u200Cرمووده\u200Cكانى به\u200Cدوا گه\u200Cراوه\u200Cكان");
+} // Label18
+inline QString paneHeading()
+{
+    return QStringLiteral(u"قـــــائيمـــــــه\u200Cى فــــــــــــــه\u200Cرمووده ");
+} // Label16
+inline QString gridKindHeader()
+{
+    return QStringLiteral(u"نوع الحديث");
+}
+inline QString gridHadithHeader()
+{
+    return QStringLiteral(u"الأحاديث");
+}
+
+// The banner above the reading pane: heading (its 74 trailing spaces keep the date and time
+// apart from it in the centred label), the Hijri label, the date, a separator, the time
+inline QString bannerHeading()
+{
+    return QStringLiteral(u" قـــــائيمـــــــه\u200Cى فــــــــــــــه\u200Cرمووده")
+        + QString(74, QLatin1Char(' '));
+}
+inline QString hijriLabel()
+{
+    return QStringLiteral(u"هيجرى : ");
+} // Hijri :
+inline QString bannerSeparator()
+{
+    return QStringLiteral("     ");
+}
+// Caption bar: the About label, the version, the caption buttons' tooltips
+inline QString aboutCaption()
+{
+    return QStringLiteral(u"ده\u200Cرباره");
+} // Label15
+inline QString versionCaption()
+{
+    return QStringLiteral(" v 2.0 ");
+} // Label21
+inline QString closeTip()
+{
+    return QStringLiteral(u"داخستن");
+} // La1
+inline QString enlargeTip()
+{
+    return QStringLiteral(u"گه\u200Cوره\u200Cكردن و كچكه كردنه\u200Cوه");
+} // La2
+inline QString minimiseTip()
+{
+    return QStringLiteral(u"هاتنه\u200Cخواره\u200Cوه");
+} // La3
+inline QString clockPlaceholder()
+{
+    return QStringLiteral("00:00:00 - 0000/00/00");
+} // Label21ي, the time and date placeholder
+
+// Names for assistive technology of the controls that show no text of their own
+inline QString frameName()
+{
+    return QStringLiteral(u"چوارچێوە");
+} // the frame
+inline QString frameCornerName()
+{
+    return QStringLiteral(u"گۆشەی چوارچێوە");
+} // a corner of the frame
+inline QString dividerName()
+{
+    return QStringLiteral(u"هێڵی جیاکەرەوە");
+} // a dividing line
+inline QString captionBarName()
+{
+    return QStringLiteral(u"شریتی ناونیشان");
+} // the caption bar
+inline QString captionButtonsName()
+{
+    return QStringLiteral(u"دوگمەکانی پەنجەرە");
+} // the window's buttons
+inline QString emblemName()
+{
+    return QStringLiteral(u"نیشانە");
+} // the emblem
+inline QString searchButtonName()
+{
+    return QStringLiteral(u"گەڕان");
+} // search
+inline QString detailsPanelName()
+{
+    return QStringLiteral(u"زانیاری فەرموودە");
+} // about the hadith
+inline QString countPanelName()
+{
+    return QStringLiteral(u"ژمارەی دۆزراوەکان");
+} // the number found
+inline QString resultPanelName()
+{
+    return QStringLiteral(u"لیستی ئەنجامەکان");
+} // the list of results
+inline QString aboutPictureName()
+{
+    return QStringLiteral(u"دەربارەی بەرنامەکە");
+} // about the program
+inline QString splashPictureName()
+{
+    return QStringLiteral(u"وێنەی دەستپێک");
+} // the opening picture
+
+// The pane: the line above the hadith text, a line break, the text
+inline QString paneSeparator()
+{
+    return QStringLiteral("\r\n");
+}
+
+// Tooltips of the info labels and the pane, built around the label's caption
+inline QString numberTooltipHead()
+{
+    return QStringLiteral(u" ژماره\u200Cى فه\u200Cرمووده\u200Cكه : ");
+} // Label1: the hadith's number:
+inline QString numberTooltipTail()
+{
+    return QStringLiteral(" ");
+}
+inline QString kindTooltipHead()
+{
+    return QStringLiteral(u" فه\u200Cرمووده\u200Cكه {");
+} // Label2: the hadith is {
+inline QString bookTooltipHead()
+{
+    return QStringLiteral(u" ناوى كتابه\u200Cكه {");
+} // Label3: the name of the book is {
+inline QString braceTooltipTail()
+{
+    return QStringLiteral(u"} ه ");
+} // Label2 and Label3: } (it) is
+inline QString pageKeyHint()
+{
+    return QStringLiteral(u" PgUp دابگره يا خود PgDn فه\u200Cرمووده\u200Cيه\u200Cكى تر كليلى ");
+} // Text1: press PgUp or PgDn for another hadith
+
+// A collection that cannot be opened: the file, the reason in plain words, then the
+// technical detail.
+inline QString cannotOpen()
+{
+    return QStringLiteral(u"ناتوانرێت کۆمەڵەی فەرموودەکان بکرێتەوە:");
+} // the hadith collection cannot be opened:
+inline QString reasonNoFile()
+{
+    return QStringLiteral(u"فایلەکە نەدۆزرایەوە. دڵنیابە لەوەی بوخچەی Book لەناو ئەو بوخچەیەدایە "
+                          u"کە بەرنامەکەی تێدا دەستپێکرا.");
+} // the file was not found; make sure the Book folder is in the folder the program was
+// started in (its working directory)
+inline QString reasonNotReadable()
+{
+    return QStringLiteral(u"فایلەکە ناخوێندرێتەوە: ڕێگەپێدانی خوێندنەوەی نییە.");
+} // the file cannot be read: no permission to read it
+inline QString reasonNotJet()
+{
+    return QStringLiteral(u"ئەم فایلە بنکەدراوەی Access نییە.");
+} // this file is not an Access database
+inline QString reasonWrongVersion()
+{
+    return QStringLiteral(u"ئەم فایلە بنکەدراوەی Accessە بەڵام بە وەشانێکی تر؛ تەنها وەشانی Jet "
+                          u"4.0 (Access 2000) دەخوێندرێتەوە.");
+} // an Access database of another version; only Jet 4.0 is read
+inline QString reasonDamaged()
+{
+    return QStringLiteral(u"فایلەکە تێکچووە یان تەواو نییە.");
+} // the file is damaged or incomplete
+inline QString reasonNoTable()
+{
+    return QStringLiteral(u"خشتەی Table1 لەم فایلەدا نییە.");
+} // there is no table Table1 in this file
+inline QString reasonMissingColumn()
+{
+    return QStringLiteral(u"خشتەی Table1 ستوونێکی پێویستی تێدا نییە.");
+} // Table1 lacks a column it needs
+inline QString reasonNotAFile()
+{
+    return QStringLiteral(u"ئەمە فایل نییە، بەڵکو بوخچەیەک، بۆرییەک یان ئامێرێکە.");
+} // this is not a file but a folder, a pipe or a device
+inline QString reasonChanged()
+{
+    return QStringLiteral(u"فایلەکە لە کاتی خوێندنەوەدا گۆڕا؛ دووبارە هەوڵ بدەرەوە.");
+} // the file changed while it was being read; try again
+inline QString reasonBadColumn()
+{
+    return QStringLiteral(u"ستوونێکی خشتەی Table1 جۆرێکی هەیە کە ناتوانرێت وەک دەق پیشان بدرێت.");
+} // a column of Table1 is of a type that cannot be shown as text
+inline QString reasonNoMemory()
+{
+    return QStringLiteral(u"بیرگەی کۆمپیوتەرەکە بەشی ئەم کۆمەڵە فەرموودەیە ناکات.");
+} // the computer's memory is not enough for this collection
+
+// The reading helper failed: said as what happened to the reading, never as damage in
+// the file, which the helper's own checks did not find.
+inline QString reasonHelperMissing()
+{
+    return QStringLiteral(u"دامەزراندنی بەرنامەکە تەواو نییە.");
+} // the program's installation is incomplete
+inline QString reasonHelperStopped()
+{
+    return QStringLiteral(u"خوێندنەوەی فایلەکە وەستا.");
+} // the reading of the file stopped
+inline QString reasonHelperCrashed()
+{
+    return QStringLiteral(u"خوێندنەوەی فایلەکە بە زۆر کۆتایی پێهێنرا.");
+} // the reading of the file was ended by force
+inline QString reasonHelperKilled()
+{
+    return QStringLiteral(
+        u"خوێندنەوەی فایلەکە بە زۆر کۆتایی پێهێنرا؛ لەوانەیە بیرگە تەواو بووبێت.");
+} // the reading of the file was ended by force; perhaps the memory ran out
+inline QString reasonHelperFailed()
+{
+    return QStringLiteral(u"خوێندنەوەی فایلەکە تەواو نەبوو.");
+} // the reading of the file was not completed
+
+// The Sorani detail under the plain words, where there is one worth saying: composed
+// from a few words, around the paths and the names Table1, Tab1 .. Tab5 as they are.
+inline QString folderDetail(const QString &folder)
+{
+    return QStringLiteral(u"بوخچە: ") + folder;
+} // folder: ...
+inline QString fileDetail(const QString &file)
+{
+    return QStringLiteral(u"فایل: ") + file;
+} // file: ...
+inline QString notFoundDetail(const QString &name)
+{
+    return name + QStringLiteral(u" نەدۆزرایەوە");
+} // ... was not found
+inline QString rowsDetail(qint64 recorded, qint64 found)
+{
+    return QStringLiteral(u"Table1: %1 ڕیز تۆمارکراوە، بەڵام %2 ڕیز دۆزرایەوە")
+        .arg(recorded)
+        .arg(found);
+} // Table1: N rows are recorded, but M rows were found
+// Why the system refused a write, for the reasons a reader can do something about.
+inline QString noSpaceDetail()
+{
+    return QStringLiteral(u"شوێن لەسەر دیسکەکە نەماوە");
+} // no space is left on the disk
+inline QString sizeLimitDetail()
+{
+    return QStringLiteral(u"فایلەکە لە سنووری قەبارەی ڕێگەپێدراو گەورەتر دەبێت");
+} // the file would be larger than the size allowed
+inline QString noPermissionDetail()
+{
+    return QStringLiteral(u"ڕێگەپێدان نییە");
+} // not permitted
+inline QString readOnlyDetail()
+{
+    return QStringLiteral(u"دیسکەکە تەنها بۆ خوێندنەوەیە");
+} // the disk is only for reading
+inline QString cannotWriteDetail()
+{
+    return QStringLiteral(u"ناتوانرێت بنووسرێت");
+} // cannot be written
+
+// The search option could not be kept for the next start: "the option could not be saved:"
+inline QString cannotSaveOption()
+{
+    return QStringLiteral(u"هەڵبژاردنەکە پاشەکەوت نەکرا:");
+}
+// The search text could not be kept for the next start (the settings file cannot be
+// written): "the text of the search box could not be saved:"
+inline QString cannotSaveSearchText()
+{
+    return QStringLiteral(u"نووسینی ناو سندوقی گەڕان پاشەکەوت نەکرا:");
+}
+
+// Why the settings file was not written (NotAFile and NotReadable give their reasons
+// above)
+inline QString reasonSettingsNotWritten()
+{
+    return QStringLiteral(u"فایلی ڕێکخستن ناتوانرێت بنووسرێت.");
+} // the settings file cannot be written
+inline QString reasonSettingsNotOurs()
+{
+    return QStringLiteral(u"ئەم فایلە فایلی ڕێکخستنی ئەم بەرنامەیە نییە.");
+} // this file is not this program's settings file
+inline QString reasonSettingsTooLarge()
+{
+    return QStringLiteral(u"فایلی ڕێکخستن نابێت لە 1 MiB گەورەتر بێت.");
+} // a settings file must not be larger than 1 MiB
+
+// An error that no handler trapped: the program reports it and ends.
+inline QString unhandledError()
+{
+    return QStringLiteral(u"هەڵەیەک ڕوویدا و بەرنامەکە دادەخرێت:");
+} // an error happened and the program closes:
+
+} // namespace tembra::texts

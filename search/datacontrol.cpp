@@ -1,0 +1,94 @@
+#include "search/datacontrol.h"
+
+namespace tembra {
+
+DataControl::DataControl(QObject *parent) : QObject(parent) { }
+
+DataControl::~DataControl() = default;
+
+void DataControl::setTable(HadithTable table)
+{
+    m_search.reset();
+    m_table = std::make_unique<HadithTable>(std::move(table));
+    m_search = std::make_unique<TableSearch>(*m_table);
+    refresh();
+}
+
+void DataControl::setOpenError(const Error &error)
+{
+    m_openError = error;
+    if (!m_openError.isError()) // a failure always has a reason to show
+        m_openError.kind = Error::Damaged;
+    emit openFailed(m_openError);
+}
+
+bool DataControl::refresh(Error *error)
+{
+    if (!m_table)
+        return fail(error, Error::NotOpen, QStringLiteral("the collection is not open"));
+    Statement statement;
+    if (!Statement::parse(m_recordSource, m_commandType, &statement, error))
+        return false;
+
+    std::vector<int> rows;
+    if (statement.filtered) {
+        rows = m_search->run(statement.pattern, m_comparison, statement.column);
+    } else {
+        rows.resize(size_t(m_table->rowCount()));
+        for (int r = 0; r < m_table->rowCount(); ++r)
+            rows[size_t(r)] = r;
+    }
+    emit resultAboutToBeReplaced();
+    m_rows.swap(rows);
+    m_position = -1;
+    emit resultReplaced();
+    setPosition(m_rows.empty() ? -1 : 0);
+    return true;
+}
+
+bool DataControl::move(int position, Error *error)
+{
+    if (m_rows.empty())
+        return fail(error, Error::NoRecord,
+                    QStringLiteral("there is no current record: the result is empty"));
+    if (position < 0 || position >= recordCount())
+        return fail(error, Error::NoRecord,
+                    QStringLiteral("there is no record before the first or after the last"));
+    setPosition(position);
+    return true;
+}
+
+bool DataControl::moveFirst(Error *error)
+{
+    return move(0, error);
+}
+bool DataControl::moveLast(Error *error)
+{
+    return move(recordCount() - 1, error);
+}
+
+bool DataControl::moveNext(Error *error)
+{
+    return move(m_position < 0 ? -1 : m_position + 1, error);
+}
+
+bool DataControl::movePrevious(Error *error)
+{
+    return move(m_position < 0 ? -1 : m_position - 1, error);
+}
+
+bool DataControl::moveTo(int position, Error *error)
+{
+    return move(position - 1, error);
+}
+
+void DataControl::setPosition(int position)
+{
+    m_position = position;
+    const int row = currentRow();
+    for (int c = 0; c < kColumnCount; ++c)
+        m_bound[c] = row < 0 ? QString() : m_table->text(row, c);
+    emit currentChanged();
+}
+
+} // namespace tembra

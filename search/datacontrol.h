@@ -1,0 +1,93 @@
+#pragma once
+
+#include "base/error.h"
+#include "search/hadithtable.h"
+#include "search/statement.h"
+#include "search/tablesearch.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+namespace tembra {
+
+// The main window's one live result over Table1 and its current record. The grid and
+// every bound control show what it holds; a search replaces the result by setting the
+// record source and refreshing.
+class DataControl final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(DataControl)
+
+public:
+    explicit DataControl(QObject *parent = nullptr);
+    ~DataControl() override;
+
+    // Takes the collection, read elsewhere, and runs the record source over it (at first
+    // the whole table). Until it has a table every refresh and move fails.
+    void setTable(HadithTable table);
+    // The collection could not be read: the control stays closed, and says why.
+    void setOpenError(const Error &error);
+    const Error &openError() const { return m_openError; }
+    bool isOpen() const { return m_table != nullptr; }
+    const HadithTable *table() const { return m_table.get(); }
+    const TableSearch *search() const { return m_search.get(); }
+
+    // How the statement's LIKE compares text: the reader's folded comparison unless the
+    // exact one is asked for. The next refresh uses it.
+    Comparison comparison() const { return m_comparison; }
+    void setComparison(Comparison comparison) { m_comparison = comparison; }
+
+    QString recordSource() const { return m_recordSource; }
+    void setRecordSource(const QString &source) { m_recordSource = source; }
+    void setCommandType(int type) { m_commandType = type; }
+
+    // Runs the record source and replaces the result; the current record becomes the
+    // first row, or none for an empty result. A source that cannot be run leaves the
+    // result as it was and says why.
+    bool refresh(Error *error = nullptr);
+
+    // The result, in the order of the table.
+    int recordCount() const { return static_cast<int>(m_rows.size()); }
+    int rowAt(int index) const { return m_rows[index]; } // index 0-based in the result
+    // 1-based position of the current record; 0 when there is none.
+    int absolutePosition() const { return m_position + 1; }
+    int currentRow() const { return m_position < 0 ? -1 : m_rows[m_position]; }
+
+    // Each fails (false, *error set) on an empty result or past either end, and then
+    // leaves the current record where it was.
+    bool moveFirst(Error *error = nullptr);
+    bool moveLast(Error *error = nullptr);
+    bool moveNext(Error *error = nullptr);
+    bool movePrevious(Error *error = nullptr);
+    bool moveTo(int position, Error *error = nullptr); // 1-based, as the grid picks
+
+    // What the bound controls show for a column of the current record: NULL and no
+    // current record both show as empty text.
+    QString boundValue(int column) const { return m_bound[column]; }
+
+signals:
+    void openFailed(const Error &error);
+    void resultAboutToBeReplaced();
+    void resultReplaced();
+    // The current record changed (or was set again); every bound value is already new.
+    void currentChanged();
+
+private:
+    bool move(int position, Error *error);
+    void setPosition(int position);
+
+    std::unique_ptr<HadithTable> m_table;
+    Error m_openError;
+    std::unique_ptr<TableSearch> m_search;
+    QString m_recordSource = QStringLiteral("Table1");
+    int m_commandType = Statement::Table;
+    Comparison m_comparison = Comparison::Folded;
+    std::vector<int> m_rows;
+    int m_position = -1;
+    QString m_bound[kColumnCount];
+};
+
+} // namespace tembra

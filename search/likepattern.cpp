@@ -1,0 +1,415 @@
+#include "search/likepattern.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define TEMBRA_X86 1
+#endif
+
+namespace tembra {
+
+namespace {
+
+bool isHigh(char16_t u)
+{
+    return u >= 0xD800 && u < 0xDC00;
+}
+bool isLow(char16_t u)
+{
+    return u >= 0xDC00 && u < 0xE000;
+}
+
+// Letters below 'A', the Arabic blocks and general punctuation (the marks U+200C and
+// U+200F among them) have no case: most hadith text never needs a table lookup.
+bool caselessUnit(char16_t u)
+{
+    return u < 0x41 || (u >= 0x0600 && u < 0x0700) || (u >= 0x2000 && u < 0x2070)
+        || (u >= 0xFB50 && u < 0xFF00);
+}
+
+// Written without an early exit so that the compiler can check many units at once.
+bool allCaseless(const char16_t *d, qsizetype n)
+{
+    bool all = true;
+    for (qsizetype i = 0; i < n; ++i)
+        all &= caselessUnit(d[i]);
+    return all;
+}
+
+} // namespace
+
+QString foldCase(QStringView text)
+{
+    QString out = text.toString();
+    auto *d = reinterpret_cast<char16_t *>(out.data());
+    const qsizetype n = out.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = d[i];
+        if (caselessUnit(u))
+            continue;
+        if (isHigh(u) && i + 1 < n && isLow(d[i + 1])) {
+            const char32_t folded = QChar::toCaseFolded(QChar::surrogateToUcs4(u, d[i + 1]));
+            if (QChar::requiresSurrogates(folded)) {
+                d[i] = QChar::highSurrogate(folded);
+                d[i + 1] = QChar::lowSurrogate(folded);
+            }
+            ++i;
+            continue;
+        }
+        const char32_t folded = QChar::toCaseFolded(char32_t(u));
+        if (!QChar::requiresSurrogates(folded))
+            d[i] = char16_t(folded);
+    }
+    return out;
+}
+
+bool isFoldInvariant(QStringView text)
+{
+    const char16_t *d = text.utf16();
+    const qsizetype n = text.size();
+    if (allCaseless(d, n))
+        return true;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = d[i];
+        if (caselessUnit(u))
+            continue;
+        if (isHigh(u) && i + 1 < n && isLow(d[i + 1])) {
+            const char32_t c = QChar::surrogateToUcs4(u, d[i + 1]);
+            if (QChar::toCaseFolded(c) != c)
+                return false;
+            ++i;
+        } else if (QChar::toCaseFolded(char32_t(u)) != u) {
+            return false;
+        }
+    }
+    return true;
+}
+
+namespace {
+
+template <typename Unit> bool equalUnits(const Unit *a, const Unit *b, qsizetype n)
+{
+    for (qsizetype i = 0; i < n; ++i) {
+        if (a[i] != b[i])
+            return false;
+    }
+    return true;
+}
+
+template <typename Unit>
+qsizetype findScalar(const Unit *h, qsizetype hn, const Unit *nd, qsizetype nn, qsizetype from)
+{
+    for (qsizetype p = from; p + nn <= hn; ++p) {
+        if (h[p] == nd[0] && h[p + nn - 1] == nd[nn - 1] && equalUnits(h + p, nd, nn))
+            return p;
+    }
+    return -1;
+}
+
+#ifdef TEMBRA_X86
+// Compares the needle's first and last units against 32 bytes of the text at once and
+// checks the whole needle only where both agree: for Arabic text that is rare enough
+// that the scan runs at memory speed.
+template <typename Unit>
+__attribute__((target("avx2"))) qsizetype findAvx2(const Unit *h, qsizetype hn, const Unit *nd,
+                                                   qsizetype nn, qsizetype from)
+{
+    constexpr qsizetype lanes = 32 / sizeof(Unit);
+    __m256i first, last;
+    if constexpr (sizeof(Unit) == 1) {
+        first = _mm256_set1_epi8(static_cast<char>(nd[0]));
+        last = _mm256_set1_epi8(static_cast<char>(nd[nn - 1]));
+    } else {
+        first = _mm256_set1_epi16(static_cast<short>(nd[0]));
+        last = _mm256_set1_epi16(static_cast<short>(nd[nn - 1]));
+    }
+    qsizetype p = from;
+    for (; p + nn - 1 + lanes <= hn; p += lanes) {
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(h + p));
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(h + p + nn - 1));
+        __m256i eq;
+        if constexpr (sizeof(Unit) == 1)
+            eq = _mm256_and_si256(_mm256_cmpeq_epi8(a, first), _mm256_cmpeq_epi8(b, last));
+        else
+            eq = _mm256_and_si256(_mm256_cmpeq_epi16(a, first), _mm256_cmpeq_epi16(b, last));
+        auto mask = static_cast<unsigned>(_mm256_movemask_epi8(eq));
+        while (mask) {
+            const int bit = __builtin_ctz(mask);
+            const qsizetype at = p + bit / qsizetype(sizeof(Unit));
+            if (equalUnits(h + at + 1, nd + 1, nn - 2 > 0 ? nn - 2 : 0))
+                return at;
+            mask &= sizeof(Unit) == 1 ? ~(1u << bit) : ~(3u << bit);
+        }
+    }
+    return findScalar(h, hn, nd, nn, p);
+}
+
+// The block of 32 bytes at h: a bit (per byte) set where a unit equals the needle's first
+// unit and the unit nn - 1 further on its last.
+template <typename Unit>
+__attribute__((target("avx2"))) std::uint32_t blockMask(const Unit *h, Unit first, Unit last,
+                                                        qsizetype nn)
+{
+    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(h));
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(h + nn - 1));
+    __m256i eq;
+    if constexpr (sizeof(Unit) == 1)
+        eq = _mm256_and_si256(_mm256_cmpeq_epi8(a, _mm256_set1_epi8(static_cast<char>(first))),
+                              _mm256_cmpeq_epi8(b, _mm256_set1_epi8(static_cast<char>(last))));
+    else
+        eq = _mm256_and_si256(_mm256_cmpeq_epi16(a, _mm256_set1_epi16(static_cast<short>(first))),
+                              _mm256_cmpeq_epi16(b, _mm256_set1_epi16(static_cast<short>(last))));
+    return static_cast<std::uint32_t>(_mm256_movemask_epi8(eq));
+}
+
+bool haveAvx2()
+{
+    static const bool have = __builtin_cpu_supports("avx2");
+    return have;
+}
+#endif
+
+template <typename Unit>
+qsizetype findIn(std::basic_string_view<Unit> haystack, std::basic_string_view<Unit> needle,
+                 qsizetype from)
+{
+    const auto nn = qsizetype(needle.size());
+    const auto hn = qsizetype(haystack.size());
+    if (from < 0)
+        from = 0;
+    if (nn == 0)
+        return from <= hn ? from : -1;
+#ifdef TEMBRA_X86
+    if (haveAvx2())
+        return findAvx2(haystack.data(), hn, needle.data(), nn, from);
+#endif
+    return findScalar(haystack.data(), hn, needle.data(), nn, from);
+}
+
+// How many units the character at pos takes: two for a surrogate pair in UTF-16.
+template <typename Unit> qsizetype charAt(const Unit *t, qsizetype pos, qsizetype n)
+{
+    if constexpr (sizeof(Unit) == 2)
+        return (isHigh(t[pos]) && pos + 1 < n && isLow(t[pos + 1])) ? 2 : 1;
+    else
+        return 1;
+}
+
+} // namespace
+
+qsizetype findUnits(std::u16string_view haystack, std::u16string_view needle, qsizetype from)
+{
+    return findIn(haystack, needle, from);
+}
+
+qsizetype findUnits(std::basic_string_view<std::uint8_t> haystack,
+                    std::basic_string_view<std::uint8_t> needle, qsizetype from)
+{
+    return findIn(haystack, needle, from);
+}
+
+template <typename Unit>
+UnitFinder<Unit>::UnitFinder(View haystack, View needle) : m_haystack(haystack), m_needle(needle)
+{
+#ifdef TEMBRA_X86
+    m_vector = haveAvx2() && !needle.empty();
+#endif
+}
+
+template <typename Unit> qsizetype UnitFinder<Unit>::next(qsizetype from)
+{
+    constexpr qsizetype lanes = 32 / sizeof(Unit);
+    const Unit *h = m_haystack.data();
+    const Unit *nd = m_needle.data();
+    const auto hn = qsizetype(m_haystack.size());
+    const auto nn = qsizetype(m_needle.size());
+    if (from < 0)
+        from = 0;
+    for (;;) {
+        if (m_block >= 0 && from < m_block + lanes) {
+            if (from > m_block) // the places before from are not wanted
+                m_mask &= ~std::uint32_t(0) << ((from - m_block) * qsizetype(sizeof(Unit)));
+            while (m_mask) {
+                const int bit = __builtin_ctz(m_mask);
+                m_mask &= sizeof(Unit) == 1 ? ~(1u << bit) : ~(3u << bit);
+                const qsizetype at = m_block + bit / qsizetype(sizeof(Unit));
+                if (equalUnits(h + at + 1, nd + 1, nn - 2 > 0 ? nn - 2 : 0))
+                    return at;
+            }
+            from = m_block + lanes;
+        }
+        m_block = -1;
+        if (!m_vector || from + nn - 1 + lanes > hn)
+            return findIn(m_haystack, m_needle, from); // the last few units
+#ifdef TEMBRA_X86
+        m_block = from;
+        m_mask = blockMask(h + from, nd[0], nd[nn - 1], nn);
+#endif
+    }
+}
+
+template class UnitFinder<char16_t>;
+template class UnitFinder<std::uint8_t>;
+
+template <typename Unit> BasicLikePattern<Unit>::BasicLikePattern(View pattern)
+{
+    m_anchoredStart = pattern.empty() || pattern.front() != Unit('%');
+    m_anchoredEnd = pattern.empty() || pattern.back() != Unit('%');
+    Segment seg;
+    std::basic_string<Unit> run;
+    auto closeRun = [&] {
+        if (run.size() > m_longest.size())
+            m_longest = run;
+        run.clear();
+    };
+    auto closeSegment = [&] {
+        closeRun();
+        if (!seg.units.empty())
+            m_segments.push_back(std::move(seg));
+        seg = Segment();
+    };
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        const Unit u = pattern[i];
+        if (u == Unit('%')) {
+            closeSegment();
+        } else if (u == Unit('_')) {
+            closeRun();
+            seg.units.push_back(Unit('_'));
+            seg.any.push_back(true);
+            ++seg.characters;
+        } else {
+            run.push_back(u);
+            seg.units.push_back(u);
+            seg.any.push_back(false);
+            bool second = false; // the low half of a surrogate pair
+            if constexpr (sizeof(Unit) == 2)
+                second = isLow(u) && i > 0 && isHigh(pattern[i - 1]);
+            if (!second)
+                ++seg.characters;
+        }
+    }
+    closeSegment();
+    qsizetype tail = 0;
+    for (auto part = m_segments.rbegin(); part != m_segments.rend(); ++part) {
+        tail += qsizetype(part->units.size());
+        part->tail = tail;
+    }
+}
+
+template <typename Unit>
+bool BasicLikePattern<Unit>::matchAt(const Segment &seg, View text, qsizetype pos,
+                                     qsizetype *end) const
+{
+    const auto n = qsizetype(text.size());
+    const Unit *t = text.data();
+    const Unit *u = seg.units.data();
+    for (size_t i = 0; i < seg.units.size(); ++i) {
+        if (pos >= n)
+            return false;
+        if (seg.any[i]) {
+            pos += charAt(t, pos, n);
+        } else {
+            if (t[pos] != u[i])
+                return false;
+            ++pos;
+        }
+    }
+    *end = pos;
+    return true;
+}
+
+template <typename Unit>
+qsizetype BasicLikePattern<Unit>::find(const Segment &seg, View text, qsizetype from,
+                                       qsizetype *end) const
+{
+    const auto n = qsizetype(text.size());
+    size_t lead = 0;
+    while (lead < seg.units.size() && !seg.any[lead])
+        ++lead;
+    if (lead > 0) {
+        const View literal(seg.units.data(), lead);
+        for (qsizetype p = findIn(text, literal, from); p >= 0; p = findIn(text, literal, p + 1)) {
+            if (n - p < seg.tail)
+                return -1; // too little text left for this part and the ones after it
+            if (matchAt(seg, text, p, end))
+                return p;
+        }
+        return -1;
+    }
+    for (qsizetype p = from; p < n && n - p >= seg.tail; p += charAt(text.data(), p, n)) {
+        if (matchAt(seg, text, p, end))
+            return p;
+    }
+    return -1;
+}
+
+template <typename Unit> bool BasicLikePattern<Unit>::matchesUnits(View text) const
+{
+    if (m_segments.empty())
+        return !(m_anchoredStart && m_anchoredEnd) || text.empty();
+    const auto n = qsizetype(text.size());
+    if (n < m_segments.front().tail)
+        return false; // every literal unit and "_" needs at least one unit of text
+    const Unit *t = text.data();
+    qsizetype pos = 0;
+    qsizetype end = 0;
+    for (size_t k = 0; k < m_segments.size(); ++k) {
+        const Segment &seg = m_segments[k];
+        const bool first = k == 0;
+        const bool last = k + 1 == m_segments.size();
+        if (first && m_anchoredStart) {
+            if (!matchAt(seg, text, 0, &end))
+                return false;
+            if (last && m_anchoredEnd)
+                return end == n;
+        } else if (last && m_anchoredEnd) {
+            // The last part must end the text; it spans a fixed number of characters,
+            // so there is one place to try.
+            qsizetype start = n;
+            for (qsizetype c = 0; c < seg.characters && start > 0; ++c) {
+                bool pair = false;
+                if constexpr (sizeof(Unit) == 2)
+                    pair = start >= 2 && isLow(t[start - 1]) && isHigh(t[start - 2]);
+                start -= pair ? 2 : 1;
+            }
+            return start >= pos && matchAt(seg, text, start, &end) && end == n;
+        } else if (find(seg, text, pos, &end) < 0) {
+            return false;
+        }
+        pos = end;
+    }
+    return true;
+}
+
+// Each part is taken where it first occurs after the one before it: if the parts after
+// the first cannot follow its first occurrence, they cannot follow a later one either.
+template <typename Unit>
+qsizetype BasicLikePattern<Unit>::findFirst(View text, qsizetype from, qsizetype *end) const
+{
+    if (m_segments.empty())
+        return -1;
+    qsizetype pos = from;
+    qsizetype start = -1;
+    for (const Segment &seg : m_segments) {
+        const qsizetype at = find(seg, text, pos, &pos);
+        if (at < 0)
+            return -1;
+        if (start < 0)
+            start = at;
+    }
+    *end = pos;
+    return start;
+}
+
+template class BasicLikePattern<char16_t>;
+template class BasicLikePattern<std::uint8_t>;
+
+LikePattern::LikePattern(QStringView pattern) : BasicLikePattern(units(foldCase(pattern))) { }
+
+bool LikePattern::matches(QStringView text) const
+{
+    if (isFoldInvariant(text))
+        return matchesFolded(text);
+    return matchesFolded(foldCase(text));
+}
+
+} // namespace tembra

@@ -1,0 +1,90 @@
+#include "search/pane.h"
+
+#include "base/texts.h"
+#include "search/likepattern.h"
+
+#include <algorithm>
+
+namespace tembra::pane {
+
+QString compose(const QString &tab4, const QString &tab1)
+{
+    return tab4 + texts::paneSeparator() + tab1;
+}
+
+std::vector<Span> occurrences(QStringView text, QStringView term, Comparison comparison)
+{
+    std::vector<Span> spans;
+    while (term.startsWith(u'%'))
+        term = term.mid(1);
+    while (term.endsWith(u'%'))
+        term.chop(1);
+    if (text.isEmpty() || term.isEmpty())
+        return spans;
+    const fold::Form form = fold::formFor(term, comparison);
+    std::vector<qsizetype> position; // in text, of each unit of folded
+    const QString folded = fold::apply(text, form, &position);
+    const QString pattern = fold::apply(term, form);
+    const BasicLikePattern<char16_t> like(LikePattern::units(pattern));
+    const LikePattern::View units = LikePattern::units(folded);
+    qsizetype end = 0;
+    for (qsizetype from = 0;; from = end) {
+        const qsizetype start = like.findFirst(units, from, &end);
+        if (start < 0 || end <= start)
+            break;
+        qsizetype last = position[size_t(end - 1)];
+        last += text[last].isHighSurrogate() && last + 1 < text.size()
+                && text[last + 1].isLowSurrogate()
+            ? 2
+            : 1;
+        while (last < text.size() && fold::kind(text[last].unicode()) != fold::Keep)
+            ++last;
+        spans.push_back({position[size_t(start)], last});
+    }
+    return spans;
+}
+
+DocumentPositions::DocumentPositions(QStringView text)
+{
+    for (qsizetype k = 0; k + 1 < text.size(); ++k) {
+        if (text[k] == u'\r' && text[k + 1] == u'\n')
+            m_pairs.push_back(k);
+    }
+}
+
+qsizetype DocumentPositions::operator()(qsizetype index) const
+{
+    // each "\r\n" that starts before index is one position less
+    const auto pairs = std::lower_bound(m_pairs.begin(), m_pairs.end(), index) - m_pairs.begin();
+    return index - pairs;
+}
+
+qreal zoomedPoints(qreal points, int steps)
+{
+    constexpr qreal step = 2;
+    constexpr qreal smallest = 10;
+    constexpr qreal largest = 48;
+    return qBound(smallest, points + step * steps, largest);
+}
+
+QString numberTooltip(const QString &number)
+{
+    return texts::numberTooltipHead() + number + texts::numberTooltipTail();
+}
+
+QString kindTooltip(const QString &kind)
+{
+    return texts::kindTooltipHead() + kind + texts::braceTooltipTail();
+}
+
+QString bookTooltip(const QString &book)
+{
+    return texts::bookTooltipHead() + book + texts::braceTooltipTail();
+}
+
+QString paneTooltip(const QString &kind)
+{
+    return kind.isEmpty() ? QString() : texts::pageKeyHint();
+}
+
+} // namespace tembra::pane

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "base/error.h"
+
+#include <QString>
+
+namespace tembra {
+
+// What a record source asks of the table, as the data control can run it: the whole
+// table ("Table1" with command type 2, or "select * from Table1"), or the rows whose
+// column matches a LIKE pattern ("select * from Table1 where Tab1 like '...'").
+struct Statement {
+    enum CommandType { Text = 1, Table = 2 };
+
+    bool filtered = false;
+    int column = 0; // 0 for Tab1 .. 4 for Tab5
+    QString pattern; // the literal with its doubled apostrophes undone
+
+    // On failure *error says what could not be understood.
+    static bool parse(const QString &source, int commandType, Statement *out, Error *error);
+};
+
+// The statement the search gives the data control: every row whose hadith text holds
+// text anywhere. An apostrophe is doubled so that it stays inside the literal.
+QString searchStatement(const QString &text);
+
+} // namespace tembra

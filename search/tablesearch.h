@@ -1,0 +1,59 @@
+#pragma once
+
+#include "search/comparison.h"
+#include "search/hadithtable.h"
+
+#include <QStringView>
+
+#include <cstdint>
+#include <future>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace tembra {
+
+// Runs LIKE patterns over one column of a table held in memory, under either comparison.
+//
+// For the default comparison it keeps the hadith texts folded and without their marks,
+// one byte a character, back to back: a search scans that copy for the pattern's longest
+// literal and checks a row only where the literal occurs. A pattern with marks is looked
+// for in the same copy without them, and each place found is checked, marks and all, in
+// the text itself. For the exact comparison it scans the texts as they are, with a folded
+// copy of the few that letter case changes.
+//
+// What it keeps is made on a thread of its own from the moment it is built, so that a
+// window can show the collection at once; the first search waits for it if need be.
+class TableSearch final {
+public:
+    explicit TableSearch(const HadithTable &table);
+    ~TableSearch();
+    Q_DISABLE_COPY_MOVE(TableSearch)
+
+    // The rows, in stored order, whose value in column matches the pattern under the
+    // comparison; NULL never matches.
+    std::vector<int> run(QStringView pattern, Comparison comparison, int column = 0) const;
+
+    // Waits until the search is ready; true at once when it is.
+    void waitUntilReady() const;
+    // The bytes kept beside the table (for the benchmark).
+    qsizetype keptBytes() const;
+
+private:
+    struct Kept;
+    std::vector<int> scanExact(QStringView pattern) const;
+    std::vector<int> scanWithoutMarks(QStringView pattern) const;
+    std::vector<int> scanWithMarks(QStringView pattern) const;
+    std::vector<int> otherColumn(QStringView pattern, fold::Form form, int column) const;
+    std::vector<int> scanMarkedLiteral(std::basic_string_view<std::uint8_t> withoutMarks,
+                                       std::u16string_view literal, qsizetype firstLetter) const;
+    bool marksMatchAt(int row, qsizetype at, std::u16string_view literal,
+                      qsizetype firstLetter) const;
+    QStringView text(int row) const;
+
+    const HadithTable &m_table;
+    std::unique_ptr<Kept> m_kept;
+    std::shared_future<void> m_ready;
+};
+
+} // namespace tembra
