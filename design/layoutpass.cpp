@@ -22,11 +22,16 @@ float size(double value)
     return value < 0 ? 0.0f : static_cast<float>(value);
 }
 
+// A name the pass places but the window's definition lacks is a misspelling in the pass
+// itself: it would put a control nowhere, in every build, so it stops the program at the
+// first layout (and so every test that lays out the window) instead.
 TwipsRect designPlace(const QString &name)
 {
     const ControlDef *def = tembra1Definition().find(name);
-    Q_ASSERT_X(def, "layoutPass", "every control the pass places is in the definition");
-    return def ? TwipsRect{def->left, def->top, def->width, def->height} : TwipsRect{};
+    if (!def)
+        qFatal("layoutPass: the main window's definition has no control named %s",
+               qUtf8Printable(name));
+    return TwipsRect{def->left, def->top, def->width, def->height};
 }
 
 } // namespace
