@@ -55,12 +55,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString all(reinterpret_cast<const QChar *>(data), qsizetype(size / 2));
     const QStringList parts = all.split(QChar(0xFFFF));
     const QString pattern = parts.front();
-    tembra::HadithTable table;
+    tembra::TableBuilder rows;
     for (qsizetype i = 1; i < parts.size(); ++i) {
-        table.appendRow();
+        rows.appendRow();
         if (parts[i] != QStringLiteral("\\N"))
-            table.setField(0, parts[i]);
+            rows.setField(0, parts[i]);
     }
+    const tembra::HadithTable table = rows.take();
     const tembra::TableSearch search(table);
     const std::vector<int> found = search.run(pattern, tembra::Comparison::Exact);
     std::vector<int> expected;

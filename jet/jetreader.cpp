@@ -890,9 +890,7 @@ bool JetReader::readHere(const QString &path, HadithTable *table, Error *error)
         path, [](Error *) { return std::make_unique<TableSink>(); }, error);
     if (!read)
         return false;
-    HadithTable &whole = static_cast<TableSink *>(read.get())->table;
-    whole.squeeze();
-    *table = std::move(whole);
+    *table = static_cast<TableSink *>(read.get())->table.take();
     return true;
 }
 
@@ -908,8 +906,7 @@ bool JetReader::readBytes(const QByteArray &bytes, HadithTable *table, Error *er
         if (!readHandle(mdb_open_buffer(copy.data(), size_t(copy.size()), MDB_NOFLAGS), &copy,
                         QString(), bytes.size(), &sink, error))
             return false;
-        sink.table.squeeze();
-        *table = std::move(sink.table);
+        *table = sink.table.take();
         return true;
     } catch (const std::bad_alloc &) {
         return outOfMemory(error);

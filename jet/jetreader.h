@@ -32,7 +32,7 @@ public:
         }
         return true;
     }
-    HadithTable table;
+    TableBuilder table;
 };
 
 // Reads Table1 of a Jet 4.0 database, read-only, into memory.

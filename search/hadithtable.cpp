@@ -4,92 +4,48 @@ namespace tembra {
 
 namespace {
 constexpr std::uint8_t kAllNull = (1u << kColumnCount) - 1;
-}
+constexpr int kShort = kColumnCount - 1;
 
-HadithTable::HadithTable(const HadithTable &other)
-    : m_keep(other.m_keep),
-      m_text(other.m_text),
-      m_short(other.m_short),
-      m_start(other.m_start),
-      m_shortEnd(other.m_shortEnd),
-      m_nulls(other.m_nulls),
-      m_startAt(other.m_startAt),
-      m_shortEndAt(other.m_shortEndAt),
-      m_nullsAt(other.m_nullsAt),
-      m_rows(other.m_rows)
-{
-    if (!m_keep)
-        point();
-}
+// A built table's own arrays, kept alive by the tables that read them.
+struct OwnArrays {
+    std::vector<std::uint32_t> start;
+    std::vector<std::uint32_t> shortEnd;
+    std::vector<std::uint8_t> nulls;
+};
+} // namespace
 
-HadithTable::HadithTable(HadithTable &&other) noexcept
+HadithTable::HadithTable()
 {
-    *this = std::move(other);
-}
-
-HadithTable &HadithTable::operator=(const HadithTable &other)
-{
-    if (this != &other)
-        *this = HadithTable(other);
-    return *this;
-}
-
-HadithTable &HadithTable::operator=(HadithTable &&other) noexcept
-{
-    m_keep = std::move(other.m_keep);
-    m_text = std::move(other.m_text);
-    m_short = std::move(other.m_short);
-    m_start = std::move(other.m_start);
-    m_shortEnd = std::move(other.m_shortEnd);
-    m_nulls = std::move(other.m_nulls);
-    m_startAt = other.m_startAt;
-    m_shortEndAt = other.m_shortEndAt;
-    m_nullsAt = other.m_nullsAt;
-    m_rows = other.m_rows;
-    if (!m_keep)
-        point();
-    // What is left behind is an empty table.
-    other.m_keep.reset();
-    other.m_text.clear();
-    other.m_short.clear();
-    other.m_start.assign(1, 0);
-    other.m_shortEnd.clear();
-    other.m_nulls.clear();
-    other.point();
-    return *this;
-}
-
-void HadithTable::point()
-{
-    m_startAt = m_start.data();
-    m_shortEndAt = m_shortEnd.data();
-    m_nullsAt = m_nulls.data();
-    m_rows = static_cast<int>(m_nulls.size());
+    static const std::uint32_t zero = 0;
+    static const std::shared_ptr<const Shared> empty = [] {
+        auto d = std::make_shared<Shared>();
+        d->start = &zero;
+        return d;
+    }();
+    m_d = empty;
 }
 
 HadithTable HadithTable::adopt(const Arrays &arrays, std::shared_ptr<const void> keep)
 {
-    HadithTable table;
-    table.m_keep = std::move(keep);
-    table.m_text
-        = QString::fromRawData(reinterpret_cast<const QChar *>(arrays.text), arrays.textUnits);
-    table.m_short = QString::fromRawData(reinterpret_cast<const QChar *>(arrays.shortText),
-                                         arrays.shortUnits);
-    table.m_start.clear();
-    table.m_startAt = arrays.start;
-    table.m_shortEndAt = arrays.shortEnd;
-    table.m_nullsAt = arrays.nulls;
-    table.m_rows = arrays.rows;
-    return table;
+    auto d = std::make_shared<Shared>();
+    d->keep = std::move(keep);
+    d->text = QString::fromRawData(reinterpret_cast<const QChar *>(arrays.text), arrays.textUnits);
+    d->shortText = QString::fromRawData(reinterpret_cast<const QChar *>(arrays.shortText),
+                                        arrays.shortUnits);
+    d->start = arrays.start;
+    d->shortEnd = arrays.shortEnd;
+    d->nulls = arrays.nulls;
+    d->rows = arrays.rows;
+    return HadithTable(std::move(d));
 }
 
 QStringView HadithTable::view(int row, int column) const
 {
     if (column == 0)
-        return QStringView(m_text).mid(m_startAt[row], m_startAt[row + 1] - m_startAt[row]);
+        return QStringView(m_d->text).mid(m_d->start[row], m_d->start[row + 1] - m_d->start[row]);
     const size_t at = size_t(row) * kShort + size_t(column - 1);
-    const std::uint32_t start = at == 0 ? 0 : m_shortEndAt[at - 1];
-    return QStringView(m_short).mid(start, m_shortEndAt[at] - start);
+    const std::uint32_t start = at == 0 ? 0 : m_d->shortEnd[at - 1];
+    return QStringView(m_d->shortText).mid(start, m_d->shortEnd[at] - start);
 }
 
 Field HadithTable::field(int row, int column) const
@@ -107,44 +63,34 @@ Record HadithTable::record(int row) const
     return r;
 }
 
-void HadithTable::appendRow()
+TableBuilder::TableBuilder() = default;
+
+void TableBuilder::appendRow()
 {
-    Q_ASSERT_X(!m_keep, "HadithTable", "an adopted table is not built on");
     m_nulls.push_back(kAllNull);
     m_start.push_back(std::uint32_t(m_text.size()));
     m_shortEnd.insert(m_shortEnd.end(), kShort, std::uint32_t(m_short.size()));
-    point();
 }
 
-// The buffer the field's value goes to, at its end.
-QString *HadithTable::setFieldStart(int column)
+void TableBuilder::setField(int column, QStringView value)
 {
+    Q_ASSERT(!m_nulls.empty());
     m_nulls.back() &= static_cast<std::uint8_t>(~(1u << column));
-    if (column == 0)
-        return &m_text;
-    // A field of a later column set before this one would now lie before it.
-    Q_ASSERT(m_shortEnd[m_shortEnd.size() - kShort + (column - 1)] == m_short.size());
-    return &m_short;
-}
-
-void HadithTable::setFieldEnd(int column)
-{
     if (column == 0) {
+        m_text.append(value);
         m_start.back() = std::uint32_t(m_text.size());
         return;
     }
+    // A field of a later column set before this one would now lie before it.
+    const size_t first = m_shortEnd.size() - kShort + size_t(column - 1);
+    Q_ASSERT(m_shortEnd[first] == std::uint32_t(m_short.size()));
+    m_short.append(value);
     // The columns after this one are empty (or still to be set) from here on.
-    for (size_t at = m_shortEnd.size() - kShort + size_t(column - 1); at < m_shortEnd.size(); ++at)
+    for (size_t at = first; at < m_shortEnd.size(); ++at)
         m_shortEnd[at] = std::uint32_t(m_short.size());
 }
 
-void HadithTable::setField(int column, QStringView value)
-{
-    setFieldStart(column)->append(value);
-    setFieldEnd(column);
-}
-
-void HadithTable::append(const Record &record)
+void TableBuilder::append(const Record &record)
 {
     appendRow();
     for (int c = 0; c < kColumnCount; ++c) {
@@ -153,21 +99,33 @@ void HadithTable::append(const Record &record)
     }
 }
 
-void HadithTable::squeeze()
+HadithTable TableBuilder::take()
 {
-    if (m_keep)
-        return;
+    auto own = std::make_shared<OwnArrays>();
+    own->start = std::move(m_start);
+    own->shortEnd = std::move(m_shortEnd);
+    own->nulls = std::move(m_nulls);
+    own->start.shrink_to_fit();
+    own->shortEnd.shrink_to_fit();
+    own->nulls.shrink_to_fit();
     m_text.squeeze();
-    m_start.shrink_to_fit();
-    m_nulls.shrink_to_fit();
     m_short.squeeze();
-    m_shortEnd.shrink_to_fit();
-    point();
-}
 
-qsizetype HadithTable::textUnits() const
-{
-    return m_text.size() + m_short.size();
+    auto d = std::make_shared<HadithTable::Shared>();
+    d->text = std::move(m_text);
+    d->shortText = std::move(m_short);
+    d->start = own->start.data();
+    d->shortEnd = own->shortEnd.data();
+    d->nulls = own->nulls.data();
+    d->rows = int(own->nulls.size());
+    d->keep = std::move(own);
+
+    m_text = QString();
+    m_short = QString();
+    m_start.assign(1, 0);
+    m_shortEnd.clear();
+    m_nulls.clear();
+    return HadithTable(std::move(d));
 }
 
 } // namespace tembra

@@ -2,6 +2,8 @@
 
 #include "search/record.h"
 
+#include <QtGlobal>
+
 #include <QString>
 #include <QStringView>
 
@@ -16,45 +18,39 @@ namespace tembra {
 // back to back in another, so that fifty thousand rows are not two hundred thousand
 // small strings. NULL and the empty string stay apart.
 //
-// A table is built row by row here, or takes its arrays as they lie in memory that
-// another process filled (see adopt()), without copying them.
+// A table never changes once made: it is made by a TableBuilder, or takes its arrays as
+// they lie in memory that another process filled (see adopt()), without copying them.
+// Copies share the same arrays, and the arrays live as long as any copy does, so a copy
+// may be handed to another thread (the search keeps one) and read there while the
+// window's thread reads its own.
 class HadithTable final {
 public:
-    HadithTable() { point(); }
-    HadithTable(const HadithTable &other);
-    HadithTable(HadithTable &&other) noexcept;
-    HadithTable &operator=(const HadithTable &other);
-    HadithTable &operator=(HadithTable &&other) noexcept;
-    ~HadithTable() = default;
+    HadithTable();
+    // A copy shares the arrays; there is no move that could leave a table behind empty.
+    HadithTable(const HadithTable &) = default;
+    HadithTable &operator=(const HadithTable &) = default;
 
-    int rowCount() const { return m_rows; }
-    bool isEmpty() const { return m_rows == 0; }
+    int rowCount() const { return m_d->rows; }
+    bool isEmpty() const { return m_d->rows == 0; }
 
     // column 0 is Tab1 .. 4 is Tab5
-    bool isNull(int row, int column) const { return (m_nullsAt[row] >> column) & 1u; }
+    bool isNull(int row, int column) const { return (m_d->nulls[row] >> column) & 1u; }
     QStringView view(int row, int column) const;
     QString text(int row, int column) const { return view(row, column).toString(); }
     Field field(int row, int column) const;
     Record record(int row) const;
 
-    // Starts a new row; its fields are then set with setField (default NULL), each once
-    // and in the order of the columns. Not for an adopted table.
-    void appendRow();
-    void setField(int column, QStringView value); // on the last row appended
-    void append(const Record &record);
-    void squeeze();
-
     // All Tab1 texts back to back; row r spans [textStart(r), textStart(r + 1)).
-    const QString &allText() const { return m_text; }
+    const QString &allText() const { return m_d->text; }
     const char16_t *textUnits16() const
     {
-        return reinterpret_cast<const char16_t *>(m_text.constData());
+        return reinterpret_cast<const char16_t *>(m_d->text.constData());
     }
-    qsizetype textStart(int row) const { return m_startAt[row]; }
-    qsizetype textEnd(int row) const { return m_startAt[row + 1]; }
+    qsizetype textStart(int row) const { return m_d->start[row]; }
+    qsizetype textEnd(int row) const { return m_d->start[row + 1]; }
 
     // UTF-16 units held by all the columns' values (what the memory budget compares to).
-    qsizetype textUnits() const;
+    qsizetype textUnits() const { return m_d->text.size() + m_d->shortText.size(); }
 
     // The arrays of a table as they lie in memory kept alive by keep, taken as they are:
     // the caller has checked them (offsets ascending and within the texts, the last one at
@@ -73,26 +69,46 @@ public:
     static HadithTable adopt(const Arrays &arrays, std::shared_ptr<const void> keep);
 
 private:
-    static constexpr int kShort = kColumnCount - 1;
-    QString *setFieldStart(int column);
-    void setFieldEnd(int column);
-    void point(); // the read pointers onto the table's own arrays
+    friend class TableBuilder;
+    // What every copy reads: the texts, and the arrays where each Tab1 starts (rows + 1,
+    // from 0), where each short field ends (four a row; each starts where the one before
+    // it ends) and the NULLs (bit c set: column c is NULL). keep holds the memory the
+    // arrays lie in, whoever made it.
+    struct Shared {
+        std::shared_ptr<const void> keep;
+        QString text; // Tab1 of every row
+        QString shortText; // Tab2 .. Tab5 of every row
+        const std::uint32_t *start = nullptr;
+        const std::uint32_t *shortEnd = nullptr;
+        const std::uint8_t *nulls = nullptr;
+        int rows = 0;
+    };
+    explicit HadithTable(std::shared_ptr<const Shared> d) : m_d(std::move(d)) { }
 
-    // The memory an adopted table's arrays lie in; released after the texts below.
-    std::shared_ptr<const void> m_keep;
-    QString m_text; // Tab1 of every row
-    QString m_short; // Tab2 .. Tab5 of every row
-    // A built table's own arrays: where each Tab1 starts (rows + 1, from 0), where each
-    // short field ends (four a row; each starts where the one before it ends), and the
-    // NULLs (bit c set: column c is NULL).
+    std::shared_ptr<const Shared> m_d;
+};
+
+// Makes a table row by row: each row is started with appendRow, then its fields are set
+// with setField (default NULL), each once and in the order of the columns.
+class TableBuilder final {
+public:
+    TableBuilder();
+    Q_DISABLE_COPY_MOVE(TableBuilder)
+
+    void appendRow();
+    void setField(int column, QStringView value); // on the last row appended
+    void append(const Record &record);
+    int rowCount() const { return int(m_nulls.size()); }
+
+    // The table made so far; the builder is left empty.
+    HadithTable take();
+
+private:
+    QString m_text;
+    QString m_short;
     std::vector<std::uint32_t> m_start{0};
     std::vector<std::uint32_t> m_shortEnd;
     std::vector<std::uint8_t> m_nulls;
-    // What the accessors read: the arrays above, or an adopted table's.
-    const std::uint32_t *m_startAt = nullptr;
-    const std::uint32_t *m_shortEndAt = nullptr;
-    const std::uint8_t *m_nullsAt = nullptr;
-    int m_rows = 0;
 };
 
 } // namespace tembra

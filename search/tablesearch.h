@@ -51,7 +51,7 @@ private:
                       qsizetype firstLetter) const;
     QStringView text(int row) const;
 
-    const HadithTable &m_table;
+    const HadithTable m_table; // a copy: the builder thread reads it, whoever else lets go
     std::unique_ptr<Kept> m_kept;
     std::shared_future<void> m_ready;
 };

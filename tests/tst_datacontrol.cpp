@@ -36,7 +36,7 @@ private:
 
 HadithTable TestDataControl::sample()
 {
-    HadithTable t;
+    TableBuilder t;
     const char *rows[][5] = {
         {"first hadith about faith", "1", "sahih", "head 1", "Bukhari"},
         {"second about prayer", "2", "sahih", "head 2", "Bukhari"},
@@ -47,7 +47,7 @@ HadithTable TestDataControl::sample()
         for (int c = 0; c < 5; ++c)
             t.setField(c, QString::fromLatin1(row[c]));
     }
-    return t;
+    return t.take();
 }
 
 void TestDataControl::parse_data()
@@ -209,11 +209,11 @@ void TestDataControl::boundValuesAreNewWhenTheChangeComes()
 
 void TestDataControl::nullShowsAsEmpty()
 {
-    HadithTable t;
+    TableBuilder t;
     t.appendRow();
     t.setField(1, QStringLiteral("7"));
     DataControl dc;
-    dc.setTable(std::move(t));
+    dc.setTable(t.take());
     QCOMPARE(dc.boundValue(0), QString());
     QCOMPARE(dc.boundValue(1), QStringLiteral("7"));
     QVERIFY(dc.table()->isNull(0, 0));
@@ -244,7 +244,7 @@ void TestDataControl::hostileSearchTexts()
 {
     QFETCH(QString, text);
     QFETCH(QList<int>, rows);
-    HadithTable t;
+    TableBuilder t;
     const QString texts[] = {
         QStringLiteral("abc"),
         QStringLiteral(u"a\u0001b"),
@@ -261,7 +261,7 @@ void TestDataControl::hostileSearchTexts()
             t.setField(0, texts[r]); // row 6 stays NULL
     }
     DataControl dc;
-    dc.setTable(std::move(t));
+    dc.setTable(t.take());
     dc.setRecordSource(searchStatement(text));
     dc.setCommandType(Statement::Text);
     QVERIFY(dc.refresh());
