@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up a Debian bookworm machine, builds, and runs the reader or the tests.
 #   ./build.sh run    build and start the reader on the sample collection Book/Data.mdb
-#   ./build.sh test   build and run the whole test suite (plain, then with sanitizers)
+#   ./build.sh test   build and run the whole test suite (plain, then with sanitizers; the
+#                     suites that start threads once more under ThreadSanitizer)
 #   ./build.sh bench  build and run the search benchmark
 #   ./build.sh format [--check]  format every C++ file (or only say which are not)
 #   ./build.sh package       build the Debian package (build-package/tembra_*.deb)
@@ -49,6 +50,12 @@ test)
     (cd "$top/build" && ctest --output-on-failure -j"$(nproc)")
     build "$top/build-sanitize" -DTEMBRA_SANITIZE=ON -DTEMBRA_WERROR=ON
     (cd "$top/build-sanitize" && ctest --output-on-failure -j"$(nproc)")
+    # The suites whose code starts threads, under ThreadSanitizer: only what they run is built.
+    cmake -S "$top" -B "$top/build-tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTEMBRA_TSAN=ON \
+        -DTEMBRA_WERROR=ON >/dev/null
+    cmake --build "$top/build-tsan" -j"$(nproc)" --target tst_search tst_datacontrol \
+        tst_jetreader tst_program tembra-readfile tembra-mdb
+    (cd "$top/build-tsan" && ctest --output-on-failure -j"$(nproc)" -L threads)
     ;;
 format)
     install_missing
