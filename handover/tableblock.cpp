@@ -52,7 +52,9 @@ struct TableBounds {
 
 TableBounds tableBounds(qint64 fileSize)
 {
-    const auto size = std::uint64_t(std::max<qint64>(fileSize, 0));
+    // (past an exbibyte, where four times the size would no longer be counted right)
+    const auto size
+        = std::min(std::uint64_t(std::max<qint64>(fileSize, 0)), std::uint64_t(1) << 60);
     const std::uint64_t ceiling = std::uint64_t(std::numeric_limits<int>::max() / kShort) - 1;
     return {std::min(size / 2, ceiling), 4 * size};
 }

@@ -685,7 +685,7 @@ int forge(const QByteArray &how)
         }
     }
     if (how == "progresses slowly, then fails" || how == "progresses forever") {
-        for (quint64 i = 1; i <= 30 || how == "progresses forever"; ++i) {
+        for (quint64 i = 1; i <= 40 || how == "progresses forever"; ++i) {
             send(progress(i * 4096));
             pause(50);
         }
@@ -1003,8 +1003,8 @@ void TestJetReader::handedOverTableIsChecked()
 }
 
 // Whatever becomes of the helper is said as it happened; none of it blames the file, and
-// no wait on the helper outlasts its bounds: half a second without progress, three seconds
-// in all. One that keeps going further is let finish however long it takes within them.
+// no wait on the helper outlasts its bounds: 0.8 seconds without progress, four seconds in
+// all. One that keeps going further is let finish however long it takes within them.
 void TestJetReader::childThatFailsOrHangs_data()
 {
     QTest::addColumn<QString>("script"); // forged: how, for the test program as the helper
@@ -1029,7 +1029,7 @@ void TestJetReader::childThatFailsOrHangs_data()
         << QStringLiteral("forged") << QByteArray() << Error::HelperFailed
         << QStringLiteral("exit status 1 after its answer");
     QTest::newRow("hangs") << QStringLiteral("cat \"$0\"; exec sleep 60") << cut
-                           << Error::HelperStopped << QStringLiteral("no progress for 0.5 seconds");
+                           << Error::HelperStopped << QStringLiteral("no progress for 0.8 seconds");
     QTest::newRow("is stopped") << QStringLiteral("cat \"$0\"; kill -STOP $$") << cut
                                 << Error::HelperStopped
                                 << QStringLiteral("stopped by %1").arg(signal(SIGSTOP));
@@ -1051,7 +1051,7 @@ void TestJetReader::childThatFailsOrHangs_data()
         << QStringLiteral("said by the helper");
     QTest::newRow("progresses forever")
         << QStringLiteral("forged") << QByteArray() << Error::HelperStopped
-        << QStringLiteral("took longer than the 3 seconds");
+        << QStringLiteral("took longer than the 4 seconds");
 }
 
 void TestJetReader::childThatFailsOrHangs()
@@ -1073,8 +1073,8 @@ void TestJetReader::childThatFailsOrHangs()
             QStringLiteral("/bin/sh"),
             {QStringLiteral("-c"), script, answerFile(QStringLiteral("answer"), answer)});
     ChildRead::Limits limits;
-    limits.stallMs = 500;
-    limits.baseMs = 3000;
+    limits.stallMs = 800;
+    limits.baseMs = 4000;
     QVERIFY(!read.collect(&table, &error, limits));
     QCOMPARE(error.kind, kind);
     QVERIFY2(error.detail.contains(said), qPrintable(error.detail));
