@@ -23,8 +23,8 @@ namespace tembra {
 // only with the one message that carries them, and any others are closed at once and the
 // answer refused. The table's every count is checked against what a file of the
 // collection's size can give before anything is touched, and the rows must be as many
-// as Table1 records; the helper must then end with status 0. It says every second how
-// far it has read: one that makes no progress for the stall bound, or takes longer than
+// as Table1 records; the helper must then end with status 0. It says every half second
+// how far it has read: one that makes no progress for the stall bound, or takes longer than
 // a file of its size may take, is ended and the read fails, saying so. A helper that
 // fails is said to have failed as it did (stopped, ended by a signal, ended without an
 // answer); only the helper's own checks of the file call the file damaged.
