@@ -1,5 +1,6 @@
 #include "base/messages.h"
 
+#include "base/cuttext.h"
 #include "base/texts.h"
 
 namespace tembra {
@@ -48,23 +49,24 @@ QString reasonAndDetail(const Error &error)
 // caller names it.
 QString openErrorMessage(const QString &path, const Error &error)
 {
-    return texts::cannotOpen() + QLatin1Char('\n') + path + QLatin1String("\n\n")
-        + reasonAndDetail(error);
+    return cutForShowing(texts::cannotOpen() + QLatin1Char('\n') + path + QLatin1String("\n\n")
+                         + reasonAndDetail(error));
 }
 
 QString saveErrorMessage(const Error &error)
 {
-    return texts::cannotSaveSearchText() + QLatin1Char('\n') + reasonAndDetail(error);
+    return cutForShowing(texts::cannotSaveSearchText() + QLatin1Char('\n')
+                         + reasonAndDetail(error));
 }
 
 QString optionSaveErrorMessage(const Error &error)
 {
-    return texts::cannotSaveOption() + QLatin1Char('\n') + reasonAndDetail(error);
+    return cutForShowing(texts::cannotSaveOption() + QLatin1Char('\n') + reasonAndDetail(error));
 }
 
 QString unhandledErrorMessage(const QString &what)
 {
-    return texts::unhandledError() + QLatin1String("\n\n") + what;
+    return cutForShowing(texts::unhandledError() + QLatin1String("\n\n") + what);
 }
 
 } // namespace tembra

@@ -6,6 +6,9 @@
 
 namespace tembra {
 
+// Every message is cut to what a message box can show (cuttext.h): the details in it can
+// come from outside the program.
+
 // The message for a collection that cannot be opened: the file, the reason in plain
 // Sorani words, then the technical detail.
 QString openErrorMessage(const QString &path, const Error &error);

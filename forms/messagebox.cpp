@@ -1,5 +1,6 @@
 #include "forms/messagebox.h"
 
+#include "base/cuttext.h"
 #include "base/texts.h"
 
 #include <QAbstractButton>
@@ -20,8 +21,11 @@ void setHook(Hook h)
     hook() = std::move(h);
 }
 
-void show(QWidget *parent, const QString &prompt, const QString &title)
+void show(QWidget *parent, const QString &wholePrompt, const QString &wholeTitle)
 {
+    // Laid out whole, a text of any length could hold the window up for minutes.
+    const QString prompt = cutForShowing(wholePrompt);
+    const QString title = cutText(wholeTitle, kShownLineUnits);
     if (hook()) {
         hook()(prompt, title);
         return;

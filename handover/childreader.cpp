@@ -1,10 +1,17 @@
-// The helper program and what it says on its standard output, a socket: 'S' once it is
-// set up and at work; then 'D' and the number of rows Table1 records (32-bit little
-// endian), sent with the three sealed files that hold the table (tableblock.h), or 'E',
-// the error's kind, its detail and its Sorani detail.
+// The helper program and what it says on its standard output, a socket. Each message is
+// a tag byte and a body whose length the tag gives (numbers little-endian):
+//   'S'                  once, when it is set up and at work;
+//   'P' u64              the bytes it has read so far, every half second while it reads;
+//   'D' u32              the end: the rows Table1 records, sent with the three sealed
+//                        files that hold the table (tableblock.h), the only message that
+//                        carries files;
+//   'E' u32 text text    the end when the reading failed: the error's kind as a wire code
+//                        (kWireKinds), its detail and its Sorani detail, each text its
+//                        length in UTF-16 units, at most kMaxErrorUnits, then the units.
 
 #include "handover/childreader.h"
 
+#include "base/cuttext.h"
 #include "base/filereplace.h"
 #include "base/texts.h"
 #include "handover/tableblock.h"
@@ -16,16 +23,21 @@
 #include <QtEndian>
 
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <limits>
+#include <mutex>
 #include <new>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -36,10 +48,48 @@ namespace tembra {
 namespace {
 
 constexpr char kStarted = 'S';
+constexpr char kProgress = 'P';
 constexpr char kDone = 'D';
 constexpr char kError = 'E';
-constexpr quint32 kMaxUnits = 64u << 20; // more than any value a Jet file can hold
+// An error's two texts together stay within 64 KiB; the helper cuts its own to fit.
+constexpr quint32 kMaxErrorUnits = 16 << 10;
+constexpr int kProgressMs = 500;
 constexpr const char kHelperName[] = "tembra-readfile";
+
+// The kinds of error a helper may give, by their numbers on the wire. The numbers are
+// the protocol's own, not the enum's: a kind added to Error::Kind moves none of them. A
+// helper says only what its reading found; the kinds about the helper itself are the
+// parent's to give, and a number not listed here is refused.
+struct WireKind {
+    quint32 code;
+    Error::Kind kind;
+};
+constexpr WireKind kWireKinds[] = {
+    {1, Error::NoFile},        {2, Error::NotAFile},   {3, Error::NotReadable}, {4, Error::NotJet},
+    {5, Error::WrongVersion},  {6, Error::Damaged},    {7, Error::Changed},     {8, Error::NoTable},
+    {9, Error::MissingColumn}, {10, Error::BadColumn}, {11, Error::NoMemory},
+};
+
+// 0, which no kind has, for a kind the helper has no number for.
+quint32 wireCode(Error::Kind kind)
+{
+    for (const WireKind &wire : kWireKinds) {
+        if (wire.kind == kind)
+            return wire.code;
+    }
+    return 0;
+}
+
+bool wireKind(quint32 code, Error::Kind *kind)
+{
+    for (const WireKind &wire : kWireKinds) {
+        if (wire.code == code) {
+            *kind = wire.kind;
+            return true;
+        }
+    }
+    return false;
+}
 
 void putU32(QByteArray *out, quint32 v)
 {
@@ -48,81 +98,19 @@ void putU32(QByteArray *out, quint32 v)
     out->append(b, 4);
 }
 
-void putText(QByteArray *out, const QString &s)
+void putU64(QByteArray *out, quint64 v)
 {
+    char b[8];
+    qToLittleEndian(v, b);
+    out->append(b, 8);
+}
+
+void putText(QByteArray *out, const QString &whole)
+{
+    const QString s = cutText(whole, kMaxErrorUnits);
     putU32(out, quint32(s.size()));
     out->append(reinterpret_cast<const char *>(s.utf16()), s.size() * 2);
 }
-
-// The parent's end: takes whole messages from the bytes received so far.
-class StreamParser {
-public:
-    enum State { More, Done, Failed, Garbled };
-
-    State parse(const char *data, qsizetype size, qsizetype *used)
-    {
-        qsizetype pos = 0;
-        State state = More;
-        while (pos < size && state == More) {
-            const qsizetype start = pos;
-            const char tag = data[pos++];
-            if (tag == kStarted && !m_started) {
-                m_started = true;
-            } else if (tag == kDone) {
-                if (!takeU32(data, size, &pos, &recorded))
-                    pos = start;
-                else
-                    state = Done;
-                break;
-            } else if (tag == kError) {
-                quint32 kind = 0;
-                QString detail;
-                QString shown;
-                if (!takeU32(data, size, &pos, &kind) || !takeText(data, size, &pos, &detail)
-                    || !takeText(data, size, &pos, &shown)) {
-                    pos = start;
-                    break;
-                }
-                error.kind = kind >= Error::NoFile && kind <= Error::NoMemory ? Error::Kind(kind)
-                                                                              : Error::Damaged;
-                error.detail = detail;
-                error.shown = shown;
-                state = Failed;
-            } else {
-                state = Garbled;
-            }
-        }
-        *used = pos;
-        return state;
-    }
-
-    quint32 recorded = 0; // the rows Table1 records, as the end of the stream says
-    Error error;
-
-private:
-    bool takeU32(const char *data, qsizetype size, qsizetype *pos, quint32 *v)
-    {
-        if (size - *pos < 4)
-            return false;
-        *v = qFromLittleEndian<quint32>(data + *pos);
-        *pos += 4;
-        return true;
-    }
-
-    bool takeText(const char *data, qsizetype size, qsizetype *pos, QString *out)
-    {
-        quint32 units = 0;
-        if (!takeU32(data, size, pos, &units))
-            return false;
-        if (units > kMaxUnits || size - *pos < qsizetype(units) * 2)
-            return false;
-        *out = QString(reinterpret_cast<const QChar *>(data + *pos), qsizetype(units));
-        *pos += qsizetype(units) * 2;
-        return true;
-    }
-
-    bool m_started = false;
-};
 
 // Sends bytes on fd, with the descriptors fds attached to the first of them.
 bool sendWithFiles(int fd, const QByteArray &bytes, const int *fds, int count)
@@ -150,6 +138,81 @@ bool sendWithFiles(int fd, const QByteArray &bytes, const int *fds, int count)
     return writeAll(fd, bytes.constData() + sent, qint64(bytes.size() - sent));
 }
 
+// The helper's reports of how far it has read, from a thread of their own, so that they
+// go out however long the library dwells on one step: every half second, the bytes the
+// process has read, in the kernel's count (nearly all of them the collection's). A
+// reading held up in the kernel (a disk that does not answer) reports the same count,
+// and the parent sees no progress.
+class ProgressReports final {
+    Q_DISABLE_COPY_MOVE(ProgressReports)
+
+public:
+    explicit ProgressReports(int fd) : m_fd(fd)
+    {
+        m_thread = std::thread([this] { run(); });
+    }
+    ~ProgressReports() { stop(); }
+
+    // Stops the reports; none is sent once this returns.
+    void stop()
+    {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_stop = true;
+        }
+        m_wake.notify_all();
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+private:
+    void run()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        while (!m_wake.wait_for(lock, std::chrono::milliseconds(kProgressMs),
+                                [this] { return m_stop; })) {
+            lock.unlock();
+            quint64 read = 0;
+            QByteArray report(1, kProgress);
+            if (bytesRead(&read)) {
+                putU64(&report, read);
+                if (!writeAll(m_fd, report.constData(), report.size()))
+                    return; // the parent is gone
+            }
+            lock.lock();
+        }
+    }
+
+    // The kernel's count of the bytes this process has read, less what reading that
+    // count itself cost; false where the system does not keep it.
+    bool bytesRead(quint64 *read)
+    {
+        const int io = ::open("/proc/self/io", O_RDONLY | O_CLOEXEC);
+        if (io < 0)
+            return false;
+        char text[512];
+        const ssize_t n = ::read(io, text, sizeof text - 1);
+        ::close(io);
+        if (n <= 0)
+            return false;
+        m_own += quint64(n);
+        text[n] = '\0';
+        const char *at = std::strstr(text, "rchar: ");
+        if (!at)
+            return false;
+        const quint64 all = std::strtoull(at + 7, nullptr, 10);
+        *read = all > m_own ? all - m_own : 0;
+        return true;
+    }
+
+    const int m_fd;
+    quint64 m_own = 0; // bytes of the kernel's count read so far
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_stop = false;
+    std::thread m_thread;
+};
+
 } // namespace
 
 int serveRead(const QString &path, int fd)
@@ -159,6 +222,7 @@ int serveRead(const QString &path, int fd)
         return 1;
     const qint64 fileSize = QFileInfo(path).size();
     Error error;
+    ProgressReports progress(fd);
     const std::unique_ptr<RowSink> read = JetReader::readHere(
         path,
         [fileSize](Error *why) -> std::unique_ptr<RowSink> {
@@ -168,6 +232,7 @@ int serveRead(const QString &path, int fd)
             return writer;
         },
         &error);
+    progress.stop(); // the answer is the last message
     QByteArray answer;
     if (read) {
         auto *writer = static_cast<BlockWriter *>(read.get());
@@ -182,7 +247,7 @@ int serveRead(const QString &path, int fd)
         }
     }
     answer.append(kError);
-    putU32(&answer, quint32(error.kind));
+    putU32(&answer, wireCode(error.kind));
     putText(&answer, error.detail);
     putText(&answer, error.shown);
     return writeAll(fd, answer.constData(), qint64(answer.size())) ? 0 : 1;
@@ -245,14 +310,14 @@ ChildRead ChildRead::start(const QString &path)
     }
     // The helper ends itself when the process that started it is gone; it is told which
     // one that is, since the parent it finds may already be another.
-    ChildRead read = startProgram(helper, {path, QString::number(::getpid())});
-    read.m_file = path;
-    return read;
+    return startProgram(helper, {path, QString::number(::getpid())}, path);
 }
 
-ChildRead ChildRead::startProgram(const QString &program, const QStringList &args)
+ChildRead ChildRead::startProgram(const QString &program, const QStringList &args,
+                                  const QString &collection)
 {
     ChildRead read;
+    read.m_file = collection;
     // A socket, not a pipe: the table's files come back over it.
     int fds[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) {
@@ -407,7 +472,7 @@ void ChildRead::endHelper()
     m_pid = -1;
 }
 
-bool ChildRead::collect(HadithTable *table, Error *error, int stallMs)
+bool ChildRead::collect(HadithTable *table, Error *error, const Limits &limits)
 {
     *table = HadithTable();
     if (m_startError.isError()) {
@@ -417,13 +482,13 @@ bool ChildRead::collect(HadithTable *table, Error *error, int stallMs)
     }
     if (m_pid <= 0)
         return fail(error, Error::HelperFailed, QStringLiteral("no reading was started"));
-    return collectOnce(table, error, stallMs);
+    return collectOnce(table, error, limits);
 }
 
-bool ChildRead::collectOnce(HadithTable *table, Error *error, int stallMs)
+bool ChildRead::collectOnce(HadithTable *table, Error *error, const Limits &limits)
 {
     try {
-        return collectStream(table, error, stallMs);
+        return collectAnswer(table, error, limits);
     } catch (const std::bad_alloc &) {
         if (m_fd >= 0) {
             ::close(m_fd);
@@ -437,9 +502,11 @@ bool ChildRead::collectOnce(HadithTable *table, Error *error, int stallMs)
 
 namespace {
 
-// The descriptors that came with a message, closed when no one took them.
+// The descriptors that came with the answer, closed when no one took them.
 struct ReceivedFiles {
     std::vector<int> fds;
+    ReceivedFiles() = default;
+    Q_DISABLE_COPY_MOVE(ReceivedFiles)
     ~ReceivedFiles()
     {
         for (int fd : fds)
@@ -447,86 +514,261 @@ struct ReceivedFiles {
     }
 };
 
-// Reads what is there, up to size bytes, and takes any descriptors sent with it.
-ssize_t receive(int fd, char *into, size_t size, ReceivedFiles *files)
+qint64 sizeOf(const QString &file)
 {
-    iovec part{into, size};
-    msghdr message{};
-    message.msg_iov = &part;
-    message.msg_iovlen = 1;
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * 16)];
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    const ssize_t n = ::recvmsg(fd, &message, MSG_CMSG_CLOEXEC);
-    if (n < 0)
-        return n;
-    for (cmsghdr *c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c)) {
-        if (c->cmsg_level != SOL_SOCKET || c->cmsg_type != SCM_RIGHTS)
-            continue;
-        const size_t count = (c->cmsg_len - CMSG_LEN(0)) / sizeof(int);
-        for (size_t i = 0; i < count; ++i) {
-            int received = -1;
-            std::memcpy(&received, CMSG_DATA(c) + i * sizeof(int), sizeof(int));
-            files->fds.push_back(received);
-        }
+    return file.isEmpty() ? 0 : std::max<qint64>(QFileInfo(file).size(), 0);
+}
+
+// The parent's end of the socket. It reads the helper's messages exactly, a tag and then
+// the body the tag gives: so the files that come are known by the message they came
+// with, and a length past its bound is refused as soon as it is read.
+class AnswerReader final {
+    Q_DISABLE_COPY_MOVE(AnswerReader)
+
+public:
+    enum Waited { Got, Stalled, TooLong, Cancelled, Closed, ReadFailed, StrayFiles };
+
+    AnswerReader(int fd, int wake, const ChildRead::Limits &limits, const QString &file)
+        : m_fd(fd), m_wake(wake), m_limits(limits), m_file(file), m_largest(sizeOf(file))
+    {
+        m_sinceStart.start();
+        m_sinceProgress.start();
     }
-    return n;
+
+    // Reads size bytes. Files are taken only with the first byte of a message: those
+    // come into *files when it is given; any other is closed at once, and StrayFiles
+    // returned.
+    Waited read(void *into, size_t size, std::vector<int> *files = nullptr)
+    {
+        auto *at = static_cast<char *>(into);
+        size_t got = 0;
+        while (got < size) {
+            const qint64 stallLeft = m_limits.stallMs - m_sinceProgress.elapsed();
+            const qint64 allLeft = allowedMs() - m_sinceStart.elapsed();
+            if (stallLeft <= 0)
+                return Stalled;
+            if (allLeft <= 0)
+                return TooLong;
+            pollfd p[2] = {{m_fd, POLLIN, 0}, {m_wake, POLLIN, 0}};
+            const int ready = ::poll(p, m_wake >= 0 ? 2 : 1, int(std::min(stallLeft, allLeft)));
+            if (ready < 0 && errno != EINTR) {
+                m_readError = errno;
+                return ReadFailed;
+            }
+            if (ready <= 0)
+                continue; // the bounds above say whether the wait is over
+            if (m_wake >= 0 && p[1].revents != 0)
+                return Cancelled;
+            bool stray = false;
+            const ssize_t n
+                = receive(m_fd, at + got, size - got, got == 0 ? files : nullptr, &stray);
+            if (n < 0 && (errno == EINTR || errno == EAGAIN))
+                continue;
+            if (n < 0) {
+                m_readError = errno;
+                return ReadFailed;
+            }
+            if (stray)
+                return StrayFiles;
+            if (n == 0)
+                return Closed;
+            got += size_t(n);
+        }
+        return Got;
+    }
+
+    // Whether nothing followed the answer, once the helper is gone and all it sent has
+    // come. Files that did are closed.
+    bool nothingMore()
+    {
+        char byte = 0;
+        bool stray = false;
+        ssize_t n = -1;
+        do {
+            n = receive(m_fd, &byte, 1, nullptr, &stray);
+        } while (n < 0 && errno == EINTR);
+        return n <= 0 && !stray;
+    }
+
+    // The helper went further: the wait for progress starts again. The collection, read
+    // once more if it changed, may meanwhile have grown, and its time with it.
+    void progressed()
+    {
+        m_sinceProgress.restart();
+        m_largest = std::max(m_largest, sizeOf(m_file));
+    }
+
+    qint64 largestFile() const { return std::max(m_largest, sizeOf(m_file)); }
+    qint64 allowedMs() const
+    {
+        return m_limits.baseMs + m_largest / std::max<qint64>(m_limits.bytesPerSecond, 1) * 1000
+            + m_largest % std::max<qint64>(m_limits.bytesPerSecond, 1) * 1000
+            / std::max<qint64>(m_limits.bytesPerSecond, 1);
+    }
+    int readError() const { return m_readError; }
+
+private:
+    // Reads what is there, up to size bytes, without waiting. The files that came with it
+    // go into *keep, or without keep are closed at once, *stray then set, as it is when
+    // more came than there is room for (the system closes those).
+    static ssize_t receive(int fd, void *into, size_t size, std::vector<int> *keep, bool *stray)
+    {
+        iovec part{into, size};
+        msghdr message{};
+        message.msg_iov = &part;
+        message.msg_iovlen = 1;
+        alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * 16)];
+        message.msg_control = control;
+        message.msg_controllen = sizeof control;
+        const ssize_t n = ::recvmsg(fd, &message, MSG_CMSG_CLOEXEC | MSG_DONTWAIT);
+        if (n < 0)
+            return n;
+        *stray = (message.msg_flags & MSG_CTRUNC) != 0;
+        for (cmsghdr *c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c)) {
+            if (c->cmsg_level != SOL_SOCKET || c->cmsg_type != SCM_RIGHTS)
+                continue;
+            const size_t count = (c->cmsg_len - CMSG_LEN(0)) / sizeof(int);
+            for (size_t i = 0; i < count; ++i) {
+                int received = -1;
+                std::memcpy(&received, CMSG_DATA(c) + i * sizeof(int), sizeof(int));
+                if (keep) {
+                    keep->push_back(received);
+                } else {
+                    ::close(received);
+                    *stray = true;
+                }
+            }
+        }
+        return n;
+    }
+
+    const int m_fd;
+    const int m_wake;
+    const ChildRead::Limits m_limits;
+    const QString m_file;
+    qint64 m_largest; // the collection's size, the largest seen
+    QElapsedTimer m_sinceStart;
+    QElapsedTimer m_sinceProgress;
+    int m_readError = 0;
+};
+
+// The helper's answer as far as it was read.
+struct Answer {
+    enum State { Waiting, Done, Failed, Refused };
+    State state = Waiting;
+    AnswerReader::Waited waited = AnswerReader::Got; // what ended the reading, if not the answer
+    quint32 recorded = 0; // Done: the rows Table1 records
+    Error error; // Failed: what the helper's own checks found
+    QString refusal; // Refused: why
+
+    bool refuse(const QString &why)
+    {
+        state = Refused;
+        refusal = why;
+        return false;
+    }
+};
+
+// Reads a number, or what ended the wait for it; false if the answer ends here.
+template <typename T> bool readNumber(AnswerReader &in, Answer *answer, T *v)
+{
+    char bytes[sizeof(T)];
+    answer->waited = in.read(bytes, sizeof bytes);
+    if (answer->waited != AnswerReader::Got)
+        return false;
+    *v = qFromLittleEndian<T>(bytes);
+    return true;
+}
+
+bool readText(AnswerReader &in, Answer *answer, QString *out)
+{
+    quint32 units = 0;
+    if (!readNumber(in, answer, &units))
+        return false;
+    if (units > kMaxErrorUnits)
+        return answer->refuse(QStringLiteral("the reading helper's error text is %1 characters "
+                                             "long, more than the %2 it may be")
+                                  .arg(units)
+                                  .arg(kMaxErrorUnits));
+    out->resize(qsizetype(units));
+    answer->waited = in.read(out->data(), size_t(units) * 2);
+    return answer->waited == AnswerReader::Got;
+}
+
+// Reads the messages up to the answer's end, or to what stops it.
+void readAnswer(AnswerReader &in, Answer *answer, ReceivedFiles *files)
+{
+    const QString garbled = QStringLiteral("the reading helper sent back something it should "
+                                           "not have (%1)");
+    bool started = false;
+    quint64 lastRead = 0;
+    for (;;) {
+        char tag = 0;
+        answer->waited = in.read(&tag, 1, &files->fds);
+        if (answer->waited != AnswerReader::Got)
+            return;
+        if (tag != kDone && !files->fds.empty()) {
+            answer->refuse(QStringLiteral("the reading helper sent files with a message that "
+                                          "carries none; they were closed"));
+            return;
+        }
+        if (tag == kStarted && !started) {
+            started = true;
+            in.progressed();
+            continue;
+        }
+        if (!started || (tag != kProgress && tag != kDone && tag != kError)) {
+            answer->refuse(garbled.arg(tag == kStarted ? QStringLiteral("a second start")
+                                                       : QStringLiteral("an unknown message")));
+            return;
+        }
+        if (tag == kProgress) {
+            quint64 read = 0;
+            if (!readNumber(in, answer, &read))
+                return;
+            if (read > lastRead) {
+                lastRead = read;
+                in.progressed();
+            }
+            continue;
+        }
+        if (tag == kDone) {
+            if (files->fds.size() != size_t(BlockWriter::FileCount)) {
+                answer->refuse(QStringLiteral("the reading helper sent %1 files with its answer, "
+                                              "not %2")
+                                   .arg(files->fds.size())
+                                   .arg(int(BlockWriter::FileCount)));
+                return;
+            }
+            if (readNumber(in, answer, &answer->recorded))
+                answer->state = Answer::Done;
+            return;
+        }
+        quint32 code = 0;
+        if (!readNumber(in, answer, &code))
+            return;
+        if (!wireKind(code, &answer->error.kind)) {
+            answer->refuse(QStringLiteral("the reading helper gave an error of no kind it may "
+                                          "give (%1)")
+                               .arg(code));
+            return;
+        }
+        if (readText(in, answer, &answer->error.detail)
+            && readText(in, answer, &answer->error.shown))
+            answer->state = Answer::Failed;
+        return;
+    }
 }
 
 } // namespace
 
-bool ChildRead::collectStream(HadithTable *table, Error *error, int stallMs)
+bool ChildRead::collectAnswer(HadithTable *table, Error *error, const Limits &limits)
 {
-    StreamParser parser;
+    AnswerReader in(m_fd, m_wake[0], limits, m_file);
     ReceivedFiles files;
-    // Bytes received and not yet taken lie in buffer[begin, end); the answer is small.
-    std::vector<char> buffer(size_t(64) << 10);
-    size_t begin = 0;
-    size_t end = 0;
-    StreamParser::State state = StreamParser::More;
-    enum { Streaming, Stalled, Cancelled, Closed, ReadFailed } ended = Streaming;
-    int readError = 0;
-    while (state == StreamParser::More) {
-        pollfd p[2] = {{m_fd, POLLIN, 0}, {m_wake[0], POLLIN, 0}};
-        const int ready = ::poll(p, m_wake[0] >= 0 ? 2 : 1, stallMs);
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready == 0) {
-            ended = Stalled;
-            break;
-        }
-        if (p[1].revents != 0) {
-            ended = Cancelled;
-            break;
-        }
-        if (begin > 0) {
-            std::memmove(buffer.data(), buffer.data() + begin, end - begin);
-            end -= begin;
-            begin = 0;
-        }
-        if (end == buffer.size())
-            buffer.resize(buffer.size() * 2); // a long detail, at most kMaxUnits
-        const ssize_t n = receive(m_fd, buffer.data() + end, buffer.size() - end, &files);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            readError = errno;
-            ended = ReadFailed;
-            break;
-        }
-        if (n == 0) {
-            ended = Closed;
-            break;
-        }
-        end += size_t(n);
-        qsizetype used = 0;
-        state = parser.parse(buffer.data() + begin, qsizetype(end - begin), &used);
-        begin += size_t(used);
-    }
-    if (state == StreamParser::Done && begin != end)
-        state = StreamParser::Garbled; // bytes after the end
-    ::close(m_fd);
-    m_fd = -1;
+    Answer answer;
+    readAnswer(in, &answer, &files);
+    const AnswerReader::Waited waited = answer.waited;
 
     // What became of the helper. One that answered, or closed its output, must end
     // within the bound; any other is ended at once, a stalled one once it is known
@@ -535,12 +777,13 @@ bool ChildRead::collectStream(HadithTable *table, Error *error, int stallMs)
     bool exited = false;
     bool overdue = false;
     int stopSignal = 0;
-    const bool answered = state == StreamParser::Done || state == StreamParser::Failed
-        || (state == StreamParser::More && ended == Closed);
+    const bool ended = answer.state == Answer::Done || answer.state == Answer::Failed;
+    const bool answered
+        = ended || (answer.state == Answer::Waiting && waited == AnswerReader::Closed);
     if (answered) {
-        exited = waitForExit(stallMs, &status);
+        exited = waitForExit(limits.stallMs, &status);
         overdue = !exited;
-    } else if (ended == Stalled) {
+    } else if (waited == AnswerReader::Stalled || waited == AnswerReader::TooLong) {
         const pid_t reaped = ::waitpid(m_pid, &status, WNOHANG | WUNTRACED);
         if (reaped == m_pid && WIFSTOPPED(status))
             stopSignal = WSTOPSIG(status);
@@ -551,33 +794,48 @@ bool ChildRead::collectStream(HadithTable *table, Error *error, int stallMs)
     }
     if (!exited)
         endHelper();
+    // Gone, it has said all it will: nothing may follow its answer.
+    if (ended && !in.nothingMore())
+        answer.refuse(QStringLiteral("the reading helper sent back something it should not have "
+                                     "(more after its answer)"));
+    ::close(m_fd);
+    m_fd = -1;
 
     const auto failed
         = [error](Error::Kind kind, const QString &detail) { return fail(error, kind, detail); };
-    const QString seconds = QString::number(stallMs / 1000.0);
-    if (ended == Cancelled || (overdue && cancelRequested()))
+    const QString seconds = QString::number(limits.stallMs / 1000.0);
+    if (waited == AnswerReader::Cancelled || (overdue && cancelRequested()))
         return failed(Error::HelperStopped, QStringLiteral("the reading was cancelled"));
-    if (ended == Stalled) {
+    const QString stopped = stopSignal
+        ? QStringLiteral("the reading helper was stopped by signal %1 (%2) and ")
+              .arg(stopSignal)
+              .arg(QString::fromLocal8Bit(strsignal(stopSignal)))
+        : QStringLiteral("the reading helper ");
+    if (waited == AnswerReader::Stalled)
         return failed(
             Error::HelperStopped,
-            (stopSignal ? QStringLiteral("the reading helper was stopped by signal %1 (%2) and ")
-                              .arg(stopSignal)
-                              .arg(QString::fromLocal8Bit(strsignal(stopSignal)))
-                        : QStringLiteral("the reading helper "))
-                + QStringLiteral("made no progress for %1 seconds; it was ended").arg(seconds));
-    }
-    if (state == StreamParser::Garbled)
-        return failed(Error::HelperFailed,
-                      QStringLiteral("the reading helper sent back something it should not have"));
-    if (state == StreamParser::Failed) {
+            stopped + QStringLiteral("made no progress for %1 seconds; it was ended").arg(seconds));
+    if (waited == AnswerReader::TooLong)
+        return failed(Error::HelperStopped,
+                      stopped
+                          + QStringLiteral("took longer than the %1 seconds a file of %2 bytes "
+                                           "may take; it was ended")
+                                .arg(double(in.allowedMs()) / 1000.0)
+                                .arg(in.largestFile()));
+    if (waited == AnswerReader::StrayFiles)
+        answer.refuse(QStringLiteral("the reading helper sent files with a message that carries "
+                                     "none; they were closed"));
+    if (answer.state == Answer::Refused)
+        return failed(Error::HelperFailed, answer.refusal);
+    if (answer.state == Answer::Failed) {
         if (error)
-            *error = parser.error; // what the helper's own checks found
+            *error = answer.error; // what the helper's own checks found
         return false;
     }
     if (overdue)
         return failed(Error::HelperStopped,
                       QStringLiteral("the reading helper did not end within %1 seconds of its "
-                                     "last byte; it was ended")
+                                     "answer; it was ended")
                           .arg(seconds));
     if (WIFSIGNALED(status)) {
         const int sig = WTERMSIG(status);
@@ -586,12 +844,12 @@ bool ChildRead::collectStream(HadithTable *table, Error *error, int stallMs)
                                  .arg(QString::fromLocal8Bit(strsignal(sig)));
         return failed(sig == SIGKILL ? Error::HelperKilled : Error::HelperCrashed, said);
     }
-    if (ended == ReadFailed)
+    if (waited == AnswerReader::ReadFailed)
         return failed(Error::HelperFailed,
                       QStringLiteral("the reading helper's answer cannot be read: %1")
-                          .arg(QString::fromLocal8Bit(strerror(readError))));
+                          .arg(systemReason(in.readError())));
     const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    if (state != StreamParser::Done)
+    if (answer.state != Answer::Done)
         return failed(Error::HelperFailed,
                       QStringLiteral("the reading helper ended without a whole answer (exit "
                                      "status %1)")
@@ -599,20 +857,9 @@ bool ChildRead::collectStream(HadithTable *table, Error *error, int stallMs)
     if (code != 0)
         return failed(Error::HelperFailed,
                       QStringLiteral("the reading helper ended with exit status %1 after its "
-                                     "rows")
+                                     "answer")
                           .arg(code));
-    if (files.fds.size() != size_t(BlockWriter::FileCount))
-        return failed(Error::HelperFailed,
-                      QStringLiteral("the reading helper sent %1 files with its answer, not %2")
-                          .arg(files.fds.size())
-                          .arg(int(BlockWriter::FileCount)));
-    // The texts of a file can be no more than twice what it stores (each stored byte one
-    // unit of two bytes), and numbers written out as text a little more: eight times the
-    // file is a bound no sound table reaches.
-    const qint64 maxBytes = m_file.isEmpty()
-        ? std::numeric_limits<qint64>::max()
-        : 8 * std::max<qint64>(QFileInfo(m_file).size(), 0) + (qint64(1) << 20);
-    return adoptBlock(files.fds.data(), parser.recorded, maxBytes, table, error);
+    return adoptBlock(files.fds.data(), answer.recorded, in.largestFile(), table, error);
 }
 
 bool ChildRead::read(const QString &path, HadithTable *table, Error *error)

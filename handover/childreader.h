@@ -14,15 +14,20 @@ namespace tembra {
 
 // A collection read by a helper program of its own (tembra-readfile). The database
 // library trusts the file it reads: a damaged or hostile file can make it read out of
-// bounds, crash or loop. The helper reads the file and streams the rows back through a
-// pipe; the program never reads a collection itself.
+// bounds, crash or loop. The helper reads the file into three sealed memory files in the
+// table's final form, and hands them over on a socket (tableblock.h); the program maps
+// them and never reads a collection itself.
 //
-// The helper is trusted no further than it is checked: its stream must end with the
-// number of rows Table1 records and hold exactly that many, the helper must then end
-// with status 0, and no wait on it is longer than the stall bound (past it, the helper is
-// ended and the read fails, saying so). A helper that fails is said to have failed as
-// it did (stopped, ended by a signal, ended without an answer); only the helper's own
-// checks of the file call the file damaged.
+// The helper is trusted no further than it is checked. Its answer is read message by
+// message, each of a length its first byte gives, with bounded texts; files are taken
+// only with the one message that carries them, and any others are closed at once and the
+// answer refused. The table's every count is checked against what a file of the
+// collection's size can give before anything is touched, and the rows must be as many
+// as Table1 records; the helper must then end with status 0. It says every half second
+// how far it has read: one that makes no progress for the stall bound, or takes longer than
+// a file of its size may take, is ended and the read fails, saying so. A helper that
+// fails is said to have failed as it did (stopped, ended by a signal, ended without an
+// answer); only the helper's own checks of the file call the file damaged.
 //
 // The helper is a fresh program started with posix_spawn, never a fork of this one:
 // after a fork in a process that runs threads (Qt starts several) the child could
@@ -45,13 +50,29 @@ public:
     // the database library crash or hang costs an error message, not the program. On
     // failure *table is left empty and *error says why.
     static bool read(const QString &path, HadithTable *table, Error *error);
-    // Starts any program whose standard output speaks as the helper does (tests).
-    static ChildRead startProgram(const QString &program, const QStringList &args);
+    // Starts any program whose standard output speaks as the helper does (tests); the
+    // answer is bounded as one for the collection at collection would be (as one for an
+    // empty file if none is given).
+    static ChildRead startProgram(const QString &program, const QStringList &args,
+                                  const QString &collection = QString());
 
-    // Waits for the table. *table is empty on failure. stallMs bounds every wait: for the
-    // next bytes, and for the helper to end once it has sent its last. (A file that
-    // changed while the helper read it, the helper reads once more itself.)
-    bool collect(HadithTable *table, Error *error, int stallMs = 30000);
+    // How long the helper is waited for. A slow disk is let finish: a helper reading a
+    // 70 MB collection at 2 MB/s takes 37 seconds, and says every half second how far it
+    // has come.
+    struct Limits {
+        // The longest wait for progress (the helper's start, more bytes read, its answer),
+        // and for the helper to end once it has answered.
+        int stallMs = 30000;
+        // The whole answer: this long, and as long again as reading the collection at
+        // the rate below takes.
+        int baseMs = 30000;
+        qint64 bytesPerSecond = 100000;
+    };
+
+    // Waits for the table. *table is empty on failure. (A file that changed while the
+    // helper read it, the helper reads once more itself.)
+    bool collect(HadithTable *table, Error *error, const Limits &limits);
+    bool collect(HadithTable *table, Error *error) { return collect(table, error, Limits()); }
     // Ends a collect running on another thread at once, as a failure (the program is
     // closing and the rows are no longer wanted).
     void cancel();
@@ -61,8 +82,8 @@ public:
     static QString helperPath(QString *why = nullptr);
 
 private:
-    bool collectOnce(HadithTable *table, Error *error, int stallMs);
-    bool collectStream(HadithTable *table, Error *error, int stallMs);
+    bool collectOnce(HadithTable *table, Error *error, const Limits &limits);
+    bool collectAnswer(HadithTable *table, Error *error, const Limits &limits);
     bool waitForExit(int boundMs, int *status);
     bool cancelRequested() const;
     void endHelper();

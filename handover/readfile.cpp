@@ -1,6 +1,7 @@
 // tembra-readfile: the helper that reads a collection for the reader, the tool and the
-// benchmark, and streams its rows to its standard output (see childreader.h). It is
-// started by them and by nobody else: tembra-readfile PATH PARENT-PID.
+// benchmark into sealed memory files, and hands them over on its standard output, a
+// socket, saying meanwhile how far it has read (see childreader.h). It is started by
+// them and by nobody else: tembra-readfile PATH PARENT-PID.
 
 #include "base/processsetup.h"
 #include "handover/childreader.h"

@@ -35,6 +35,30 @@ qint64 arraysBytes(std::uint64_t rows)
     return qint64(sizeof(Header) + 4 * (rows + 1) + 4 * kShort * rows + rows);
 }
 
+// The most a collection file of fileSize bytes can give, whatever it holds. Every row
+// has an entry of two bytes of its own in its page's table of rows. The reader lets the
+// stored bytes of all values add up to no more than the file, and no stored byte gives
+// more than four units of text (a single, four bytes, is written out in at most 15); a
+// yes/no stores no byte of its own and gives one unit, five a row at most. The table
+// counts its rows in an int, and indexes its short values by row times four.
+struct TableBounds {
+    std::uint64_t rows;
+    std::uint64_t fileUnits;
+    std::uint64_t units(std::uint64_t rowCount) const
+    {
+        return fileUnits + kColumnCount * rowCount;
+    }
+};
+
+TableBounds tableBounds(qint64 fileSize)
+{
+    // (past an exbibyte, where four times the size would no longer be counted right)
+    const auto size
+        = std::min(std::uint64_t(std::max<qint64>(fileSize, 0)), std::uint64_t(1) << 60);
+    const std::uint64_t ceiling = std::uint64_t(std::numeric_limits<int>::max() / kShort) - 1;
+    return {std::min(size / 2, ceiling), 4 * size};
+}
+
 int memoryFile(const char *name)
 {
     return ::memfd_create(name, MFD_CLOEXEC | MFD_ALLOW_SEALING);
@@ -188,7 +212,7 @@ bool BlockWriter::finish(int fds[FileCount], Error *error)
     return true;
 }
 
-bool adoptBlock(const int fds[BlockWriter::FileCount], quint32 recorded, qint64 maxBytes,
+bool adoptBlock(const int fds[BlockWriter::FileCount], quint32 recorded, qint64 fileSize,
                 HadithTable *table, Error *error)
 {
     const auto refuse = [error](const QString &why) {
@@ -207,8 +231,41 @@ bool adoptBlock(const int fds[BlockWriter::FileCount], quint32 recorded, qint64 
             return refuse(QStringLiteral("one of its files is not sealed"));
         bytes[f] = st.st_size;
     }
-    if (bytes[BlockWriter::Arrays] < qint64(sizeof(Header)))
+
+    // The header is read, not mapped, and every count in it checked before anything else
+    // is touched: its counts say how much memory the checks below go through.
+    Header header;
+    if (bytes[BlockWriter::Arrays] < qint64(sizeof header)
+        || ::pread(fds[BlockWriter::Arrays], &header, sizeof header, 0) != qint64(sizeof header))
         return refuse(QStringLiteral("its arrays are too short for their header"));
+    if (std::memcmp(header.magic, kMagic, sizeof kMagic) != 0 || header.reserved != 0)
+        return refuse(QStringLiteral("its header is not the table's"));
+    const TableBounds most = tableBounds(fileSize);
+    if (header.rows > most.rows)
+        return refuse(QStringLiteral("its header gives %1 rows, more than the %2 a file of %3 "
+                                     "bytes can hold")
+                          .arg(header.rows)
+                          .arg(most.rows)
+                          .arg(fileSize));
+    if (header.rows != recorded)
+        return fail(error, Error::HelperFailed,
+                    QStringLiteral("the reading helper sent %1 rows, but Table1 records %2")
+                        .arg(header.rows)
+                        .arg(recorded),
+                    texts::rowsDetail(recorded, header.rows));
+    if (header.textUnits > std::numeric_limits<std::uint32_t>::max()
+        || header.shortUnits > std::numeric_limits<std::uint32_t>::max()
+        || header.textUnits + header.shortUnits > most.units(header.rows))
+        return refuse(QStringLiteral("its texts are larger than a file of %1 bytes could give "
+                                     "(%2 and %3 characters)")
+                          .arg(fileSize)
+                          .arg(header.textUnits)
+                          .arg(header.shortUnits));
+    // Within the bounds above, none of these can overflow.
+    if (qint64(header.textUnits) * 2 != bytes[BlockWriter::Text]
+        || qint64(header.shortUnits) * 2 != bytes[BlockWriter::Short]
+        || arraysBytes(header.rows) != bytes[BlockWriter::Arrays])
+        return refuse(QStringLiteral("its files are not the sizes its header gives"));
 
     auto maps = std::make_shared<Mappings>();
     const auto map = [&](int f) -> const void * {
@@ -224,42 +281,23 @@ bool adoptBlock(const int fds[BlockWriter::FileCount], quint32 recorded, qint64 
     if (!arrays)
         return fail(error, Error::NoMemory,
                     QStringLiteral("the table cannot be mapped: %1").arg(systemReason(errno)));
-    Header header;
-    std::memcpy(&header, arrays, sizeof header);
-    if (std::memcmp(header.magic, kMagic, sizeof kMagic) != 0)
-        return refuse(QStringLiteral("its header is not the table's"));
-    if (header.rows != recorded)
-        return fail(error, Error::HelperFailed,
-                    QStringLiteral("the reading helper sent %1 rows, but Table1 records %2")
-                        .arg(header.rows)
-                        .arg(recorded),
-                    texts::rowsDetail(recorded, header.rows));
-    if (header.textUnits > std::numeric_limits<std::uint32_t>::max()
-        || header.shortUnits > std::numeric_limits<std::uint32_t>::max()
-        || qint64(header.textUnits) * 2 != bytes[BlockWriter::Text]
-        || qint64(header.shortUnits) * 2 != bytes[BlockWriter::Short]
-        || arraysBytes(header.rows) != bytes[BlockWriter::Arrays])
-        return refuse(QStringLiteral("its files are not the sizes its header gives"));
-    if (bytes[BlockWriter::Text] + bytes[BlockWriter::Short] > maxBytes)
-        return refuse(QStringLiteral("its texts are larger than the file could hold (%1 bytes)")
-                          .arg(bytes[BlockWriter::Text] + bytes[BlockWriter::Short]));
 
-    const int rows = int(header.rows);
+    const size_t rows = header.rows;
     const auto *start = reinterpret_cast<const std::uint32_t *>(arrays + sizeof header);
     const auto *shortEnd = start + rows + 1;
-    const auto *nulls = reinterpret_cast<const std::uint8_t *>(shortEnd + size_t(rows) * kShort);
+    const auto *nulls = reinterpret_cast<const std::uint8_t *>(shortEnd + rows * kShort);
     if (start[0] != 0 || start[rows] != header.textUnits
         || (rows > 0 && shortEnd[rows * kShort - 1] != header.shortUnits)
         || (rows == 0 && header.shortUnits != 0))
         return refuse(QStringLiteral("its offsets do not end where its texts end"));
     std::uint32_t before = 0;
-    for (int r = 0; r < rows; ++r) {
+    for (size_t r = 0; r < rows; ++r) {
         if (start[r + 1] < start[r] || nulls[r] >> kColumnCount)
             return refuse(QStringLiteral("row %1 is out of order").arg(r));
         if ((nulls[r] & 1u) && start[r + 1] != start[r])
             return refuse(QStringLiteral("row %1 holds text in a NULL field").arg(r));
-        for (int c = 1; c < kColumnCount; ++c) {
-            const std::uint32_t end = shortEnd[size_t(r) * kShort + size_t(c - 1)];
+        for (size_t c = 1; c < size_t(kColumnCount); ++c) {
+            const std::uint32_t end = shortEnd[r * kShort + c - 1];
             if (end < before || ((nulls[r] >> c) & 1u && end != before))
                 return refuse(QStringLiteral("row %1 is out of order").arg(r));
             before = end;
@@ -278,7 +316,7 @@ bool adoptBlock(const int fds[BlockWriter::FileCount], quint32 recorded, qint64 
     view.start = start;
     view.shortEnd = shortEnd;
     view.nulls = nulls;
-    view.rows = rows;
+    view.rows = int(rows);
     *table = HadithTable::adopt(view, std::move(maps));
     return true;
 }

@@ -23,7 +23,7 @@ namespace tembra {
 // The program takes none of it on trust: the files must be sealed (no one can change
 // them once checked), of exactly the sizes the header gives, every offset in order and
 // within its text, a NULL field empty, the rows as many as Table1 records, and the whole
-// no larger than a file of its size can hold.
+// no larger than a collection file of its size can give.
 
 // The helper's end: takes the rows as they are read and writes them into the files.
 class BlockWriter final : public RowSink {
@@ -67,9 +67,10 @@ private:
 
 // Takes the three files the helper gave (closing none of them), checks them as above and
 // makes them a table. recorded is the number of rows Table1 records, as the helper said;
-// maxBytes bounds the two texts together. False, with *error set (HelperFailed), for
-// files that are not what the helper should have given.
-bool adoptBlock(const int fds[BlockWriter::FileCount], quint32 recorded, qint64 maxBytes,
+// fileSize, the collection's, bounds the rows and the texts, and the header's counts are
+// checked against those bounds before anything they count is touched. False, with *error
+// set (HelperFailed), for files that are not what the helper should have given.
+bool adoptBlock(const int fds[BlockWriter::FileCount], quint32 recorded, qint64 fileSize,
                 HadithTable *table, Error *error);
 
 } // namespace tembra

@@ -1,6 +1,9 @@
 // The collection reader on files that fail on purpose: each gives its own kind of
 // error with a detail, never a crash, and no file is changed by being read.
 
+#include "base/cuttext.h"
+#include "base/messages.h"
+#include "forms/messagebox.h"
 #include "handover/childreader.h"
 #include "handover/tableblock.h"
 #include "jet/jetreader.h"
@@ -21,6 +24,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <sys/mman.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -121,12 +125,19 @@ private slots:
     void readingChangesNothing();
     void notARegularFile();
     void helperHandsOverTheTable();
+    void errorKindsByWireCode_data();
+    void errorKindsByWireCode();
     void childAnswerIsChecked_data();
     void childAnswerIsChecked();
+    void filesOnlyWithTheEnd_data();
+    void filesOnlyWithTheEnd();
     void handedOverTableIsChecked_data();
     void handedOverTableIsChecked();
     void childThatFailsOrHangs_data();
     void childThatFailsOrHangs();
+    void shownTextIsCut_data();
+    void shownTextIsCut();
+    void messageIsCut();
     void helperEndsWithItsParent();
     void farPointerCostsNoMemory();
     void fuzzFindings_data();
@@ -491,12 +502,20 @@ void TestJetReader::notARegularFile()
 
 namespace {
 
-// What the helper says, written out here from its description: 'S' once at work, then
-// 'D' and Table1's count of rows (sent with the table's files), or 'E', the kind, the
-// detail and the Sorani detail, each text its length in units and its UTF-16.
+// What the helper says, written out here from its description: 'S' once at work, 'P' and
+// the bytes read so far (64-bit), then 'D' and Table1's count of rows (sent with the
+// table's files), or 'E', the kind's wire code, the detail and the Sorani detail, each
+// text its length in units and its UTF-16. Numbers little-endian.
 QByteArray u32(quint32 v)
 {
     QByteArray out(4, '\0');
+    qToLittleEndian(v, out.data());
+    return out;
+}
+
+QByteArray u64(quint64 v)
+{
+    QByteArray out(8, '\0');
     qToLittleEndian(v, out.data());
     return out;
 }
@@ -507,14 +526,211 @@ QByteArray text16(const QString &text)
         + QByteArray(reinterpret_cast<const char *>(text.constData()), text.size() * 2);
 }
 
-QByteArray doneAnswer(quint32 recorded)
+QByteArray progress(quint64 read)
 {
-    return QByteArray("SD") + u32(recorded);
+    return QByteArray("P") + u64(read);
 }
 
-QByteArray errorAnswer(const Error &error)
+QByteArray done(quint32 recorded)
 {
-    return QByteArray("SE") + u32(quint32(error.kind)) + text16(error.detail) + text16(error.shown);
+    return QByteArray("D") + u32(recorded);
+}
+
+QByteArray failed(quint32 code, const QString &detail, const QString &shown)
+{
+    return QByteArray("E") + u32(code) + text16(detail) + text16(shown);
+}
+
+// The wire code of "no table named Table1".
+constexpr quint32 kNoTableCode = 8;
+
+// A table's three files as the helper makes them, with one thing changed by spoil before
+// they are sealed (unless spoil says not to seal them).
+struct Block {
+    int fds[BlockWriter::FileCount] = {-1, -1, -1};
+    Block() = default;
+    Q_DISABLE_COPY_MOVE(Block)
+    ~Block()
+    {
+        for (int fd : fds)
+            if (fd >= 0)
+                ::close(fd);
+    }
+};
+
+struct Spoil {
+    // at the table's own parts: the header's fields, the arrays, the texts
+    std::function<void(quint32 *rows, quint64 *text, quint64 *shorts, std::vector<quint32> *start,
+                       std::vector<quint32> *shortEnd, std::vector<quint8> *nulls, QString *text16)>
+        change;
+    bool seal = true;
+};
+
+int memoryFile(const QByteArray &bytes, bool seal)
+{
+    const int fd = ::memfd_create("test", MFD_CLOEXEC | MFD_ALLOW_SEALING);
+    if (fd < 0 || ::write(fd, bytes.constData(), size_t(bytes.size())) != bytes.size())
+        qFatal("no memory file");
+    if (seal)
+        ::fcntl(fd, F_ADD_SEALS, F_SEAL_SEAL | F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE);
+    return fd;
+}
+
+QByteArray header(quint32 rows, quint64 textUnits, quint64 shortUnits)
+{
+    return QByteArray("TEMBRAB1") + u32(rows) + u32(0) + u64(textUnits) + u64(shortUnits);
+}
+
+// Three rows: "abc" / NULL / "", and Tab2 "1", "22", NULL; the other columns NULL.
+void makeBlock(const Spoil &spoil, Block *block)
+{
+    quint32 rows = 3;
+    QString text = QStringLiteral("abc");
+    QString shorts = QStringLiteral("122");
+    std::vector<quint32> start{0, 3, 3, 3};
+    std::vector<quint32> shortEnd{1, 1, 1, 1, 3, 3, 3, 3, 3, 3, 3, 3};
+    std::vector<quint8> nulls{0x1C, 0x1D, 0x1E};
+    quint64 textUnits = 3;
+    quint64 shortUnits = 3;
+    if (spoil.change)
+        spoil.change(&rows, &textUnits, &shortUnits, &start, &shortEnd, &nulls, &text);
+    QByteArray arrays = header(rows, textUnits, shortUnits);
+    arrays += QByteArray(reinterpret_cast<const char *>(start.data()), int(start.size() * 4));
+    arrays += QByteArray(reinterpret_cast<const char *>(shortEnd.data()), int(shortEnd.size() * 4));
+    arrays += QByteArray(reinterpret_cast<const char *>(nulls.data()), int(nulls.size()));
+    const auto bytes16 = [](const QString &s) {
+        return QByteArray(reinterpret_cast<const char *>(s.constData()), s.size() * 2);
+    };
+    block->fds[BlockWriter::Text] = memoryFile(bytes16(text), spoil.seal);
+    block->fds[BlockWriter::Short] = memoryFile(bytes16(shorts), true);
+    block->fds[BlockWriter::Arrays] = memoryFile(arrays, true);
+}
+
+// count rows, every field NULL but in the first two.
+void nullRows(quint32 count, quint32 *rows, std::vector<quint32> *start,
+              std::vector<quint32> *shortEnd, std::vector<quint8> *nulls, QString *text,
+              quint64 *textUnits)
+{
+    *rows = count;
+    text->clear();
+    *textUnits = 0;
+    start->assign(count + 1, 0);
+    shortEnd->assign(size_t(count) * 4, 3);
+    nulls->assign(count, 0x1F);
+    // but the first two rows' Tab2 "1" and "22", and the first row's empty Tab1
+    std::fill(shortEnd->begin(), shortEnd->begin() + 4, 1);
+    (*nulls)[0] = 0x1C;
+    (*nulls)[1] = 0x1D;
+}
+
+long peakKiB()
+{
+    const QByteArray status = fileBytes(QStringLiteral("/proc/self/status"));
+    const qsizetype at = status.indexOf("VmHWM:");
+    return status.mid(at + 6, status.indexOf('\n', at) - at - 6).trimmed().split(' ')[0].toLong();
+}
+
+// The peak memory starts again from what is in use; false where it cannot.
+bool resetPeak()
+{
+    QFile reset(QStringLiteral("/proc/self/clear_refs"));
+    return reset.open(QIODevice::WriteOnly) && reset.write("5") == 1;
+}
+
+int openFiles()
+{
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
+}
+
+// Sends bytes on the forged helper's output with the descriptors fds attached; false
+// once the system refuses.
+bool sendWith(const QByteArray &bytes, const std::vector<int> &fds)
+{
+    iovec part{const_cast<char *>(bytes.constData()), size_t(bytes.size())};
+    msghdr message{};
+    message.msg_iov = &part;
+    message.msg_iovlen = 1;
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * 32)] = {};
+    if (!fds.empty()) {
+        message.msg_control = control;
+        message.msg_controllen = CMSG_SPACE(sizeof(int) * fds.size());
+        cmsghdr *files = CMSG_FIRSTHDR(&message);
+        files->cmsg_level = SOL_SOCKET;
+        files->cmsg_type = SCM_RIGHTS;
+        files->cmsg_len = CMSG_LEN(sizeof(int) * fds.size());
+        std::memcpy(CMSG_DATA(files), fds.data(), sizeof(int) * fds.size());
+    }
+    return ::sendmsg(1, &message, MSG_NOSIGNAL) == bytes.size();
+}
+
+// The forged helpers: this test program, started with --forge and a way of answering.
+int forge(const QByteArray &how)
+{
+    const auto send = [](const QByteArray &bytes) { return sendWith(bytes, {}); };
+    const auto pause = [](int ms) { ::usleep(useconds_t(ms) * 1000); };
+    const auto blockFiles = [](const Block &block) {
+        return std::vector<int>(block.fds, block.fds + BlockWriter::FileCount);
+    };
+    if (how == "files with its start") {
+        Block block;
+        makeBlock({}, &block);
+        sendWith("S", blockFiles(block));
+        pause(60000);
+        return 0;
+    }
+    send("S");
+    if (how == "the same count again and again") {
+        for (;;) {
+            send(progress(4096));
+            pause(50);
+        }
+    }
+    if (how == "progresses slowly, then fails" || how == "progresses forever") {
+        for (quint64 i = 1; i <= 40 || how == "progresses forever"; ++i) {
+            send(progress(i * 4096));
+            pause(50);
+        }
+        send(failed(kNoTableCode, QStringLiteral("said by the helper"), QStringLiteral("Table1")));
+        return 0;
+    }
+    if (how == "files with every byte") {
+        // 16 memory files with each byte of an error that never ends
+        const QByteArray partial = failed(kNoTableCode, QString(1000, QLatin1Char('x')), QString());
+        for (const char byte : partial) {
+            std::vector<int> fds;
+            for (int i = 0; i < 16; ++i)
+                fds.push_back(memoryFile("x", true));
+            const bool sent = sendWith(QByteArray(1, byte), fds);
+            for (int fd : fds)
+                ::close(fd);
+            if (!sent)
+                break;
+        }
+        pause(60000);
+        return 0;
+    }
+    Block block;
+    Spoil spoil;
+    if (how == "a table of 2^32 - 1 rows")
+        spoil.change
+            = [](quint32 *rows, quint64 *, quint64 *, std::vector<quint32> *,
+                 std::vector<quint32> *, std::vector<quint8> *, QString *) { *rows = 0xFFFFFFFF; };
+    makeBlock(spoil, &block);
+    std::vector<int> fds = blockFiles(block);
+    if (how == "four files with its end")
+        fds.push_back(memoryFile("x", true));
+    if (!sendWith(done(how == "a table of 2^32 - 1 rows" ? 0xFFFFFFFF : 3), fds))
+        return 1;
+    if (how == "files after its end")
+        sendWith(progress(1), {memoryFile("x", true)});
+    if (how == "answers, then does not end")
+        pause(60000);
+    return how == "answers, then exits with 1" ? 1 : 0;
+}
+
+QString self()
+{
+    return QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
 }
 
 } // namespace
@@ -551,17 +767,50 @@ void TestJetReader::helperHandsOverTheTable()
     table = HadithTable();
     QCOMPARE(table.rowCount(), 0);
     QCOMPARE(copy.record(7), records[7]);
+}
 
-    // What the helper found wrong comes through as it said it.
-    const QString failed
-        = answerFile(QStringLiteral("failed"),
-                     errorAnswer({Error::NoTable, QStringLiteral("said by the child"),
-                                  QStringLiteral("Table1")}));
-    QVERIFY(!ChildRead::startProgram(QStringLiteral("/bin/cat"), {failed}).collect(&table, &error));
-    QCOMPARE(error.kind, Error::NoTable);
-    QCOMPARE(error.detail, QStringLiteral("said by the child"));
-    QCOMPARE(error.shown, QStringLiteral("Table1"));
+// The kinds of error travel by numbers of the protocol's own, written out here by hand:
+// each comes through as the helper said it, and a number the helper may not give is
+// refused.
+void TestJetReader::errorKindsByWireCode_data()
+{
+    QTest::addColumn<quint32>("code");
+    QTest::addColumn<int>("units"); // of the detail
+    QTest::addColumn<Error::Kind>("kind"); // HelperFailed: refused
+    const std::pair<quint32, Error::Kind> codes[] = {
+        {1, Error::NoFile},     {2, Error::NotAFile},     {3, Error::NotReadable},
+        {4, Error::NotJet},     {5, Error::WrongVersion}, {6, Error::Damaged},
+        {7, Error::Changed},    {8, Error::NoTable},      {9, Error::MissingColumn},
+        {10, Error::BadColumn}, {11, Error::NoMemory},
+    };
+    for (const auto &[code, kind] : codes)
+        QTest::addRow("code %u", code) << code << 20 << kind;
+    QTest::newRow("code 0") << 0u << 20 << Error::HelperFailed;
+    QTest::newRow("code 12") << 12u << 20 << Error::HelperFailed;
+    QTest::newRow("code 2^32 - 1") << 0xFFFFFFFFu << 20 << Error::HelperFailed;
+    // the texts of an error are 16,384 units at most, 64 KiB the two
+    QTest::newRow("a detail of 16,384 units") << 8u << 16384 << Error::NoTable;
+    QTest::newRow("a detail of 16,385 units") << 8u << 16385 << Error::HelperFailed;
+}
+
+void TestJetReader::errorKindsByWireCode()
+{
+    QFETCH(quint32, code);
+    QFETCH(int, units);
+    QFETCH(Error::Kind, kind);
+    const QString detail(units, QChar(0x0628));
+    const QString answer
+        = answerFile(QStringLiteral("failed"), "S" + failed(code, detail, QStringLiteral(u"کتێب")));
+    HadithTable table;
+    table.appendRow(); // must come back empty
+    Error error;
+    QVERIFY(!ChildRead::startProgram(QStringLiteral("/bin/cat"), {answer}).collect(&table, &error));
+    QCOMPARE(error.kind, kind);
     QCOMPARE(table.rowCount(), 0);
+    if (kind != Error::HelperFailed) {
+        QCOMPARE(error.detail, detail);
+        QCOMPARE(error.shown, QStringLiteral(u"کتێب"));
+    }
 }
 
 // The parent takes nothing on trust from the answer itself: a table must come with it, and
@@ -570,13 +819,14 @@ void TestJetReader::childAnswerIsChecked_data()
 {
     QTest::addColumn<QByteArray>("answer");
     QTest::addColumn<QString>("said");
-    QTest::newRow("an end without its files") << doneAnswer(0) << QStringLiteral("sent 0 files");
-    QTest::newRow("an end without the count")
-        << doneAnswer(0).left(4) << QStringLiteral("without a whole answer");
-    QTest::newRow("bytes after the end")
-        << doneAnswer(3) + "R" << QStringLiteral("should not have");
-    QTest::newRow("an unknown message") << QByteArray("SX") << QStringLiteral("should not have");
-    QTest::newRow("at work twice") << QByteArray("SS") << QStringLiteral("should not have");
+    QTest::newRow("an end without its files") << "S" + done(0) << QStringLiteral("sent 0 files");
+    QTest::newRow("a report cut short")
+        << "S" + progress(1).left(4) << QStringLiteral("without a whole answer");
+    QTest::newRow("bytes after the end") << "S" + failed(kNoTableCode, QString(), QString()) + "R"
+                                         << QStringLiteral("more after its answer");
+    QTest::newRow("an unknown message") << QByteArray("SX") << QStringLiteral("unknown message");
+    QTest::newRow("at work twice") << QByteArray("SS") << QStringLiteral("second start");
+    QTest::newRow("progress before the start") << progress(1) << QStringLiteral("unknown message");
 }
 
 void TestJetReader::childAnswerIsChecked()
@@ -593,98 +843,103 @@ void TestJetReader::childAnswerIsChecked()
     QCOMPARE(table.rowCount(), 0);
 }
 
-namespace {
+// Files come only with the helper's end, exactly the table's three: any others are
+// closed at once and the answer refused, and none is left open however many come.
+void TestJetReader::filesOnlyWithTheEnd_data()
+{
+    QTest::addColumn<QByteArray>("how");
+    QTest::addColumn<QString>("said"); // empty: the table is taken
+    QTest::newRow("a sound table") << QByteArray("a sound table") << QString();
+    QTest::newRow("files with its start")
+        << QByteArray("files with its start") << QStringLiteral("message that carries none");
+    QTest::newRow("16 files with every byte of an error")
+        << QByteArray("files with every byte") << QStringLiteral("message that carries none");
+    QTest::newRow("four files with its end")
+        << QByteArray("four files with its end") << QStringLiteral("sent 4 files");
+    QTest::newRow("a file after its end")
+        << QByteArray("files after its end") << QStringLiteral("more after its answer");
+    QTest::newRow("a table of 2^32 - 1 rows")
+        << QByteArray("a table of 2^32 - 1 rows") << QStringLiteral("more than the");
+}
 
-// A table's three files as the helper makes them, with one thing changed by spoil before
-// they are sealed (unless spoil says not to seal them).
-struct Block {
-    int fds[BlockWriter::FileCount] = {-1, -1, -1};
-    ~Block()
-    {
-        for (int fd : fds)
-            if (fd >= 0)
-                ::close(fd);
+void TestJetReader::filesOnlyWithTheEnd()
+{
+    QFETCH(QByteArray, how);
+    QFETCH(QString, said);
+    const int before = openFiles();
+    HadithTable table;
+    Error error;
+    ChildRead::Limits limits;
+    limits.stallMs = 20000;
+    const bool taken = ChildRead::startProgram(
+                           self(), {QStringLiteral("--forge"), QString::fromLatin1(how)}, m_path)
+                           .collect(&table, &error, limits);
+    QCOMPARE(openFiles(), before);
+    if (said.isEmpty()) {
+        QVERIFY2(taken, qPrintable(error.detail));
+        QCOMPARE(table.record(1), (Record{{std::nullopt, QStringLiteral("22")}}));
+        return;
     }
-};
-
-struct Spoil {
-    // at the table's own parts: the header's fields, the arrays, the texts
-    std::function<void(quint32 *rows, quint64 *text, quint64 *shorts, std::vector<quint32> *start,
-                       std::vector<quint32> *shortEnd, std::vector<quint8> *nulls, QString *text16)>
-        change;
-    bool seal = true;
-};
-
-int memoryFile(const QByteArray &bytes, bool seal)
-{
-    const int fd = ::memfd_create("test", MFD_CLOEXEC | MFD_ALLOW_SEALING);
-    if (fd < 0 || ::write(fd, bytes.constData(), size_t(bytes.size())) != bytes.size())
-        qFatal("no memory file");
-    if (seal)
-        ::fcntl(fd, F_ADD_SEALS, F_SEAL_SEAL | F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE);
-    return fd;
+    QVERIFY(!taken);
+    QCOMPARE(error.kind, Error::HelperFailed);
+    QVERIFY2(error.detail.contains(said), qPrintable(error.detail));
 }
 
-// Three rows: "abc" / NULL / "", and Tab2 "1", "22", NULL; the other columns NULL.
-void makeBlock(const Spoil &spoil, Block *block)
-{
-    quint32 rows = 3;
-    QString text = QStringLiteral("abc");
-    QString shorts = QStringLiteral("122");
-    std::vector<quint32> start{0, 3, 3, 3};
-    std::vector<quint32> shortEnd{1, 1, 1, 1, 3, 3, 3, 3, 3, 3, 3, 3};
-    std::vector<quint8> nulls{0x1C, 0x1D, 0x1E};
-    quint64 textUnits = 3;
-    quint64 shortUnits = 3;
-    if (spoil.change)
-        spoil.change(&rows, &textUnits, &shortUnits, &start, &shortEnd, &nulls, &text);
-    QByteArray arrays("TEMBRAB1");
-    arrays += u32(rows) + u32(0);
-    arrays += QByteArray(reinterpret_cast<const char *>(&textUnits), 8);
-    arrays += QByteArray(reinterpret_cast<const char *>(&shortUnits), 8);
-    arrays += QByteArray(reinterpret_cast<const char *>(start.data()), int(start.size() * 4));
-    arrays += QByteArray(reinterpret_cast<const char *>(shortEnd.data()), int(shortEnd.size() * 4));
-    arrays += QByteArray(reinterpret_cast<const char *>(nulls.data()), int(nulls.size()));
-    const auto bytes16 = [](const QString &s) {
-        return QByteArray(reinterpret_cast<const char *>(s.constData()), s.size() * 2);
-    };
-    block->fds[BlockWriter::Text] = memoryFile(bytes16(text), spoil.seal);
-    block->fds[BlockWriter::Short] = memoryFile(bytes16(shorts), true);
-    block->fds[BlockWriter::Arrays] = memoryFile(arrays, true);
-}
-
-} // namespace
-
-// Every part of a handed-over table is checked before anything is read from it.
+// Every count in a handed-over table's header is held to what a collection file of its
+// size can give before anything it counts is touched, and every part is checked before
+// it is read. A row has an entry of two bytes of its own in a page's table of rows; the
+// values' stored bytes add up to no more than the file, each giving at most four units
+// of text, and a yes/no gives one unit without a byte.
 void TestJetReader::handedOverTableIsChecked_data()
 {
     QTest::addColumn<int>("which");
     QTest::addColumn<quint32>("recorded");
+    QTest::addColumn<qint64>("fileSize");
     QTest::addColumn<QString>("said"); // empty: taken
-    QTest::newRow("sound") << 0 << 3u << QString();
+    const qint64 page = 4096;
+    QTest::newRow("sound") << 0 << 3u << page << QString();
     QTest::newRow("fewer rows than recorded")
-        << 0 << 4u << QStringLiteral("sent 3 rows, but Table1 records 4");
+        << 0 << 4u << page << QStringLiteral("sent 3 rows, but Table1 records 4");
     QTest::newRow("more rows than recorded")
-        << 0 << 2u << QStringLiteral("sent 3 rows, but Table1 records 2");
-    QTest::newRow("not sealed") << 1 << 3u << QStringLiteral("not sealed");
-    QTest::newRow("a text longer than its header says") << 2 << 3u << QStringLiteral("sizes");
-    QTest::newRow("a row's start past the text") << 3 << 3u << QStringLiteral("do not end");
-    QTest::newRow("starts going back") << 4 << 3u << QStringLiteral("out of order");
-    QTest::newRow("short values going back") << 5 << 3u << QStringLiteral("out of order");
-    QTest::newRow("text in a NULL field") << 6 << 3u << QStringLiteral("NULL field");
-    QTest::newRow("a sixth column's flag") << 7 << 3u << QStringLiteral("out of order");
-    QTest::newRow("another header") << 8 << 3u << QStringLiteral("header");
-    QTest::newRow("larger than the file could hold") << 9 << 3u << QStringLiteral("larger");
+        << 0 << 2u << page << QStringLiteral("sent 3 rows, but Table1 records 2");
+    QTest::newRow("not sealed") << 1 << 3u << page << QStringLiteral("not sealed");
+    QTest::newRow("a text longer than its header says")
+        << 2 << 3u << page << QStringLiteral("sizes");
+    QTest::newRow("a row's start past the text") << 3 << 3u << page << QStringLiteral("do not end");
+    QTest::newRow("starts going back") << 4 << 3u << page << QStringLiteral("out of order");
+    QTest::newRow("short values going back") << 5 << 3u << page << QStringLiteral("out of order");
+    QTest::newRow("text in a NULL field") << 6 << 3u << page << QStringLiteral("NULL field");
+    QTest::newRow("a sixth column's flag") << 7 << 3u << page << QStringLiteral("out of order");
+    QTest::newRow("another header") << 8 << 3u << page << QStringLiteral("header");
+    // the bounds: 2 pages hold 4,096 rows at most, and 3 rows 4 * 8,192 + 5 * 3 units
+    QTest::newRow("4,096 rows from 8 KiB") << 10 << 4096u << 2 * page << QString();
+    QTest::newRow("4,097 rows from 8 KiB")
+        << 11 << 4097u << 2 * page << QStringLiteral("more than the 4096");
+    QTest::newRow("32,783 units from 8 KiB") << 12 << 3u << 2 * page << QString();
+    QTest::newRow("32,784 units from 8 KiB")
+        << 13 << 3u << 2 * page << QStringLiteral("texts are larger");
+    QTest::newRow("2^31 rows") << 14 << 0x80000000u << 73728LL << QStringLiteral("more than the");
+    QTest::newRow("2^32 - 1 rows")
+        << 15 << 0xFFFFFFFFu << 73728LL << QStringLiteral("more than the");
+    // an int counts the rows, and row * 4 + 4 must not overflow it, whatever the file
+    QTest::newRow("2^29 + 1 rows from 1 TiB")
+        << 16 << 536870913u << (1LL << 40) << QStringLiteral("more than the 536870910");
+    QTest::newRow("a text of 2^32 units from 1 TiB")
+        << 17 << 3u << (1LL << 40) << QStringLiteral("texts are larger");
+    // arrays of the very size the header gives, not touched before they are refused
+    QTest::newRow("20,000,000 rows from 72 KiB")
+        << 18 << 20000000u << 73728LL << QStringLiteral("more than the 36864");
 }
 
 void TestJetReader::handedOverTableIsChecked()
 {
     QFETCH(int, which);
     QFETCH(quint32, recorded);
+    QFETCH(qint64, fileSize);
     QFETCH(QString, said);
     Spoil spoil;
     spoil.change
-        = [which](quint32 *, quint64 *, quint64 *, std::vector<quint32> *start,
+        = [which](quint32 *rows, quint64 *textUnits, quint64 *, std::vector<quint32> *start,
                   std::vector<quint32> *shortEnd, std::vector<quint8> *nulls, QString *text16) {
               switch (which) {
               case 2: text16->append(QLatin1Char('d')); break;
@@ -693,6 +948,19 @@ void TestJetReader::handedOverTableIsChecked()
               case 5: (*shortEnd)[4] = 0; break;
               case 6: (*nulls)[0] |= 1; break;
               case 7: (*nulls)[1] |= 0x20; break;
+              case 10: nullRows(4096, rows, start, shortEnd, nulls, text16, textUnits); break;
+              case 11: nullRows(4097, rows, start, shortEnd, nulls, text16, textUnits); break;
+              case 12:
+              case 13: // row 0's Tab1 as long as the bound lets it be, and one unit more
+                  *text16 = QString(int(4 * 8192 + 5 * 3 - 3 + (which - 12)), QLatin1Char('a'));
+                  *textUnits = quint64(text16->size());
+                  (*start)[1] = (*start)[2] = (*start)[3] = quint32(text16->size());
+                  break;
+              case 14: *rows = 0x80000000u; break;
+              case 15: *rows = 0xFFFFFFFFu; break;
+              case 16: *rows = 536870913u; break;
+              case 17: *textUnits = quint64(1) << 32; break;
+              case 18: *rows = 20000000u; break;
               default: break;
               }
           };
@@ -705,15 +973,28 @@ void TestJetReader::handedOverTableIsChecked()
         other.replace(0, 8, "TEMBRAB0");
         block.fds[BlockWriter::Arrays] = memoryFile(other, true);
     }
+    if (which == 18) { // 20,000,000 rows, all NULL: 421 MB, in a file that holds none yet
+        ::close(block.fds[BlockWriter::Arrays]);
+        const int arrays = memoryFile(header(recorded, 0, 0), false);
+        QVERIFY(::ftruncate(arrays, 32 + 21 * off_t(recorded) + 4) == 0);
+        ::fcntl(arrays, F_ADD_SEALS, F_SEAL_SEAL | F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE);
+        block.fds[BlockWriter::Arrays] = arrays;
+    }
     HadithTable table;
     Error error;
-    const bool taken = adoptBlock(block.fds, recorded, which == 9 ? 8 : 1 << 20, &table, &error);
+    const bool measured = resetPeak();
+    const long before = peakKiB();
+    const bool taken = adoptBlock(block.fds, recorded, fileSize, &table, &error);
+    if (measured) // nothing the size of what was refused
+        QVERIFY2(peakKiB() - before < 16 * 1024, qPrintable(QString::number(peakKiB() - before)));
     if (said.isEmpty()) {
         QVERIFY2(taken, qPrintable(error.detail));
-        QCOMPARE(table.rowCount(), 3);
-        QCOMPARE(table.record(0), (Record{{QStringLiteral("abc"), QStringLiteral("1")}}));
+        QCOMPARE(table.rowCount(), int(recorded));
         QCOMPARE(table.record(1), (Record{{std::nullopt, QStringLiteral("22")}}));
-        QCOMPARE(table.record(2), (Record{{QString()}}));
+        if (which == 0) {
+            QCOMPARE(table.record(0), (Record{{QStringLiteral("abc"), QStringLiteral("1")}}));
+            QCOMPARE(table.record(2), (Record{{QString()}}));
+        }
         return;
     }
     QVERIFY(!taken);
@@ -722,11 +1003,12 @@ void TestJetReader::handedOverTableIsChecked()
 }
 
 // Whatever becomes of the helper is said as it happened; none of it blames the file, and
-// no wait on the helper outlasts the bound.
+// no wait on the helper outlasts its bounds: 0.8 seconds without progress, four seconds in
+// all. One that keeps going further is let finish however long it takes within them.
 void TestJetReader::childThatFailsOrHangs_data()
 {
-    QTest::addColumn<QString>("script");
-    QTest::addColumn<bool>("answered"); // whether the helper's stream is whole
+    QTest::addColumn<QString>("script"); // forged: how, for the test program as the helper
+    QTest::addColumn<QByteArray>("answer");
     QTest::addColumn<Error::Kind>("kind");
     QTest::addColumn<QString>("said");
     const auto signal = [](int sig) {
@@ -734,51 +1016,120 @@ void TestJetReader::childThatFailsOrHangs_data()
             .arg(sig)
             .arg(QString::fromLocal8Bit(strsignal(sig)));
     };
-    QTest::newRow("crashes") << QStringLiteral("kill -SEGV $$") << false << Error::HelperCrashed
+    const QByteArray cut = "S" + progress(1).left(4);
+    QTest::newRow("crashes") << QStringLiteral("kill -SEGV $$") << cut << Error::HelperCrashed
                              << signal(SIGSEGV);
-    QTest::newRow("aborts after some rows") << QStringLiteral("cat \"$0\"; kill -ABRT $$") << false
-                                            << Error::HelperCrashed << signal(SIGABRT);
-    QTest::newRow("killed, as for lack of memory")
-        << QStringLiteral("cat \"$0\"; kill -KILL $$") << false << Error::HelperKilled
-        << signal(SIGKILL);
-    QTest::newRow("exits without an answer") << QStringLiteral("cat \"$0\"; exit 3") << false
+    QTest::newRow("aborts midway") << QStringLiteral("cat \"$0\"; kill -ABRT $$") << cut
+                                   << Error::HelperCrashed << signal(SIGABRT);
+    QTest::newRow("killed, as for lack of memory") << QStringLiteral("cat \"$0\"; kill -KILL $$")
+                                                   << cut << Error::HelperKilled << signal(SIGKILL);
+    QTest::newRow("exits without an answer") << QStringLiteral("cat \"$0\"; exit 3") << cut
                                              << Error::HelperFailed << QStringLiteral("status 3");
     QTest::newRow("answers, then exits with 1")
-        << QStringLiteral("cat \"$0\"; exit 1") << true << Error::HelperFailed
-        << QStringLiteral("exit status 1 after its rows");
-    QTest::newRow("hangs") << QStringLiteral("cat \"$0\"; exec sleep 60") << false
-                           << Error::HelperStopped << QStringLiteral("no progress");
-    QTest::newRow("is stopped") << QStringLiteral("cat \"$0\"; kill -STOP $$") << false
+        << QStringLiteral("forged") << QByteArray() << Error::HelperFailed
+        << QStringLiteral("exit status 1 after its answer");
+    QTest::newRow("hangs") << QStringLiteral("cat \"$0\"; exec sleep 60") << cut
+                           << Error::HelperStopped << QStringLiteral("no progress for 0.8 seconds");
+    QTest::newRow("is stopped") << QStringLiteral("cat \"$0\"; kill -STOP $$") << cut
                                 << Error::HelperStopped
                                 << QStringLiteral("stopped by %1").arg(signal(SIGSTOP));
     QTest::newRow("answers, then does not end")
-        << QStringLiteral("cat \"$0\"; exec sleep 60") << true << Error::HelperStopped
+        << QStringLiteral("forged") << QByteArray() << Error::HelperStopped
         << QStringLiteral("did not end");
     QTest::newRow("cannot be started")
-        << QString() << false << Error::HelperMissing << QStringLiteral("cannot be started");
+        << QString() << QByteArray() << Error::HelperMissing << QStringLiteral("cannot be started");
+    // an error text's length past its bound is refused when it comes, not waited for
+    QTest::newRow("an error text of 2^31 - 1 units, then silence")
+        << QStringLiteral("cat \"$0\"; exec sleep 60")
+        << "S" + failed(kNoTableCode, QString(), QString()).left(5) + u32(0x7FFFFFFF)
+        << Error::HelperFailed << QStringLiteral("more than the 16384");
+    QTest::newRow("the same count again and again")
+        << QStringLiteral("forged") << QByteArray() << Error::HelperStopped
+        << QStringLiteral("no progress");
+    QTest::newRow("progresses slowly, then fails")
+        << QStringLiteral("forged") << QByteArray() << Error::NoTable
+        << QStringLiteral("said by the helper");
+    QTest::newRow("progresses forever")
+        << QStringLiteral("forged") << QByteArray() << Error::HelperStopped
+        << QStringLiteral("took longer than the 4 seconds");
 }
 
 void TestJetReader::childThatFailsOrHangs()
 {
     QFETCH(QString, script);
-    QFETCH(bool, answered);
+    QFETCH(QByteArray, answer);
     QFETCH(Error::Kind, kind);
     QFETCH(QString, said);
-    const QByteArray whole = doneAnswer(0);
-    const QString rows
-        = answerFile(QStringLiteral("answer"), answered ? whole : whole.left(whole.size() - 2));
     HadithTable table;
     Error error;
     QElapsedTimer timer;
     timer.start();
     ChildRead read = script.isEmpty()
         ? ChildRead::startProgram(m_dir.filePath(QStringLiteral("no-such-helper")), {})
-        : ChildRead::startProgram(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script, rows});
-    QVERIFY(!read.collect(&table, &error, 500));
+        : script == QStringLiteral("forged")
+        ? ChildRead::startProgram(
+            self(), {QStringLiteral("--forge"), QString::fromLatin1(QTest::currentDataTag())})
+        : ChildRead::startProgram(
+            QStringLiteral("/bin/sh"),
+            {QStringLiteral("-c"), script, answerFile(QStringLiteral("answer"), answer)});
+    ChildRead::Limits limits;
+    limits.stallMs = 800;
+    limits.baseMs = 4000;
+    QVERIFY(!read.collect(&table, &error, limits));
     QCOMPARE(error.kind, kind);
     QVERIFY2(error.detail.contains(said), qPrintable(error.detail));
     QCOMPARE(table.rowCount(), 0);
     QVERIFY(timer.elapsed() < 20000);
+}
+
+// A text shown in a message box is cut to what a reader can take in: a line to 300
+// units, the text to 16 lines, "…" where it was cut; never inside a character, and a
+// path cut short closes its isolate.
+void TestJetReader::shownTextIsCut_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("most");
+    QTest::addColumn<QString>("cut");
+    QTest::newRow("within") << QStringLiteral("abcdef") << 6 << QStringLiteral("abcdef");
+    QTest::newRow("one over") << QStringLiteral("abcdefg") << 6 << QStringLiteral(u"abcde\u2026");
+    QTest::newRow("a pair at the cut")
+        << QStringLiteral(u"abcd\U0001F54Cxyz") << 6 << QStringLiteral(u"abcd\u2026");
+    QTest::newRow("a pair before the cut")
+        << QStringLiteral(u"abc\U0001F54Cxyz") << 6 << QStringLiteral(u"abc\U0001F54C\u2026");
+    QTest::newRow("inside a path") << QStringLiteral(u"x\u2066/a/b/c/d\u2069 y") << 7
+                                   << QStringLiteral(u"x\u2066/a/\u2026\u2069");
+    QTest::newRow("after a path") << QStringLiteral(u"\u2066/a\u2069 xyzw") << 7
+                                  << QStringLiteral(u"\u2066/a\u2069 x\u2026");
+}
+
+void TestJetReader::shownTextIsCut()
+{
+    QFETCH(QString, text);
+    QFETCH(int, most);
+    QFETCH(QString, cut);
+    QCOMPARE(cutText(text, most), cut);
+}
+
+// The whole message: the 2,000,000 characters that held the window up come to 300, and
+// a thousand lines to 16, the last of them "…".
+void TestJetReader::messageIsCut()
+{
+    const QString path = QStringLiteral("/tmp/Data.mdb");
+    Error error;
+    error.kind = Error::NoTable;
+    error.shown = QString(2000000, QChar(0x0628));
+    const QStringList lines = openErrorMessage(path, error).split(QLatin1Char('\n'));
+    QVERIFY(lines.contains(path));
+    QCOMPARE(lines.last(), QString(299, QChar(0x0628)) + QChar(0x2026));
+    error.shown = QStringLiteral("x\n").repeated(1000);
+    QString shown;
+    msgbox::setHook([&](const QString &prompt, const QString &) { shown = prompt; });
+    msgbox::show(nullptr, openErrorMessage(path, error), QStringLiteral("title"));
+    msgbox::setHook({});
+    const QStringList cut = shown.split(QLatin1Char('\n'));
+    QCOMPARE(cut.size(), 16);
+    QCOMPARE(cut.last(), QStringLiteral(u"\u2026"));
+    QCOMPARE(cut[cut.size() - 2], QStringLiteral("x"));
 }
 
 // The helper ends with the process that started it, even stopped: here a shell that
@@ -843,18 +1194,8 @@ void TestJetReader::farPointerCostsNoMemory()
     QVERIFY2(error.detail.contains(QStringLiteral("missing long-value row")),
              qPrintable(error.detail));
 
-    const auto peakKiB = [] {
-        const QByteArray status = fileBytes(QStringLiteral("/proc/self/status"));
-        const qsizetype at = status.indexOf("VmHWM:");
-        return status.mid(at + 6, status.indexOf('\n', at) - at - 6)
-            .trimmed()
-            .split(' ')[0]
-            .toLong();
-    };
-    QFile reset(QStringLiteral("/proc/self/clear_refs"));
-    if (!reset.open(QIODevice::WriteOnly) || reset.write("5") != 1)
+    if (!resetPeak())
         QSKIP("the peak memory cannot be reset here");
-    reset.close();
     const long before = peakKiB();
     QVERIFY(!JetReader::readBytes(far, &table, &error));
     QCOMPARE(error.kind, Error::Damaged);
@@ -886,5 +1227,12 @@ void TestJetReader::fuzzFindings()
     QCOMPARE(error.kind, Error::Damaged);
 }
 
-QTEST_APPLESS_MAIN(TestJetReader)
+// The test program is also the forged helper of the tests above, started with --forge.
+int main(int argc, char **argv)
+{
+    if (argc == 3 && std::strcmp(argv[1], "--forge") == 0)
+        return forge(argv[2]);
+    TestJetReader test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_jetreader.moc"

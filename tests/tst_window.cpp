@@ -472,7 +472,7 @@ void TestWindow::helperFailureIsSaidAsItHappened()
         : ChildRead::startProgram(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script});
     HadithTable table;
     Error error;
-    QVERIFY(!reading.collect(&table, &error, 500));
+    QVERIFY(!reading.collect(&table, &error, {500})); // half a second without progress
     Tembra1 w;
     const testutil::Controls c(w);
     w.setSettingsStore(store(QStringLiteral("helper.ini")));
