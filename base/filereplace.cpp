@@ -368,10 +368,7 @@ bool FileReplacement::commit(const char *data, qint64 size, Error *error)
         }
         // The name must still refer to the file that was checked (or to nothing, if there
         // was none): someone else's file moved into the place meanwhile is theirs.
-        struct stat now { };
-        const bool present
-            = ::fstatat(m_folder, m_name.constData(), &now, AT_SYMLINK_NOFOLLOW) == 0;
-        if (exists() ? !present || !sameFile(now, m_stat) : present || errno != ENOENT) {
+        const auto changed = [&] {
             forget();
             return fail(error, Error::WriteFailed,
                         QStringLiteral("cannot write %1: it changed while it was being "
@@ -379,12 +376,37 @@ bool FileReplacement::commit(const char *data, qint64 size, Error *error)
                             .arg(describedPath()),
                         texts::fileDetail(m_target) + QLatin1Char('\n')
                             + texts::cannotWriteDetail());
+        };
+        struct stat now { };
+        const bool present
+            = ::fstatat(m_folder, m_name.constData(), &now, AT_SYMLINK_NOFOLLOW) == 0;
+        if (exists() ? !present || !sameFile(now, m_stat) : present || errno != ENOENT)
+            return changed();
+        int renamed = -1;
+        if (exists()) {
+            // Swapped, not renamed over: the file that was in the place comes out under the
+            // temporary name, and is removed only if it is the one that was checked. One
+            // moved in since the look above goes back where it was.
+            renamed = ::renameat2(m_folder, name.constData(), m_folder, m_name.constData(),
+                                  RENAME_EXCHANGE);
+            if (renamed == 0
+                && (::fstatat(m_folder, name.constData(), &now, AT_SYMLINK_NOFOLLOW) != 0
+                    || !sameFile(now, m_stat))) {
+                if (::renameat2(m_folder, name.constData(), m_folder, m_name.constData(),
+                                RENAME_EXCHANGE)
+                    != 0)
+                    name.clear(); // whatever is there now is not removed
+                return changed();
+            }
+            if (renamed == 0)
+                forget(); // the old file
+        } else {
+            // Where there was no file, none made meanwhile is written over.
+            renamed = ::renameat2(m_folder, name.constData(), m_folder, m_name.constData(),
+                                  RENAME_NOREPLACE);
         }
-        // Where there was no file, none made meanwhile is written over.
-        int renamed = exists() ? -1
-                               : ::renameat2(m_folder, name.constData(), m_folder,
-                                             m_name.constData(), RENAME_NOREPLACE);
-        if (renamed != 0 && (exists() || errno == EINVAL))
+        // A file system that can do neither: the look above is the last one.
+        if (renamed != 0 && errno == EINVAL)
             renamed = ::renameat(m_folder, name.constData(), m_folder, m_name.constData());
         if (renamed != 0) {
             err = errno;

@@ -21,10 +21,12 @@ namespace tembra {
 // permission bits and, where the system lets it, its owner.
 //
 // Everything after open() goes through the folder's handle, by name within it: the file
-// that is read is the file that is checked, and the rename happens only while the name
-// still refers to that file, so a file moved into its place meanwhile (a link's target
-// swapped with someone else's file) is left alone. What remains is the moment between
-// that last look and the rename, two system calls apart.
+// that is read is the file that is checked, and a file moved into its place meanwhile (a
+// link's target swapped with someone else's file) is left alone. The new file is swapped
+// with the old one (RENAME_EXCHANGE), and what comes out is removed only if it is the file
+// that was checked, else swapped back. What remains: a file moved onto the temporary name
+// itself between that look and the removal; and, on a file system that cannot swap, a
+// file moved into the place between the last look and the rename.
 class FileReplacement final {
 public:
     explicit FileReplacement(const QString &path);

@@ -56,6 +56,7 @@ private slots:
     void buildTakesEveryNameTheSystemTakes();
     void buildInterruptedLeavesTheOldFile_data();
     void buildInterruptedLeavesTheOldFile();
+    void buildLeavesAFileSwappedInAlone();
     void helperIsFoundBesideTheProgramOnly();
     void search();
     void sampleCollectionMatchesItsText();
@@ -441,6 +442,38 @@ void TestTool::buildInterruptedLeavesTheOldFile()
     QCOMPARE(tool.exitStatus(), QProcess::CrashExit); // ended by the signal
     QCOMPARE(testutil::fileBytes(out), before);
     QCOMPARE(entries(dir), QStringList{QStringLiteral("out.mdb")});
+}
+
+// Someone else's file swapped into the output's place (RENAME_EXCHANGE) after every look
+// the tool takes, just before it swaps its new file in: theirs comes back whole, and the
+// tool says the file changed.
+void TestTool::buildLeavesAFileSwappedInAlone()
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("out.mdb"));
+    const QString theirs = dir.filePath(QStringLiteral("theirs"));
+    QCOMPARE(testutil::writeCollection(out, {}), QString());
+    const QByteArray ours = testutil::fileBytes(out);
+    {
+        QFile file(theirs);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("mine=1\n") == 7);
+    }
+    QProcess tool;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(TEMBRA_SWAP_FIRST));
+    tool.setProcessEnvironment(environment);
+    tool.start(QStringLiteral(TEMBRA_MDB_TOOL), {QStringLiteral("build"), out});
+    tool.write("a\tb\tc\td\te\n");
+    tool.closeWriteChannel();
+    QVERIFY(tool.waitForFinished());
+    const QByteArray err = tool.readAllStandardError();
+    if (err.contains("cannot swap"))
+        QSKIP("this file system cannot swap two files");
+    QCOMPARE(tool.exitCode(), 1);
+    QVERIFY2(err.contains("changed while it was being written"), err.constData());
+    QCOMPARE(testutil::fileBytes(out), QByteArray("mine=1\n"));
+    QCOMPARE(testutil::fileBytes(theirs), ours); // swapped away by them, not by the tool
+    QCOMPARE(entries(dir), (QStringList{QStringLiteral("out.mdb"), QStringLiteral("theirs")}));
 }
 
 void TestTool::helperIsFoundBesideTheProgramOnly()
