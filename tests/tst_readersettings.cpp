@@ -253,7 +253,9 @@ void TestReaderSettings::roundTrip()
     QCOMPARE(ReaderSettings(ours).read(), text);
     QCOMPARE(qsettingsText(ours), text);
 
-    if (!qsettingsWritesWhole(text))
+    // QSettings' writer grows its buffer a character at a time past its first guess, which
+    // under AddressSanitizer takes minutes for a million: it writes the shorter texts.
+    if (!qsettingsWritesWhole(text) || text.size() > 100000)
         return;
     const QString theirs = path(QStringLiteral("theirs.ini"));
     qsettingsWrite(theirs, QStringLiteral("Settings/Text0"), text);

@@ -18,6 +18,32 @@ using testutil::runTool;
 
 namespace {
 
+// The tool with a fault library preloaded. A tool built with AddressSanitizer wants its
+// runtime first among the libraries; the fault library, which comes first, does not need
+// it to be.
+QProcessEnvironment preloading(const char *library)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LD_PRELOAD"), QString::fromLocal8Bit(library));
+    QString asan = environment.value(QStringLiteral("ASAN_OPTIONS"));
+    if (!asan.isEmpty())
+        asan += QLatin1Char(':');
+    environment.insert(QStringLiteral("ASAN_OPTIONS"),
+                       asan + QStringLiteral("verify_asan_link_order=0"));
+    return environment;
+}
+
+// Whether a child that QProcess has not yet reaped is still running (not a zombie).
+bool running(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray line = stat.readAll();
+    const qsizetype name = line.lastIndexOf(')'); // the state follows the program's name
+    return name > 0 && line.size() > name + 2 && line[name + 2] != 'Z';
+}
+
 // Everything in the folder, a temporary file's hidden name too.
 QStringList entries(const QTemporaryDir &dir)
 {
@@ -385,7 +411,7 @@ void TestTool::buildInterruptedLeavesTheOldFile()
     QTemporaryDir dir;
     QTemporaryDir inputDir;
     const QString out = dir.filePath(QStringLiteral("out.mdb"));
-    QCOMPARE(testutil::writeCollection(out, {testutil::record(QStringLiteral("old"))}), QString());
+    QCOMPARE(testutil::writeCollection(out, {}), QString());
     const QByteArray before = testutil::fileBytes(out);
     // Rows enough for a write that lasts (some 40 MB).
     const QString input = inputDir.filePath(QStringLiteral("rows.tsv"));
@@ -399,11 +425,8 @@ void TestTool::buildInterruptedLeavesTheOldFile()
 
     QProcess tool;
     tool.setStandardInputFile(input);
-    if (named) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(TEMBRA_NO_TMPFILE));
-        tool.setProcessEnvironment(environment);
-    }
+    if (named)
+        tool.setProcessEnvironment(preloading(TEMBRA_NO_TMPFILE));
     tool.start(QStringLiteral(TEMBRA_MDB_TOOL), {QStringLiteral("build"), out});
     QVERIFY(tool.waitForStarted());
     const auto pid = pid_t(tool.processId());
@@ -422,7 +445,7 @@ void TestTool::buildInterruptedLeavesTheOldFile()
     QElapsedTimer waited;
     waited.start();
     bool caught = false;
-    while (!caught && QDir(fds).exists() && waited.elapsed() < 120000) {
+    while (!caught && running(pid) && waited.elapsed() < 120000) {
         if (writing()) {
             QCOMPARE(::kill(pid, SIGSTOP), 0);
             caught = writing(); // still writing, now stopped
@@ -459,9 +482,7 @@ void TestTool::buildLeavesAFileSwappedInAlone()
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write("mine=1\n") == 7);
     }
     QProcess tool;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(TEMBRA_SWAP_FIRST));
-    tool.setProcessEnvironment(environment);
+    tool.setProcessEnvironment(preloading(TEMBRA_SWAP_FIRST));
     tool.start(QStringLiteral(TEMBRA_MDB_TOOL), {QStringLiteral("build"), out});
     tool.write("a\tb\tc\td\te\n");
     tool.closeWriteChannel();
