@@ -5,13 +5,17 @@
 #include <QFile>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
+#include <pthread.h>
 #include <unistd.h>
+#include <vector>
 
 namespace tembra {
 
@@ -36,27 +40,93 @@ QByteArray encoded(const QString &path)
     return QFile::encodeName(path);
 }
 
-// A name beside target that nothing uses yet, created for writing only by us.
-int createTemporary(const QString &target, QString *name)
+bool sameFile(const struct stat &a, const struct stat &b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// The owner's bits for the owner, the group's for its members, the others' for the rest.
+bool modeLetsUserWrite(const struct stat &st)
+{
+    if (st.st_uid == ::geteuid())
+        return st.st_mode & S_IWUSR;
+    bool inGroup = st.st_gid == ::getegid();
+    if (!inGroup) {
+        std::vector<gid_t> groups(std::max(::getgroups(0, nullptr), 0));
+        const int count = ::getgroups(int(groups.size()), groups.data());
+        inGroup = std::find(groups.begin(), groups.begin() + std::max(count, 0), st.st_gid)
+            != groups.begin() + std::max(count, 0);
+    }
+    return st.st_mode & (inGroup ? S_IWGRP : S_IWOTH);
+}
+
+// A short name, so that a file whose own name is as long as the system allows can still
+// be replaced.
+QByteArray temporaryName()
 {
     static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        QString candidate = target + QLatin1Char('.');
-        for (int i = 0; i < 6; ++i)
-            candidate += QLatin1Char(kLetters[QRandomGenerator::global()->bounded(62)]);
-        // 0666 less the umask, as any new file; an old file's bits are put on later.
-        const int fd = ::open(encoded(candidate).constData(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) {
-            *name = candidate;
-            return fd;
-        }
+    QByteArray name = ".tembra-";
+    for (int i = 0; i < 6; ++i)
+        name += kLetters[QRandomGenerator::global()->bounded(62)];
+    return name;
+}
+
+// The named temporary file of the replacement under way, for the signal handler: set and
+// cleared only while the signals are held back.
+int g_pendingFolder = -1;
+char g_pendingName[32];
+volatile sig_atomic_t g_pending = 0;
+
+// Holds SIGINT, SIGTERM and SIGHUP back while a temporary name comes and goes, so that
+// none can end the program between a name's creation and its record, or leave a name that
+// is about to be renamed.
+class SignalsHeld final {
+public:
+    SignalsHeld()
+    {
+        sigset_t held;
+        sigemptyset(&held);
+        for (const int sig : {SIGINT, SIGTERM, SIGHUP})
+            sigaddset(&held, sig);
+        pthread_sigmask(SIG_BLOCK, &held, &m_old);
     }
-    errno = EEXIST;
-    return -1;
+    ~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &m_old, nullptr); }
+    SignalsHeld(const SignalsHeld &) = delete;
+    SignalsHeld &operator=(const SignalsHeld &) = delete;
+
+private:
+    sigset_t m_old;
+};
+
+void setPending(int folder, const QByteArray &name)
+{
+    g_pendingFolder = folder;
+    std::memcpy(g_pendingName, name.constData(), size_t(name.size()) + 1);
+    g_pending = 1;
+}
+
+extern "C" void removePendingAndEnd(int sig)
+{
+    if (g_pending)
+        ::unlinkat(g_pendingFolder, g_pendingName, 0);
+    // The handler was reset to the default: the signal, held until the handler returns,
+    // then ends the program as it would have.
+    ::raise(sig);
 }
 
 } // namespace
+
+void removeTemporaryOnSignals()
+{
+    struct sigaction action { };
+    action.sa_handler = removePendingAndEnd;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&action.sa_mask, sig);
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP})
+        ::sigaction(sig, &action, nullptr);
+}
 
 QString fileKind(unsigned mode)
 {
@@ -74,119 +144,285 @@ QString fileKind(unsigned mode)
 
 FileReplacement::FileReplacement(const QString &path) : m_path(path), m_target(path) { }
 
+FileReplacement::~FileReplacement()
+{
+    if (m_file >= 0)
+        ::close(m_file);
+    if (m_folder >= 0)
+        ::close(m_folder);
+}
+
+bool FileReplacement::userMayWrite() const
+{
+    return !exists() || modeLetsUserWrite(m_stat);
+}
+
 QString FileReplacement::describedPath() const
 {
     return m_target == m_path ? m_path : QStringLiteral("%1 (a link to %2)").arg(m_path, m_target);
 }
 
-bool FileReplacement::resolve(Error *error)
+bool FileReplacement::open(Error *error)
 {
-    m_resolved = false;
-    m_exists = false;
-    m_target = m_path;
     const QByteArray path = encoded(m_path);
+    m_target = m_path;
     struct stat st { };
-    if (::lstat(path.constData(), &st) != 0) {
-        if (errno == ENOENT) {
-            m_resolved = true; // a new file; a missing folder shows when it is written
-            return true;
-        }
-        return fail(error, Error::WriteFailed,
-                    QStringLiteral("cannot write %1: %2").arg(m_path, systemReason(errno)));
-    }
-    if (S_ISLNK(st.st_mode)) {
+    if (::lstat(path.constData(), &st) == 0 && S_ISLNK(st.st_mode)) {
         char real[PATH_MAX];
-        if (!::realpath(path.constData(), real) || ::stat(real, &st) != 0)
+        if (!::realpath(path.constData(), real))
             return fail(error, Error::NotAFile,
                         QStringLiteral("%1 is a symbolic link that leads to no file (%2); it "
                                        "is left as it is")
                             .arg(m_path, systemReason(errno)));
         m_target = QFile::decodeName(real);
     }
-    if (!S_ISREG(st.st_mode)) {
+    const QByteArray target = encoded(m_target);
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? "/" : target.left(slash);
+    m_name = target.sliced(slash + 1);
+    // A handle that only names the folder: a folder that may be written but not listed
+    // still serves.
+    m_folder = ::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (m_folder < 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return true; // nothing there; writing says why it cannot make the file
+        return fail(error, Error::NotReadable,
+                    QStringLiteral("cannot open the folder of %1: %2")
+                        .arg(describedPath(), systemReason(errno)));
+    }
+    // Looked at before it is opened: opening a device can do something, and opening a
+    // pipe waits for a writer.
+    if (::fstatat(m_folder, m_name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno == ENOENT)
+            return true;
+        return fail(error, Error::NotReadable,
+                    QStringLiteral("cannot read %1: %2").arg(describedPath(), systemReason(errno)));
+    }
+    const auto notAFile = [&](unsigned mode) {
         return fail(error, Error::NotAFile,
                     QStringLiteral("%1 is not a regular file but %2; it is left as it is")
-                        .arg(describedPath(), fileKind(st.st_mode)));
+                        .arg(describedPath(), fileKind(mode)));
+    };
+    if (!S_ISREG(st.st_mode))
+        return notAFile(st.st_mode);
+    const int flags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    m_file = ::openat(m_folder, m_name.constData(), O_RDONLY | flags);
+    if (m_file < 0 && (errno == EACCES || errno == EPERM))
+        m_file = ::openat(m_folder, m_name.constData(), O_PATH | flags); // read() says why
+    if (m_file < 0)
+        return fail(error, Error::NotReadable,
+                    QStringLiteral("cannot read %1: %2").arg(describedPath(), systemReason(errno)));
+    if (::fstat(m_file, &m_stat) != 0 || !S_ISREG(m_stat.st_mode) || !sameFile(m_stat, st)) {
+        ::close(m_file);
+        m_file = -1;
+        return fail(error, Error::Changed,
+                    QStringLiteral("%1 changed while it was being looked at; it is left as it is")
+                        .arg(describedPath()));
     }
-    m_exists = true;
-    m_device = st.st_dev;
-    m_inode = st.st_ino;
-    m_mode = st.st_mode & 07777;
-    m_owner = st.st_uid;
-    m_group = st.st_gid;
-    m_resolved = true;
     return true;
+}
+
+bool FileReplacement::read(qint64 maxBytes, QByteArray *bytes, bool *tooLarge, Error *error) const
+{
+    bytes->clear();
+    *tooLarge = false;
+    if (m_file < 0)
+        return true;
+    const auto failed = [&](int err) {
+        return fail(error, Error::NotReadable,
+                    QStringLiteral("cannot read %1: %2").arg(describedPath(), systemReason(err)));
+    };
+    if (m_stat.st_size > maxBytes)
+        return *tooLarge = true, false;
+    // One byte more than may be there tells a file that grew since.
+    bytes->resize(m_stat.st_size + 1);
+    qsizetype used = 0;
+    for (;;) {
+        if (used == bytes->size()) {
+            if (used > maxBytes) {
+                bytes->clear();
+                return *tooLarge = true, false;
+            }
+            bytes->resize(std::min<qint64>(used * 2, maxBytes + 1));
+        }
+        const ssize_t n = ::pread(m_file, bytes->data() + used, size_t(bytes->size() - used), used);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return failed(errno == EBADF ? EACCES : errno); // EBADF: opened only to be named
+        if (n == 0)
+            break;
+        used += n;
+    }
+    bytes->truncate(used);
+    return true;
+}
+
+// A file of its own for the new contents, under a short name in the folder that is
+// recorded for the signal handler.
+int FileReplacement::createNamed(QByteArray *name) const
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const SignalsHeld held;
+        *name = temporaryName();
+        // 0666 less the umask, as any new file; an old file's bits are put on later.
+        const int fd = ::openat(m_folder, name->constData(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0)
+            setPending(m_folder, *name);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// The old file's owner and permission bits, then the contents, to the disk; false with
+// errno set.
+bool FileReplacement::fill(int fd, const char *data, qint64 size) const
+{
+    if (exists()) {
+        // Only root, or an owner keeping a group of their own, may keep the owner; the
+        // new file is then the writer's, with the old permission bits. Set-ID bits are
+        // not carried over to contents they were not set for.
+        if (m_stat.st_uid != ::geteuid() || m_stat.st_gid != ::getegid()) {
+            const int kept = ::fchown(fd, m_stat.st_uid, m_stat.st_gid);
+            Q_UNUSED(kept)
+        }
+        if (::fchmod(fd, m_stat.st_mode & 0777) != 0)
+            return false;
+    }
+    return writeAll(fd, data, size) && ::fsync(fd) == 0;
+}
+
+// Gives a file made without a name a short name in the folder; false where the system
+// allows neither way.
+bool FileReplacement::linkUnnamed(int fd, QByteArray *name) const
+{
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        *name = temporaryName();
+        if (::linkat(fd, "", m_folder, name->constData(), AT_EMPTY_PATH) == 0)
+            return true;
+        // Linking a file by its handle needs a privilege on older systems; its name
+        // under /proc does not, where /proc is there.
+        if (errno != EEXIST
+            && ::linkat(AT_FDCWD, self.constData(), m_folder, name->constData(), AT_SYMLINK_FOLLOW)
+                == 0)
+            return true;
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
 }
 
 bool FileReplacement::commit(const char *data, qint64 size, Error *error)
 {
-    if (!m_resolved && !resolve(error))
-        return false;
-    QString temporary;
-    const int fd = createTemporary(m_target, &temporary);
     const auto failed = [&](int err) {
         return fail(error, Error::WriteFailed,
                     QStringLiteral("cannot write %1: %2").arg(describedPath(), systemReason(err)),
                     texts::fileDetail(m_target) + QLatin1Char('\n') + shownReason(err));
     };
-    if (fd < 0)
-        return failed(errno);
-    const QByteArray temporaryName = encoded(temporary);
-    bool ok = true;
-    int err = 0;
-    if (m_exists) {
-        // Only root, or an owner keeping a group of their own, may keep the owner; the
-        // new file is then the writer's, with the old permission bits. Set-ID bits are
-        // not carried over to contents they were not set for.
-        if (m_owner != ::geteuid() || m_group != ::getegid()) {
-            const int kept = ::fchown(fd, m_owner, m_group);
-            Q_UNUSED(kept)
+    if (m_folder < 0) {
+        // open() found no folder: the system's own reason comes from making the file.
+        const QByteArray path = encoded(m_target);
+        const int probe = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int err = probe < 0 ? errno : EEXIST;
+        if (probe >= 0) {
+            ::close(probe);
+            ::unlink(path.constData());
         }
-        ok = ::fchmod(fd, m_mode & 0777) == 0;
-    }
-    if (ok)
-        ok = writeAll(fd, data, size) && ::fsync(fd) == 0;
-    if (!ok)
-        err = errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    if (ok) {
-        // Someone else's file put in the place meanwhile (or the old one replaced) is
-        // theirs: it is not written over.
-        struct stat now { };
-        const bool present = ::lstat(encoded(m_target).constData(), &now) == 0;
-        const bool same = m_exists ? present && S_ISREG(now.st_mode)
-                && quint64(now.st_dev) == m_device && quint64(now.st_ino) == m_inode
-                                   : !present && errno == ENOENT;
-        if (!same) {
-            ::unlink(temporaryName.constData());
-            return fail(error, Error::WriteFailed,
-                        QStringLiteral("cannot write %1: it changed while it was being written; "
-                                       "it is left as it is")
-                            .arg(describedPath()));
-        }
-        ok = ::rename(temporaryName.constData(), encoded(m_target).constData()) == 0;
-        if (!ok)
-            err = errno;
-    }
-    if (!ok) {
-        ::unlink(temporaryName.constData());
         return failed(err);
     }
-    // The rename itself reaches the disk with the folder.
-    QString folder = m_target.left(m_target.lastIndexOf(QLatin1Char('/')) + 1);
-    if (folder.isEmpty())
-        folder = QStringLiteral(".");
-    const int dir = ::open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
+    // First a file without a name: a signal that ends the program while it is written
+    // leaves nothing behind. Where the system cannot make or name one, a file with a
+    // short name that the signal handler knows.
+    for (const bool unnamed : {true, false}) {
+        QByteArray name;
+        const int fd = unnamed ? ::openat(m_folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666)
+                               : createNamed(&name);
+        if (fd < 0 && unnamed)
+            continue;
+        if (fd < 0)
+            return failed(errno);
+        bool ok = fill(fd, data, size);
+        int err = ok ? 0 : errno;
+        // From here the name is either renamed or removed, whatever signal comes.
+        const SignalsHeld held;
+        const auto forget = [&] {
+            if (!name.isEmpty())
+                ::unlinkat(m_folder, name.constData(), 0);
+            g_pending = 0;
+        };
+        if (ok && unnamed && !linkUnnamed(fd, &name)) {
+            ::close(fd);
+            continue;
+        }
+        if (::close(fd) != 0 && ok) {
+            ok = false;
+            err = errno;
+        }
+        if (!ok) {
+            forget();
+            return failed(err);
+        }
+        // The name must still refer to the file that was checked (or to nothing, if there
+        // was none): someone else's file moved into the place meanwhile is theirs.
+        const auto changed = [&] {
+            forget();
+            return fail(error, Error::WriteFailed,
+                        QStringLiteral("cannot write %1: it changed while it was being "
+                                       "written; it is left as it is")
+                            .arg(describedPath()),
+                        texts::fileDetail(m_target) + QLatin1Char('\n')
+                            + texts::cannotWriteDetail());
+        };
+        struct stat now { };
+        const bool present
+            = ::fstatat(m_folder, m_name.constData(), &now, AT_SYMLINK_NOFOLLOW) == 0;
+        if (exists() ? !present || !sameFile(now, m_stat) : present || errno != ENOENT)
+            return changed();
+        int renamed = -1;
+        if (exists()) {
+            // Swapped, not renamed over: the file that was in the place comes out under the
+            // temporary name, and is removed only if it is the one that was checked. One
+            // moved in since the look above goes back where it was.
+            renamed = ::renameat2(m_folder, name.constData(), m_folder, m_name.constData(),
+                                  RENAME_EXCHANGE);
+            if (renamed == 0
+                && (::fstatat(m_folder, name.constData(), &now, AT_SYMLINK_NOFOLLOW) != 0
+                    || !sameFile(now, m_stat))) {
+                if (::renameat2(m_folder, name.constData(), m_folder, m_name.constData(),
+                                RENAME_EXCHANGE)
+                    != 0)
+                    name.clear(); // whatever is there now is not removed
+                return changed();
+            }
+            if (renamed == 0)
+                forget(); // the old file
+        } else {
+            // Where there was no file, none made meanwhile is written over.
+            renamed = ::renameat2(m_folder, name.constData(), m_folder, m_name.constData(),
+                                  RENAME_NOREPLACE);
+        }
+        // A file system that can do neither: the look above is the last one.
+        if (renamed != 0 && errno == EINVAL)
+            renamed = ::renameat(m_folder, name.constData(), m_folder, m_name.constData());
+        if (renamed != 0) {
+            err = errno;
+            forget();
+            return failed(err);
+        }
+        g_pending = 0;
+        // The rename itself reaches the disk with the folder.
+        const int folder = ::openat(m_folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folder >= 0) {
+            ::fsync(folder);
+            ::close(folder);
+        }
+        return true;
     }
-    // The next commit finds the new file.
-    m_resolved = false;
-    return true;
+    return failed(EIO); // not reached: the named way returns
 }
 
 bool writeAll(int fd, const void *bytes, qint64 size)

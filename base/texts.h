@@ -374,13 +374,20 @@ inline QString reasonSettingsNotOurs()
 } // this file is not this program's settings file
 inline QString reasonSettingsTooLarge()
 {
-    return QStringLiteral(u"فایلی ڕێکخستن نابێت لە 1 MiB گەورەتر بێت.");
-} // a settings file must not be larger than 1 MiB
+    return QStringLiteral(u"فایلی ڕێکخستن نابێت لە 8 MiB گەورەتر بێت.");
+} // a settings file must not be larger than 8 MiB
 
 // An error that no handler trapped: the program reports it and ends.
 inline QString unhandledError()
 {
     return QStringLiteral(u"هەڵەیەک ڕوویدا و بەرنامەکە دادەخرێت:");
 } // an error happened and the program closes:
+
+// The settings file is left as it is when its permission bits keep the user from writing
+// it.
+inline QString readOnlyFileDetail()
+{
+    return QStringLiteral(u"فایلەکە تەنها بۆ خوێندنەوەیە");
+} // the file is only for reading
 
 } // namespace tembra::texts

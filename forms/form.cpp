@@ -5,6 +5,7 @@
 
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QHash>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,6 +17,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace tembra {
@@ -60,6 +62,49 @@ void keepSelectionVisible(QWidget *widget)
     widget->setPalette(p);
 }
 
+// A line edit holding a long text keeps its cursor still. Each blink asks Qt for the
+// cursor's place and repaints, and Qt lays the whole line out again for both: with a
+// 1,000,000-character search text the idle window kept a core half busy. The blink is a
+// timer of the line edit's own text control, which shows the cursor when it starts (at a
+// focus change, at a key press) and turns it off and on at each tick. While the text is
+// long, that timer's ticks are dropped once it has ticked an even number of times, so the
+// cursor stays shown. A timer that ends at its first tick (the triple-click timer) is
+// untouched.
+class SteadyCursor final : public QObject {
+public:
+    explicit SteadyCursor(QLineEdit *edit) : QObject(edit), m_edit(edit)
+    {
+        edit->installEventFilter(this);
+        for (QObject *child : edit->children()) {
+            if (std::strcmp(child->metaObject()->className(), "QWidgetLineControl") == 0)
+                child->installEventFilter(this);
+        }
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_edit) {
+            const QEvent::Type type = event->type();
+            if (type == QEvent::FocusIn || type == QEvent::FocusOut || type == QEvent::KeyPress)
+                m_ticks.clear(); // the blink starts anew, the cursor shown
+            return false;
+        }
+        if (event->type() != QEvent::Timer)
+            return false;
+        int &ticks = m_ticks[static_cast<QTimerEvent *>(event)->timerId()];
+        if (m_edit->text().size() >= kLongText && ticks >= 2 && ticks % 2 == 0)
+            return true;
+        ++ticks;
+        return false;
+    }
+
+private:
+    static constexpr int kLongText = 10000;
+    QLineEdit *m_edit;
+    QHash<int, int> m_ticks; // by timer: the ticks let through
+};
+
 QWidget *makeLabel(const ControlDef &def, QWidget *parent)
 {
     auto *label = new Label(parent);
@@ -95,6 +140,7 @@ QWidget *makeTextBox(const ControlDef &def, QWidget *parent)
         // The design's text boxes have no length limit (MaxLength 0); Qt's line edit
         // would cut at 32,767 characters, silently, a saved search text among them.
         line->setMaxLength(std::numeric_limits<int>::max());
+        new SteadyCursor(line);
         line->setText(def.text);
         line->setLayoutDirection(direction);
         line->setAlignment(horizontal(def.alignment) | Qt::AlignVCenter);

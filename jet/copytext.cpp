@@ -1,5 +1,7 @@
 #include "jet/copytext.h"
 
+#include "base/utf8.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -7,20 +9,10 @@ namespace tembra::copytext {
 
 namespace {
 
-bool isContinuation(unsigned char b)
-{
-    return (b & 0xC0) == 0x80;
-}
-
-QString byteName(unsigned char b)
-{
-    return QLatin1String("0x")
-        + QString::number(b, 16).toUpper().rightJustified(2, QLatin1Char('0'));
-}
-
-// Unescapes and decodes one field in a single pass. The bytes are checked as strict
-// UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF) because a
-// replacement character slipped in here would be written into the collection for good.
+// Unescapes and decodes one field. The bytes between escapes are checked as strict UTF-8
+// (see utf8::decode): a replacement character slipped in here would be written into the
+// collection for good. A backslash never occurs inside a UTF-8 sequence, so the pieces
+// between escapes are whole sequences or bad ones.
 bool decodeField(const char *begin, const char *end, int fieldNumber, Field *out,
                  std::vector<QChar> *scratch, Error *error)
 {
@@ -42,83 +34,39 @@ bool decodeField(const char *begin, const char *end, int fieldNumber, Field *out
     QChar *dst = scratch->data();
     qsizetype n = 0;
 
-    const auto *p = reinterpret_cast<const unsigned char *>(begin);
-    const auto *const e = reinterpret_cast<const unsigned char *>(end);
-    while (p < e) {
-        const unsigned char b = *p;
-        if (b < 0x80) {
-            if (b == '\\') {
-                if (p + 1 == e)
-                    return fail(QStringLiteral("lone backslash with nothing after it"));
-                char16_t c = 0;
-                switch (p[1]) {
-                case 't': c = u'\t'; break;
-                case 'n': c = u'\n'; break;
-                case 'r': c = u'\r'; break;
-                case '\\': c = u'\\'; break;
-                case 'N':
-                    return fail(
-                        QStringLiteral("bad escape \"\\N\" (NULL must be the whole field)"));
-                default:
-                    if (p[1] < 0x20 || p[1] >= 0x7F)
-                        return fail(QStringLiteral("bad escape (backslash before byte %1)")
-                                        .arg(byteName(p[1])));
-                    return fail(QStringLiteral("bad escape \"\\%1\"").arg(QLatin1Char(char(p[1]))));
-                }
-                dst[n++] = QChar(c);
-                p += 2;
-                continue;
-            }
-            if (b == '\r')
-                return fail(QStringLiteral("raw carriage return (write it as \\r)"));
-            if (b == 0)
-                return fail(QStringLiteral("NUL byte"));
-            dst[n++] = QChar(char16_t(b));
-            ++p;
-            continue;
+    for (const char *p = begin;;) {
+        const auto *found = static_cast<const char *>(std::memchr(p, '\\', size_t(end - p)));
+        const char *const stop = found ? found : end;
+        if (std::memchr(p, '\r', size_t(stop - p)))
+            return fail(QStringLiteral("raw carriage return (write it as \\r)"));
+        if (std::memchr(p, '\0', size_t(stop - p)))
+            return fail(QStringLiteral("NUL byte"));
+        QString why;
+        const qsizetype units = utf8::decode(p, stop, dst + n, &why);
+        if (units < 0)
+            return fail(why);
+        n += units;
+        if (stop == end)
+            break;
+        if (stop + 1 == end)
+            return fail(QStringLiteral("lone backslash with nothing after it"));
+        const auto next = static_cast<unsigned char>(stop[1]);
+        char16_t c = 0;
+        switch (next) {
+        case 't': c = u'\t'; break;
+        case 'n': c = u'\n'; break;
+        case 'r': c = u'\r'; break;
+        case '\\': c = u'\\'; break;
+        case 'N': return fail(QStringLiteral("bad escape \"\\N\" (NULL must be the whole field)"));
+        default:
+            if (next < 0x20 || next >= 0x7F)
+                return fail(QStringLiteral("bad escape (backslash before byte 0x%1)")
+                                .arg(QString::number(next, 16).toUpper().rightJustified(
+                                    2, QLatin1Char('0'))));
+            return fail(QStringLiteral("bad escape \"\\%1\"").arg(QLatin1Char(char(next))));
         }
-
-        char32_t cp = 0;
-        int extra = 0;
-        unsigned char lo = 0x80, hi = 0xBF; // allowed range of the second byte
-        if (b >= 0xC2 && b <= 0xDF) {
-            cp = b & 0x1Fu;
-            extra = 1;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            cp = b & 0x0Fu;
-            extra = 2;
-            if (b == 0xE0)
-                lo = 0xA0; // overlong
-            else if (b == 0xED)
-                hi = 0x9F; // UTF-16 surrogates
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            cp = b & 0x07u;
-            extra = 3;
-            if (b == 0xF0)
-                lo = 0x90; // overlong
-            else if (b == 0xF4)
-                hi = 0x8F; // above U+10FFFF
-        } else {
-            return fail(QStringLiteral("invalid UTF-8 (byte %1)").arg(byteName(b)));
-        }
-        if (e - p <= extra)
-            return fail(QStringLiteral("invalid UTF-8 (sequence cut short)"));
-        if (p[1] < lo || p[1] > hi)
-            return fail(QStringLiteral("invalid UTF-8 (byte %1 after %2)")
-                            .arg(byteName(p[1]), byteName(b)));
-        for (int i = 1; i <= extra; ++i) {
-            if (!isContinuation(p[i]))
-                return fail(QStringLiteral("invalid UTF-8 (byte %1 after %2)")
-                                .arg(byteName(p[i]), byteName(b)));
-            cp = (cp << 6) | (p[i] & 0x3Fu);
-        }
-        p += extra + 1;
-        if (cp >= 0x10000) {
-            dst[n++] = QChar(QChar::highSurrogate(cp));
-            dst[n++] = QChar(QChar::lowSurrogate(cp));
-        } else {
-            dst[n++] = QChar(char16_t(cp));
-        }
+        dst[n++] = QChar(c);
+        p = stop + 2;
     }
     *out = QString(dst, n);
     return true;

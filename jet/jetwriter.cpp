@@ -716,7 +716,7 @@ bool JetWriter::write(const QString &path, const std::vector<Record> &records, E
     // system's reason (no space left on the device) in the message.
     FileReplacement file(path);
     const std::vector<u8> &image = builder.image();
-    if (!file.resolve(error)
+    if (!file.open(error)
         || !file.commit(reinterpret_cast<const char *>(image.data()), qint64(image.size()), error))
         return false;
     return true;

@@ -3,7 +3,7 @@
 #include "design/windowplace.h"
 #include "forms/form.h"
 #include "search/datacontrol.h"
-#include "settings/settingsstore.h"
+#include "settings/readersettings.h"
 
 #include <QDateTime>
 #include <QWidget>
@@ -51,7 +51,7 @@ public:
 
     // Where the search text is kept between runs; the user's own settings unless a
     // test gives another.
-    void setSettingsStore(const SearchTextStore &store) { m_store = store; }
+    void setSettingsStore(const ReaderSettings &store) { m_store = store; }
     // The clock the banner reads (tests give a fixed one).
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
 
@@ -145,7 +145,7 @@ private:
     QTimer *m_savePanePoints = nullptr; // runs while a new size waits to be kept
     bool m_panePointsDue = false;
     bool m_zoomNotSavedSaid = false;
-    SearchTextStore m_store;
+    ReaderSettings m_store;
     std::function<QDateTime()> m_clock;
     std::unique_ptr<EnlargeToggle> m_toggle;
     bool m_loaded = false;

@@ -1,3 +1,4 @@
+#include "base/utf8.h"
 #include "jet/copytext.h"
 
 #include <QtTest>
@@ -29,6 +30,8 @@ private slots:
     void refusals();
     void lines_data();
     void lines();
+    void strictUtf8_data();
+    void strictUtf8();
 };
 
 void TestCopyText::bothWays_data()
@@ -155,6 +158,53 @@ void TestCopyText::lines()
             formatted += copytext::formatRecord(out[i]);
         QCOMPARE(formatted, input);
     }
+}
+
+// The decoder both COPY text and the settings file rely on, at the edges of each length
+// of sequence; the code points are written out by hand.
+void TestCopyText::strictUtf8_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QList<uint>>("codePoints"); // empty: refused
+
+    const QList<uint> refused;
+    QTest::newRow("ASCII edges") << QByteArray("\x01\x7f", 2) << QList<uint>{0x01, 0x7F};
+    QTest::newRow("U+0080, U+07FF") << QByteArray("\xc2\x80\xdf\xbf") << QList<uint>{0x80, 0x7FF};
+    QTest::newRow("U+0800, U+D7FF, U+E000, U+FFFF")
+        << QByteArray("\xe0\xa0\x80\xed\x9f\xbf\xee\x80\x80\xef\xbf\xbf")
+        << QList<uint>{0x800, 0xD7FF, 0xE000, 0xFFFF};
+    QTest::newRow("U+10000, U+10FFFF")
+        << QByteArray("\xf0\x90\x80\x80\xf4\x8f\xbf\xbf") << QList<uint>{0x10000, 0x10FFFF};
+    QTest::newRow("Sorani with a non-joiner")
+        << QByteArray("\xda\xa9\xe2\x80\x8c\xdb\x95") << QList<uint>{0x6A9, 0x200C, 0x6D5};
+    QTest::newRow("overlong two bytes") << QByteArray("\xc1\xbf") << refused;
+    QTest::newRow("overlong three bytes") << QByteArray("\xe0\x9f\xbf") << refused;
+    QTest::newRow("overlong four bytes") << QByteArray("\xf0\x8f\xbf\xbf") << refused;
+    QTest::newRow("encoded high surrogate") << QByteArray("\xed\xa0\x80") << refused;
+    QTest::newRow("encoded low surrogate") << QByteArray("\xed\xbf\xbf") << refused;
+    QTest::newRow("above U+10FFFF") << QByteArray("\xf4\x90\x80\x80") << refused;
+    QTest::newRow("byte F5") << QByteArray("a\xf5\x80\x80\x80") << refused;
+    QTest::newRow("lone continuation") << QByteArray("a\x80") << refused;
+    QTest::newRow("bad continuation") << QByteArray("\xe2\x28\xa1") << refused;
+    QTest::newRow("cut short") << QByteArray("\xf0\x9f\x98") << refused;
+}
+
+void TestCopyText::strictUtf8()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QList<uint>, codePoints);
+
+    QString why;
+    QChar units[16];
+    const qsizetype n
+        = tembra::utf8::decode(bytes.constData(), bytes.constData() + bytes.size(), units, &why);
+    QCOMPARE(tembra::utf8::isValid(bytes, &why), !codePoints.isEmpty());
+    if (codePoints.isEmpty()) {
+        QCOMPARE(n, qsizetype(-1));
+        QVERIFY2(why.startsWith(QLatin1String("invalid UTF-8")), qPrintable(why));
+        return;
+    }
+    QCOMPARE(QString(units, n).toUcs4(), codePoints);
 }
 
 QTEST_APPLESS_MAIN(TestCopyText)

@@ -69,6 +69,8 @@ private slots:
     void pictureKeyPixels();
     void rightToLeftInkOnTheRight_data();
     void rightToLeftInkOnTheRight();
+    void searchBoxBlinksOnlyWhileShort_data();
+    void searchBoxBlinksOnlyWhileShort();
     void accessibility();
     void splashWindow();
     void aboutOpensClosesAndReopens();
@@ -503,6 +505,43 @@ void TestForms::aboutOpensClosesAndReopens()
         QTRY_COMPARE(QApplication::focusWidget(), &main);
         QCOMPARE(main.text(), QStringLiteral("before"));
     }
+}
+
+// The search box's cursor blinks, each blink a repaint, except while its text is long:
+// Qt lays a long line out again for every blink, which kept an idle window busy.
+void TestForms::searchBoxBlinksOnlyWhileShort_data()
+{
+    QTest::addColumn<int>("length");
+    QTest::addColumn<bool>("blinks");
+    QTest::newRow("a word") << 5 << true;
+    QTest::newRow("100,000 characters") << 100000 << false;
+}
+
+void TestForms::searchBoxBlinksOnlyWhileShort()
+{
+    QFETCH(int, length);
+    QFETCH(bool, blinks);
+    auto *box = qobject_cast<QLineEdit *>(m_form->widget(QStringLiteral("Text2")));
+    QVERIFY(box);
+    box->setText(QString(length, QChar(0x0641)));
+    m_window->show();
+    QApplication::setActiveWindow(m_window);
+    box->setFocus();
+    QVERIFY(QTest::qWaitForWindowActive(m_window));
+    QTRY_VERIFY(box->hasFocus());
+
+    struct Paints : QObject {
+        int count = 0;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            count += event->type() == QEvent::Paint;
+            return false;
+        }
+    } paints;
+    QTest::qWait(1200); // the first paints, and the blink's first two ticks
+    box->installEventFilter(&paints);
+    QTest::qWait(3 * QApplication::cursorFlashTime() / 2); // three ticks
+    QCOMPARE(paints.count >= 2, blinks);
 }
 
 QTEST_MAIN(TestForms)

@@ -5,7 +5,7 @@
 #include "app/program.h"
 #include "mainwindow/tembra1.h"
 #include "search/datacontrol.h"
-#include "settings/settingsstore.h"
+#include "settings/readersettings.h"
 #include "testutil.h"
 
 #include <QApplication>
@@ -83,7 +83,7 @@ void TestProgram::startsAsLaunched_data()
     QTest::newRow("standard streams closed") << "none" << true << 0 << QString();
     QTest::newRow("settings file a FIFO") << "fifo" << false << 0 << "named pipe";
     QTest::newRow("settings file of 500 MB")
-        << "sparse" << false << 0 << "larger than the 1048576 bytes";
+        << "sparse" << false << 0 << "larger than the 8388608 bytes";
     QTest::newRow("a saved text of a million characters")
         << "million" << false << 1000000 << QString();
 }
@@ -106,7 +106,7 @@ void TestProgram::startsAsLaunched()
         QFile file(ini);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(qint64(500) << 20));
     } else if (settings == QLatin1String("million")) {
-        QVERIFY(SearchTextStore(ini).write(QString(1000000, QLatin1Char('z'))));
+        QVERIFY(ReaderSettings(ini).write(QString(1000000, QLatin1Char('z'))));
     }
 
     const QString report = m_dir.filePath(QStringLiteral("report"));

@@ -3,11 +3,13 @@
 #include <QtTest>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,9 +18,37 @@ using testutil::runTool;
 
 namespace {
 
+// The tool with a fault library preloaded. A tool built with AddressSanitizer wants its
+// runtime first among the libraries; the fault library, which comes first, does not need
+// it to be.
+QProcessEnvironment preloading(const char *library)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LD_PRELOAD"), QString::fromLocal8Bit(library));
+    QString asan = environment.value(QStringLiteral("ASAN_OPTIONS"));
+    if (!asan.isEmpty())
+        asan += QLatin1Char(':');
+    environment.insert(QStringLiteral("ASAN_OPTIONS"),
+                       asan + QStringLiteral("verify_asan_link_order=0"));
+    return environment;
+}
+
+// Whether a child that QProcess has not yet reaped is still running (not a zombie).
+bool running(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray line = stat.readAll();
+    const qsizetype name = line.lastIndexOf(')'); // the state follows the program's name
+    return name > 0 && line.size() > name + 2 && line[name + 2] != 'Z';
+}
+
+// Everything in the folder, a temporary file's hidden name too.
 QStringList entries(const QTemporaryDir &dir)
 {
-    return QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+    return QDir(dir.path())
+        .entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden | QDir::System);
 }
 
 QByteArray arabicLine(int units)
@@ -48,6 +78,11 @@ private slots:
     void buildSaysWhyItCannotWrite_data();
     void buildSaysWhyItCannotWrite();
     void buildSurvivesInputCutShort();
+    void buildTakesEveryNameTheSystemTakes_data();
+    void buildTakesEveryNameTheSystemTakes();
+    void buildInterruptedLeavesTheOldFile_data();
+    void buildInterruptedLeavesTheOldFile();
+    void buildLeavesAFileSwappedInAlone();
     void helperIsFoundBesideTheProgramOnly();
     void search();
     void sampleCollectionMatchesItsText();
@@ -324,6 +359,149 @@ void TestTool::buildSurvivesInputCutShort()
 // The tool reads through the helper that is installed with it, beside it or in
 // ../libexec/tembra/, and nowhere else; without one it says so, and never that the file
 // is damaged.
+// The temporary file has a short name of its own, so an output name as long as the system
+// allows (255 bytes) is built, new and over an old file; a longer one gets the system's
+// refusal.
+void TestTool::buildTakesEveryNameTheSystemTakes_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("1 byte") << QByteArray("a") << true;
+    QTest::newRow("248 bytes") << QByteArray(248, 'n') << true;
+    QTest::newRow("249 bytes") << QByteArray(249, 'n') << true;
+    QTest::newRow("255 bytes") << QByteArray(255, 'n') << true;
+    QTest::newRow("255 bytes of Arabic") << QString(127, QChar(0x0641)).toUtf8() + 'x' << true;
+    QTest::newRow("256 bytes") << QByteArray(256, 'n') << false;
+}
+
+void TestTool::buildTakesEveryNameTheSystemTakes()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(bool, taken);
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QFile::decodeName(name));
+    const QByteArray rows = "a\tb\tc\td\te\n";
+    for (const QByteArray &input : {rows, rows + rows}) { // new, then over the old file
+        const auto run = runTool({QStringLiteral("build"), out}, input);
+        QVERIFY(run.finished);
+        if (!taken) {
+            QCOMPARE(run.exitCode, 1);
+            QVERIFY2(run.err.contains(std::strerror(ENAMETOOLONG)), run.err.constData());
+            QCOMPARE(entries(dir), QStringList());
+            return;
+        }
+        QVERIFY2(run.exitCode == 0, run.err.constData());
+        QCOMPARE(runTool({QStringLiteral("dump"), out}).out, input);
+        QCOMPARE(entries(dir), QStringList{QFile::decodeName(name)});
+    }
+}
+
+// Interrupted while it writes, the tool ends as the signal ends it, and leaves the old
+// file whole and nothing beside it: its temporary file has no name where the system makes
+// one, and the other way (a short name) is removed by its signal handler.
+void TestTool::buildInterruptedLeavesTheOldFile_data()
+{
+    QTest::addColumn<int>("sig");
+    QTest::addColumn<bool>("named");
+    QTest::newRow("SIGTERM") << int(SIGTERM) << false;
+    QTest::newRow("SIGINT, a named temporary file") << int(SIGINT) << true;
+    QTest::newRow("SIGTERM, a named temporary file") << int(SIGTERM) << true;
+    QTest::newRow("SIGHUP, a named temporary file") << int(SIGHUP) << true;
+}
+
+void TestTool::buildInterruptedLeavesTheOldFile()
+{
+    QFETCH(int, sig);
+    QFETCH(bool, named);
+    QTemporaryDir dir;
+    QTemporaryDir inputDir;
+    const QString out = dir.filePath(QStringLiteral("out.mdb"));
+    QCOMPARE(testutil::writeCollection(out, {}), QString());
+    const QByteArray before = testutil::fileBytes(out);
+    // Rows enough for a write that lasts (some 40 MB).
+    const QString input = inputDir.filePath(QStringLiteral("rows.tsv"));
+    {
+        QFile file(input);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const QByteArray row = arabicLine(1000) + "\t1\tk\t\\N\tb\n";
+        for (int i = 0; i < 20000; ++i)
+            file.write(row);
+    }
+
+    QProcess tool;
+    tool.setStandardInputFile(input);
+    if (named)
+        tool.setProcessEnvironment(preloading(TEMBRA_NO_TMPFILE));
+    tool.start(QStringLiteral(TEMBRA_MDB_TOOL), {QStringLiteral("build"), out});
+    QVERIFY(tool.waitForStarted());
+    const auto pid = pid_t(tool.processId());
+    // The new file is being written once the tool holds a file in the folder open that is
+    // not the old one; it is stopped there, and the signal comes while it is stopped.
+    const QString fds = QStringLiteral("/proc/%1/fd").arg(pid);
+    const auto writing = [&] {
+        const QStringList open = QDir(fds).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+        for (const QString &fd : open) {
+            const QString target = QFile::symLinkTarget(fds + QLatin1Char('/') + fd);
+            if (target.startsWith(dir.path() + QLatin1Char('/')) && target != out)
+                return true;
+        }
+        return false;
+    };
+    QElapsedTimer waited;
+    waited.start();
+    bool caught = false;
+    while (!caught && running(pid) && waited.elapsed() < 120000) {
+        if (writing()) {
+            QCOMPARE(::kill(pid, SIGSTOP), 0);
+            caught = writing(); // still writing, now stopped
+            if (!caught)
+                QCOMPARE(::kill(pid, SIGCONT), 0);
+        }
+    }
+    if (!caught) {
+        tool.waitForFinished();
+        QSKIP("the tool wrote its file before it could be stopped");
+    }
+    if (named)
+        QCOMPARE(entries(dir).size(), 2); // the old file and the temporary file beside it
+    QCOMPARE(::kill(pid, sig), 0);
+    QCOMPARE(::kill(pid, SIGCONT), 0);
+    QVERIFY(tool.waitForFinished(60000));
+    QCOMPARE(tool.exitStatus(), QProcess::CrashExit); // ended by the signal
+    QCOMPARE(testutil::fileBytes(out), before);
+    QCOMPARE(entries(dir), QStringList{QStringLiteral("out.mdb")});
+}
+
+// Someone else's file swapped into the output's place (RENAME_EXCHANGE) after every look
+// the tool takes, just before it swaps its new file in: theirs comes back whole, and the
+// tool says the file changed.
+void TestTool::buildLeavesAFileSwappedInAlone()
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("out.mdb"));
+    const QString theirs = dir.filePath(QStringLiteral("theirs"));
+    QCOMPARE(testutil::writeCollection(out, {}), QString());
+    const QByteArray ours = testutil::fileBytes(out);
+    {
+        QFile file(theirs);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("mine=1\n") == 7);
+    }
+    QProcess tool;
+    tool.setProcessEnvironment(preloading(TEMBRA_SWAP_FIRST));
+    tool.start(QStringLiteral(TEMBRA_MDB_TOOL), {QStringLiteral("build"), out});
+    tool.write("a\tb\tc\td\te\n");
+    tool.closeWriteChannel();
+    QVERIFY(tool.waitForFinished());
+    const QByteArray err = tool.readAllStandardError();
+    if (err.contains("cannot swap"))
+        QSKIP("this file system cannot swap two files");
+    QCOMPARE(tool.exitCode(), 1);
+    QVERIFY2(err.contains("changed while it was being written"), err.constData());
+    QCOMPARE(testutil::fileBytes(out), QByteArray("mine=1\n"));
+    QCOMPARE(testutil::fileBytes(theirs), ours); // swapped away by them, not by the tool
+    QCOMPARE(entries(dir), (QStringList{QStringLiteral("out.mdb"), QStringLiteral("theirs")}));
+}
+
 void TestTool::helperIsFoundBesideTheProgramOnly()
 {
     QTemporaryDir dir;

@@ -10,7 +10,7 @@
 #include "forms/messagebox.h"
 #include "handover/childreader.h"
 #include "mainwindow/tembra1.h"
-#include "settings/settingsstore.h"
+#include "settings/readersettings.h"
 #include "testutil.h"
 
 #include <QAction>
@@ -97,10 +97,7 @@ private slots:
     void programEndsOnSignal();
 
 private:
-    SearchTextStore store(const QString &name) const
-    {
-        return SearchTextStore(m_dir.filePath(name));
-    }
+    ReaderSettings store(const QString &name) const { return ReaderSettings(m_dir.filePath(name)); }
 
     QTemporaryDir m_dir;
     QString m_path;
@@ -129,7 +126,7 @@ void TestWindow::cleanupTestCase()
 
 void TestWindow::loadStep()
 {
-    SearchTextStore saved = store(QStringLiteral("load.ini"));
+    ReaderSettings saved = store(QStringLiteral("load.ini"));
     QVERIFY(saved.write(QStringLiteral("  x")));
     Tembra1 w;
     const testutil::Controls c(w);
@@ -317,7 +314,7 @@ void TestWindow::closeKeepsTheSearchText_data()
 void TestWindow::closeKeepsTheSearchText()
 {
     QFETCH(QString, text);
-    SearchTextStore saved = store(QStringLiteral("close.ini"));
+    ReaderSettings saved = store(QStringLiteral("close.ini"));
     QVERIFY(saved.write(QStringLiteral("before")));
     {
         Tembra1 w;
@@ -377,7 +374,7 @@ void TestWindow::closeSaysWhyTheTextWasNotSaved()
     } else if (setup == QLatin1String("device")) {
         QVERIFY(QFile::link(QStringLiteral("/dev/null"), ini));
     } else {
-        QVERIFY(SearchTextStore(ini).write(QStringLiteral("before")));
+        QVERIFY(ReaderSettings(ini).write(QStringLiteral("before")));
     }
     const QStringList present
         = QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
@@ -385,7 +382,7 @@ void TestWindow::closeSaysWhyTheTextWasNotSaved()
     Tembra1 w;
 
     const testutil::Controls c(w);
-    w.setSettingsStore(SearchTextStore(ini));
+    w.setSettingsStore(ReaderSettings(ini));
     w.show();
     c.Text2->setText(QString(10000, QLatin1Char('t')));
     rlimit old{};
@@ -413,7 +410,7 @@ void TestWindow::closeSaysWhyTheTextWasNotSaved()
         QVERIFY(QFileInfo(QStringLiteral("/dev/null")).exists()
                 && !QFileInfo(QStringLiteral("/dev/null")).isFile());
     else if (setup == QLatin1String("limit"))
-        QCOMPARE(SearchTextStore(ini).read(), QStringLiteral("before"));
+        QCOMPARE(ReaderSettings(ini).read(), QStringLiteral("before"));
 }
 
 // A saved text longer than a line edit takes by default (32,767 characters) comes back
@@ -426,7 +423,7 @@ void TestWindow::longSearchTextIsKeptWhole()
     QCOMPARE(
         testutil::writeCollection(db, {testutil::record(term.left(32767), QStringLiteral("1"))}),
         QString());
-    SearchTextStore saved = store(QStringLiteral("long.ini"));
+    ReaderSettings saved = store(QStringLiteral("long.ini"));
     QVERIFY(saved.write(term));
     {
         Tembra1 w;
@@ -495,7 +492,7 @@ void TestWindow::optionAndTextSizeAreKept()
     {
         Tembra1 w;
         const testutil::Controls c(w);
-        w.setSettingsStore(SearchTextStore(ini));
+        w.setSettingsStore(ReaderSettings(ini));
         w.show();
         auto *exact = testutil::control<QAction>(w, "ExactMatch");
         QVERIFY(!exact->isChecked());
@@ -520,7 +517,7 @@ void TestWindow::optionAndTextSizeAreKept()
              20.0);
     Tembra1 next;
     const testutil::Controls n(next);
-    next.setSettingsStore(SearchTextStore(ini));
+    next.setSettingsStore(ReaderSettings(ini));
     next.show();
     QVERIFY(testutil::control<QAction>(next, "ExactMatch")->isChecked());
     QCOMPARE(n.Adodc1->comparison(), Comparison::Exact);
@@ -530,7 +527,7 @@ void TestWindow::optionAndTextSizeAreKept()
 
 void TestWindow::otherClosingKeepsNothing()
 {
-    SearchTextStore saved = store(QStringLiteral("other.ini"));
+    ReaderSettings saved = store(QStringLiteral("other.ini"));
     QVERIFY(saved.write(QStringLiteral("kept")));
     Tembra1 w;
     const testutil::Controls c(w);

@@ -3,6 +3,7 @@
 // Rows travel as PostgreSQL COPY text (five tab-separated fields, \N for NULL), so that
 // dump(build(x)) gives x back byte for byte and fixtures can be kept as plain files.
 
+#include "base/filereplace.h"
 #include "base/processsetup.h"
 #include "handover/childreader.h"
 #include "jet/copytext.h"
@@ -106,6 +107,8 @@ int build(const QStringList &allArgs)
     if (args.size() != 1)
         return usageError("build takes one argument, the file to write");
     const QString &out = args.front();
+    // Interrupted, the tool leaves the old file whole and nothing beside it.
+    removeTemporaryOnSignals();
 
     QByteArray input;
     QString error;

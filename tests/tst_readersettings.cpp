@@ -1,0 +1,564 @@
+// The settings kept between runs, through real files in a temporary folder. QSettings,
+// which wrote the files of earlier versions, is the second reader every file is read
+// through; files that are not the program's own, or not files, are neither read nor
+// written over.
+
+#include "base/filereplace.h"
+#include "base/messages.h"
+#include "base/processsetup.h"
+#include "settings/readersettings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
+#include <QTest>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace tembra;
+
+Q_DECLARE_METATYPE(Error::Kind)
+
+namespace {
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void put(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+// What QSettings reads from the file. From a copy under a name of its own: QSettings keeps
+// what it read of a file by name and reads it again only when the size or the time of
+// change differs, which two quick writes of the same size do not.
+QVariant qsettingsValue(const QString &path, const QString &key)
+{
+    QTemporaryFile copy;
+    if (!copy.open() || copy.write(bytesOf(path)) < 0 || !copy.flush())
+        qFatal("cannot copy %s", qPrintable(path));
+    return QSettings(copy.fileName(), QSettings::IniFormat).value(key);
+}
+
+QString qsettingsText(const QString &path)
+{
+    return qsettingsValue(path, QStringLiteral("Settings/Text0")).toString();
+}
+
+void qsettingsWrite(const QString &path, const QString &key, const QVariant &value)
+{
+    QSettings settings(path, QSettings::IniFormat);
+    settings.setValue(key, value);
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        qFatal("QSettings cannot write %s", qPrintable(path));
+}
+
+// Texts made of the pieces that INI escaping has to get right, in a fixed random order.
+QString generatedText(QRandomGenerator *random, int length)
+{
+    static const QStringList pieces = {
+        QStringLiteral(u"ف"),
+        QStringLiteral(u"ە"),
+        QStringLiteral(u"\u200C"),
+        QStringLiteral(u"\u0651"),
+        QStringLiteral(u"\u0640"),
+        QStringLiteral("\n"),
+        QStringLiteral("\r\n"),
+        QStringLiteral("\t"),
+        QStringLiteral("\""),
+        QStringLiteral("\\"),
+        QStringLiteral(";"),
+        QStringLiteral("#"),
+        QStringLiteral("="),
+        QStringLiteral(","),
+        QStringLiteral(" "),
+        QStringLiteral("@"),
+        QStringLiteral("["),
+        QStringLiteral("]"),
+        QStringLiteral("%"),
+        QStringLiteral("a"),
+        QStringLiteral("7"),
+        QString(QChar(0)),
+        QString(QChar(1)),
+        QString(QChar(0x7F)),
+        QStringLiteral(u"\U0001F54C"),
+        QStringLiteral(u"\uFEFF"),
+        QStringLiteral(u"\u2028"),
+        QString(QChar(0xD800)), // a high surrogate alone
+        QString(QChar(0xDFFF)), // a low surrogate alone
+        QStringLiteral("'"),
+        QStringLiteral("?"),
+        QStringLiteral("x"),
+    };
+    QString text;
+    while (text.size() < length)
+        text += pieces[random->bounded(int(pieces.size()))];
+    return text;
+}
+
+// Whether QSettings' own writer keeps the text: it writes U+FEFF as it is, which its reader
+// then drops, and a lone surrogate as a replacement character.
+bool qsettingsWritesWhole(const QString &text)
+{
+    if (text.contains(QChar(0xFEFF)))
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+class TestReaderSettings : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void missingFileIsEmpty();
+    void roundTrip_data();
+    void roundTrip();
+    void readsWhatQSettingsReads_data();
+    void readsWhatQSettingsReads();
+    void refusedFiles_data();
+    void refusedFiles();
+    void refusedWrites_data();
+    void refusedWrites();
+    void linkToOwnFileIsWrittenThrough();
+    void keepsPermissionBits();
+    void fileSwappedInIsLeftAlone();
+
+private:
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QStringList entries() const
+    {
+        return QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
+    }
+
+    QTemporaryDir m_config;
+    QTemporaryDir m_dir;
+};
+
+// The user's file lives under XDG_CONFIG_HOME; it must point here before the first
+// settings object exists.
+void TestReaderSettings::initTestCase()
+{
+    setUpProcess(); // as every program does: a size limit is then an error
+    QVERIFY(m_config.isValid() && m_dir.isValid());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+    QCOMPARE(ReaderSettings().fileName(), m_config.path() + QStringLiteral("/Tembra/Tembra.ini"));
+    QCOMPARE(ReaderSettings().fileName(),
+             QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tembra"),
+                       QStringLiteral("Tembra"))
+                 .fileName());
+}
+
+void TestReaderSettings::init()
+{
+    QDir dir(m_dir.path());
+    for (const QString &name : entries()) {
+        const QFileInfo info(dir.filePath(name));
+        if (info.isDir() && !info.isSymLink())
+            QDir(info.filePath()).removeRecursively();
+        else
+            dir.remove(name);
+    }
+}
+
+void TestReaderSettings::missingFileIsEmpty()
+{
+    QVERIFY(!QFile::exists(ReaderSettings().fileName()));
+    Error why;
+    QCOMPARE(ReaderSettings().read(&why), QString());
+    QCOMPARE(why.kind, Error::None); // nothing wrong with a first start
+    QVERIFY(!ReaderSettings().readExactMatch(&why));
+    QCOMPARE(why.kind, Error::None);
+
+    // The first write makes the folder too, as QSettings did.
+    QVERIFY(ReaderSettings().write(QStringLiteral("x")));
+    QCOMPARE(qsettingsText(ReaderSettings().fileName()), QStringLiteral("x"));
+}
+
+void TestReaderSettings::roundTrip_data()
+{
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("empty") << QString();
+    QTest::newRow("Kurdish") << QStringLiteral(u"فه\u200Cرمووده\u200Cكه \u0640\u0651");
+    QTest::newRow("ini syntax") << QStringLiteral("[Settings]\nText0=x; # comment = y");
+    QTest::newRow("quotes and backslashes") << QStringLiteral("\"a\" 'b' \\\" C:\\x\\");
+    QTest::newRow("leading and trailing spaces") << QStringLiteral("  word \t ");
+    QTest::newRow("reads as a list") << QStringLiteral("a, b,c");
+    QTest::newRow("reads as a typed value") << QStringLiteral("@Invalid()");
+    QTest::newRow("at signs") << QStringLiteral("@@x@");
+    QTest::newRow("control character before hex digits") << QStringLiteral("\x01"
+                                                                           "ab7\x1f"
+                                                                           "F");
+    QTest::newRow("NUL before digits") << QString(QChar(0)) + QStringLiteral("12");
+    QTest::newRow("U+FEFF first") << QString(QChar(0xFEFF)) + QStringLiteral("a");
+    QTest::newRow("lone surrogates") << QString(QChar(0xD83D)) + QStringLiteral("a") + QChar(0xDE00)
+            + QChar(0xDE00) + QChar(0xD83D) + QStringLiteral("f");
+
+    QRandomGenerator random(1515);
+    for (int i = 0; i < 40; ++i)
+        QTest::newRow(qPrintable(QStringLiteral("generated %1").arg(i)))
+            << generatedText(&random, random.bounded(1, 120));
+
+    // A million characters of any script are kept whole: Arabic letters (two bytes of
+    // UTF-8 each), letters outside the first plane, and what takes the most room, lone
+    // surrogates and control characters written as escapes.
+    QTest::newRow("1,000,000 Arabic letters") << QString(1000000, QChar(0x0641));
+    QString emoji;
+    for (int i = 0; i < 500000; ++i)
+        emoji += QStringLiteral(u"\U0001F54C");
+    QTest::newRow("1,000,000 units outside the first plane") << emoji;
+    QTest::newRow("1,000,000 lone surrogates") << QString(1000000, QChar(0xDC00));
+    QString mixed;
+    while (mixed.size() < 1000000)
+        mixed += generatedText(&random, 1000);
+    mixed.truncate(1000000);
+    QTest::newRow("1,000,000 generated characters") << mixed;
+}
+
+// Written by the program, read back by the program and by QSettings; written by QSettings
+// (where its writer keeps the text), read by the program, to the same bytes.
+void TestReaderSettings::roundTrip()
+{
+    QFETCH(QString, text);
+    const QString ours = path(QStringLiteral("ours.ini"));
+
+    Error error;
+    QVERIFY2(ReaderSettings(ours).write(text, &error), qPrintable(error.detail));
+    QVERIFY(QFileInfo(ours).size() <= ReaderSettings::kMaxFileBytes);
+    QCOMPARE(ReaderSettings(ours).read(), text);
+    QCOMPARE(qsettingsText(ours), text);
+
+    // QSettings' writer grows its buffer a character at a time past its first guess, which
+    // under AddressSanitizer takes minutes for a million: it writes the shorter texts.
+    if (!qsettingsWritesWhole(text) || text.size() > 100000)
+        return;
+    const QString theirs = path(QStringLiteral("theirs.ini"));
+    qsettingsWrite(theirs, QStringLiteral("Settings/Text0"), text);
+    Error why;
+    QCOMPARE(ReaderSettings(theirs).read(&why), text);
+    QVERIFY2(!why.isError(), qPrintable(why.detail));
+    QCOMPARE(bytesOf(ours), bytesOf(theirs));
+}
+
+void TestReaderSettings::readsWhatQSettingsReads_data()
+{
+    QTest::addColumn<QByteArray>("contents");
+
+    QTest::newRow("Windows line ends")
+        << QByteArray("[Settings]\r\nText0=a b\r\nExactMatch=true\r\nPaneFontSize=14\r\n");
+    QTest::newRow("a byte order mark") << QByteArray("\xEF\xBB\xBF[Settings]\nText0=x\n");
+    QTest::newRow("spaces around =")
+        << QByteArray("[Settings]\nText0 = two words \nPaneFontSize\t=\t12.5\n");
+    QTest::newRow("comment lines")
+        << QByteArray("# my notes\n[Settings]\n; more notes\n  # and more\nText0=a\n");
+    QTest::newRow("empty lines, line ends of CR alone")
+        << QByteArray("\n\n[Settings]\r\rText0=x\r\n  \nExactMatch=1\n");
+    QTest::newRow("a group name escaped") << QByteArray("[%53ettings]\nText0=x\n");
+    QTest::newRow("a key twice") << QByteArray("[Settings]\nText0=a\nText0=b\n");
+    QTest::newRow("the group twice")
+        << QByteArray("[Settings]\nText0=a\n[Settings]\nExactMatch=yes\n");
+    QTest::newRow("a value read as a list") << QByteArray("[Settings]\nText0=a,b\n");
+    QTest::newRow("a value cut at a semicolon") << QByteArray("[Settings]\nText0=a;b\n");
+    QTest::newRow("a typed value") << QByteArray("[Settings]\nText0=@Invalid()\n");
+    QTest::newRow("quoted") << QByteArray("[Settings]\nText0=\"a;b,c = d\"\n");
+    for (const char *yesOrNo : {"true", "TRUE", "1", "yes", "false", "False", "0", ""})
+        QTest::newRow(qPrintable(QStringLiteral("ExactMatch=%1").arg(QLatin1String(yesOrNo))))
+            << "[Settings]\nExactMatch=" + QByteArray(yesOrNo) + '\n';
+    QTest::newRow("an empty file") << QByteArray();
+}
+
+// Each value as QSettings reads it; then a write keeps the other values as QSettings read
+// them.
+void TestReaderSettings::readsWhatQSettingsReads()
+{
+    QFETCH(QByteArray, contents);
+    const QString file = path(QStringLiteral("Tembra.ini"));
+    put(file, contents);
+    const auto truth = [&](const char *key) {
+        return qsettingsValue(file, QLatin1String("Settings/") + QLatin1String(key));
+    };
+    const QString text = truth("Text0").toString();
+    const bool exact = truth("ExactMatch").toBool();
+    const double points = truth("PaneFontSize").toDouble();
+
+    ReaderSettings settings(file);
+    Error why;
+    QCOMPARE(settings.read(&why), text);
+    QVERIFY2(!why.isError(), qPrintable(why.detail));
+    QCOMPARE(settings.readExactMatch(), exact);
+    QCOMPARE(settings.readPanePoints(), points);
+
+    Error error;
+    QVERIFY2(settings.write(QStringLiteral(u"نوێ"), &error), qPrintable(error.detail));
+    QCOMPARE(truth("Text0").toString(), QStringLiteral(u"نوێ"));
+    QCOMPARE(truth("ExactMatch").toBool(), exact);
+    QCOMPARE(truth("PaneFontSize").toDouble(), points);
+}
+
+void TestReaderSettings::refusedFiles_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QByteArray>("contents"); // of the file, or of the file the link leads to
+    QTest::addColumn<Error::Kind>("kind");
+    QTest::addColumn<QString>("reason"); // the message's Sorani words, as a reader reads them
+
+    const QString notOurs = QStringLiteral(u"فایلی ڕێکخستنی ئەم بەرنامەیە نییە");
+    const QString notAFile = QStringLiteral(u"فایل نییە");
+    const QString tooLarge = QStringLiteral(u"نابێت لە 8 MiB گەورەتر بێت");
+
+    QTest::newRow("someone's file behind a link")
+        << "link" << QByteArray("mine=1\n") << Error::SettingsNotOurs << notOurs;
+    QTest::newRow("someone's shell file behind a link")
+        << "link" << QByteArray("# my notes\nexport PATH=/opt/bin:$PATH\n")
+        << Error::SettingsNotOurs << notOurs;
+    QTest::newRow("a git configuration behind a link")
+        << "link" << QByteArray("[core]\n\tbare = false\n") << Error::SettingsNotOurs << notOurs;
+    QTest::newRow("notes alone") << "file" << QByteArray("# notes\n; more notes\n")
+                                 << Error::SettingsNotOurs << notOurs;
+    QTest::newRow("a line of prose")
+        << "file" << QByteArray("[Settings]\nText0=a\nremember the milk\n")
+        << Error::SettingsNotOurs << notOurs;
+    QTest::newRow("another program's key beside ours")
+        << "file" << QByteArray("[Settings]\nText0=a\nOther=1\n") << Error::SettingsNotOurs
+        << notOurs;
+    QTest::newRow("our key outside our group")
+        << "file" << QByteArray("[General]\nText0=a\n") << Error::SettingsNotOurs << notOurs;
+    QTest::newRow("our names in other letters")
+        << "file" << QByteArray("[settings]\ntext0=a\n") << Error::SettingsNotOurs << notOurs;
+    QTest::newRow("not UTF-8") << "file" << QByteArray("[Settings]\nText0=\xff\xfe\n")
+                               << Error::SettingsNotOurs << notOurs;
+    QTest::newRow("FIFO") << "fifo" << QByteArray() << Error::NotAFile << notAFile;
+    QTest::newRow("folder") << "folder" << QByteArray() << Error::NotAFile << notAFile;
+    QTest::newRow("link to a device") << "device" << QByteArray() << Error::NotAFile << notAFile;
+    QTest::newRow("link to nothing") << "dangling" << QByteArray() << Error::NotAFile << notAFile;
+    QTest::newRow("500 MB, sparse")
+        << "sparse" << QByteArray() << Error::SettingsTooLarge << tooLarge;
+    QTest::newRow("a byte over 8 MiB")
+        << "file"
+        << "[Settings]\nText0=" + QByteArray((8 << 20) - 17, 'a') + '\n'
+        << Error::SettingsTooLarge << tooLarge;
+}
+
+// Each is left exactly as it was, with the reason said in Sorani and nothing else
+// written beside it; nothing waits on a pipe.
+void TestReaderSettings::refusedFiles()
+{
+    QFETCH(QString, setup);
+    QFETCH(QByteArray, contents);
+    QFETCH(Error::Kind, kind);
+    QFETCH(QString, reason);
+
+    const QString file = path(QStringLiteral("Tembra.ini"));
+    const QString target = path(QStringLiteral("elsewhere"));
+    const QByteArray name = QFile::encodeName(file);
+    if (setup == QLatin1String("file")) {
+        put(file, contents);
+    } else if (setup == QLatin1String("link")) {
+        put(target, contents);
+        QVERIFY(QFile::link(target, file));
+    } else if (setup == QLatin1String("fifo")) {
+        QCOMPARE(::mkfifo(name.constData(), 0600), 0);
+    } else if (setup == QLatin1String("folder")) {
+        QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("Tembra.ini")));
+    } else if (setup == QLatin1String("device")) {
+        QVERIFY(QFile::link(QStringLiteral("/dev/null"), file));
+    } else if (setup == QLatin1String("dangling")) {
+        QVERIFY(QFile::link(target, file));
+    } else if (setup == QLatin1String("sparse")) {
+        put(file, {});
+        QCOMPARE(::truncate(name.constData(), 500 << 20), 0);
+    }
+    struct stat before { };
+    QCOMPARE(::stat(name.constData(), &before) == 0, setup != QLatin1String("dangling"));
+    const QStringList present = entries();
+
+    ReaderSettings settings(file);
+    Error why;
+    QCOMPARE(settings.read(&why), QString());
+    QCOMPARE(why.kind, kind);
+    QVERIFY(!settings.readExactMatch());
+
+    Error error;
+    QVERIFY(!settings.write(QStringLiteral("new text"), &error));
+    QCOMPARE(error.kind, kind);
+    QVERIFY2(error.detail.contains(file) || error.detail.contains(target),
+             qPrintable(error.detail));
+    const QString message = saveErrorMessage(error);
+    // "the text of the search box was not saved:", then why
+    QVERIFY(message.startsWith(QStringLiteral(u"نووسینی ناو سندوقی گەڕان پاشەکەوت نەکرا:")));
+    QVERIFY2(message.contains(reason), qPrintable(message));
+    QVERIFY(!settings.writeExactMatch(true));
+
+    struct stat after { };
+    QCOMPARE(::stat(name.constData(), &after) == 0, setup != QLatin1String("dangling"));
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(after.st_mode, before.st_mode);
+    QCOMPARE(after.st_size, before.st_size);
+    QCOMPARE(after.st_rdev, before.st_rdev);
+    if (!contents.isNull())
+        QCOMPARE(bytesOf(file), contents);
+    QCOMPARE(QFileInfo(file).isSymLink(),
+             setup == QLatin1String("link") || setup == QLatin1String("device")
+                 || setup == QLatin1String("dangling"));
+    QCOMPARE(entries(), present);
+}
+
+void TestReaderSettings::refusedWrites_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<int>("length"); // of the text written
+    QTest::addColumn<Error::Kind>("kind");
+    QTest::addColumn<QString>("reason"); // the message's Sorani words
+
+    // "the file is only for reading": the mode says so, whoever runs the test, root too
+    QTest::newRow("a read-only file") << "0444" << 10 << Error::SettingsNotWritten
+                                      << QStringLiteral(u"فایلەکە تەنها بۆ خوێندنەوەیە");
+    // "the file would be larger than the size allowed", the system's reason (ulimit -f)
+    QTest::newRow("a file-size limit")
+        << "fsize" << 10000 << Error::SettingsNotWritten
+        << QStringLiteral(u"فایلەکە لە سنووری قەبارەی ڕێگەپێدراو گەورەتر دەبێت");
+    QTest::newRow("a text over the bound")
+        << "" << int(ReaderSettings::kMaxFileBytes) << Error::SettingsTooLarge
+        << QStringLiteral(u"نابێت لە 8 MiB گەورەتر بێت");
+    // A regular file where the folder should be stops everyone, root too: "cannot be
+    // written"
+    QTest::newRow("a file where the folder should be")
+        << "no folder" << 10 << Error::SettingsNotWritten << QStringLiteral(u"ناتوانرێت بنووسرێت");
+}
+
+// The write fails with the reason in Sorani, naming the file; the saved text stays, and
+// nothing is left beside it.
+void TestReaderSettings::refusedWrites()
+{
+    QFETCH(QString, setup);
+    QFETCH(int, length);
+    QFETCH(Error::Kind, kind);
+    QFETCH(QString, reason);
+
+    QString file = path(QStringLiteral("Tembra.ini"));
+    QString saved = QStringLiteral("before");
+    if (setup == QLatin1String("no folder")) {
+        put(path(QStringLiteral("plain")), {});
+        file = path(QStringLiteral("plain/Tembra.ini"));
+        saved.clear();
+    } else {
+        QVERIFY(ReaderSettings(file).write(saved));
+    }
+    if (setup == QLatin1String("0444"))
+        QCOMPARE(::chmod(QFile::encodeName(file).constData(), 0444), 0);
+    const QByteArray before = bytesOf(file);
+    const QStringList present = entries();
+
+    rlimit old{};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    if (setup == QLatin1String("fsize")) {
+        rlimit limited = old;
+        limited.rlim_cur = 4096;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    }
+    Error error;
+    const bool written = ReaderSettings(file).write(QString(length, QLatin1Char('x')), &error);
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &old), 0);
+
+    QVERIFY(!written);
+    QCOMPARE(error.kind, kind);
+    QVERIFY2(error.detail.contains(file), qPrintable(error.detail));
+    const QString message = saveErrorMessage(error);
+    QVERIFY2(message.contains(reason), qPrintable(message));
+    QVERIFY2(message.contains(file), qPrintable(message));
+    QCOMPARE(bytesOf(file), before);
+    QCOMPARE(ReaderSettings(file).read(), saved);
+    QCOMPARE(entries(), present);
+}
+
+// A dotfile manager's link stays a link, and the file it leads to gets the text.
+void TestReaderSettings::linkToOwnFileIsWrittenThrough()
+{
+    QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("dotfiles")));
+    const QString target = path(QStringLiteral("dotfiles/Tembra.ini"));
+    const QString link = path(QStringLiteral("Tembra.ini"));
+    qsettingsWrite(target, QStringLiteral("Settings/Text0"), QStringLiteral("old"));
+    QVERIFY(QFile::link(QStringLiteral("dotfiles/Tembra.ini"), link));
+
+    ReaderSettings settings(link);
+    QCOMPARE(settings.read(), QStringLiteral("old"));
+    Error error;
+    QVERIFY2(settings.write(QStringLiteral(u"نوێ"), &error), qPrintable(error.detail));
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(qsettingsText(target), QStringLiteral(u"نوێ"));
+    QCOMPARE(QDir(path(QStringLiteral("dotfiles"))).entryList(QDir::Files),
+             QStringList{QStringLiteral("Tembra.ini")}); // no temporary file left
+    QCOMPARE(entries().size(), 2); // the link and the folder
+}
+
+void TestReaderSettings::keepsPermissionBits()
+{
+    const QString file = path(QStringLiteral("Tembra.ini"));
+    for (const mode_t mode : {0600, 0640, 0664}) {
+        QVERIFY(ReaderSettings(file).write(QStringLiteral("a")));
+        QCOMPARE(::chmod(QFile::encodeName(file).constData(), mode), 0);
+        QVERIFY(ReaderSettings(file).write(QStringLiteral("b")));
+        struct stat st { };
+        QCOMPARE(::stat(QFile::encodeName(file).constData(), &st), 0);
+        QCOMPARE(st.st_mode & 07777, mode);
+        QCOMPARE(qsettingsText(file), QStringLiteral("b"));
+    }
+}
+
+// The program's file behind a link, swapped with someone else's file (RENAME_EXCHANGE)
+// after it was checked and before it is replaced: the other file is left whole.
+void TestReaderSettings::fileSwappedInIsLeftAlone()
+{
+    QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("dotfiles")));
+    const QString ours = path(QStringLiteral("dotfiles/Tembra.ini"));
+    const QString theirs = path(QStringLiteral("dotfiles/theirs"));
+    const QString link = path(QStringLiteral("Tembra.ini"));
+    QVERIFY(ReaderSettings(ours).write(QStringLiteral("old")));
+    const QByteArray oursBefore = bytesOf(ours);
+    put(theirs, "mine=1\n");
+    QVERIFY(QFile::link(ours, link));
+
+    FileReplacement file(link);
+    Error error;
+    QVERIFY(file.open(&error));
+    if (::renameat2(AT_FDCWD, QFile::encodeName(ours).constData(), AT_FDCWD,
+                    QFile::encodeName(theirs).constData(), RENAME_EXCHANGE)
+        != 0)
+        QSKIP("this file system cannot swap two files");
+    const QByteArray text = "[Settings]\nText0=new\n";
+    QVERIFY(!file.commit(text.constData(), text.size(), &error));
+    QCOMPARE(error.kind, Error::WriteFailed);
+    QVERIFY2(error.detail.contains(QLatin1String("changed")), qPrintable(error.detail));
+    QCOMPARE(bytesOf(ours), QByteArray("mine=1\n"));
+    QCOMPARE(bytesOf(theirs), oursBefore);
+    QCOMPARE(QDir(path(QStringLiteral("dotfiles"))).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{QStringLiteral("Tembra.ini"), QStringLiteral("theirs")}));
+}
+
+QTEST_GUILESS_MAIN(TestReaderSettings)
+#include "tst_readersettings.moc"
