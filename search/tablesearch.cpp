@@ -2,6 +2,8 @@
 
 #include "search/likepattern.h"
 
+#include <QVarLengthArray>
+
 #include <algorithm>
 
 namespace tembra {
@@ -12,8 +14,8 @@ namespace {
 // few places are looked up in the text now that the marks have codes.
 constexpr qsizetype kCheckpointEvery = 64;
 
-using Bytes = std::basic_string<std::uint8_t>;
-using ByteView = std::basic_string_view<std::uint8_t>;
+using Bytes = std::string;
+using ByteView = std::string_view;
 
 enum class Verdict {
     Match, // the row matches
@@ -71,18 +73,19 @@ std::vector<int> scanHits(std::basic_string_view<Unit> all, int rowCount, End en
     return rows;
 }
 
-// The marks that follow a letter, as a code of four bits: 0 for none, 1 .. 14 for the
-// commonest runs of Arabic vowel marks (together 99.96 % of the runs in a collection of
-// fifty thousand vowelled hadiths), 15 for any other run. With them a literal typed with
-// marks is checked at most of its places without the text itself.
+// The marks that follow a letter, in canonical order, as a code of four bits: 0 for none,
+// 1 .. 14 for the commonest runs of Arabic vowel marks (together nearly every run in a
+// collection of fifty thousand vowelled hadiths), 15 for any other run. With them a
+// literal typed with marks is checked at most of its places without the text itself.
 constexpr std::uint8_t kOtherMarks = 15;
 constexpr char16_t kMarkRuns[kOtherMarks][2] = {
     {0, 0},           {0x064E, 0},      {0x0650, 0},      {0x0652, 0},      {0x064F, 0},
-    {0x064D, 0},      {0x064C, 0},      {0x064B, 0},      {0x0651, 0x064E}, {0x0651, 0x0650},
-    {0x0651, 0x064F}, {0x064E, 0x0651}, {0x0651, 0x064D}, {0x0651, 0x064C}, {0x0650, 0x0651},
+    {0x064D, 0},      {0x064C, 0},      {0x064B, 0},      {0x064E, 0x0651}, {0x0650, 0x0651},
+    {0x064F, 0x0651}, {0x064D, 0x0651}, {0x064C, 0x0651}, {0x064B, 0x0651}, {0x0651, 0},
 };
 
-// Asked for every letter of the collection: the commonest answers come first.
+// Asked for every letter of the collection, with the run already in canonical order: the
+// commonest answers come first.
 std::uint8_t markCode(const char16_t *run, qsizetype count)
 {
     if (count == 0)
@@ -96,12 +99,13 @@ std::uint8_t markCode(const char16_t *run, qsizetype count)
         case 0x064D: return 5;
         case 0x064C: return 6;
         case 0x064B: return 7;
+        case 0x0651: return 14;
         default: return kOtherMarks;
         }
     }
-    if (count == 2) {
-        for (std::uint8_t code = 8; code < kOtherMarks; ++code) {
-            if (kMarkRuns[code][0] == run[0] && kMarkRuns[code][1] == run[1])
+    if (count == 2 && run[1] == 0x0651) {
+        for (std::uint8_t code = 8; code < 14; ++code) {
+            if (kMarkRuns[code][0] == run[0])
                 return code;
         }
     }
@@ -141,7 +145,7 @@ bool toBytes(QStringView folded, Bytes *out)
         const std::uint8_t b = fold::byteOf(c.unicode());
         if (b == 0)
             return false;
-        out->push_back(b);
+        out->push_back(char(b));
     }
     return true;
 }
@@ -153,7 +157,7 @@ struct TableSearch::Kept {
     // that holds a character without a byte has none here and is kept apart, in UTF-16.
     // The buffers are allocated for the longest the copy can be and filled as far as it
     // is: memory never written is never taken.
-    std::unique_ptr<std::uint8_t[]> bytes;
+    std::unique_ptr<char[]> bytes;
     qsizetype byteCount = 0;
     std::vector<std::uint32_t> end; // per row, where its bytes end
     std::unique_ptr<std::uint32_t[]> checkpoint; // text position of byte kCheckpointEvery * i
@@ -165,59 +169,89 @@ struct TableSearch::Kept {
     std::vector<bool> cased;
     std::vector<int> casedRows;
     std::vector<QString> casedText;
+    // How often each byte occurs in the copy, a share of all: a pattern is looked for by
+    // its rarest run of letters. Byte 0 (a character without a byte) counts as rare.
+    double frequency[256] = {};
 
     ByteView all() const { return ByteView(bytes.get(), size_t(byteCount)); }
     std::uint8_t marksAfter(qsizetype at) const
     {
         return std::uint8_t((marks[size_t(at) / 2] >> (at % 2 * 4)) & 15);
     }
-    void noteMarks(const fold::Tables &ft, const char16_t *t, qsizetype from, qsizetype to,
-                   qsizetype key);
     std::uint32_t start(int row) const { return row == 0 ? 0 : end[size_t(row) - 1]; }
     ByteView bytesOf(int row) const
     {
         return ByteView(bytes.get() + start(row), end[size_t(row)] - start(row));
     }
+    BytePattern::Frequency byteFrequency() const
+    {
+        return [this](char b) { return frequency[std::uint8_t(b)]; };
+    }
+    LikePattern::Frequency unitFrequency() const
+    {
+        return [this](char16_t u) { return frequency[fold::tables().rawByte[u]]; };
+    }
 
     void build(const HadithTable &table);
 };
 
+// One pass over the text: the byte of each letter, and the code of the marks that follow
+// it once the next letter comes. Marks before a row's first letter belong to no letter.
 void TableSearch::Kept::build(const HadithTable &table)
 {
     const fold::Tables &ft = fold::tables();
     const int rows = table.rowCount();
     const auto *t = table.textUnits16();
     const qsizetype units = table.allText().size();
-    bytes.reset(new std::uint8_t[size_t(units) + 1]);
+    bytes.reset(new char[size_t(units) + 1]);
     checkpoint.reset(new std::uint32_t[size_t(units / kCheckpointEvery) + 1]);
     marks.reset(new std::uint8_t[size_t(units) / 2 + 1]);
     end.resize(size_t(rows));
     apart.assign(size_t(rows), false);
     cased.assign(size_t(rows), false);
-    std::uint8_t *out = bytes.get();
+    char *out = bytes.get();
+    std::uint8_t *codes = marks.get();
     qsizetype n = 0;
+    char16_t run[3];
+    qsizetype count = 0;
+    const auto close = [&](qsizetype letter) {
+        if (count > 1 && count <= 3)
+            fold::canonicalOrder(run, count);
+        const std::uint8_t code = count > 3 ? kOtherMarks : markCode(run, count);
+        std::uint8_t &pair = codes[size_t(letter) / 2];
+        const auto shift = int(letter % 2 * 4);
+        pair = std::uint8_t((pair & ~(15 << shift)) | code << shift);
+    };
     for (int r = 0; r < rows; ++r) {
         const qsizetype rowStart = n;
         bool lacking = false; // a character without a byte
-        // Written without a branch on the kind: letters and marks alternate, and a
-        // mispredicted branch on every unit would cost more than the work.
+        count = 0;
         for (qsizetype o = table.textStart(r), stop = table.textEnd(r); o < stop; ++o) {
             const char16_t u = t[o];
-            const bool keep = ft.kind[u] == fold::Keep;
-            const std::uint8_t b = ft.rawByte[u];
-            if (n % kCheckpointEvery == 0)
-                checkpoint[n / kCheckpointEvery] = std::uint32_t(o); // the kept unit's, last
-            out[n] = b;
-            lacking |= keep && b == 0;
-            n += keep;
+            const std::uint8_t kind = ft.kind[u];
+            if (kind == fold::Keep) {
+                if (n > rowStart)
+                    close(n - 1);
+                count = 0;
+                if (n % kCheckpointEvery == 0)
+                    checkpoint[n / kCheckpointEvery] = std::uint32_t(o);
+                const std::uint8_t b = ft.rawByte[u];
+                lacking |= b == 0;
+                out[n++] = char(b);
+            } else if (kind == fold::Mark) {
+                if (count < 3)
+                    run[count] = u;
+                ++count;
+            }
         }
+        if (n > rowStart)
+            close(n - 1);
         if (lacking) {
             n = rowStart;
             apart[size_t(r)] = true;
             apartRows.push_back(r);
             apartText.push_back(fold::apply(table.view(r, 0), fold::Form::NoMarks));
-        } else
-            noteMarks(ft, t, table.textStart(r), table.textEnd(r), rowStart);
+        }
         end[size_t(r)] = std::uint32_t(n);
         if (!isFoldInvariant(table.view(r, 0))) {
             cased[size_t(r)] = true;
@@ -226,37 +260,16 @@ void TableSearch::Kept::build(const HadithTable &table)
         }
     }
     byteCount = n;
-}
 
-// The code of the marks after each letter of one row's text [from, to), whose first letter
-// is byte key. Ignored characters are passed over; marks before the first letter belong
-// to no letter.
-void TableSearch::Kept::noteMarks(const fold::Tables &ft, const char16_t *t, qsizetype from,
-                                  qsizetype to, qsizetype key)
-{
-    qsizetype letter = -1;
-    char16_t run[3];
-    qsizetype count = 0;
-    const auto close = [&] {
-        if (letter < 0)
-            return;
-        std::uint8_t &pair = marks[size_t(letter) / 2];
-        const auto shift = int(letter % 2 * 4);
-        pair = std::uint8_t((pair & ~(15 << shift)) | markCode(run, count) << shift);
-    };
-    for (qsizetype o = from; o < to; ++o) {
-        const auto kind = fold::Kind(ft.kind[t[o]]);
-        if (kind == fold::Keep) {
-            close();
-            letter = letter < 0 ? key : letter + 1;
-            count = 0;
-        } else if (kind == fold::Mark) {
-            if (count < 3)
-                run[count] = t[o];
-            ++count;
-        }
-    }
-    close();
+    // A sample is enough to tell a rare letter from a common one.
+    constexpr qsizetype kEvery = 7;
+    std::uint32_t counts[256] = {};
+    for (qsizetype i = 0; i < n; i += kEvery)
+        ++counts[std::uint8_t(out[i])];
+    const double sampled = double(n / kEvery + 1);
+    for (int b = 0; b < 256; ++b)
+        frequency[b] = (counts[b] + 0.5) / sampled;
+    frequency[0] = 1e-6;
 }
 
 TableSearch::TableSearch(const HadithTable &table) : m_table(table), m_kept(new Kept)
@@ -324,11 +337,11 @@ std::vector<int> TableSearch::otherColumn(QStringView pattern, fold::Form form, 
 std::vector<int> TableSearch::scanExact(QStringView pattern) const
 {
     const Kept &k = *m_kept;
-    const LikePattern like(pattern);
+    const LikePattern like(pattern, k.unitFrequency());
     const bool plain = like.isPlainSubstring();
     std::vector<int> rows = scanHits(
         units(m_table.allText()), m_table.rowCount(), [this](int r) { return m_table.textEnd(r); },
-        like.longestLiteral(),
+        like.keyLiteral(),
         [&](int r, qsizetype) {
             // rows that letter case changes are matched on their folded copy below
             if (k.cased[size_t(r)] || m_table.isNull(r, 0))
@@ -350,18 +363,18 @@ std::vector<int> TableSearch::scanWithoutMarks(QStringView pattern) const
     std::vector<int> rows;
     Bytes bytes;
     if (toBytes(folded, &bytes)) {
-        const BytePattern like{ByteView(bytes)};
+        const BytePattern like(ByteView(bytes), k.byteFrequency());
         const bool plain = like.isPlainSubstring();
         rows = scanHits(
             k.all(), m_table.rowCount(), [&k](int r) { return k.end[size_t(r)]; },
-            like.longestLiteral(),
+            like.keyLiteral(),
             [&](int r, qsizetype) {
                 if (k.apart[size_t(r)] || m_table.isNull(r, 0))
                     return Verdict::Reject;
                 return plain || like.matchesUnits(k.bytesOf(r)) ? Verdict::Match : Verdict::Reject;
             });
     }
-    const BasicLikePattern<char16_t> like(units(folded));
+    const BasicLikePattern<char16_t> like(units(folded), k.unitFrequency());
     std::vector<int> apart;
     for (size_t i = 0; i < k.apartRows.size(); ++i) {
         if (like.matchesUnits(units(k.apartText[i])))
@@ -377,7 +390,7 @@ std::vector<int> TableSearch::scanWithMarks(QStringView pattern) const
 {
     const Kept &k = *m_kept;
     const QString withMarks = fold::apply(pattern, fold::Form::WithMarks);
-    const BasicLikePattern<char16_t> like(units(withMarks));
+    const BasicLikePattern<char16_t> like(units(withMarks), k.unitFrequency());
     // Without its marks, and with "_" (which may stand for a mark) as "%".
     QString weaker = fold::apply(pattern, fold::Form::NoMarks);
     weaker.replace(u'_', u'%');
@@ -385,11 +398,11 @@ std::vector<int> TableSearch::scanWithMarks(QStringView pattern) const
     std::vector<int> rows;
     Bytes bytes;
     if (toBytes(weaker, &bytes)) {
-        const BytePattern filter{ByteView(bytes)};
+        const BytePattern filter(ByteView(bytes), k.byteFrequency());
         const auto end = [&k](int r) { return k.end[size_t(r)]; };
-        const ByteView literal = filter.longestLiteral();
+        const ByteView literal = filter.keyLiteral();
         if (like.isPlainSubstring() && !literal.empty()) {
-            const std::u16string_view text = like.longestLiteral();
+            const std::u16string_view text = like.keyLiteral();
             qsizetype firstLetter = 0;
             while (fold::kind(text[size_t(firstLetter)]) == fold::Mark)
                 ++firstLetter;
@@ -477,7 +490,7 @@ std::vector<int> TableSearch::scanMarkedLiteral(ByteView withoutMarks, std::u16s
     };
     std::vector<int> rows;
     Place batch[kBatch];
-    UnitFinder<std::uint8_t> places(all, withoutMarks);
+    UnitFinder<char> places(all, withoutMarks);
     int r = 0;
     qsizetype at = places.next(0);
     while (at >= 0) {
@@ -537,22 +550,45 @@ bool TableSearch::marksMatchAt(int row, qsizetype at, std::u16string_view litera
     while (ft.kind[t[o]] != fold::Keep)
         ++o;
 
-    // The marks before the first letter, back from it; ignored characters are skipped.
-    qsizetype p = o;
-    for (qsizetype j = firstLetter - 1; j >= 0; --j) {
-        do {
-            --p;
-        } while (p >= rowStart && ft.kind[t[p]] == fold::Ignore);
-        if (p < rowStart || ft.folded[t[p]] != literal[size_t(j)])
+    // The run of marks before the first letter (ignored characters skipped), in canonical
+    // order, must end with the literal's leading marks.
+    QVarLengthArray<char16_t, 8> run;
+    if (firstLetter > 0) {
+        for (qsizetype p = o - 1; p >= rowStart && ft.kind[t[p]] != fold::Keep; --p) {
+            if (ft.kind[t[p]] == fold::Mark)
+                run.insert(run.cbegin(), ft.folded[t[p]]);
+        }
+        fold::canonicalOrder(run.data(), run.size());
+        if (run.size() < firstLetter
+            || !std::equal(literal.begin(), literal.begin() + firstLetter, run.end() - firstLetter))
             return false;
     }
-    p = o;
-    for (size_t j = size_t(firstLetter); j < literal.size(); ++j) {
-        while (p < rowEnd && ft.kind[t[p]] == fold::Ignore)
-            ++p;
+    // Then letter by letter, each with the run that follows it: the same run, or for the
+    // last letter a run that begins with the literal's.
+    size_t j = size_t(firstLetter);
+    qsizetype p = o;
+    while (j < literal.size()) {
         if (p >= rowEnd || ft.folded[t[p]] != literal[j])
             return false;
+        ++j;
         ++p;
+        run.clear();
+        for (; p < rowEnd && ft.kind[t[p]] != fold::Keep; ++p) {
+            if (ft.kind[t[p]] == fold::Mark)
+                run.append(ft.folded[t[p]]);
+        }
+        fold::canonicalOrder(run.data(), run.size());
+        size_t next = j;
+        while (next < literal.size() && fold::kind(literal[next]) == fold::Mark)
+            ++next;
+        const auto wanted = qsizetype(next - j);
+        const bool last = next == literal.size();
+        if (last ? run.size() < wanted : run.size() != wanted)
+            return false;
+        if (!std::equal(literal.begin() + qsizetype(j), literal.begin() + qsizetype(next),
+                        run.begin()))
+            return false;
+        j = next;
     }
     return true;
 }

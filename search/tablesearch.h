@@ -45,8 +45,8 @@ private:
     std::vector<int> scanWithoutMarks(QStringView pattern) const;
     std::vector<int> scanWithMarks(QStringView pattern) const;
     std::vector<int> otherColumn(QStringView pattern, fold::Form form, int column) const;
-    std::vector<int> scanMarkedLiteral(std::basic_string_view<std::uint8_t> withoutMarks,
-                                       std::u16string_view literal, qsizetype firstLetter) const;
+    std::vector<int> scanMarkedLiteral(std::string_view withoutMarks, std::u16string_view literal,
+                                       qsizetype firstLetter) const;
     bool marksMatchAt(int row, qsizetype at, std::u16string_view literal,
                       qsizetype firstLetter) const;
     QStringView text(int row) const;

@@ -126,6 +126,10 @@ void TestReadingPane::selectionOfTheTerm_data()
         << QStringLiteral("DELTA") << 2 << QStringLiteral("Delta");
     // "عَنْ أَبِي هُرَيْرَةَ\r\nقَالَ رَسُولُ اللَّهِ": unvowelled, the word with its marks
     QTest::newRow("marks come along") << QStringLiteral(u"رسول") << 29 << QStringLiteral(u"رَسُولُ");
+    // stored fatha before shadda, typed shadda before fatha: the same word, all of it
+    QTest::newRow("marks typed in the other order")
+        << QStringLiteral(u"\u0627\u0644\u0644\u0651\u064E\u0647") << 37
+        << QStringLiteral(u"\u0627\u0644\u0644\u064E\u0651\u0647\u0650");
 }
 
 void TestReadingPane::selectionOfTheTerm()
