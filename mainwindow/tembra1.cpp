@@ -14,8 +14,10 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
@@ -246,6 +248,7 @@ void Tembra1::Form_Load()
         m_exactMatch->setChecked(m_store.readExactMatch());
         Adodc1->setComparison(m_exactMatch->isChecked() ? Comparison::Exact : Comparison::Folded);
     }
+    showComparison();
     if (const qreal points = m_store.readPanePoints(); points > 0)
         setPanePoints(pane::zoomedPoints(points, 0));
 }
@@ -591,11 +594,41 @@ void Tembra1::savePanePoints()
 void Tembra1::exactMatchToggled(bool on)
 {
     Adodc1->setComparison(on ? Comparison::Exact : Comparison::Folded);
+    showComparison();
     Error error;
     if (!m_store.writeExactMatch(on, &error))
         report(optionSaveErrorMessage(error), error);
     if (!m_searchTerm.isEmpty())
         searchSteps(m_searchTerm);
+}
+
+// While the exact option is on, a reader whose Kurdish-typed text finds nothing must see
+// why where the eyes are while searching: the search box says so at its free end (the
+// left, in right-to-left text), and its text keeps clear of it.
+void Tembra1::showComparison()
+{
+    const bool exact = m_exactMatch->isChecked();
+    if (!m_exactShown) {
+        if (!exact)
+            return;
+        m_exactShown = new QLabel(texts::exactComparisonShown(), Text2);
+        m_exactShown->setObjectName(QStringLiteral("ExactShown"));
+        m_exactShown->setAttribute(Qt::WA_TransparentForMouseEvents);
+        m_exactShown->setAutoFillBackground(true);
+        QPalette colours = m_exactShown->palette();
+        colours.setColor(QPalette::Window, kOtherOccurrence);
+        colours.setColor(QPalette::WindowText, QColor(0x5A, 0x3A, 0x00));
+        m_exactShown->setPalette(colours);
+        m_exactShown->setContentsMargins(4, 0, 4, 0);
+        auto *row = new QHBoxLayout(Text2);
+        row->setContentsMargins(2, 2, 2, 2);
+        row->addStretch(); // the label at the end of the text's direction
+        row->addWidget(m_exactShown);
+    }
+    m_exactShown->setVisible(exact);
+    const int room = exact ? m_exactShown->sizeHint().width() + 4 : 0;
+    Text2->setTextMargins(Text2->isRightToLeft() ? QMargins(room, 0, 0, 0)
+                                                 : QMargins(0, 0, room, 0));
 }
 
 void Tembra1::searchSteps(const QString &text)
