@@ -5,6 +5,8 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 
 namespace tembra {
 
@@ -150,6 +152,55 @@ bool toBytes(QStringView folded, Bytes *out)
     return true;
 }
 
+// What the build looks up for each UTF-16 unit: its class (0 a letter, 1 .. 9 a mark, 15
+// ignored; bit 7 set where letter case folding changes it), and how the code of a run of
+// marks grows by one more mark, the run kept in canonical order.
+struct BuildTables {
+    BuildTables();
+    std::uint8_t unitClass[0x10000];
+    std::uint8_t next[16][16];
+};
+
+constexpr std::uint8_t kIgnoredClass = 15;
+constexpr char16_t kClassMark[10]
+    = {0, 0x064B, 0x064C, 0x064D, 0x064E, 0x064F, 0x0650, 0x0651, 0x0652, 0x0670 /* any other */};
+
+BuildTables::BuildTables() : unitClass{}, next{}
+{
+    for (char32_t c = 0; c < 0x10000; ++c) {
+        const auto u = char16_t(c);
+        std::uint8_t cls = 0;
+        if (fold::kind(u) == fold::Ignore)
+            cls = kIgnoredClass;
+        else if (fold::kind(u) == fold::Mark)
+            cls = u >= 0x064B && u <= 0x0652 ? std::uint8_t(u - 0x064B + 1) : 9;
+        if (!QChar::isSurrogate(c) && QChar::toCaseFolded(c) != c)
+            cls |= 0x80;
+        unitClass[c] = cls;
+    }
+    for (std::uint8_t code = 0; code < 16; ++code) {
+        for (std::uint8_t m = 1; m < 10; ++m) {
+            if (code == kOtherMarks) {
+                next[code][m] = kOtherMarks;
+                continue;
+            }
+            char16_t run[3];
+            const std::u16string_view known = markRun(code);
+            std::copy(known.begin(), known.end(), run);
+            run[known.size()] = kClassMark[m];
+            const auto count = qsizetype(known.size() + 1);
+            fold::canonicalOrder(run, count);
+            next[code][m] = m == 9 ? kOtherMarks : markCode(run, count);
+        }
+    }
+}
+
+const BuildTables &buildTables()
+{
+    static const auto t = std::make_unique<const BuildTables>();
+    return *t;
+}
+
 } // namespace
 
 struct TableSearch::Kept {
@@ -160,7 +211,11 @@ struct TableSearch::Kept {
     std::unique_ptr<char[]> bytes;
     qsizetype byteCount = 0;
     std::vector<std::uint32_t> end; // per row, where its bytes end
-    std::unique_ptr<std::uint32_t[]> checkpoint; // text position of byte kCheckpointEvery * i
+    // Text position of byte kCheckpointEvery * i, counted from the start of each of the
+    // two halves the copy is built in (the second from secondBase).
+    std::unique_ptr<std::uint32_t[]> checkpoint;
+    std::unique_ptr<std::uint32_t[]> secondCheckpoint;
+    qsizetype secondBase = 0;
     std::unique_ptr<std::uint8_t[]> marks; // the mark code after each byte's letter, two a byte
     std::vector<bool> apart;
     std::vector<int> apartRows;
@@ -183,6 +238,15 @@ struct TableSearch::Kept {
     {
         return ByteView(bytes.get() + start(row), end[size_t(row)] - start(row));
     }
+    // The checkpoint at or before byte at: its byte in *key, its text position returned.
+    qsizetype checkpointBefore(qsizetype at, qsizetype *key) const
+    {
+        const bool second = secondCheckpoint && at >= secondBase;
+        const qsizetype base = second ? secondBase : 0;
+        const qsizetype i = (at - base) / kCheckpointEvery;
+        *key = base + i * kCheckpointEvery;
+        return qsizetype(second ? secondCheckpoint[size_t(i)] : checkpoint[size_t(i)]);
+    }
     BytePattern::Frequency byteFrequency() const
     {
         return [this](char b) { return frequency[std::uint8_t(b)]; };
@@ -192,80 +256,145 @@ struct TableSearch::Kept {
         return [this](char16_t u) { return frequency[fold::tables().rawByte[u]]; };
     }
 
+    // One half of the rows, built into its own buffers.
+    struct Half {
+        std::unique_ptr<char[]> bytes;
+        std::unique_ptr<std::uint32_t[]> checkpoint;
+        std::unique_ptr<std::uint8_t[]> marks;
+        qsizetype count = 0;
+        std::vector<std::uint32_t> end; // from the half's start
+        std::vector<bool> apart, cased;
+        std::vector<int> apartRows, casedRows;
+        std::vector<QString> apartText, casedText;
+        void build(const HadithTable &table, int from, int to);
+    };
     void build(const HadithTable &table);
 };
 
 // One pass over the text: the byte of each letter, and the code of the marks that follow
 // it once the next letter comes. Marks before a row's first letter belong to no letter.
-void TableSearch::Kept::build(const HadithTable &table)
+void TableSearch::Kept::Half::build(const HadithTable &table, int from, int to)
 {
     const fold::Tables &ft = fold::tables();
-    const int rows = table.rowCount();
+    const BuildTables &bt = buildTables();
     const auto *t = table.textUnits16();
-    const qsizetype units = table.allText().size();
+    const qsizetype units = from < to ? table.textEnd(to - 1) - table.textStart(from) : 0;
     bytes.reset(new char[size_t(units) + 1]);
     checkpoint.reset(new std::uint32_t[size_t(units / kCheckpointEvery) + 1]);
     marks.reset(new std::uint8_t[size_t(units) / 2 + 1]);
-    end.resize(size_t(rows));
-    apart.assign(size_t(rows), false);
-    cased.assign(size_t(rows), false);
+    end.resize(size_t(to - from));
+    apart.assign(size_t(to - from), false);
+    cased.assign(size_t(to - from), false);
     char *out = bytes.get();
     std::uint8_t *codes = marks.get();
     qsizetype n = 0;
-    char16_t run[3];
-    qsizetype count = 0;
-    const auto close = [&](qsizetype letter) {
-        if (count > 1 && count <= 3)
-            fold::canonicalOrder(run, count);
-        const std::uint8_t code = count > 3 ? kOtherMarks : markCode(run, count);
+    const auto close = [codes](qsizetype letter, std::uint8_t code) {
         std::uint8_t &pair = codes[size_t(letter) / 2];
         const auto shift = int(letter % 2 * 4);
         pair = std::uint8_t((pair & ~(15 << shift)) | code << shift);
     };
-    for (int r = 0; r < rows; ++r) {
+    for (int r = from; r < to; ++r) {
         const qsizetype rowStart = n;
         bool lacking = false; // a character without a byte
-        count = 0;
+        std::uint8_t caseChanges = 0;
+        std::uint8_t code = 0;
         for (qsizetype o = table.textStart(r), stop = table.textEnd(r); o < stop; ++o) {
             const char16_t u = t[o];
-            const std::uint8_t kind = ft.kind[u];
-            if (kind == fold::Keep) {
+            const std::uint8_t cls = bt.unitClass[u];
+            caseChanges |= cls;
+            if ((cls & 0x7F) == 0) {
                 if (n > rowStart)
-                    close(n - 1);
-                count = 0;
+                    close(n - 1, code);
+                code = 0;
                 if (n % kCheckpointEvery == 0)
                     checkpoint[n / kCheckpointEvery] = std::uint32_t(o);
                 const std::uint8_t b = ft.rawByte[u];
                 lacking |= b == 0;
                 out[n++] = char(b);
-            } else if (kind == fold::Mark) {
-                if (count < 3)
-                    run[count] = u;
-                ++count;
+            } else if ((cls & 0x7F) != kIgnoredClass) {
+                code = bt.next[code][cls & 0x7F];
             }
         }
         if (n > rowStart)
-            close(n - 1);
+            close(n - 1, code);
+        const auto i = size_t(r - from);
         if (lacking) {
             n = rowStart;
-            apart[size_t(r)] = true;
+            apart[i] = true;
             apartRows.push_back(r);
             apartText.push_back(fold::apply(table.view(r, 0), fold::Form::NoMarks));
         }
-        end[size_t(r)] = std::uint32_t(n);
-        if (!isFoldInvariant(table.view(r, 0))) {
-            cased[size_t(r)] = true;
+        end[i] = std::uint32_t(n);
+        // A surrogate pair has no byte: its row is apart, and its case looked at here.
+        if (lacking ? !isFoldInvariant(table.view(r, 0)) : (caseChanges & 0x80) != 0) {
+            cased[i] = true;
             casedRows.push_back(r);
             casedText.push_back(foldCase(table.view(r, 0)));
         }
     }
+    count = n;
+}
+
+// The two halves of the rows are built at once, then the second laid after the first.
+void TableSearch::Kept::build(const HadithTable &table)
+{
+    const int rows = table.rowCount();
+    const int mid = rows / 2;
+    Half second;
+    auto later = std::async(std::launch::async,
+                            [&second, &table, mid, rows] { second.build(table, mid, rows); });
+    Half first;
+    first.build(table, 0, mid);
+    later.get();
+
+    const qsizetype n = first.count + second.count;
+    bytes = std::move(first.bytes);
+    if (second.count > 0) {
+        // the first half's buffer has room: it was sized for its text, not its bytes
+        std::unique_ptr<char[]> joined(new char[size_t(n) + 1]);
+        std::memcpy(joined.get(), bytes.get(), size_t(first.count));
+        std::memcpy(joined.get() + first.count, second.bytes.get(), size_t(second.count));
+        bytes = std::move(joined);
+    }
+    marks.reset(new std::uint8_t[size_t(n) / 2 + 1]);
+    std::memcpy(marks.get(), first.marks.get(), size_t(first.count + 1) / 2);
+    if (first.count % 2 == 0) {
+        std::memcpy(marks.get() + first.count / 2, second.marks.get(),
+                    size_t(second.count + 1) / 2);
+    } else {
+        for (qsizetype i = 0; i < second.count; ++i) {
+            const qsizetype at = first.count + i;
+            const auto code = std::uint8_t((second.marks[size_t(i) / 2] >> (i % 2 * 4)) & 15);
+            std::uint8_t &pair = marks[size_t(at) / 2];
+            pair = std::uint8_t((pair & ~(15 << (at % 2 * 4))) | code << (at % 2 * 4));
+        }
+    }
+    checkpoint = std::move(first.checkpoint);
+    secondCheckpoint = std::move(second.checkpoint);
+    secondBase = first.count;
+    end = std::move(first.end);
+    for (const std::uint32_t e : second.end)
+        end.push_back(std::uint32_t(first.count) + e);
+    const auto join = [](auto *to, auto &from) { to->insert(to->end(), from.begin(), from.end()); };
+    apart = std::move(first.apart);
+    join(&apart, second.apart);
+    apartRows = std::move(first.apartRows);
+    join(&apartRows, second.apartRows);
+    apartText = std::move(first.apartText);
+    join(&apartText, second.apartText);
+    cased = std::move(first.cased);
+    join(&cased, second.cased);
+    casedRows = std::move(first.casedRows);
+    join(&casedRows, second.casedRows);
+    casedText = std::move(first.casedText);
+    join(&casedText, second.casedText);
     byteCount = n;
 
     // A sample is enough to tell a rare letter from a common one.
     constexpr qsizetype kEvery = 7;
     std::uint32_t counts[256] = {};
     for (qsizetype i = 0; i < n; i += kEvery)
-        ++counts[std::uint8_t(out[i])];
+        ++counts[std::uint8_t(bytes[size_t(i)])];
     const double sampled = double(n / kEvery + 1);
     for (int b = 0; b < 256; ++b)
         frequency[b] = (counts[b] + 0.5) / sampled;
@@ -408,12 +537,18 @@ std::vector<int> TableSearch::scanWithMarks(QStringView pattern) const
                 ++firstLetter;
             rows = scanMarkedLiteral(literal, text, firstLetter);
         } else {
+            // The text never has fewer units than its folded form: a row too short for
+            // the pattern is passed over before anything is folded.
+            const qsizetype shortest = like.minimumUnits();
+            std::u16string row;
             rows = scanHits(k.all(), m_table.rowCount(), end, literal, [&](int r, qsizetype) {
                 if (k.apart[size_t(r)] || m_table.isNull(r, 0)
+                    || m_table.textEnd(r) - m_table.textStart(r) < shortest
                     || !filter.matchesUnits(k.bytesOf(r)))
                     return Verdict::Reject;
-                const QString row = fold::apply(text(r), fold::Form::WithMarks);
-                return like.matchesUnits(units(row)) ? Verdict::Match : Verdict::Reject;
+                if (!rowWithMarks(r, &row))
+                    row = units(fold::apply(text(r), fold::Form::WithMarks));
+                return like.matchesUnits(row) ? Verdict::Match : Verdict::Reject;
             });
         }
     }
@@ -423,6 +558,49 @@ std::vector<int> TableSearch::scanWithMarks(QStringView pattern) const
             apart.push_back(r);
     }
     return mergeRows(std::move(rows), apart);
+}
+
+// The row in the WithMarks form, made from the folded copy: each letter's byte back to its
+// unit, then its run of marks from the code. False where the copy cannot tell (a run
+// without a code of its own, marks before the first letter): the text must be folded.
+bool TableSearch::rowWithMarks(int row, std::u16string *out) const
+{
+    static const auto unitOf = [] {
+        std::array<char16_t, 256> units{};
+        const fold::Tables &ft = fold::tables();
+        for (char32_t c = 0; c < 0x10000; ++c) {
+            const auto u = char16_t(c);
+            if (ft.byte[u] != 0 && ft.folded[u] == u && ft.kind[u] == fold::Keep)
+                units[ft.byte[u]] = u;
+        }
+        return units;
+    }();
+    const Kept &k = *m_kept;
+    const auto *t = m_table.textUnits16();
+    for (qsizetype o = m_table.textStart(row); o < m_table.textEnd(row); ++o) {
+        const auto kind = fold::kind(t[o]);
+        if (kind == fold::Mark)
+            return false;
+        if (kind == fold::Keep)
+            break;
+    }
+    // Written through a pointer into room for the longest a row can be: this runs for
+    // every row a pattern with marks and wildcards does not rule out at once.
+    const qsizetype from = k.start(row);
+    const qsizetype stop = k.end[size_t(row)];
+    out->resize(size_t(stop - from) * 3);
+    char16_t *w = out->data();
+    for (qsizetype at = from; at < stop; ++at) {
+        *w++ = unitOf[std::uint8_t(k.bytes[size_t(at)])];
+        const std::uint8_t code = k.marksAfter(at);
+        if (code == kOtherMarks)
+            return false;
+        w[0] = kMarkRuns[code][0];
+        w[1] = kMarkRuns[code][1];
+        w += (kMarkRuns[code][0] != 0) + (kMarkRuns[code][1] != 0);
+    }
+    out->resize(size_t(w - out->data()));
+    return true;
 }
 
 // The rows where literal occurs with its marks, looked for where it occurs without them
@@ -507,10 +685,10 @@ std::vector<int> TableSearch::scanMarkedLiteral(ByteView withoutMarks, std::u16s
             batch[count++] = {at, r, answer == Yes};
             if (answer == Yes)
                 continue;
-            const qsizetype cp = at / kCheckpointEvery;
-            const qsizetype from = cp * kCheckpointEvery >= k.start(r)
-                ? qsizetype(k.checkpoint[size_t(cp)])
-                : m_table.textStart(r);
+            qsizetype key = 0;
+            qsizetype from = k.checkpointBefore(at, &key);
+            if (key < k.start(r))
+                from = m_table.textStart(r);
             __builtin_prefetch(t + from);
             __builtin_prefetch(t + from + 32);
         }
@@ -536,12 +714,10 @@ bool TableSearch::marksMatchAt(int row, qsizetype at, std::u16string_view litera
     const qsizetype rowEnd = m_table.textEnd(row);
 
     // Walk from the nearest checkpoint in the row to the character of byte at.
-    qsizetype key = at / kCheckpointEvery * kCheckpointEvery;
-    qsizetype o = 0;
+    qsizetype key = 0;
+    qsizetype o = k.checkpointBefore(at, &key);
     const qsizetype rowBytes = k.start(row);
-    if (key >= rowBytes) {
-        o = qsizetype(k.checkpoint[size_t(key / kCheckpointEvery)]);
-    } else {
+    if (key < rowBytes) {
         key = rowBytes;
         o = rowStart;
     }

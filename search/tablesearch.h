@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <future>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -50,6 +51,7 @@ private:
     bool marksMatchAt(int row, qsizetype at, std::u16string_view literal,
                       qsizetype firstLetter) const;
     QStringView text(int row) const;
+    bool rowWithMarks(int row, std::u16string *out) const;
 
     const HadithTable &m_table;
     std::unique_ptr<Kept> m_kept;
