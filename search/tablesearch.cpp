@@ -536,6 +536,8 @@ std::vector<int> TableSearch::scanWithMarks(QStringView pattern) const
             while (fold::kind(text[size_t(firstLetter)]) == fold::Mark)
                 ++firstLetter;
             rows = scanMarkedLiteral(literal, text, firstLetter);
+        } else if (like.isPlainSubstring()) {
+            rows = scanMarksAlone(like.keyLiteral(), like);
         } else {
             // The text never has fewer units than its folded form: a row too short for
             // the pattern is passed over before anything is folded.
@@ -560,6 +562,51 @@ std::vector<int> TableSearch::scanWithMarks(QStringView pattern) const
     return mergeRows(std::move(rows), apart);
 }
 
+// A text of marks alone lies inside one run of marks: the rows with a run whose code
+// holds it, and those whose codes cannot tell (a run without a code of its own, marks
+// before the first letter), looked at in the text.
+std::vector<int> TableSearch::scanMarksAlone(std::u16string_view marks,
+                                             const BasicLikePattern<char16_t> &like) const
+{
+    const Kept &k = *m_kept;
+    std::uint32_t holds = 0;
+    for (std::uint8_t code = 0; code < kOtherMarks; ++code) {
+        if (markRun(code).find(marks) != std::u16string_view::npos)
+            holds |= 1u << code;
+    }
+    holds |= 1u << kOtherMarks; // to be looked at
+    std::vector<int> rows;
+    for (int r = 0; r < m_table.rowCount(); ++r) {
+        if (k.apart[size_t(r)] || m_table.isNull(r, 0))
+            continue;
+        std::uint8_t found = 0;
+        for (qsizetype at = k.start(r), stop = k.end[size_t(r)]; at < stop && !found; ++at) {
+            const std::uint8_t code = k.marksAfter(at);
+            if ((holds >> code) & 1)
+                found = code == kOtherMarks ? 2 : 1;
+        }
+        if (found == 2 || (found == 0 && marksFirst(r))) {
+            const QString folded = fold::apply(text(r), fold::Form::WithMarks);
+            found = like.matchesUnits(units(folded)) ? 1 : 0;
+        }
+        if (found == 1)
+            rows.push_back(r);
+    }
+    return rows;
+}
+
+// Whether the row's text has marks before its first letter: they belong to no letter's code.
+bool TableSearch::marksFirst(int row) const
+{
+    const auto *t = m_table.textUnits16();
+    for (qsizetype o = m_table.textStart(row); o < m_table.textEnd(row); ++o) {
+        const auto kind = fold::kind(t[o]);
+        if (kind != fold::Ignore)
+            return kind == fold::Mark;
+    }
+    return false;
+}
+
 // The row in the WithMarks form, made from the folded copy: each letter's byte back to its
 // unit, then its run of marks from the code. False where the copy cannot tell (a run
 // without a code of its own, marks before the first letter): the text must be folded.
@@ -576,14 +623,8 @@ bool TableSearch::rowWithMarks(int row, std::u16string *out) const
         return units;
     }();
     const Kept &k = *m_kept;
-    const auto *t = m_table.textUnits16();
-    for (qsizetype o = m_table.textStart(row); o < m_table.textEnd(row); ++o) {
-        const auto kind = fold::kind(t[o]);
-        if (kind == fold::Mark)
-            return false;
-        if (kind == fold::Keep)
-            break;
-    }
+    if (marksFirst(row))
+        return false;
     // Written through a pointer into room for the longest a row can be: this runs for
     // every row a pattern with marks and wildcards does not rule out at once.
     const qsizetype from = k.start(row);

@@ -2,6 +2,7 @@
 
 #include "search/comparison.h"
 #include "search/hadithtable.h"
+#include "search/likepattern.h"
 
 #include <QStringView>
 
@@ -48,10 +49,13 @@ private:
     std::vector<int> otherColumn(QStringView pattern, fold::Form form, int column) const;
     std::vector<int> scanMarkedLiteral(std::string_view withoutMarks, std::u16string_view literal,
                                        qsizetype firstLetter) const;
+    std::vector<int> scanMarksAlone(std::u16string_view marks,
+                                    const BasicLikePattern<char16_t> &like) const;
     bool marksMatchAt(int row, qsizetype at, std::u16string_view literal,
                       qsizetype firstLetter) const;
     QStringView text(int row) const;
     bool rowWithMarks(int row, std::u16string *out) const;
+    bool marksFirst(int row) const;
 
     const HadithTable &m_table;
     std::unique_ptr<Kept> m_kept;
