@@ -463,20 +463,71 @@ std::vector<int> TableSearch::otherColumn(QStringView pattern, fold::Form form, 
     return rows;
 }
 
+// A plain text under the exact rule occurs only where its folded form occurs in the
+// folded copy, a quarter of the text's bytes: where that form is rare, its places there
+// are checked in the text, and the text itself is not scanned.
+bool TableSearch::scanExactLiteral(std::u16string_view literal, std::vector<int> *rows) const
+{
+    const Kept &k = *m_kept;
+    const fold::Tables &ft = fold::tables();
+    size_t first = 0; // the literal's first letter, on the byte where a place starts
+    while (first < literal.size() && ft.kind[literal[first]] != fold::Keep)
+        ++first;
+    Bytes bytes;
+    if (first == literal.size()
+        || !toBytes(fold::apply(QStringView(literal.data(), qsizetype(literal.size())),
+                                fold::Form::NoMarks),
+                    &bytes))
+        return false;
+    double places = double(k.byteCount);
+    for (const char b : bytes)
+        places *= k.frequency[std::uint8_t(b)];
+    if (places > 20000)
+        return false; // common: scanning the text is quicker than looking up each place
+    const auto *t = m_table.textUnits16();
+    const auto length = qsizetype(literal.size());
+    rows->clear();
+    UnitFinder<char> finder(k.all(), bytes);
+    int r = 0;
+    for (qsizetype at = finder.next(0); at >= 0;) {
+        if (qsizetype(k.end[size_t(r)]) <= at)
+            r = int(std::upper_bound(k.end.begin() + r, k.end.end(), std::uint32_t(at))
+                    - k.end.begin());
+        const qsizetype o = k.cased[size_t(r)] ? -1 : letterAt(r, at) - qsizetype(first);
+        if (o >= m_table.textStart(r) && o + length <= m_table.textEnd(r)
+            && std::equal(literal.begin(), literal.end(), t + o)) {
+            rows->push_back(r);
+            at = finder.next(k.end[size_t(r)]);
+        } else {
+            at = finder.next(at + 1);
+        }
+    }
+    // the rows kept apart have no bytes; those that case changes are matched below
+    std::vector<int> apart;
+    for (const int a : k.apartRows) {
+        if (!k.cased[size_t(a)] && findUnits(units(text(a)), literal, 0) >= 0)
+            apart.push_back(a);
+    }
+    *rows = mergeRows(std::move(*rows), apart);
+    return true;
+}
+
 std::vector<int> TableSearch::scanExact(QStringView pattern) const
 {
     const Kept &k = *m_kept;
     const LikePattern like(pattern, k.unitFrequency());
     const bool plain = like.isPlainSubstring();
-    std::vector<int> rows = scanHits(
-        units(m_table.allText()), m_table.rowCount(), [this](int r) { return m_table.textEnd(r); },
-        like.keyLiteral(),
-        [&](int r, qsizetype) {
-            // rows that letter case changes are matched on their folded copy below
-            if (k.cased[size_t(r)] || m_table.isNull(r, 0))
-                return Verdict::Reject;
-            return plain || like.matchesFolded(text(r)) ? Verdict::Match : Verdict::Reject;
-        });
+    std::vector<int> rows;
+    if (!plain || !scanExactLiteral(like.keyLiteral(), &rows))
+        rows = scanHits(
+            units(m_table.allText()), m_table.rowCount(),
+            [this](int r) { return m_table.textEnd(r); }, like.keyLiteral(),
+            [&](int r, qsizetype) {
+                // rows that letter case changes are matched on their folded copy below
+                if (k.cased[size_t(r)] || m_table.isNull(r, 0))
+                    return Verdict::Reject;
+                return plain || like.matchesFolded(text(r)) ? Verdict::Match : Verdict::Reject;
+            });
     std::vector<int> cased;
     for (size_t i = 0; i < k.casedRows.size(); ++i) {
         if (like.matchesFolded(k.casedText[i]))
@@ -542,16 +593,33 @@ std::vector<int> TableSearch::scanWithMarks(QStringView pattern) const
             // The text never has fewer units than its folded form: a row too short for
             // the pattern is passed over before anything is folded.
             const qsizetype shortest = like.minimumUnits();
-            std::u16string row;
-            rows = scanHits(k.all(), m_table.rowCount(), end, literal, [&](int r, qsizetype) {
-                if (k.apart[size_t(r)] || m_table.isNull(r, 0)
-                    || m_table.textEnd(r) - m_table.textStart(r) < shortest
-                    || !filter.matchesUnits(k.bytesOf(r)))
-                    return Verdict::Reject;
-                if (!rowWithMarks(r, &row))
-                    row = units(fold::apply(text(r), fold::Form::WithMarks));
-                return like.matchesUnits(row) ? Verdict::Match : Verdict::Reject;
-            });
+            const std::vector<int> candidates
+                = scanHits(k.all(), m_table.rowCount(), end, literal, [&](int r, qsizetype) {
+                      return k.apart[size_t(r)] || m_table.isNull(r, 0)
+                              || m_table.textEnd(r) - m_table.textStart(r) < shortest
+                              || !filter.matchesUnits(k.bytesOf(r))
+                          ? Verdict::Reject
+                          : Verdict::Match;
+                  });
+            // Each candidate is checked in its WithMarks form, half of them on a thread of
+            // their own: with every row a candidate this is the slowest search there is.
+            const auto check = [&](size_t from, size_t to, std::vector<int> *found) {
+                std::u16string row;
+                for (size_t i = from; i < to; ++i) {
+                    const int r = candidates[i];
+                    if (!rowWithMarks(r, &row))
+                        row = units(fold::apply(text(r), fold::Form::WithMarks));
+                    if (like.matchesUnits(row))
+                        found->push_back(r);
+                }
+            };
+            const size_t half = candidates.size() > 2000 ? candidates.size() / 2 : 0;
+            std::vector<int> later;
+            auto second = std::async(half ? std::launch::async : std::launch::deferred,
+                                     [&] { check(half, candidates.size(), &later); });
+            check(0, half, &rows);
+            second.get();
+            rows.insert(rows.end(), later.begin(), later.end());
         }
     }
     std::vector<int> apart;
@@ -743,29 +811,37 @@ std::vector<int> TableSearch::scanMarkedLiteral(ByteView withoutMarks, std::u16s
     return rows;
 }
 
-// Whether literal (folded, marks kept) occurs in row's text where the byte at (a place of
-// the literal without its marks) stands, its letter firstLetter on that byte's character.
-bool TableSearch::marksMatchAt(int row, qsizetype at, std::u16string_view literal,
-                               qsizetype firstLetter) const
+// Where in the text the letter of byte at (in row) stands: walked from the nearest
+// checkpoint in the row.
+qsizetype TableSearch::letterAt(int row, qsizetype at) const
 {
     const Kept &k = *m_kept;
     const fold::Tables &ft = fold::tables();
     const auto *t = m_table.textUnits16();
-    const qsizetype rowStart = m_table.textStart(row);
-    const qsizetype rowEnd = m_table.textEnd(row);
-
-    // Walk from the nearest checkpoint in the row to the character of byte at.
     qsizetype key = 0;
     qsizetype o = k.checkpointBefore(at, &key);
-    const qsizetype rowBytes = k.start(row);
-    if (key < rowBytes) {
-        key = rowBytes;
-        o = rowStart;
+    if (key < qsizetype(k.start(row))) {
+        key = k.start(row);
+        o = m_table.textStart(row);
     }
     for (; key < at; ++o)
         key += ft.kind[t[o]] == fold::Keep; // no branch: letters and marks alternate
     while (ft.kind[t[o]] != fold::Keep)
         ++o;
+    return o;
+}
+
+// Whether literal (folded, marks kept) occurs in row's text where the byte at (a place of
+// the literal without its marks) stands, its letter firstLetter on that byte's character.
+bool TableSearch::marksMatchAt(int row, qsizetype at, std::u16string_view literal,
+                               qsizetype firstLetter) const
+{
+    const fold::Tables &ft = fold::tables();
+    const auto *t = m_table.textUnits16();
+    const qsizetype rowStart = m_table.textStart(row);
+    const qsizetype rowEnd = m_table.textEnd(row);
+
+    const qsizetype o = letterAt(row, at);
 
     // The run of marks before the first letter (ignored characters skipped), in canonical
     // order, must end with the literal's leading marks.

@@ -56,6 +56,8 @@ private:
     QStringView text(int row) const;
     bool rowWithMarks(int row, std::u16string *out) const;
     bool marksFirst(int row) const;
+    qsizetype letterAt(int row, qsizetype at) const;
+    bool scanExactLiteral(std::u16string_view literal, std::vector<int> *rows) const;
 
     const HadithTable &m_table;
     std::unique_ptr<Kept> m_kept;
