@@ -18,13 +18,14 @@ namespace tembra {
 // Runs LIKE patterns over one column of a table held in memory, under either comparison.
 //
 // For the default comparison it keeps the hadith texts folded and without their marks,
-// one byte a character, back to back: a search scans that copy for the pattern's longest
-// literal and checks a row only where the literal occurs. A pattern with marks is looked
-// for in the same copy without them, and each place found is checked, marks and all, in
-// the text itself. For the exact comparison it scans the texts as they are, with a folded
-// copy of the few that letter case changes.
+// one byte a character, back to back, with a code for the run of marks after each letter:
+// a search scans that copy for the pattern's rarest literal and checks a row only where
+// the literal occurs. A pattern with marks is looked for in the same copy without them, and
+// each place found is checked, marks in canonical order, by the codes or in the text. For
+// the exact comparison a rare plain text is found the same way; anything else scans the
+// texts as they are, with a folded copy of the few that letter case changes.
 //
-// What it keeps is made on a thread of its own from the moment it is built, so that a
+// What it keeps is made on threads of its own from the moment it is built, so that a
 // window can show the collection at once; the first search waits for it if need be.
 class TableSearch final {
 public:
