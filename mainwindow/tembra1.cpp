@@ -614,12 +614,12 @@ void Tembra1::showComparison()
         m_exactShown = new QLabel(texts::exactComparisonShown(), Text2);
         m_exactShown->setObjectName(QStringLiteral("ExactShown"));
         m_exactShown->setAttribute(Qt::WA_TransparentForMouseEvents);
-        m_exactShown->setAutoFillBackground(true);
-        QPalette colours = m_exactShown->palette();
-        colours.setColor(QPalette::Window, kOtherOccurrence);
-        colours.setColor(QPalette::WindowText, QColor(0x5A, 0x3A, 0x00));
-        m_exactShown->setPalette(colours);
-        m_exactShown->setContentsMargins(4, 0, 4, 0);
+        // A tag of its own colour, so that it is not read as part of the typed text (the
+        // window's style sheets would override a palette).
+        m_exactShown->setStyleSheet(
+            QStringLiteral("QLabel { background: %1; color: #5a3a00; border-radius: 3px; "
+                           "padding: 0 4px; }")
+                .arg(kOtherOccurrence.name()));
         auto *row = new QHBoxLayout(Text2);
         row->setContentsMargins(2, 2, 2, 2);
         row->addStretch(); // the label at the end of the text's direction
