@@ -266,22 +266,23 @@ struct TableSearch::Kept {
         std::vector<bool> apart, cased;
         std::vector<int> apartRows, casedRows;
         std::vector<QString> apartText, casedText;
-        void build(const HadithTable &table, int from, int to);
+        // room: the units its buffers hold (the first half's hold the whole copy)
+        void build(const HadithTable &table, int from, int to, qsizetype room);
     };
     void build(const HadithTable &table);
 };
 
 // One pass over the text: the byte of each letter, and the code of the marks that follow
 // it once the next letter comes. Marks before a row's first letter belong to no letter.
-void TableSearch::Kept::Half::build(const HadithTable &table, int from, int to)
+void TableSearch::Kept::Half::build(const HadithTable &table, int from, int to, qsizetype room)
 {
     const fold::Tables &ft = fold::tables();
     const BuildTables &bt = buildTables();
     const auto *t = table.textUnits16();
     const qsizetype units = from < to ? table.textEnd(to - 1) - table.textStart(from) : 0;
-    bytes.reset(new char[size_t(units) + 1]);
+    bytes.reset(new char[size_t(room) + 1]);
     checkpoint.reset(new std::uint32_t[size_t(units / kCheckpointEvery) + 1]);
-    marks.reset(new std::uint8_t[size_t(units) / 2 + 1]);
+    marks.reset(new std::uint8_t[size_t(room) / 2 + 1]);
     end.resize(size_t(to - from));
     apart.assign(size_t(to - from), false);
     cased.assign(size_t(to - from), false);
@@ -335,29 +336,26 @@ void TableSearch::Kept::Half::build(const HadithTable &table, int from, int to)
     count = n;
 }
 
-// The two halves of the rows are built at once, then the second laid after the first.
+// The two halves of the rows are built at once, then the second laid after the first, in
+// the first's buffers: they have room for the whole copy, and memory never written is
+// never taken.
 void TableSearch::Kept::build(const HadithTable &table)
 {
     const int rows = table.rowCount();
     const int mid = rows / 2;
     Half second;
-    auto later = std::async(std::launch::async,
-                            [&second, &table, mid, rows] { second.build(table, mid, rows); });
+    const qsizetype secondUnits = rows > mid ? table.textEnd(rows - 1) - table.textStart(mid) : 0;
+    auto later = std::async(std::launch::async, [&second, &table, mid, rows, secondUnits] {
+        second.build(table, mid, rows, secondUnits);
+    });
     Half first;
-    first.build(table, 0, mid);
+    first.build(table, 0, mid, table.allText().size());
     later.get();
 
     const qsizetype n = first.count + second.count;
     bytes = std::move(first.bytes);
-    if (second.count > 0) {
-        // the first half's buffer has room: it was sized for its text, not its bytes
-        std::unique_ptr<char[]> joined(new char[size_t(n) + 1]);
-        std::memcpy(joined.get(), bytes.get(), size_t(first.count));
-        std::memcpy(joined.get() + first.count, second.bytes.get(), size_t(second.count));
-        bytes = std::move(joined);
-    }
-    marks.reset(new std::uint8_t[size_t(n) / 2 + 1]);
-    std::memcpy(marks.get(), first.marks.get(), size_t(first.count + 1) / 2);
+    std::memcpy(bytes.get() + first.count, second.bytes.get(), size_t(second.count));
+    marks = std::move(first.marks);
     if (first.count % 2 == 0) {
         std::memcpy(marks.get() + first.count / 2, second.marks.get(),
                     size_t(second.count + 1) / 2);
