@@ -80,6 +80,8 @@ public:
             && m_segments.front().pieces.front().units.size() == m_segments.front().units.size();
     }
     bool isEmpty() const { return m_segments.empty(); }
+    // True for "%part%" with no "%" inside.
+    bool isOnePart() const { return !m_anchoredStart && !m_anchoredEnd && m_segments.size() == 1; }
     // The fewest units a text it matches can have.
     qsizetype minimumUnits() const { return m_segments.empty() ? 0 : m_segments.front().tail; }
 

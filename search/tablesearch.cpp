@@ -587,6 +587,24 @@ std::vector<int> TableSearch::scanWithMarks(QStringView pattern) const
             rows = scanMarkedLiteral(literal, text, firstLetter);
         } else if (like.isPlainSubstring()) {
             rows = scanMarksAlone(like.keyLiteral(), like);
+        } else if (placesFew(literal) && like.isOnePart()) {
+            // One part between "%" at either end spans a known number of units: where its
+            // rare letters occur, the letters within that reach are all there is to check.
+            const qsizetype reach = like.minimumUnits();
+            std::u16string window;
+            rows = scanHits(k.all(), m_table.rowCount(), end, literal, [&](int r, qsizetype at) {
+                if (k.apart[size_t(r)] || m_table.isNull(r, 0)
+                    || m_table.textEnd(r) - m_table.textStart(r) < reach)
+                    return Verdict::Reject;
+                const qsizetype from = std::max<qsizetype>(k.start(r), at - reach - 1);
+                const qsizetype to
+                    = std::min<qsizetype>(k.end[size_t(r)], at + qsizetype(literal.size()) + reach);
+                if ((from == k.start(r) && marksFirst(r)) || !lettersWithMarks(from, to, &window))
+                    return like.matchesUnits(units(fold::apply(text(r), fold::Form::WithMarks)))
+                        ? Verdict::Match
+                        : Verdict::Reject;
+                return like.matchesUnits(window) ? Verdict::Match : Verdict::NextHit;
+            });
         } else {
             // The text never has fewer units than its folded form: a row too short for
             // the pattern is passed over before anything is folded.
@@ -661,6 +679,16 @@ std::vector<int> TableSearch::scanMarksAlone(std::u16string_view marks,
     return rows;
 }
 
+// Whether a run of bytes is rare enough in the copy to check each of its places.
+bool TableSearch::placesFew(ByteView literal) const
+{
+    const Kept &k = *m_kept;
+    double places = double(k.byteCount);
+    for (const char b : literal)
+        places *= k.frequency[std::uint8_t(b)];
+    return !literal.empty() && places < 200000;
+}
+
 // Whether the row's text has marks before its first letter: they belong to no letter's code.
 bool TableSearch::marksFirst(int row) const
 {
@@ -678,6 +706,13 @@ bool TableSearch::marksFirst(int row) const
 // without a code of its own, marks before the first letter): the text must be folded.
 bool TableSearch::rowWithMarks(int row, std::u16string *out) const
 {
+    const Kept &k = *m_kept;
+    return !marksFirst(row) && lettersWithMarks(k.start(row), k.end[size_t(row)], out);
+}
+
+// The letters of bytes [from, stop) of the copy, each with the marks that follow it.
+bool TableSearch::lettersWithMarks(qsizetype from, qsizetype stop, std::u16string *out) const
+{
     static const auto unitOf = [] {
         std::array<char16_t, 256> units{};
         const fold::Tables &ft = fold::tables();
@@ -689,12 +724,8 @@ bool TableSearch::rowWithMarks(int row, std::u16string *out) const
         return units;
     }();
     const Kept &k = *m_kept;
-    if (marksFirst(row))
-        return false;
-    // Written through a pointer into room for the longest a row can be: this runs for
-    // every row a pattern with marks and wildcards does not rule out at once.
-    const qsizetype from = k.start(row);
-    const qsizetype stop = k.end[size_t(row)];
+    // Written through a pointer into room for the longest it can be: this runs for every
+    // row a pattern with marks and wildcards does not rule out at once.
     out->resize(size_t(stop - from) * 3);
     char16_t *w = out->data();
     for (qsizetype at = from; at < stop; ++at) {

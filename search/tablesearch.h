@@ -57,6 +57,8 @@ private:
     QStringView text(int row) const;
     bool rowWithMarks(int row, std::u16string *out) const;
     bool marksFirst(int row) const;
+    bool lettersWithMarks(qsizetype from, qsizetype stop, std::u16string *out) const;
+    bool placesFew(std::string_view literal) const;
     qsizetype letterAt(int row, qsizetype at) const;
     bool scanExactLiteral(std::u16string_view literal, std::vector<int> *rows) const;
 
