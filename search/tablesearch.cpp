@@ -4,6 +4,11 @@
 
 #include <QVarLengthArray>
 
+#ifdef __linux__
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -258,36 +263,33 @@ struct TableSearch::Kept {
 
     // One half of the rows, built into its own buffers.
     struct Half {
-        std::unique_ptr<char[]> bytes;
+        char *bytes = nullptr; // where its bytes go
+        std::uint8_t *marks = nullptr; // and their codes, from an even place
         std::unique_ptr<std::uint32_t[]> checkpoint;
-        std::unique_ptr<std::uint8_t[]> marks;
         qsizetype count = 0;
         std::vector<std::uint32_t> end; // from the half's start
         std::vector<bool> apart, cased;
         std::vector<int> apartRows, casedRows;
         std::vector<QString> apartText, casedText;
-        // room: the units its buffers hold (the first half's hold the whole copy)
-        void build(const HadithTable &table, int from, int to, qsizetype room);
+        void build(const HadithTable &table, int from, int to);
     };
     void build(const HadithTable &table);
 };
 
 // One pass over the text: the byte of each letter, and the code of the marks that follow
 // it once the next letter comes. Marks before a row's first letter belong to no letter.
-void TableSearch::Kept::Half::build(const HadithTable &table, int from, int to, qsizetype room)
+void TableSearch::Kept::Half::build(const HadithTable &table, int from, int to)
 {
     const fold::Tables &ft = fold::tables();
     const BuildTables &bt = buildTables();
     const auto *t = table.textUnits16();
     const qsizetype units = from < to ? table.textEnd(to - 1) - table.textStart(from) : 0;
-    bytes.reset(new char[size_t(room) + 1]);
     checkpoint.reset(new std::uint32_t[size_t(units / kCheckpointEvery) + 1]);
-    marks.reset(new std::uint8_t[size_t(room) / 2 + 1]);
     end.resize(size_t(to - from));
     apart.assign(size_t(to - from), false);
     cased.assign(size_t(to - from), false);
-    char *out = bytes.get();
-    std::uint8_t *codes = marks.get();
+    char *out = bytes;
+    std::uint8_t *codes = marks;
     qsizetype n = 0;
     const auto close = [codes](qsizetype letter, std::uint8_t code) {
         std::uint8_t &pair = codes[size_t(letter) / 2];
@@ -336,37 +338,55 @@ void TableSearch::Kept::Half::build(const HadithTable &table, int from, int to, 
     count = n;
 }
 
-// The two halves of the rows are built at once, then the second laid after the first, in
-// the first's buffers: they have room for the whole copy, and memory never written is
-// never taken.
+// The two halves of the rows are built at once, in one pair of buffers with room for the
+// whole copy (memory never written is never taken).
 void TableSearch::Kept::build(const HadithTable &table)
 {
     const int rows = table.rowCount();
     const int mid = rows / 2;
-    Half second;
-    const qsizetype secondUnits = rows > mid ? table.textEnd(rows - 1) - table.textStart(mid) : 0;
-    auto later = std::async(std::launch::async, [&second, &table, mid, rows, secondUnits] {
-        second.build(table, mid, rows, secondUnits);
-    });
-    Half first;
-    first.build(table, 0, mid, table.allText().size());
+    // The second half is built into the same buffers after the first half's text, then
+    // moved down to follow its bytes.
+    const qsizetype units = table.allText().size();
+    const qsizetype offset = (table.textStart(mid) + 1) / 2 * 2; // even: codes stay aligned
+    bytes.reset(new char[size_t(units) + 2]);
+    marks.reset(new std::uint8_t[size_t(units) / 2 + 2]);
+    Half first, second;
+    first.bytes = bytes.get();
+    first.marks = marks.get();
+    second.bytes = bytes.get() + offset;
+    second.marks = marks.get() + offset / 2;
+    auto later = std::async(std::launch::async,
+                            [&second, &table, mid, rows] { second.build(table, mid, rows); });
+    first.build(table, 0, mid);
     later.get();
 
     const qsizetype n = first.count + second.count;
-    bytes = std::move(first.bytes);
-    std::memcpy(bytes.get() + first.count, second.bytes.get(), size_t(second.count));
-    marks = std::move(first.marks);
+    std::memmove(bytes.get() + first.count, bytes.get() + offset, size_t(second.count));
     if (first.count % 2 == 0) {
-        std::memcpy(marks.get() + first.count / 2, second.marks.get(),
-                    size_t(second.count + 1) / 2);
+        std::memmove(marks.get() + first.count / 2, marks.get() + offset / 2,
+                     size_t(second.count + 1) / 2);
     } else {
+        // one code down: each is read before the one it shares a byte with is written
         for (qsizetype i = 0; i < second.count; ++i) {
+            const qsizetype from = offset + i;
             const qsizetype at = first.count + i;
-            const auto code = std::uint8_t((second.marks[size_t(i) / 2] >> (i % 2 * 4)) & 15);
+            const auto code = std::uint8_t((marks[size_t(from) / 2] >> (from % 2 * 4)) & 15);
             std::uint8_t &pair = marks[size_t(at) / 2];
             pair = std::uint8_t((pair & ~(15 << (at % 2 * 4))) | code << (at % 2 * 4));
         }
     }
+#ifdef __linux__
+    // What lay beyond the bytes now is memory the copy will never read again.
+    const auto release = [](void *from, void *to) {
+        const auto page = std::uintptr_t(::sysconf(_SC_PAGESIZE));
+        const auto a = (std::uintptr_t(from) + page - 1) / page * page;
+        const auto b = std::uintptr_t(to) / page * page;
+        if (a < b)
+            ::madvise(reinterpret_cast<void *>(a), b - a, MADV_DONTNEED);
+    };
+    release(bytes.get() + n, bytes.get() + offset + second.count);
+    release(marks.get() + n / 2 + 1, marks.get() + (offset + second.count) / 2);
+#endif
     checkpoint = std::move(first.checkpoint);
     secondCheckpoint = std::move(second.checkpoint);
     secondBase = first.count;
