@@ -36,6 +36,11 @@ inline QString exactMatchOption()
 {
     return QStringLiteral(u"حەرەکە و شێوەی پیتەکان بە هەند وەربگرە");
 }
+// Shown beside the search box while that option is on (exact comparison)
+inline QString exactComparisonShown()
+{
+    return QStringLiteral(u"بەراوردی ورد");
+}
 // The search box's own editing commands, above the option
 inline QString undoCommand()
 {

@@ -14,8 +14,10 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
@@ -246,6 +248,7 @@ void Tembra1::Form_Load()
         m_exactMatch->setChecked(m_store.readExactMatch());
         Adodc1->setComparison(m_exactMatch->isChecked() ? Comparison::Exact : Comparison::Folded);
     }
+    showComparison();
     if (const qreal points = m_store.readPanePoints(); points > 0)
         setPanePoints(pane::zoomedPoints(points, 0));
 }
@@ -591,11 +594,41 @@ void Tembra1::savePanePoints()
 void Tembra1::exactMatchToggled(bool on)
 {
     Adodc1->setComparison(on ? Comparison::Exact : Comparison::Folded);
+    showComparison();
     Error error;
     if (!m_store.writeExactMatch(on, &error))
         report(optionSaveErrorMessage(error), error);
     if (!m_searchTerm.isEmpty())
         searchSteps(m_searchTerm);
+}
+
+// While the exact option is on, a reader whose Kurdish-typed text finds nothing must see
+// why where the eyes are while searching: the search box says so at its free end (the
+// left, in right-to-left text), and its text keeps clear of it.
+void Tembra1::showComparison()
+{
+    const bool exact = m_exactMatch->isChecked();
+    if (!m_exactShown) {
+        if (!exact)
+            return;
+        m_exactShown = new QLabel(texts::exactComparisonShown(), Text2);
+        m_exactShown->setObjectName(QStringLiteral("ExactShown"));
+        m_exactShown->setAttribute(Qt::WA_TransparentForMouseEvents);
+        // A tag of its own colour, so that it is not read as part of the typed text (the
+        // window's style sheets would override a palette).
+        m_exactShown->setStyleSheet(
+            QStringLiteral("QLabel { background: %1; color: #5a3a00; border-radius: 3px; "
+                           "padding: 0 4px; }")
+                .arg(kOtherOccurrence.name()));
+        auto *row = new QHBoxLayout(Text2);
+        row->setContentsMargins(2, 2, 2, 2);
+        row->addStretch(); // the label at the end of the text's direction
+        row->addWidget(m_exactShown);
+    }
+    m_exactShown->setVisible(exact);
+    const int room = exact ? m_exactShown->sizeHint().width() + 4 : 0;
+    Text2->setTextMargins(Text2->isRightToLeft() ? QMargins(room, 0, 0, 0)
+                                                 : QMargins(0, 0, room, 0));
 }
 
 void Tembra1::searchSteps(const QString &text)

@@ -13,6 +13,7 @@
 #include <vector>
 
 class QAction;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTextEdit;
@@ -91,6 +92,7 @@ private:
     void search();
     void searchSteps(const QString &text);
     void exactMatchToggled(bool on);
+    void showComparison(); // the exact option in view, inside the search box
     void zoomPane(int steps); // 0 goes back to the design's size
     void setPanePoints(qreal points);
     void savePanePoints(); // if the size changed since it was last kept
@@ -142,6 +144,7 @@ private:
     ResultModel *m_model = nullptr;
     QString m_searchTerm;
     QAction *m_exactMatch = nullptr;
+    QLabel *m_exactShown = nullptr; // made the first time the option is on
     QTimer *m_savePanePoints = nullptr; // runs while a new size waits to be kept
     bool m_panePointsDue = false;
     bool m_zoomNotSavedSaid = false;

@@ -18,9 +18,24 @@ bool isMarkCode(char16_t u)
         || u == 0x06E8 || (u >= 0x06EA && u <= 0x06ED);
 }
 
-bool isIgnoredCode(char16_t u)
+// Tatweel stretches a letter and format characters (joiners, direction marks and
+// isolates, soft hyphens, the byte-order mark) steer how text is drawn: neither is
+// anything a reader would type to find a word. The category comes from Unicode's data so
+// that no format character is left out.
+bool isIgnoredCode(char32_t c)
 {
-    return u == 0x0640 || u == 0x200C || u == 0x200D || u == 0x200E || u == 0x200F || u == 0x061C;
+    return c == 0x0640 || QChar::category(c) == QChar::Other_Format;
+}
+
+// Every space separator is a plain space, and a decimal digit of any script the ASCII
+// digit of its value; anything else is left as it is.
+char32_t spaceOrDigit(char32_t c)
+{
+    switch (QChar::category(c)) {
+    case QChar::Separator_Space: return U' ';
+    case QChar::Number_DecimalDigit: return char32_t(U'0' + QChar::digitValue(c));
+    default: return c;
+    }
 }
 
 // The letters that one keyboard or another types for the same letter.
@@ -53,10 +68,9 @@ constexpr char16_t kByteUnits[] = {
     0x067E, 0x0686, 0x0698, 0x0695, 0x06A4, 0x06AF, 0x06B5, 0x06C6, 0x06CE, 0x06C7, 0x06C8, 0x06CB,
     0x06C9, 0x06CA, 0x06BA, 0x06C1, 0x06D2, 0x06D3, 0x0679, 0x0688, 0x0691,
     // digits and punctuation
-    0x0660, 0x0661, 0x0662, 0x0663, 0x0664, 0x0665, 0x0666, 0x0667, 0x0668, 0x0669, 0x06F0, 0x06F1,
-    0x06F2, 0x06F3, 0x06F4, 0x06F5, 0x06F6, 0x06F7, 0x06F8, 0x06F9, 0x060C, 0x061B, 0x061F, 0x066A,
-    0x066B, 0x066C, 0x066D, 0x06D4, 0x06DD, 0x06DE, 0x00A0, 0x00AB, 0x00BB, 0x2013, 0x2014, 0x2018,
-    0x2019, 0x201C, 0x201D, 0x2026, 0x00B7, 0x2022, 0xFDFA, 0xFD3E, 0xFD3F};
+    // punctuation (digits and spaces fold to ASCII)
+    0x060C, 0x061B, 0x061F, 0x066A, 0x066B, 0x066C, 0x066D, 0x06D4, 0x06DD, 0x06DE, 0x00AB, 0x00BB,
+    0x2013, 0x2014, 0x2018, 0x2019, 0x201C, 0x201D, 0x2026, 0x00B7, 0x2022, 0xFDFA, 0xFD3E, 0xFD3F};
 
 } // namespace
 
@@ -64,12 +78,13 @@ Tables::Tables() : folded{}, kind{}, byte{}, rawByte{}
 {
     for (char32_t c = 0; c < 0x10000; ++c) {
         const auto u = char16_t(c);
-        if (isIgnoredCode(u))
+        if (isIgnoredCode(c))
             kind[c] = Ignore;
         else if (isMarkCode(u))
             kind[c] = Mark;
         char16_t f = letterForm(u);
         if (!QChar::isSurrogate(c)) {
+            f = char16_t(spaceOrDigit(f));
             const char32_t caseFolded = QChar::toCaseFolded(char32_t(f));
             if (!QChar::requiresSurrogates(caseFolded))
                 f = char16_t(caseFolded);
@@ -118,6 +133,25 @@ bool hasMarks(QStringView text)
     return false;
 }
 
+void canonicalOrder(char16_t *run, qsizetype count, qsizetype *positions)
+{
+    // Insertion sort: stable, and runs hold two or three marks.
+    for (qsizetype i = 1; i < count; ++i) {
+        const char16_t u = run[i];
+        const int cc = QChar::combiningClass(u);
+        const qsizetype at = positions ? positions[i] : 0;
+        qsizetype j = i;
+        for (; j > 0 && QChar::combiningClass(run[j - 1]) > cc; --j) {
+            run[j] = run[j - 1];
+            if (positions)
+                positions[j] = positions[j - 1];
+        }
+        run[j] = u;
+        if (positions)
+            positions[j] = at;
+    }
+}
+
 QString apply(QStringView text, Form form, std::vector<qsizetype> *positions)
 {
     if (positions)
@@ -130,34 +164,61 @@ QString apply(QStringView text, Form form, std::vector<qsizetype> *positions)
         return foldCase(text);
     }
     const Tables &t = tables();
-    const std::uint8_t dropped = form == Form::WithMarks ? Ignore : Mark; // and above
+    const bool withMarks = form == Form::WithMarks;
+    const std::uint8_t dropped = withMarks ? Ignore : Mark; // and above
     const char16_t *d = text.utf16();
     const qsizetype n = text.size();
     QString out(n, Qt::Uninitialized); // never longer than the text
     auto *w = reinterpret_cast<char16_t *>(out.data());
     qsizetype used = 0;
+    qsizetype runStart = 0; // where the run of marks that ends at used starts
+    const auto closeRun = [&] {
+        if (withMarks && used - runStart > 1)
+            canonicalOrder(w + runStart, used - runStart,
+                           positions ? positions->data() + runStart : nullptr);
+    };
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t u = d[i];
         if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(d[i + 1])) {
-            // Its case folded as a whole: a pair folds to a pair (Unicode folds no
-            // character out of its plane; if one ever did, it would stay as it is).
             const char32_t c = QChar::surrogateToUcs4(u, d[i + 1]);
-            char32_t folded = QChar::toCaseFolded(c);
-            if (!QChar::requiresSurrogates(folded))
-                folded = c;
-            w[used++] = QChar::highSurrogate(folded);
-            w[used++] = QChar::lowSurrogate(folded);
-            if (positions)
-                positions->insert(positions->end(), 2, i);
             ++i;
+            if (isIgnoredCode(c))
+                continue;
+            closeRun();
+            // Its case folded as a whole: a pair folds to a pair (Unicode folds no
+            // character out of its plane; if one ever did, it would stay as it is). A
+            // digit becomes its ASCII digit.
+            char32_t folded = spaceOrDigit(c);
+            if (folded == c) {
+                folded = QChar::toCaseFolded(c);
+                if (!QChar::requiresSurrogates(folded))
+                    folded = c;
+            }
+            if (QChar::requiresSurrogates(folded)) {
+                w[used++] = QChar::highSurrogate(folded);
+                w[used++] = QChar::lowSurrogate(folded);
+                if (positions)
+                    positions->insert(positions->end(), 2, i - 1);
+            } else {
+                w[used++] = char16_t(folded);
+                if (positions)
+                    positions->push_back(i - 1);
+            }
+            runStart = used;
             continue;
         }
-        w[used] = t.folded[u];
-        const bool kept = t.kind[u] < dropped; // Keep, and Mark when marks are kept
-        if (positions && kept)
+        const std::uint8_t kind = t.kind[u];
+        if (kind >= dropped)
+            continue;
+        if (kind != Mark) {
+            closeRun();
+            runStart = used + 1;
+        }
+        w[used++] = t.folded[u];
+        if (positions)
             positions->push_back(i);
-        used += kept;
     }
+    closeRun();
     out.truncate(used);
     return out;
 }

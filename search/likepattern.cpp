@@ -1,5 +1,7 @@
 #include "search/likepattern.h"
 
+#include <algorithm>
+
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #define TEMBRA_X86 1
@@ -201,8 +203,7 @@ qsizetype findUnits(std::u16string_view haystack, std::u16string_view needle, qs
     return findIn(haystack, needle, from);
 }
 
-qsizetype findUnits(std::basic_string_view<std::uint8_t> haystack,
-                    std::basic_string_view<std::uint8_t> needle, qsizetype from)
+qsizetype findUnits(std::string_view haystack, std::string_view needle, qsizetype from)
 {
     return findIn(haystack, needle, from);
 }
@@ -248,36 +249,26 @@ template <typename Unit> qsizetype UnitFinder<Unit>::next(qsizetype from)
 }
 
 template class UnitFinder<char16_t>;
-template class UnitFinder<std::uint8_t>;
+template class UnitFinder<char>;
 
-template <typename Unit> BasicLikePattern<Unit>::BasicLikePattern(View pattern)
+template <typename Unit>
+BasicLikePattern<Unit>::BasicLikePattern(View pattern, const Frequency &frequency)
 {
     m_anchoredStart = pattern.empty() || pattern.front() != Unit('%');
     m_anchoredEnd = pattern.empty() || pattern.back() != Unit('%');
+    std::vector<Segment> parts;
     Segment seg;
-    std::basic_string<Unit> run;
-    auto closeRun = [&] {
-        if (run.size() > m_longest.size())
-            m_longest = run;
-        run.clear();
-    };
-    auto closeSegment = [&] {
-        closeRun();
-        if (!seg.units.empty())
-            m_segments.push_back(std::move(seg));
-        seg = Segment();
-    };
     for (size_t i = 0; i < pattern.size(); ++i) {
         const Unit u = pattern[i];
         if (u == Unit('%')) {
-            closeSegment();
+            if (!seg.units.empty())
+                parts.push_back(std::move(seg));
+            seg = Segment();
         } else if (u == Unit('_')) {
-            closeRun();
             seg.units.push_back(Unit('_'));
             seg.any.push_back(true);
             ++seg.characters;
         } else {
-            run.push_back(u);
             seg.units.push_back(u);
             seg.any.push_back(false);
             bool second = false; // the low half of a surrogate pair
@@ -287,7 +278,67 @@ template <typename Unit> BasicLikePattern<Unit>::BasicLikePattern(View pattern)
                 ++seg.characters;
         }
     }
-    closeSegment();
+    if (!seg.units.empty())
+        parts.push_back(std::move(seg));
+
+    // A part of "_" alone between two "%" only asks for so many characters somewhere: it
+    // joins the part before it (or the one after), so that "%_%_%_%" is one part of three.
+    const auto join = [](Segment *to, const Segment &from, bool before) {
+        if (before) {
+            to->units.insert(0, from.units);
+            to->any.insert(to->any.begin(), from.any.begin(), from.any.end());
+        } else {
+            to->units += from.units;
+            to->any.insert(to->any.end(), from.any.begin(), from.any.end());
+        }
+        to->characters += from.characters;
+    };
+    Segment pending;
+    for (size_t k = 0; k < parts.size(); ++k) {
+        Segment &part = parts[k];
+        const bool onlyAny = std::find(part.any.begin(), part.any.end(), false) == part.any.end();
+        const bool startsText = k == 0 && m_anchoredStart;
+        const bool endsText = k + 1 == parts.size() && m_anchoredEnd;
+        if (onlyAny && !startsText && !endsText) {
+            join(m_segments.empty() ? &pending : &m_segments.back(), part, false);
+            continue;
+        }
+        if (!pending.units.empty()) {
+            if (endsText)
+                m_segments.push_back(std::move(pending));
+            else
+                join(&part, pending, true);
+            pending = Segment();
+        }
+        m_segments.push_back(std::move(part));
+    }
+    if (!pending.units.empty())
+        m_segments.push_back(std::move(pending));
+
+    const Piece *key = nullptr;
+    for (Segment &part : m_segments) {
+        for (size_t i = 0; i < part.units.size();) {
+            if (part.any[i]) {
+                ++i;
+                continue;
+            }
+            Piece piece;
+            piece.offset = qsizetype(i);
+            for (; i < part.units.size() && !part.any[i]; ++i) {
+                piece.units.push_back(part.units[i]);
+                piece.rarity *= frequency ? std::clamp(frequency(part.units[i]), 1e-9, 1.0) : 0.05;
+            }
+            part.pieces.push_back(std::move(piece));
+        }
+        std::stable_sort(part.pieces.begin(), part.pieces.end(),
+                         [](const Piece &a, const Piece &b) { return a.rarity < b.rarity; });
+    }
+    for (const Segment &part : m_segments) {
+        if (!part.pieces.empty() && (!key || part.pieces.front().rarity < key->rarity))
+            key = &part.pieces.front();
+    }
+    if (key)
+        m_key = key->units;
     qsizetype tail = 0;
     for (auto part = m_segments.rbegin(); part != m_segments.rend(); ++part) {
         tail += qsizetype(part->units.size());
@@ -295,12 +346,38 @@ template <typename Unit> BasicLikePattern<Unit>::BasicLikePattern(View pattern)
     }
 }
 
+template <typename Unit> bool BasicLikePattern<Unit>::fixedWidth(View text)
+{
+    if constexpr (sizeof(Unit) == 1) {
+        Q_UNUSED(text);
+        return true;
+    } else {
+        // Written without an early exit so that the compiler can check many units at once.
+        bool none = true;
+        for (const Unit u : text)
+            none &= u < 0xD800 || u >= 0xE000;
+        return none;
+    }
+}
+
 template <typename Unit>
-bool BasicLikePattern<Unit>::matchAt(const Segment &seg, View text, qsizetype pos,
+bool BasicLikePattern<Unit>::matchAt(const Segment &seg, View text, qsizetype pos, bool fixed,
                                      qsizetype *end) const
 {
     const auto n = qsizetype(text.size());
     const Unit *t = text.data();
+    if (fixed) {
+        const auto width = qsizetype(seg.units.size());
+        if (pos < 0 || n - pos < width)
+            return false;
+        for (const Piece &piece : seg.pieces) {
+            if (!equalUnits(t + pos + piece.offset, piece.units.data(),
+                            qsizetype(piece.units.size())))
+                return false;
+        }
+        *end = pos + width;
+        return true;
+    }
     const Unit *u = seg.units.data();
     for (size_t i = 0; i < seg.units.size(); ++i) {
         if (pos >= n)
@@ -318,10 +395,26 @@ bool BasicLikePattern<Unit>::matchAt(const Segment &seg, View text, qsizetype po
 }
 
 template <typename Unit>
-qsizetype BasicLikePattern<Unit>::find(const Segment &seg, View text, qsizetype from,
+qsizetype BasicLikePattern<Unit>::find(const Segment &seg, View text, qsizetype from, bool fixed,
                                        qsizetype *end) const
 {
     const auto n = qsizetype(text.size());
+    if (fixed) {
+        if (seg.pieces.empty())
+            return n - from >= seg.tail && matchAt(seg, text, from, true, end) ? from : -1;
+        // Where the rarest run occurs, the part starts a fixed distance before it.
+        const Piece &key = seg.pieces.front();
+        const View literal(key.units);
+        for (qsizetype p = findIn(text, literal, from + key.offset); p >= 0;
+             p = findIn(text, literal, p + 1)) {
+            const qsizetype start = p - key.offset;
+            if (n - start < seg.tail)
+                return -1; // too little text left for this part and the ones after it
+            if (matchAt(seg, text, start, true, end))
+                return start;
+        }
+        return -1;
+    }
     size_t lead = 0;
     while (lead < seg.units.size() && !seg.any[lead])
         ++lead;
@@ -329,14 +422,14 @@ qsizetype BasicLikePattern<Unit>::find(const Segment &seg, View text, qsizetype 
         const View literal(seg.units.data(), lead);
         for (qsizetype p = findIn(text, literal, from); p >= 0; p = findIn(text, literal, p + 1)) {
             if (n - p < seg.tail)
-                return -1; // too little text left for this part and the ones after it
-            if (matchAt(seg, text, p, end))
+                return -1;
+            if (matchAt(seg, text, p, false, end))
                 return p;
         }
         return -1;
     }
     for (qsizetype p = from; p < n && n - p >= seg.tail; p += charAt(text.data(), p, n)) {
-        if (matchAt(seg, text, p, end))
+        if (matchAt(seg, text, p, false, end))
             return p;
     }
     return -1;
@@ -349,6 +442,7 @@ template <typename Unit> bool BasicLikePattern<Unit>::matchesUnits(View text) co
     const auto n = qsizetype(text.size());
     if (n < m_segments.front().tail)
         return false; // every literal unit and "_" needs at least one unit of text
+    const bool fixed = fixedWidth(text);
     const Unit *t = text.data();
     qsizetype pos = 0;
     qsizetype end = 0;
@@ -357,7 +451,7 @@ template <typename Unit> bool BasicLikePattern<Unit>::matchesUnits(View text) co
         const bool first = k == 0;
         const bool last = k + 1 == m_segments.size();
         if (first && m_anchoredStart) {
-            if (!matchAt(seg, text, 0, &end))
+            if (!matchAt(seg, text, 0, fixed, &end))
                 return false;
             if (last && m_anchoredEnd)
                 return end == n;
@@ -365,14 +459,18 @@ template <typename Unit> bool BasicLikePattern<Unit>::matchesUnits(View text) co
             // The last part must end the text; it spans a fixed number of characters,
             // so there is one place to try.
             qsizetype start = n;
-            for (qsizetype c = 0; c < seg.characters && start > 0; ++c) {
-                bool pair = false;
-                if constexpr (sizeof(Unit) == 2)
-                    pair = start >= 2 && isLow(t[start - 1]) && isHigh(t[start - 2]);
-                start -= pair ? 2 : 1;
+            if (fixed) {
+                start = n - qsizetype(seg.units.size());
+            } else {
+                for (qsizetype c = 0; c < seg.characters && start > 0; ++c) {
+                    bool pair = false;
+                    if constexpr (sizeof(Unit) == 2)
+                        pair = start >= 2 && isLow(t[start - 1]) && isHigh(t[start - 2]);
+                    start -= pair ? 2 : 1;
+                }
             }
-            return start >= pos && matchAt(seg, text, start, &end) && end == n;
-        } else if (find(seg, text, pos, &end) < 0) {
+            return start >= pos && matchAt(seg, text, start, fixed, &end) && end == n;
+        } else if (find(seg, text, pos, fixed, &end) < 0) {
             return false;
         }
         pos = end;
@@ -387,10 +485,11 @@ qsizetype BasicLikePattern<Unit>::findFirst(View text, qsizetype from, qsizetype
 {
     if (m_segments.empty())
         return -1;
+    const bool fixed = fixedWidth(text);
     qsizetype pos = from;
     qsizetype start = -1;
     for (const Segment &seg : m_segments) {
-        const qsizetype at = find(seg, text, pos, &pos);
+        const qsizetype at = find(seg, text, pos, fixed, &pos);
         if (at < 0)
             return -1;
         if (start < 0)
@@ -401,9 +500,11 @@ qsizetype BasicLikePattern<Unit>::findFirst(View text, qsizetype from, qsizetype
 }
 
 template class BasicLikePattern<char16_t>;
-template class BasicLikePattern<std::uint8_t>;
+template class BasicLikePattern<char>;
 
-LikePattern::LikePattern(QStringView pattern) : BasicLikePattern(units(foldCase(pattern))) { }
+LikePattern::LikePattern(QStringView pattern, const Frequency &frequency)
+    : BasicLikePattern(units(foldCase(pattern)), frequency)
+{ }
 
 bool LikePattern::matches(QStringView text) const
 {

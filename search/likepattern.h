@@ -4,6 +4,8 @@
 #include <QStringView>
 
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -16,10 +18,10 @@ QString foldCase(QStringView text);
 bool isFoldInvariant(QStringView text);
 
 // Finds needle in haystack from a position on, comparing units exactly; -1 if absent.
-// Vectorised: the search scans the whole collection for every query.
+// Vectorised: the search scans the whole collection for every query. Bytes are chars, on
+// the standard's own string type.
 qsizetype findUnits(std::u16string_view haystack, std::u16string_view needle, qsizetype from);
-qsizetype findUnits(std::basic_string_view<std::uint8_t> haystack,
-                    std::basic_string_view<std::uint8_t> needle, qsizetype from);
+qsizetype findUnits(std::string_view haystack, std::string_view needle, qsizetype from);
 
 // The places where needle occurs in haystack, one after the other (overlapping ones too):
 // what findUnits() gives, without starting the vectorised scan afresh for each.
@@ -40,18 +42,25 @@ private:
 };
 
 extern template class UnitFinder<char16_t>;
-extern template class UnitFinder<std::uint8_t>;
+extern template class UnitFinder<char>;
 
 // A LIKE pattern over a text of units: "%" stands for any run of characters (the empty
 // run too), "_" for exactly one character, and every other unit stands for itself. In
 // UTF-16 a surrogate pair is one character; in a text of bytes (the search's folded copy
 // of the collection, one byte a character) every byte is one. The units are compared as
 // they are: whoever builds the pattern has already folded it as the text is folded.
+//
+// Each part between "%" is looked for by its rarest run of literal units, the key, and
+// checked where the key puts it: where every character is one unit, a run of "_" is a
+// fixed distance, stepped over at once, so that no run of "_" is walked at each place.
 template <typename Unit> class BasicLikePattern {
 public:
     using View = std::basic_string_view<Unit>;
+    // How often a unit occurs in the text, as a share of all units (0 to 1): which run of
+    // literal units is rarest. Without it the longest is taken.
+    using Frequency = std::function<double(Unit)>;
 
-    explicit BasicLikePattern(View pattern = {});
+    explicit BasicLikePattern(View pattern = {}, const Frequency &frequency = {});
 
     bool matchesUnits(View text) const;
 
@@ -60,43 +69,56 @@ public:
     // none. The earliest start, and for it the earliest end.
     qsizetype findFirst(View text, qsizetype from, qsizetype *end) const;
 
-    // The longest run of literal units, which any match must contain; empty when the
-    // pattern has none.
-    View longestLiteral() const { return View(m_longest); }
+    // A run of literal units that any match must contain, the rarest of the pattern;
+    // empty when the pattern has none.
+    View keyLiteral() const { return m_key; }
     // True for "%text%" with no wildcard inside: finding the text is the whole match.
     bool isPlainSubstring() const
     {
         return !m_anchoredStart && !m_anchoredEnd && m_segments.size() == 1
-            && m_longest.size() == m_segments.front().units.size();
+            && m_segments.front().pieces.size() == 1
+            && m_segments.front().pieces.front().units.size() == m_segments.front().units.size();
     }
     bool isEmpty() const { return m_segments.empty(); }
+    // True for "%part%" with no "%" inside.
+    bool isOnePart() const { return !m_anchoredStart && !m_anchoredEnd && m_segments.size() == 1; }
+    // The fewest units a text it matches can have.
+    qsizetype minimumUnits() const { return m_segments.empty() ? 0 : m_segments.front().tail; }
 
 private:
+    struct Piece {
+        qsizetype offset = 0; // in the segment's units
+        std::basic_string<Unit> units;
+        double rarity = 1; // the estimated share of places where it occurs
+    };
     struct Segment {
         std::basic_string<Unit> units; // a "_" where any[i] is set
         std::vector<bool> any; // per unit of units: true for "_"
+        std::vector<Piece> pieces; // its runs of literal units, the rarest first
         qsizetype characters = 0;
         qsizetype tail = 0; // units this segment and those after it need at least
     };
-    bool matchAt(const Segment &seg, View text, qsizetype pos, qsizetype *end) const;
-    qsizetype find(const Segment &seg, View text, qsizetype from, qsizetype *end) const;
+    static bool fixedWidth(View text);
+    bool matchAt(const Segment &seg, View text, qsizetype pos, bool fixed, qsizetype *end) const;
+    qsizetype find(const Segment &seg, View text, qsizetype from, bool fixed, qsizetype *end) const;
+    void addSegment(Segment seg, const Frequency &frequency);
 
     std::vector<Segment> m_segments; // the parts between "%"
     bool m_anchoredStart = true;
     bool m_anchoredEnd = true;
-    std::basic_string<Unit> m_longest;
+    std::basic_string<Unit> m_key;
 };
 
 extern template class BasicLikePattern<char16_t>;
-extern template class BasicLikePattern<std::uint8_t>;
+extern template class BasicLikePattern<char>;
 
-using BytePattern = BasicLikePattern<std::uint8_t>;
+using BytePattern = BasicLikePattern<char>;
 
 // The pattern of a LIKE over UTF-16 text with letter case ignored: the pattern is folded
 // here, and a text is folded as it is matched.
 class LikePattern final : public BasicLikePattern<char16_t> {
 public:
-    explicit LikePattern(QStringView pattern = {});
+    explicit LikePattern(QStringView pattern = {}, const Frequency &frequency = {});
 
     bool matches(QStringView text) const;
     // text must already be folded (foldCase) unless it is fold-invariant.

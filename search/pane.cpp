@@ -32,14 +32,25 @@ std::vector<Span> occurrences(QStringView text, QStringView term, Comparison com
         const qsizetype start = like.findFirst(units, from, &end);
         if (start < 0 || end <= start)
             break;
+        // Marks in canonical order may stand in another order in the text: a match that
+        // begins or ends inside a run covers the marks of that run it holds, wherever they
+        // stand.
+        qsizetype first = position[size_t(start)];
+        for (qsizetype i = start; i < end && fold::kind(units[size_t(i)]) == fold::Mark; ++i)
+            first = std::min(first, position[size_t(i)]);
         qsizetype last = position[size_t(end - 1)];
+        for (qsizetype i = end - 1; i >= start && fold::kind(units[size_t(i)]) == fold::Mark; --i)
+            last = std::max(last, position[size_t(i)]);
         last += text[last].isHighSurrogate() && last + 1 < text.size()
                 && text[last + 1].isLowSurrogate()
             ? 2
             : 1;
         while (last < text.size() && fold::kind(text[last].unicode()) != fold::Keep)
             ++last;
-        spans.push_back({position[size_t(start)], last});
+        if (!spans.empty())
+            first = std::max(first, spans.back().end); // never over the one before
+        if (first < last)
+            spans.push_back({first, last});
     }
     return spans;
 }

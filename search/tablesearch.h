@@ -2,12 +2,14 @@
 
 #include "search/comparison.h"
 #include "search/hadithtable.h"
+#include "search/likepattern.h"
 
 #include <QStringView>
 
 #include <cstdint>
 #include <future>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -16,13 +18,14 @@ namespace tembra {
 // Runs LIKE patterns over one column of a table held in memory, under either comparison.
 //
 // For the default comparison it keeps the hadith texts folded and without their marks,
-// one byte a character, back to back: a search scans that copy for the pattern's longest
-// literal and checks a row only where the literal occurs. A pattern with marks is looked
-// for in the same copy without them, and each place found is checked, marks and all, in
-// the text itself. For the exact comparison it scans the texts as they are, with a folded
-// copy of the few that letter case changes.
+// one byte a character, back to back, with a code for the run of marks after each letter:
+// a search scans that copy for the pattern's rarest literal and checks a row only where
+// the literal occurs. A pattern with marks is looked for in the same copy without them, and
+// each place found is checked, marks in canonical order, by the codes or in the text. For
+// the exact comparison a rare plain text is found the same way; anything else scans the
+// texts as they are, with a folded copy of the few that letter case changes.
 //
-// What it keeps is made on a thread of its own from the moment it is built, so that a
+// What it keeps is made on threads of its own from the moment it is built, so that a
 // window can show the collection at once; the first search waits for it if need be.
 class TableSearch final {
 public:
@@ -45,11 +48,19 @@ private:
     std::vector<int> scanWithoutMarks(QStringView pattern) const;
     std::vector<int> scanWithMarks(QStringView pattern) const;
     std::vector<int> otherColumn(QStringView pattern, fold::Form form, int column) const;
-    std::vector<int> scanMarkedLiteral(std::basic_string_view<std::uint8_t> withoutMarks,
-                                       std::u16string_view literal, qsizetype firstLetter) const;
+    std::vector<int> scanMarkedLiteral(std::string_view withoutMarks, std::u16string_view literal,
+                                       qsizetype firstLetter) const;
+    std::vector<int> scanMarksAlone(std::u16string_view marks,
+                                    const BasicLikePattern<char16_t> &like) const;
     bool marksMatchAt(int row, qsizetype at, std::u16string_view literal,
                       qsizetype firstLetter) const;
     QStringView text(int row) const;
+    bool rowWithMarks(int row, std::u16string *out) const;
+    bool marksFirst(int row) const;
+    bool lettersWithMarks(qsizetype from, qsizetype stop, std::u16string *out) const;
+    bool placesFew(std::string_view literal) const;
+    qsizetype letterAt(int row, qsizetype at) const;
+    bool scanExactLiteral(std::u16string_view literal, std::vector<int> *rows) const;
 
     const HadithTable m_table; // a copy: the builder thread reads it, whoever else lets go
     std::unique_ptr<Kept> m_kept;

@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -126,6 +127,10 @@ void TestReadingPane::selectionOfTheTerm_data()
         << QStringLiteral("DELTA") << 2 << QStringLiteral("Delta");
     // "عَنْ أَبِي هُرَيْرَةَ\r\nقَالَ رَسُولُ اللَّهِ": unvowelled, the word with its marks
     QTest::newRow("marks come along") << QStringLiteral(u"رسول") << 29 << QStringLiteral(u"رَسُولُ");
+    // stored fatha before shadda, typed shadda before fatha: the same word, all of it
+    QTest::newRow("marks typed in the other order")
+        << QStringLiteral(u"\u0627\u0644\u0644\u0651\u064E\u0647") << 37
+        << QStringLiteral(u"\u0627\u0644\u0644\u064E\u0651\u0647\u0650");
 }
 
 void TestReadingPane::selectionOfTheTerm()
@@ -186,10 +191,19 @@ void TestReadingPane::exactOptionSearchesAgain()
     QCOMPARE(c.Label12->caption(), QStringLiteral("1"));
     c.Text2->setText(QStringLiteral("typed since")); // the search that ran is the one rerun
     exact->setChecked(true);
+    // the option in view inside the search box, its text clear of it
+    const auto *shown = c.Text2->findChild<QLabel *>(QStringLiteral("ExactShown"));
+    QVERIFY(shown && shown->isVisibleTo(c.Text2));
+    QCOMPARE(shown->text(),
+             QStringLiteral(u"\u0628\u06D5\u0631\u0627\u0648\u0631\u062F\u06CC "
+                            u"\u0648\u0631\u062F"));
+    QVERIFY(c.Text2->textMargins().left() >= shown->sizeHint().width());
     QCOMPARE(c.Label12->caption(), QStringLiteral("0"));
     QCOMPARE(c.Text1->text(), QString());
     QCOMPARE(w.searchTerm(), QStringLiteral(u"رسول"));
     exact->setChecked(false);
+    QVERIFY(!shown->isVisibleTo(c.Text2));
+    QCOMPARE(c.Text2->textMargins().left(), 0);
     QCOMPARE(c.Label12->caption(), QStringLiteral("1"));
     QCOMPARE(selected(c.Text1), QStringLiteral(u"رَسُولُ"));
 }
