@@ -383,4 +383,50 @@ inline QString unhandledError()
     return QStringLiteral(u"هەڵەیەک ڕوویدا و بەرنامەکە دادەخرێت:");
 } // an error happened and the program closes:
 
+// --- Choosing and citing a hadith ---------------------------------------------------
+
+// The result list's menu
+inline QString onlyThisBook()
+{
+    return QStringLiteral(u"تەنیا فەرموودەکانی ئەم کتێبە");
+} // only this book's hadiths
+inline QString allBooks()
+{
+    return QStringLiteral(u"هەموو کتێبەکان");
+} // all books again
+inline QString readBookFromHere()
+{
+    return QStringLiteral(u"خوێندنەوەی ئەم کتێبە لێرەوە");
+} // read this book from here
+// The reading pane's menu; copy and select all are the search box's words above
+inline QString copyWithSource()
+{
+    return QStringLiteral(u"لەبەرگرتنەوەی فەرموودەکە لەگەڵ سەرچاوەکەی");
+} // copy the hadith with its source
+// A copied hadith's source: "book، ژمارە number"
+inline QString sourceNumber()
+{
+    return QStringLiteral(u"ژمارە");
+} // number
+inline QString listSeparator()
+{
+    return QStringLiteral(u"، ");
+} // the Arabic comma and a space
+// A path inside a right-to-left line reads left to right, its slashes where they are.
+inline QString isolatedPath(const QString &path)
+{
+    return QChar(0x2066) + path + QChar(0x2069);
+}
+// The collection that could not be opened: where the program looked, and how to open
+// another one.
+inline QString lookedHere()
+{
+    return QStringLiteral(u"بەرنامەکە لێرە بەدوای کۆمەڵەکەدا گەڕا:");
+} // the program looked for the collection here:
+inline QString openAnother()
+{
+    return QStringLiteral(u"بۆ کردنەوەی کۆمەڵەیەکی تر، فایلەکەی بە بەرنامەکە بکەرەوە، یان بنووسە:")
+        + QLatin1Char('\n') + isolatedPath(QStringLiteral("tembra FILE.mdb"));
+} // to open another collection, open its file with the program, or type:
+
 } // namespace tembra::texts

@@ -380,7 +380,7 @@ void TestForms::rightToLeftInkOnTheRight()
         area = grid->visualRect(model.index(0, 1)).adjusted(1, 1, -2, -2);
         QCOMPARE(grid->columnViewportPosition(0), 0); // the kind column on the left
         QCOMPARE(grid->columnWidth(0), 120);
-        QCOMPARE(grid->columnWidth(1), 819);
+        QCOMPARE(grid->columnWidth(1), grid->viewport()->width() - 120); // the rest
         const auto [first, last] = inkColumns(surface->grab().toImage(), area);
         grid->setModel(nullptr);
         QVERIFY2(first > area.center().x() && last > area.right() - 12,

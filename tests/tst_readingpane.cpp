@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTableView>
@@ -216,7 +217,14 @@ void TestReadingPane::userEditsAreReverted()
     QTest::keyClick(c.Text1, Qt::Key_Delete);
     QCOMPARE(c.Text1->text(), shown);
     QCOMPARE(c.Text1->toPlainText(), QStringLiteral("\nends with gamma"));
-    QCOMPARE(selected(c.Text1), QStringLiteral("gamma")); // selected again
+    // nor by the clipboard: the pane takes no edits at all
+    QGuiApplication::clipboard()->setText(QStringLiteral("pasted"));
+    QTest::keyClick(c.Text1, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(c.Text1, Qt::Key_X, Qt::ControlModifier);
+    QCOMPARE(c.Text1->toPlainText(), QStringLiteral("\nends with gamma"));
+    // its own selection stays: the same search selects the term again
+    search(w, QStringLiteral("gamma"));
+    QCOMPARE(selected(c.Text1), QStringLiteral("gamma"));
 }
 
 void TestReadingPane::arrowKeysMoveThroughMatches()
