@@ -44,7 +44,7 @@ Excerpt excerpt(QStringView text, QStringView term, Comparison comparison, qsize
         qsizetype word = start;
         while (word < matchStart && !isBreak(text[word - 1]))
             ++word;
-        if (word < matchStart)
+        if (isBreak(text[word - 1]))
             start = word;
         while (start < matchStart && (clingsToPrevious(text[start]) || isBreak(text[start])))
             ++start;
@@ -57,7 +57,7 @@ Excerpt excerpt(QStringView text, QStringView term, Comparison comparison, qsize
         qsizetype word = end;
         while (word > matchEnd && !isBreak(text[word]))
             --word;
-        if (word > matchEnd)
+        if (isBreak(text[word]))
             end = word;
         while (end < text.size() && clingsToPrevious(text[end]))
             ++end;

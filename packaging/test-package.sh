@@ -3,7 +3,7 @@
 # machine (apt-get install ./tembra_*.deb), then starts the reader the way the menu does
 # (the Exec line of its .desktop entry) under Xvfb and takes a screenshot.
 #
-#   packaging/test-package.sh build-package/tembra_0.1_amd64.deb [OUTDIR]
+#   packaging/test-package.sh build-package/tembra_2.0_amd64.deb [OUTDIR]
 #
 # Runs as root (debootstrap, chroot). The bookworm base is made once and kept in
 # $TEMBRA_BASE_ROOT (default /var/tmp/tembra-bookworm); each run works on a copy of it.
