@@ -41,7 +41,8 @@ in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "/tmp/$(basena
 echo "Installed: $(in_root dpkg-query -W -f='${Package} ${Version}' tembra)"
 
 desktop=/usr/share/applications/tembra.desktop
-exec_line=$(sed -n 's/^Exec=//p' "$root$desktop")
+# A menu passes no file: the field code for one (%f) stands for nothing then.
+exec_line=$(sed -n 's/^Exec=//p' "$root$desktop" | sed 's/ %[fFuU]//g')
 echo "Menu entry starts: $exec_line"
 in_root xvfb-run -a -s "-screen 0 1280x800x24" sh -c "
     $exec_line > /tmp/reader.log 2>&1 &

@@ -81,6 +81,8 @@ private slots:
     void enlargeRestoreAndMinimise();
     void windowFitsTheScreen();
     void titleMovesTheWindow();
+    void restoreReturnsExactly_data();
+    void restoreReturnsExactly();
     void pressedFrame();
     void closeKeepsTheSearchText_data();
     void closeKeepsTheSearchText();
@@ -276,6 +278,37 @@ void TestWindow::titleMovesTheWindow()
     w.La2_Click();
     w.La2_Click(); // restored to the place it was moved to
     QCOMPARE(w.pos(), before + QPoint(30, 20));
+}
+
+// Restore goes back exactly where the reader had the window, also partly off the screen;
+// only the enlarged window is kept on the part of the screen a window may take.
+void TestWindow::restoreReturnsExactly_data()
+{
+    QTest::addColumn<QPoint>("movedTo");
+    QTest::newRow("on the screen") << QPoint(120, 80);
+    QTest::newRow("over the right edge") << QPoint(980, 100);
+    QTest::newRow("over the left edge") << QPoint(-150, 60);
+    QTest::newRow("over the bottom edge") << QPoint(40, 900);
+}
+
+void TestWindow::restoreReturnsExactly()
+{
+    QFETCH(QPoint, movedTo);
+    Tembra1 w;
+    w.setSettingsStore(store(QStringLiteral("restore.ini")));
+    w.show();
+    const QSize size = w.size();
+    w.move(movedTo);
+    QCOMPARE(w.pos(), movedTo);
+    w.La2_Click();
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY(area.contains(w.geometry()));
+    w.La2_Click();
+    QCOMPARE(w.pos(), movedTo);
+    QCOMPARE(w.size(), size);
+    w.Label19_DblClick(); // twice more, by the title
+    w.Label19_DblClick();
+    QCOMPARE(w.geometry(), QRect(movedTo, size));
 }
 
 void TestWindow::pressedFrame()
