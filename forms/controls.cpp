@@ -7,7 +7,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
-#include <QStyleOptionFocusRect>
+#include <QScopedValueRollback>
 #include <QStyledItemDelegate>
 #include <QTextLayout>
 
@@ -295,32 +295,54 @@ void Panel::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     drawBorder(painter, rect(), m_border);
-    if (hasFocus()) {
-        // The style's own focus frame, just inside the border.
-        QStyleOptionFocusRect focus;
-        focus.initFrom(this);
-        const int inset = borderWidth(m_border) + 1;
-        focus.rect = rect().adjusted(inset, inset, -inset, -inset);
-        focus.backgroundColor = palette().color(QPalette::Window);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
-        // Some styles draw the frame only for keyboard focus, and faintly: a plain dotted
-        // line as well, which every style shows.
-        painter.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(focus.rect.adjusted(0, 0, -1, -1));
-    }
 }
+
+namespace {
+
+// The focus mark of a panel: a frame in the highlight colour, three pixels wide, that lets
+// the mouse through to the controls beneath it.
+class FocusFrame final : public QWidget {
+public:
+    explicit FocusFrame(QWidget *parent) : QWidget(parent)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setFocusPolicy(Qt::NoFocus);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setPen(QPen(palette().color(QPalette::Active, QPalette::Highlight), 3));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5));
+    }
+};
+
+} // namespace
 
 void Panel::focusInEvent(QFocusEvent *event)
 {
     QFrame::focusInEvent(event);
-    update();
+    if (!m_focusFrame)
+        m_focusFrame = new FocusFrame(this);
+    m_focusFrame->setGeometry(rect());
+    m_focusFrame->raise();
+    m_focusFrame->show();
 }
 
 void Panel::focusOutEvent(QFocusEvent *event)
 {
     QFrame::focusOutEvent(event);
-    update();
+    if (m_focusFrame)
+        m_focusFrame->hide();
+}
+
+void Panel::resizeEvent(QResizeEvent *event)
+{
+    QFrame::resizeEvent(event);
+    if (m_focusFrame)
+        m_focusFrame->setGeometry(rect());
 }
 
 namespace {
@@ -368,7 +390,9 @@ protected:
         const ShownText shown = fitted(text, at.x(), at.y(), QFontMetrics(cell.font), area.width());
 
         QTextLayout layout(shown.text, cell.font);
-        QTextOption textOption(kRightAligned);
+        // Laid out from the left and moved against the right edge by hand: the layout's own
+        // right alignment misplaces a left-to-right line in a right-to-left cell.
+        QTextOption textOption(Qt::AlignLeft | Qt::AlignAbsolute);
         textOption.setTextDirection(cell.direction);
         textOption.setWrapMode(QTextOption::NoWrap);
         layout.setTextOption(textOption);
@@ -396,8 +420,9 @@ protected:
         painter->setClipRect(area);
         painter->setPen(
             cell.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+        const qreal free = std::max<qreal>(0, area.width() - line.naturalTextWidth());
         layout.draw(painter,
-                    QPointF(area.left(), area.top() + (area.height() - line.height()) / 2));
+                    QPointF(area.left() + free, area.top() + (area.height() - line.height()) / 2));
         painter->restore();
     }
 
@@ -456,7 +481,8 @@ void Grid::setModel(QAbstractItemModel *model)
 }
 
 // The viewport changes its width with the grid and with its vertical scroll bar coming
-// and going.
+// and going; a grid resized while hidden learns its width only when its geometry is
+// brought up to date.
 bool Grid::viewportEvent(QEvent *event)
 {
     if (event->type() == QEvent::Resize)
@@ -464,11 +490,19 @@ bool Grid::viewportEvent(QEvent *event)
     return QTableView::viewportEvent(event);
 }
 
+void Grid::updateGeometries()
+{
+    QTableView::updateGeometries();
+    if (!m_applying)
+        applyColumnWidths();
+}
+
 // Each column its design width as far as the grid has room, the last one narrowed first;
 // the last takes all the room the others leave, so that the grid never shows an empty
 // strip beside its text, however wide it is.
 void Grid::applyColumnWidths()
 {
+    const QScopedValueRollback<bool> applying(m_applying, true);
     int room = viewport()->width();
     for (int column = 0; column < m_widths.size(); ++column) {
         const bool last = column == m_widths.size() - 1;

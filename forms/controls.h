@@ -159,12 +159,15 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    // A panel in the window's focus order shows that it holds the focus.
+    // A panel in the window's focus order shows that it holds the focus: a frame over its
+    // edge, in front of the controls it holds (they often cover it to its border).
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     BorderStyle m_border = BorderStyle::None;
+    QWidget *m_focusFrame = nullptr;
 };
 
 // The result grid: columns in the order and widths of the design, left to right, and
@@ -183,11 +186,13 @@ public:
 
 protected:
     bool viewportEvent(QEvent *event) override;
+    void updateGeometries() override;
 
 private:
     void applyColumnWidths();
 
     QList<int> m_widths;
+    bool m_applying = false;
 };
 
 } // namespace tembra

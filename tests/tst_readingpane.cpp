@@ -297,6 +297,12 @@ void TestReadingPane::pageKeysAndTab()
     QCOMPARE(w.focusWidget(), c.Text1);
     QTest::keyClick(c.Text1, Qt::Key_Tab);
     QCOMPARE(w.focusWidget(), c.Pic1); // the one after it in the order
+    // and it shows that it has the keys: drawn otherwise than without them
+    const QImage focused = c.Pic1->grab().toImage();
+    c.Text1->setFocus();
+    QVERIFY(c.Pic1->grab().toImage() != focused);
+    QTest::keyClick(c.Text1, Qt::Key_Tab);
+    QCOMPARE(w.focusWidget(), c.Pic1);
     QCOMPARE(c.Text1->toPlainText(), QStringLiteral("line one\nalpha text one")); // no tab typed
     c.Text1->setFocus();
     QTest::keyClick(c.Text1, Qt::Key_Backtab);
@@ -504,6 +510,9 @@ void TestReadingPane::listKeysAndCopying()
     QVERIFY(QTest::qWaitForWindowActive(&w));
     search(w, QStringLiteral("alpha"));
     QVERIFY(c.Adodc1->moveTo(3));
+    // laid out while hidden, the list's text column still reaches its right edge
+    QCOMPARE(c.DataGrid1->columnViewportPosition(1) + c.DataGrid1->columnWidth(1),
+             c.DataGrid1->viewport()->width());
 
     c.DataGrid1->setFocus();
     QTest::keyClick(c.DataGrid1, Qt::Key_Tab);
