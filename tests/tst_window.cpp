@@ -83,6 +83,8 @@ private slots:
     void titleMovesTheWindow();
     void restoreReturnsExactly_data();
     void restoreReturnsExactly();
+    void opensTheFileNamed_data();
+    void opensTheFileNamed();
     void pressedFrame();
     void closeKeepsTheSearchText_data();
     void closeKeepsTheSearchText();
@@ -679,6 +681,39 @@ void TestWindow::programEndsOnSignal()
     QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("config/Tembra/Tembra.ini"))));
     QTRY_COMPARE(
         processesIn(QDir(folder.path()).canonicalPath(), QStringLiteral("tembra-readfile")), 0);
+}
+
+// "tembra FILE.mdb" opens that file, wherever the program is started, after the toolkit's
+// own options too; a file that is not there is said so.
+void TestWindow::opensTheFileNamed_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("found");
+    QTest::newRow("a collection") << QStringLiteral("other.mdb") << true;
+    QTest::newRow("no such file") << QStringLiteral("none.mdb") << false;
+}
+
+void TestWindow::opensTheFileNamed()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, found);
+    QTemporaryDir folder;
+    QCOMPARE(testutil::writeCollection(folder.filePath(QStringLiteral("other.mdb")),
+                                       {testutil::utf8Record("one", "1")}),
+             QString());
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), folder.filePath(QStringLiteral("config")));
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(folder.path()); // no Book/Data.mdb here
+    program.start(QStringLiteral(TEMBRA_PROGRAM),
+                  {QStringLiteral("-style"), QStringLiteral("fusion"), folder.filePath(name)});
+    QVERIFY(program.waitForStarted());
+    QTest::qWait(3000);
+    ::kill(pid_t(program.processId()), SIGTERM);
+    QVERIFY(program.waitForFinished(10000));
+    const QByteArray said = program.readAllStandardError();
+    QVERIFY2(said.contains("no such file") == !found, said.constData());
 }
 
 QTEST_MAIN(TestWindow)
