@@ -310,13 +310,15 @@ inline QString reasonHelperFailed()
 
 // The Sorani detail under the plain words, where there is one worth saying: composed
 // from a few words, around the paths and the names Table1, Tab1 .. Tab5 as they are.
+// A path inside the right-to-left line is isolated left to right (U+2066 .. U+2069), so that
+// its leading slash stays at its start.
 inline QString folderDetail(const QString &folder)
 {
-    return QStringLiteral(u"بوخچە: ") + folder;
+    return QStringLiteral(u"بوخچە: ") + QChar(0x2066) + folder + QChar(0x2069);
 } // folder: ...
 inline QString fileDetail(const QString &file)
 {
-    return QStringLiteral(u"فایل: ") + file;
+    return QStringLiteral(u"فایل: ") + QChar(0x2066) + file + QChar(0x2069);
 } // file: ...
 inline QString notFoundDetail(const QString &name)
 {
