@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QPointer>
 
 namespace tembra {
@@ -41,9 +42,11 @@ void About1::showModal()
     const QPointer<QWidget> active = QApplication::activeWindow();
     Form_Load();
     setWindowModality(Qt::ApplicationModal);
+    setFocusPolicy(Qt::StrongFocus); // the keys that close it come to the window itself
     show();
     raise();
     activateWindow();
+    setFocus();
     QEventLoop loop;
     m_loop = &loop;
     loop.exec(QEventLoop::DialogExec);
@@ -53,6 +56,17 @@ void About1::showModal()
         active->activateWindow();
     if (focus)
         focus->setFocus();
+}
+
+void About1::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space: close(); return;
+    default: QWidget::keyPressEvent(event);
+    }
 }
 
 void About1::hideEvent(QHideEvent *event)

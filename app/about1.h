@@ -10,7 +10,8 @@ namespace tembra {
 
 class Image;
 
-// The About window: one picture over the whole window; a click anywhere closes it.
+// The About window: one picture over the whole window; a click anywhere closes it, and so
+// do Esc, Enter and Space, for a reader at the keyboard.
 class About1 final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(About1)
@@ -31,6 +32,7 @@ public:
 
 protected:
     void hideEvent(QHideEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     Form m_form;

@@ -7,9 +7,11 @@
 #include "forms/fonts.h"
 #include "mainwindow/tembra1.h"
 
+#include <QFile>
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <cstring>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -54,6 +56,41 @@ void quitOnTerminationSignals()
     });
 }
 
+// The collection named on the command line ("tembra FILE.mdb", as the desktop entry passes
+// a file), else the design's Book/Data.mdb under the working folder. Read before the
+// toolkit sees the arguments, since the helper starts first: the toolkit's own options,
+// and the values of those that take one, are passed over.
+QString collectionArgument(int argc, char **argv)
+{
+    static const char *const withValue[] = {"-platform",        "-platformpluginpath",
+                                            "-platformtheme",   "-plugin",
+                                            "-qwindowgeometry", "-qwindowicon",
+                                            "-qwindowtitle",    "-style",
+                                            "-stylesheet",      "-display",
+                                            "-geometry",        "-title",
+                                            "-session",         "-name",
+                                            "-qmljsdebugger"};
+    QString file;
+    bool ended = false;
+    for (int i = 1; i < argc; ++i) {
+        const char *arg = argv[i];
+        if (!ended && std::strcmp(arg, "--") == 0) {
+            ended = true;
+        } else if (!ended && arg[0] == '-') {
+            for (const char *option : withValue) {
+                const char *name = arg[1] == '-' ? arg + 1 : arg; // --style as -style
+                if (std::strcmp(name, option) == 0 && i + 1 < argc) {
+                    ++i;
+                    break;
+                }
+            }
+        } else {
+            file = QFile::decodeName(arg);
+        }
+    }
+    return file.isEmpty() ? collectionFile() : file;
+}
+
 } // namespace
 
 int runProgram(int argc, char **argv, const std::function<void(Tembra1 *)> &mainWindowShown)
@@ -62,13 +99,14 @@ int runProgram(int argc, char **argv, const std::function<void(Tembra1 *)> &main
     catchTerminationSignals();
     // The collection is read by a helper program that starts before anything else, so
     // that the reading goes on while the windows are being made.
-    ChildRead reading = ChildRead::start(collectionFile());
+    const QString collection = collectionArgument(argc, argv);
+    ChildRead reading = ChildRead::start(collection);
 
     Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tembra"));
     substituteFonts();
     quitOnTerminationSignals();
-    Startup startup(std::move(reading));
+    Startup startup(std::move(reading), collection);
     startup.onMainWindowShown = mainWindowShown;
     startup.showSplash();
     return QApplication::exec();

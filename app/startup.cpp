@@ -8,8 +8,8 @@
 
 namespace tembra {
 
-Startup::Startup(ChildRead reading, QObject *parent)
-    : QObject(parent), m_reading(std::move(reading))
+Startup::Startup(ChildRead reading, const QString &file, QObject *parent)
+    : QObject(parent), m_reading(std::move(reading)), m_file(file)
 {
     m_collector = std::thread([this] {
         m_readOk = m_reading.collect(&m_table, &m_error);
@@ -50,6 +50,7 @@ void Startup::showMainWindowWhenReady()
     if (!m_read || !m_splashDone || m_window)
         return;
     m_window = new Tembra1;
+    m_window->setCollectionFile(m_file);
     connect(m_window, &Tembra1::aboutRequested, m_window, [] {
         // Loaded afresh at each opening, and gone once closed.
         About1 about;

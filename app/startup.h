@@ -24,7 +24,8 @@ class Startup final : public QObject {
     Q_DISABLE_COPY_MOVE(Startup)
 
 public:
-    explicit Startup(ChildRead reading, QObject *parent = nullptr);
+    // reading reads the collection in file.
+    Startup(ChildRead reading, const QString &file, QObject *parent = nullptr);
     ~Startup() override;
 
     // Shows the splash window, which fades in and then hands over.
@@ -40,6 +41,7 @@ private:
     void showMainWindowWhenReady();
 
     ChildRead m_reading;
+    QString m_file;
     std::thread m_collector;
     HadithTable m_table;
     Error m_error;

@@ -46,11 +46,15 @@ QString reasonAndDetail(const Error &error)
 } // namespace
 
 // The reader's details leave the collection's path out, so that it is shown once, as the
-// caller names it.
+// caller names it. A reader who meets this at the first start needs to know where the
+// program looked and how to give it another collection.
 QString openErrorMessage(const QString &path, const Error &error)
 {
-    return cutForShowing(texts::cannotOpen() + QLatin1Char('\n') + path + QLatin1String("\n\n")
-                         + reasonAndDetail(error));
+    QString text = texts::cannotOpen() + QLatin1Char('\n');
+    if (error.kind == Error::NoFile)
+        text += texts::lookedHere() + QLatin1Char('\n');
+    return text + cutForShowing(texts::isolatedPath(path)) + QLatin1String("\n\n")
+        + cutForShowing(reasonAndDetail(error)) + QLatin1String("\n\n") + texts::openAnother();
 }
 
 QString saveErrorMessage(const Error &error)

@@ -315,13 +315,15 @@ inline QString reasonHelperFailed()
 
 // The Sorani detail under the plain words, where there is one worth saying: composed
 // from a few words, around the paths and the names Table1, Tab1 .. Tab5 as they are.
+// A path inside the right-to-left line is isolated left to right (U+2066 .. U+2069), so that
+// its leading slash stays at its start.
 inline QString folderDetail(const QString &folder)
 {
-    return QStringLiteral(u"بوخچە: ") + folder;
+    return QStringLiteral(u"بوخچە: ") + QChar(0x2066) + folder + QChar(0x2069);
 } // folder: ...
 inline QString fileDetail(const QString &file)
 {
-    return QStringLiteral(u"فایل: ") + file;
+    return QStringLiteral(u"فایل: ") + QChar(0x2066) + file + QChar(0x2069);
 } // file: ...
 inline QString notFoundDetail(const QString &name)
 {
@@ -394,5 +396,51 @@ inline QString readOnlyFileDetail()
 {
     return QStringLiteral(u"فایلەکە تەنها بۆ خوێندنەوەیە");
 } // the file is only for reading
+
+// --- Choosing and citing a hadith ---------------------------------------------------
+
+// The result list's menu
+inline QString onlyThisBook()
+{
+    return QStringLiteral(u"تەنیا فەرموودەکانی ئەم کتێبە");
+} // only this book's hadiths
+inline QString allBooks()
+{
+    return QStringLiteral(u"هەموو کتێبەکان");
+} // all books again
+inline QString readBookFromHere()
+{
+    return QStringLiteral(u"خوێندنەوەی ئەم کتێبە لێرەوە");
+} // read this book from here
+// The reading pane's menu; copy and select all are the search box's words above
+inline QString copyWithSource()
+{
+    return QStringLiteral(u"لەبەرگرتنەوەی فەرموودەکە لەگەڵ سەرچاوەکەی");
+} // copy the hadith with its source
+// A copied hadith's source: "book، ژمارە number"
+inline QString sourceNumber()
+{
+    return QStringLiteral(u"ژمارە");
+} // number
+inline QString listSeparator()
+{
+    return QStringLiteral(u"، ");
+} // the Arabic comma and a space
+// A path inside a right-to-left line reads left to right, its slashes where they are.
+inline QString isolatedPath(const QString &path)
+{
+    return QChar(0x2066) + path + QChar(0x2069);
+}
+// The collection that could not be opened: where the program looked, and how to open
+// another one.
+inline QString lookedHere()
+{
+    return QStringLiteral(u"بەرنامەکە لێرە بەدوای کۆمەڵەکەدا گەڕا:");
+} // the program looked for the collection here:
+inline QString openAnother()
+{
+    return QStringLiteral(u"بۆ کردنەوەی کۆمەڵەیەکی تر، فایلەکەی بە بەرنامەکە بکەرەوە، یان بنووسە:")
+        + QLatin1Char('\n') + isolatedPath(QStringLiteral("tembra FILE.mdb"));
+} // to open another collection, open its file with the program, or type:
 
 } // namespace tembra::texts

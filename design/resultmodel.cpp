@@ -2,6 +2,8 @@
 
 #include "search/datacontrol.h"
 
+#include <QPoint>
+
 namespace tembra {
 
 ResultModel::ResultModel(DataControl *data, const std::vector<GridColumn> &columns, QObject *parent)
@@ -13,6 +15,7 @@ ResultModel::ResultModel(DataControl *data, const std::vector<GridColumn> &colum
         Q_ASSERT_X(m_field.back() >= 0, "ResultModel", "a grid column shows a column of Table1");
     }
     connect(data, &DataControl::resultAboutToBeReplaced, this, &ResultModel::beginResetModel);
+    connect(data, &DataControl::resultAboutToBeReplaced, this, [this] { m_excerpts.clear(); });
     connect(data, &DataControl::resultReplaced, this, &ResultModel::endResetModel);
 }
 
@@ -26,31 +29,65 @@ int ResultModel::columnCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : int(m_field.size());
 }
 
+void ResultModel::setSearchTerm(const QString &term, Comparison comparison)
+{
+    if (term == m_term && comparison == m_comparison)
+        return;
+    m_term = term;
+    m_comparison = comparison;
+    m_excerpts.clear();
+    if (rowCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+}
+
+Excerpt ResultModel::cellExcerpt(int row) const
+{
+    const auto cached = m_excerpts.constFind(row);
+    if (cached != m_excerpts.cend())
+        return *cached;
+    if (m_excerpts.size() >= 512)
+        m_excerpts.clear();
+    const Excerpt made
+        = excerpt(m_data->table()->view(m_data->rowAt(row), 0), m_term, m_comparison);
+    m_excerpts.insert(row, made);
+    return made;
+}
+
 QVariant ResultModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= m_data->recordCount())
         return {};
     const int row = m_data->rowAt(index.row());
     const int column = m_field[size_t(index.column())];
-    if (role == Qt::DisplayRole) {
-        // A cell shows one line; a long hadith is read in the pane, not here. A text cut
-        // short says so, as one the cell cuts does.
-        const QStringView whole = m_data->table()->view(row, column);
-        QStringView shown = whole.left(kPreviewLength);
-        if (!shown.isEmpty() && shown.back().isHighSurrogate())
-            shown.chop(1); // never half a character
-        QString text = shown.toString();
-        if (shown.size() < whole.size())
-            text.append(QChar(0x2026));
+    const HadithTable &table = *m_data->table();
+    switch (role) {
+    case Qt::DisplayRole: {
+        if (column == 0)
+            return cellExcerpt(index.row()).text;
+        // A cell shows one line.
+        QString text = table.text(row, column);
         for (QChar &c : text) {
             if (c == u'\r' || c == u'\n' || c == u'\t')
                 c = u' ';
         }
         return text;
     }
-    if (role == Qt::TextAlignmentRole)
-        return int(Qt::AlignRight | Qt::AlignVCenter);
-    return {};
+    case MatchRole: {
+        if (column != 0)
+            return {};
+        const Excerpt cell = cellExcerpt(index.row());
+        if (cell.matchStart < 0 || cell.matchLength <= 0)
+            return {};
+        return QPoint(int(cell.matchStart), int(cell.matchLength));
+    }
+    // Which hadith a row is: the same number comes back in other books.
+    case Qt::ToolTipRole:
+        return rowTooltip(table.text(row, 4), table.text(row, 1), table.text(row, 2));
+    case Qt::AccessibleDescriptionRole:
+        return rowDescription(table.text(row, 4), table.text(row, 1), table.text(row, 2));
+    case Qt::TextAlignmentRole: return int(Qt::AlignRight | Qt::AlignVCenter);
+    default: return {};
+    }
 }
 
 QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "design/definition.h"
+#include "design/rowtext.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
 
 #include <vector>
 
@@ -26,12 +28,26 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    static constexpr int kPreviewLength = 300; // units of Tab1 shown in a grid cell
+    // The hadith cell shows the text around the first match of this term (a LIKE
+    // pattern, as the search ran it), found as the reading pane finds it; with no term, or
+    // where the term does not occur, the start of the hadith.
+    void setSearchTerm(const QString &term, Comparison comparison);
+
+    // Where the match stands in a hadith cell's text: QPoint(start, length) in its units;
+    // none where nothing is to be emphasised.
+    static constexpr int MatchRole = Qt::UserRole + 1;
 
 private:
+    Excerpt cellExcerpt(int row) const;
+
     DataControl *m_data;
     std::vector<int> m_field; // per grid column, the table's column
     std::vector<QString> m_heading;
+    QString m_term;
+    Comparison m_comparison = Comparison::Folded;
+    // The excerpts of the rows lately drawn: the grid asks for a cell's text and its match
+    // apart, and again at every repaint. Emptied with each new result or term.
+    mutable QHash<int, Excerpt> m_excerpts;
 };
 
 } // namespace tembra

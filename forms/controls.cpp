@@ -1,11 +1,17 @@
 #include "forms/controls.h"
 
+#include "design/resultmodel.h"
+
 #include <QApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QScopedValueRollback>
 #include <QStyledItemDelegate>
+#include <QTextLayout>
+
+#include <algorithm>
 
 namespace tembra {
 
@@ -293,6 +299,54 @@ void Panel::paintEvent(QPaintEvent *)
 
 namespace {
 
+// The focus mark of a panel: a frame in the highlight colour, three pixels wide, that lets
+// the mouse through to the controls beneath it.
+class FocusFrame final : public QWidget {
+public:
+    explicit FocusFrame(QWidget *parent) : QWidget(parent)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setFocusPolicy(Qt::NoFocus);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setPen(QPen(palette().color(QPalette::Active, QPalette::Highlight), 3));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5));
+    }
+};
+
+} // namespace
+
+void Panel::focusInEvent(QFocusEvent *event)
+{
+    QFrame::focusInEvent(event);
+    if (!m_focusFrame)
+        m_focusFrame = new FocusFrame(this);
+    m_focusFrame->setGeometry(rect());
+    m_focusFrame->raise();
+    m_focusFrame->show();
+}
+
+void Panel::focusOutEvent(QFocusEvent *event)
+{
+    QFrame::focusOutEvent(event);
+    if (m_focusFrame)
+        m_focusFrame->hide();
+}
+
+void Panel::resizeEvent(QResizeEvent *event)
+{
+    QFrame::resizeEvent(event);
+    if (m_focusFrame)
+        m_focusFrame->setGeometry(rect());
+}
+
+namespace {
+
 // Cells hold Arabic text, and now and then a Latin one: each reads in the direction of its
 // first strong letter and stands against the right edge, while the columns themselves keep
 // the design's left-to-right order.
@@ -310,12 +364,103 @@ protected:
         option->displayAlignment = kRightAligned | Qt::AlignVCenter;
         option->textElideMode = Qt::ElideRight; // the end of the text, whichever side it is
     }
+
+    // A cell with a match: drawn as the style draws it, without its text, then the text
+    // with the match shaded, cut at its end with "…" where it does not fit.
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override
+    {
+        const QVariant match = index.data(ResultModel::MatchRole);
+        if (!match.canConvert<QPoint>()) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        QStyleOptionViewItem cell = option;
+        initStyleOption(&cell, index);
+        const QString text = cell.text;
+        cell.text.clear();
+        const QWidget *widget = cell.widget;
+        QStyle *style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);
+
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+        const QRect area = style->subElementRect(QStyle::SE_ItemViewItemText, &cell, widget)
+                               .adjusted(margin, 0, -margin, 0);
+        const QPoint at = match.toPoint();
+        const ShownText shown = fitted(text, at.x(), at.y(), QFontMetrics(cell.font), area.width());
+
+        QTextLayout layout(shown.text, cell.font);
+        // Laid out from the left and moved against the right edge by hand: the layout's own
+        // right alignment misplaces a left-to-right line in a right-to-left cell.
+        QTextOption textOption(Qt::AlignLeft | Qt::AlignAbsolute);
+        textOption.setTextDirection(cell.direction);
+        textOption.setWrapMode(QTextOption::NoWrap);
+        layout.setTextOption(textOption);
+        if (shown.length > 0) {
+            QTextLayout::FormatRange range;
+            range.start = int(shown.start);
+            range.length = int(shown.length);
+            range.format.setBackground(resolveColour(kMatchShade));
+            range.format.setForeground(QColor(Qt::black));
+            layout.setFormats({range});
+        }
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        if (line.isValid())
+            line.setLineWidth(area.width());
+        layout.endLayout();
+        if (!line.isValid())
+            return;
+
+        const bool selected = cell.state & QStyle::State_Selected;
+        const QPalette::ColorGroup group = !(cell.state & QStyle::State_Enabled)
+            ? QPalette::Disabled
+            : (cell.state & QStyle::State_Active ? QPalette::Normal : QPalette::Inactive);
+        painter->save();
+        painter->setClipRect(area);
+        painter->setPen(
+            cell.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+        const qreal free = std::max<qreal>(0, area.width() - line.naturalTextWidth());
+        layout.draw(painter,
+                    QPointF(area.left() + free, area.top() + (area.height() - line.height()) / 2));
+        painter->restore();
+    }
+
+private:
+    struct ShownText {
+        QString text;
+        qsizetype start;
+        qsizetype length;
+    };
+
+    // The longest start of text that fits width with "…" after it, never half a character.
+    static ShownText fitted(const QString &text, qsizetype start, qsizetype length,
+                            const QFontMetrics &metrics, int width)
+    {
+        if (metrics.horizontalAdvance(text) <= width)
+            return {text, start, length};
+        const QString ellipsis(QChar(0x2026));
+        qsizetype low = 0;
+        qsizetype high = text.size();
+        while (low < high) {
+            const qsizetype mid = (low + high + 1) / 2;
+            if (metrics.horizontalAdvance(text.left(mid) + ellipsis) <= width)
+                low = mid;
+            else
+                high = mid - 1;
+        }
+        if (low > 0 && text[low - 1].isHighSurrogate())
+            --low;
+        const qsizetype end = std::clamp(start + length, start, low);
+        return {text.left(low) + ellipsis, start, std::max<qsizetype>(0, end - start)};
+    }
 };
 
 } // namespace
 
 Grid::Grid(QWidget *parent) : QTableView(parent)
 {
+    setTabKeyNavigation(false);
     setItemDelegate(new RightToLeftCells(this));
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     horizontalHeader()->setDefaultAlignment(kRightAligned | Qt::AlignVCenter);
@@ -336,7 +481,8 @@ void Grid::setModel(QAbstractItemModel *model)
 }
 
 // The viewport changes its width with the grid and with its vertical scroll bar coming
-// and going.
+// and going; a grid resized while hidden learns its width only when its geometry is
+// brought up to date.
 bool Grid::viewportEvent(QEvent *event)
 {
     if (event->type() == QEvent::Resize)
@@ -344,12 +490,23 @@ bool Grid::viewportEvent(QEvent *event)
     return QTableView::viewportEvent(event);
 }
 
-// Each column its design width as far as the grid has room, the last one narrowed first.
+void Grid::updateGeometries()
+{
+    QTableView::updateGeometries();
+    if (!m_applying)
+        applyColumnWidths();
+}
+
+// Each column its design width as far as the grid has room, the last one narrowed first;
+// the last takes all the room the others leave, so that the grid never shows an empty
+// strip beside its text, however wide it is.
 void Grid::applyColumnWidths()
 {
+    const QScopedValueRollback<bool> applying(m_applying, true);
     int room = viewport()->width();
     for (int column = 0; column < m_widths.size(); ++column) {
-        const int width = qBound(0, room, m_widths.at(column));
+        const bool last = column == m_widths.size() - 1;
+        const int width = last ? std::max(0, room) : qBound(0, room, m_widths.at(column));
         setColumnWidth(column, width);
         room -= width;
     }

@@ -24,6 +24,10 @@ int borderWidth(BorderStyle style);
 // control reads right to left (where a plain AlignRight is mirrored to the left).
 constexpr Qt::Alignment kRightAligned = Qt::AlignRight | Qt::AlignAbsolute;
 
+// The shade behind an occurrence of the search term, in the reading pane and in the list:
+// soft, so that the pane's selection on the first still stands out.
+constexpr quint32 kMatchShade = 0xF3E69E;
+
 // A control that shows a field of the data control's current record: a label's caption,
 // a text box's text. A value set that differs from the one shown signals the change.
 class Bound {
@@ -155,15 +159,23 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    // A panel in the window's focus order shows that it holds the focus: a frame over its
+    // edge, in front of the controls it holds (they often cover it to its border).
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     BorderStyle m_border = BorderStyle::None;
+    QWidget *m_focusFrame = nullptr;
 };
 
 // The result grid: columns in the order and widths of the design, left to right, and
 // cells whose text stands against the right edge, reading in its own direction. The grid
-// never scrolls sideways: the last column is narrowed to what the grid leaves it, and a
-// cell's text that does not fit keeps its start and ends in "…".
+// never scrolls sideways: the last column takes whatever width the others leave, wider or
+// narrower than its design, and a cell's text that does not fit keeps its start and ends
+// in "…". A cell whose model gives a match (ResultModel::MatchRole) shades it. Tab and
+// Shift+Tab leave the grid, as they leave every other control.
 class Grid final : public QTableView {
     Q_OBJECT
 public:
@@ -174,11 +186,13 @@ public:
 
 protected:
     bool viewportEvent(QEvent *event) override;
+    void updateGeometries() override;
 
 private:
     void applyColumnWidths();
 
     QList<int> m_widths;
+    bool m_applying = false;
 };
 
 } // namespace tembra

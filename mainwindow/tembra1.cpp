@@ -5,6 +5,7 @@
 #include "design/banner.h"
 #include "design/layoutpass.h"
 #include "design/resultmodel.h"
+#include "design/rowtext.h"
 #include "forms/application.h"
 #include "forms/controls.h"
 #include "forms/messagebox.h"
@@ -12,7 +13,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -58,7 +61,7 @@ int keyCode(const QKeyEvent *key)
 
 // The other occurrences of the term in the pane: a soft background that leaves the
 // selection, on the first, to stand out.
-const QColor kOtherOccurrence(0xF3, 0xE6, 0x9E);
+const QColor kOtherOccurrence = resolveColour(kMatchShade);
 
 } // namespace
 
@@ -116,6 +119,26 @@ Tembra1::Tembra1(QWidget *parent) : QWidget(parent), m_form(tembra1Definition(),
     DataGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     DataGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DataGrid1->setWordWrap(false);
+    DataGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
+
+    // The pane shows the record; the reader selects and copies from it but never edits it.
+    Text1->setReadOnly(true);
+    Text1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    Text1->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_collectionFile = collectionFile();
+
+    const auto action = [this](const QString &text, const char *name) {
+        auto *made = new QAction(text, this);
+        made->setObjectName(QLatin1String(name));
+        return made;
+    };
+    m_onlyThisBook = action(texts::onlyThisBook(), "OnlyThisBook");
+    m_allBooks = action(texts::allBooks(), "AllBooks");
+    m_readBook = action(texts::readBookFromHere(), "ReadBookFromHere");
+    m_copyWithSource = action(texts::copyWithSource(), "CopyWithSource");
+    m_copyWithSource->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    m_copyWithSource->setShortcutContext(Qt::WindowShortcut);
+    addAction(m_copyWithSource);
 
     m_exactMatch = new QAction(texts::exactMatchOption(), this);
     m_exactMatch->setObjectName(QStringLiteral("ExactMatch"));
@@ -159,6 +182,24 @@ void Tembra1::connectHandlers()
         connect(shortcut, &QShortcut::activated, this, [this, steps = steps] { zoomPane(steps); });
     }
     connect(m_exactMatch, &QAction::toggled, this, &Tembra1::exactMatchToggled);
+    connect(m_onlyThisBook, &QAction::triggered, this, &Tembra1::onlyThisBook);
+    connect(m_allBooks, &QAction::triggered, this, &Tembra1::allBooks);
+    connect(m_readBook, &QAction::triggered, this, &Tembra1::readBookFromHere);
+    connect(m_copyWithSource, &QAction::triggered, this, &Tembra1::copyWithSource);
+    connect(Text1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &at) { showPaneMenu(Text1->viewport()->mapToGlobal(at)); });
+    connect(DataGrid1, &QWidget::customContextMenuRequested, this, &Tembra1::showListMenu);
+    connect(Adodc1, &DataControl::resultCounted, this, [this](int records) {
+        if (m_countOnRefresh)
+            Label12->setCaption(QString::number(records));
+    });
+    DataGrid1->installEventFilter(this);
+    // Back to the search box from anywhere in the window.
+    for (const QKeySequence &keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(Qt::CTRL | Qt::Key_L)}) {
+        auto *shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, &Tembra1::focusSearchBox);
+    }
     connect(DataGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
                 if (current.isValid())
@@ -207,7 +248,7 @@ QRectF Tembra1::screenTwips() const
     const QScreen *screen = QGuiApplication::primaryScreen();
     const QRect g = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
     const qreal twips = kTwipsPerPixel;
-    return QRectF(0, 0, g.width() * twips, g.height() * twips);
+    return QRectF(g.x() * twips, g.y() * twips, g.width() * twips, g.height() * twips);
 }
 
 // Runs once, before the window is first shown.
@@ -222,13 +263,15 @@ void Tembra1::Form_Load()
 
     // Centred as the design centres it, then reduced and moved onto the part of the screen
     // a window may take, if it is smaller than the design.
+    // The primary screen need not start at (0, 0): the place is taken from its own corner.
     const QRectF window = windowTwips();
     const QRectF screen = screenTwips();
     const CentredPlace centre = centredPlace(float(screen.width()), float(screen.height()),
                                              float(window.width()), float(window.height()));
-    const WindowPlacement place = keepWithin(
-        {float(centre.left), float(centre.top), float(window.height()), float(window.width())},
-        areaTwips());
+    const WindowPlacement place = keepWithin({float(screen.left()) + float(centre.left),
+                                              float(screen.top()) + float(centre.top),
+                                              float(window.height()), float(window.width())},
+                                             areaTwips());
     m_form.setTwips(this, place.left, place.top, place.width, place.height);
 
     const QRectF centred = windowTwips();
@@ -346,7 +389,9 @@ void Tembra1::toggleEnlarged()
     const WindowPlacement place = m_toggle->toggle(float(window.left()), float(window.top()),
                                                    float(screen.width()), float(screen.height()));
     Mini->setCaption(m_toggle->Mini());
-    applyPlacement(keepWithin(place, areaTwips()));
+    // Enlarged, the window takes the part of the screen a window may have; restored, it
+    // goes back exactly where the reader had it, even partly off the screen.
+    applyPlacement(m_toggle->enlarged() ? keepWithin(place, areaTwips()) : place);
 }
 
 // Left, then Top, then Height, then Width, as the toggle gives them; each size change
@@ -432,6 +477,23 @@ bool Tembra1::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
     }
+    if ((watched == Text1 || watched == DataGrid1) && event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+            focusSearchBox();
+            return true;
+        }
+        // In the list a copy is of the hadith, with its source, not of one cell.
+        if (watched == DataGrid1 && key->matches(QKeySequence::Copy)) {
+            copyWithSource();
+            return true;
+        }
+    }
+    if (watched == DataGrid1 && event->type() == QEvent::ShortcutOverride
+        && static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy)) {
+        event->accept();
+        return true;
+    }
     if (watched == Text1 && event->type() == QEvent::KeyPress) {
         int code = keyCode(static_cast<QKeyEvent *>(event));
         Text1_KeyDown(code);
@@ -467,7 +529,8 @@ void Tembra1::openFailed()
 
 void Tembra1::reportOpenError()
 {
-    report(openErrorMessage(collectionFile(), Adodc1->openError()), Adodc1->openError());
+    report(openErrorMessage(QFileInfo(m_collectionFile).absoluteFilePath(), Adodc1->openError()),
+           Adodc1->openError());
 }
 
 // --- Search, navigation and the reading pane ----------------------------------------
@@ -641,6 +704,7 @@ void Tembra1::searchSteps(const QString &text)
     }
     const QString term = text;
     m_searchTerm = term;
+    m_model->setSearchTerm(term, Adodc1->comparison());
     Adodc1->setRecordSource(searchStatement(term));
     Adodc1->setCommandType(Statement::Text);
     if (!Adodc1->refresh())
@@ -775,6 +839,106 @@ void Tembra1::gridRowPicked(int row)
     if (m_syncingGrid)
         return;
     Adodc1->moveTo(row + 1);
+}
+
+} // namespace tembra
+
+namespace tembra {
+
+// --- One book's hadiths, and copying with the source ---------------------------------
+
+// The count first, as soon as the new result is known, then the grid, the current record
+// and the pane, as a search shows them. The current hadith stays current where the new
+// result holds it.
+void Tembra1::runKeeping(const QString &statement)
+{
+    const int row = Adodc1->currentRow();
+    Adodc1->setRecordSource(statement);
+    Adodc1->setCommandType(Statement::Text);
+    m_countOnRefresh = true;
+    const bool ran = Adodc1->refreshKeeping(row);
+    m_countOnRefresh = false;
+    if (ran && Adodc1->currentRow() < 0)
+        Text1->setText(QString());
+}
+
+void Tembra1::onlyThisBook()
+{
+    if (DataGrid1->isHidden() || Adodc1->currentRow() < 0 || m_searchTerm.isEmpty())
+        return;
+    runKeeping(bookStatement(m_searchTerm, Adodc1->boundValue(4)));
+}
+
+void Tembra1::allBooks()
+{
+    if (DataGrid1->isHidden() || m_searchTerm.isEmpty())
+        return;
+    runKeeping(searchStatement(m_searchTerm));
+}
+
+// Every hadith of the book in the order it is stored: Up and Down, PgUp and PgDn then read
+// through the book from the hadith the reader was at.
+void Tembra1::readBookFromHere()
+{
+    if (DataGrid1->isHidden() || Adodc1->currentRow() < 0)
+        return;
+    runKeeping(bookStatement(QString(), Adodc1->boundValue(4)));
+}
+
+void Tembra1::copyWithSource()
+{
+    if (DataGrid1->isHidden() || Adodc1->currentRow() < 0)
+        return;
+    QGuiApplication::clipboard()->setText(citation(Adodc1->boundValue(3), Adodc1->boundValue(0),
+                                                   Adodc1->boundValue(4), Adodc1->boundValue(1)));
+}
+
+void Tembra1::focusSearchBox()
+{
+    Text2->setFocus(Qt::ShortcutFocusReason);
+    Text2->selectAll();
+}
+
+void Tembra1::showPaneMenu(const QPoint &at)
+{
+    QMenu menu(this);
+    menu.setLayoutDirection(Qt::RightToLeft);
+    QAction *copy = menu.addAction(texts::copyCommand(), Text1, &QPlainTextEdit::copy);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setEnabled(Text1->textCursor().hasSelection());
+    QAction *all = menu.addAction(texts::selectAllCommand(), Text1, &QPlainTextEdit::selectAll);
+    all->setShortcut(QKeySequence::SelectAll);
+    all->setEnabled(!Text1->text().isEmpty());
+    menu.addSeparator();
+    m_copyWithSource->setEnabled(Adodc1->currentRow() >= 0 && !DataGrid1->isHidden());
+    menu.addAction(m_copyWithSource);
+    menu.exec(at);
+    m_copyWithSource->setEnabled(true);
+}
+
+// The row under the pointer becomes the current one, and the menu speaks of its book.
+void Tembra1::showListMenu(const QPoint &at)
+{
+    const QModelIndex under = DataGrid1->indexAt(at);
+    if (under.isValid())
+        Adodc1->moveTo(under.row() + 1);
+    if (Adodc1->currentRow() < 0)
+        return;
+    QMenu menu(this);
+    menu.setLayoutDirection(Qt::RightToLeft);
+    // An item that would show the very list shown is greyed.
+    const QString shown = Adodc1->recordSource();
+    m_onlyThisBook->setEnabled(shown != bookStatement(m_searchTerm, Adodc1->boundValue(4)));
+    m_allBooks->setEnabled(shown != searchStatement(m_searchTerm));
+    menu.addAction(m_onlyThisBook);
+    menu.addAction(m_allBooks);
+    menu.addAction(m_readBook);
+    menu.addSeparator();
+    m_copyWithSource->setEnabled(true);
+    menu.addAction(m_copyWithSource);
+    menu.exec(DataGrid1->viewport()->mapToGlobal(at));
+    m_onlyThisBook->setEnabled(true);
+    m_allBooks->setEnabled(true);
 }
 
 } // namespace tembra

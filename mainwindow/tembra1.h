@@ -48,6 +48,9 @@ public:
     // Takes the collection read at start-up, or why it could not be read.
     void setCollection(HadithTable table) { Adodc1->setTable(std::move(table)); }
     void setCollectionError(const Error &error) { Adodc1->setOpenError(error); }
+    // The file the collection was read from, as a message names it (at first the design's
+    // Book/Data.mdb under the working folder).
+    void setCollectionFile(const QString &path) { m_collectionFile = path; }
     const EnlargeToggle *enlargeState() const { return m_toggle.get(); }
 
     // Where the search text is kept between runs; the user's own settings unless a
@@ -76,6 +79,17 @@ public:
     void Label15_Click();
     void Timer2_Timer();
 
+    // The result list's menu: the current result narrowed to the current hadith's book,
+    // back to every book, or the whole of that book from the current hadith on. Each runs
+    // a statement on the data control and keeps the current hadith.
+    void onlyThisBook();
+    void allBooks();
+    void readBookFromHere();
+    // The current hadith, with its book and number, to the clipboard.
+    void copyWithSource();
+    // Back to the search box, its text selected to be typed over.
+    void focusSearchBox();
+
 signals:
     // The About label was clicked: the About window is to be shown modally; the
     // handler returns once it is closed.
@@ -98,6 +112,9 @@ private:
     void savePanePoints(); // if the size changed since it was last kept
     void report(const QString &message, const Error &error);
     void showSearchBoxMenu(const QPoint &at);
+    void showPaneMenu(const QPoint &at);
+    void showListMenu(const QPoint &at);
+    void runKeeping(const QString &statement);
     QString paneComposition() const;
     void highlightTerm();
     void currentChanged();
@@ -145,6 +162,12 @@ private:
     QString m_searchTerm;
     QAction *m_exactMatch = nullptr;
     QLabel *m_exactShown = nullptr; // made the first time the option is on
+    QAction *m_onlyThisBook = nullptr;
+    QAction *m_allBooks = nullptr;
+    QAction *m_readBook = nullptr;
+    QAction *m_copyWithSource = nullptr;
+    QString m_collectionFile;
+    bool m_countOnRefresh = false; // the count follows the result as soon as it is known
     QTimer *m_savePanePoints = nullptr; // runs while a new size waits to be kept
     bool m_panePointsDue = false;
     bool m_zoomNotSavedSaid = false;

@@ -3,7 +3,7 @@
 # machine (apt-get install ./tembra_*.deb), then starts the reader the way the menu does
 # (the Exec line of its .desktop entry) under Xvfb and takes a screenshot.
 #
-#   packaging/test-package.sh build-package/tembra_0.1_amd64.deb [OUTDIR]
+#   packaging/test-package.sh build-package/tembra_2.0_amd64.deb [OUTDIR]
 #
 # Runs as root (debootstrap, chroot). The bookworm base is made once and kept in
 # $TEMBRA_BASE_ROOT (default /var/tmp/tembra-bookworm); each run works on a copy of it.
@@ -41,7 +41,8 @@ in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "/tmp/$(basena
 echo "Installed: $(in_root dpkg-query -W -f='${Package} ${Version}' tembra)"
 
 desktop=/usr/share/applications/tembra.desktop
-exec_line=$(sed -n 's/^Exec=//p' "$root$desktop")
+# A menu passes no file: the field code for one (%f) stands for nothing then.
+exec_line=$(sed -n 's/^Exec=//p' "$root$desktop" | sed 's/ %[fFuU]//g')
 echo "Menu entry starts: $exec_line"
 in_root xvfb-run -a -s "-screen 0 1280x800x24" sh -c "
     $exec_line > /tmp/reader.log 2>&1 &

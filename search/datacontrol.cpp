@@ -1,5 +1,7 @@
 #include "search/datacontrol.h"
 
+#include <algorithm>
+
 namespace tembra {
 
 DataControl::DataControl(QObject *parent) : QObject(parent) { }
@@ -24,6 +26,16 @@ void DataControl::setOpenError(const Error &error)
 
 bool DataControl::refresh(Error *error)
 {
+    return run(-1, error);
+}
+
+bool DataControl::refreshKeeping(int row, Error *error)
+{
+    return run(row, error);
+}
+
+bool DataControl::run(int keepRow, Error *error)
+{
     if (!m_table)
         return fail(error, Error::NotOpen, QStringLiteral("the collection is not open"));
     Statement statement;
@@ -38,11 +50,26 @@ bool DataControl::refresh(Error *error)
         for (int r = 0; r < m_table->rowCount(); ++r)
             rows[size_t(r)] = r;
     }
+    if (statement.equalColumn >= 0) {
+        // A book's name is compared as it stands: it is taken from a row, not typed.
+        const QString &value = statement.equalValue;
+        rows.erase(
+            std::remove_if(rows.begin(), rows.end(),
+                           [&](int r) { return m_table->view(r, statement.equalColumn) != value; }),
+            rows.end());
+    }
+    int position = rows.empty() ? -1 : 0;
+    if (keepRow >= 0) {
+        const auto kept = std::lower_bound(rows.begin(), rows.end(), keepRow);
+        if (kept != rows.end() && *kept == keepRow)
+            position = int(kept - rows.begin());
+    }
+    emit resultCounted(int(rows.size()));
     emit resultAboutToBeReplaced();
     m_rows.swap(rows);
     m_position = -1;
     emit resultReplaced();
-    setPosition(m_rows.empty() ? -1 : 0);
+    setPosition(position);
     return true;
 }
 

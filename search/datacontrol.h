@@ -48,6 +48,9 @@ public:
     // first row, or none for an empty result. A source that cannot be run leaves the
     // result as it was and says why.
     bool refresh(Error *error = nullptr);
+    // The same, but the record of the table's row `row` stays current when the new result
+    // holds it (narrowing to one book, or back to all of them, keeps the hadith read).
+    bool refreshKeeping(int row, Error *error = nullptr);
 
     // The result, in the order of the table.
     int recordCount() const { return static_cast<int>(m_rows.size()); }
@@ -70,12 +73,15 @@ public:
 
 signals:
     void openFailed(const Error &error);
+    // A refresh has its new result, of this many records, and replaces the old one next.
+    void resultCounted(int records);
     void resultAboutToBeReplaced();
     void resultReplaced();
     // The current record changed (or was set again); every bound value is already new.
     void currentChanged();
 
 private:
+    bool run(int keepRow, Error *error);
     bool move(int position, Error *error);
     void setPosition(int position);
 

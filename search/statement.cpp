@@ -36,8 +36,6 @@ bool Statement::parse(const QString &source, int commandType, Statement *out, Er
     static const QRegularExpression head(
         QStringLiteral("^\\s*select\\s+\\*\\s+from\\s+(\\[?\\w+\\]?)\\s*"),
         QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression where(QStringLiteral("\\Gwhere\\s+(\\[?\\w+\\]?)\\s+like\\s+'"),
-                                          QRegularExpression::CaseInsensitiveOption);
 
     // The keywords come before the first apostrophe; the literal after it may hold
     // anything, even text the regular expressions would refuse (unpaired surrogates).
@@ -53,44 +51,65 @@ bool Statement::parse(const QString &source, int commandType, Statement *out, Er
     if (pos == source.size())
         return true;
 
-    const auto w = where.match(keywords, pos, QRegularExpression::NormalMatch,
-                               QRegularExpression::AnchorAtOffsetMatchOption);
-    if (!w.hasMatch())
-        return refuse(error, QStringLiteral("syntax error near \"%1\"").arg(source.mid(pos, 20)));
-    QStringView column = w.capturedView(1);
-    if (column.startsWith(u'[') && column.endsWith(u']'))
-        column = column.mid(1, column.size() - 2);
-    const int index = columnIndex(column);
-    if (index < 0)
-        return refuse(error, QStringLiteral("no column named \"%1\"").arg(column.toString()));
-
-    // The literal runs to the first apostrophe that is not doubled.
-    QString literal;
-    pos = w.capturedEnd(0);
-    for (;;) {
-        if (pos >= source.size())
-            return refuse(error, QStringLiteral("the quoted text is not closed"));
-        const QChar c = source[pos++];
-        if (c == u'\'') {
-            if (pos < source.size() && source[pos] == u'\'') {
-                literal.append(c);
-                ++pos;
-                continue;
+    // Each condition is keywords up to an apostrophe, then a literal; the keywords are
+    // matched on that stretch alone, for the reason above.
+    const auto keywordsAt = [&source](qsizetype from) {
+        const qsizetype next = source.indexOf(QLatin1Char('\''), from);
+        return next < 0 ? source.mid(from) : source.mid(from, next - from + 1);
+    };
+    const auto literalAt = [&source](qsizetype *at, QString *literal) {
+        for (qsizetype i = *at;;) {
+            if (i >= source.size())
+                return false;
+            const QChar c = source[i++];
+            if (c == u'\'') {
+                if (i < source.size() && source[i] == u'\'') {
+                    literal->append(c);
+                    ++i;
+                    continue;
+                }
+                *at = i;
+                return true;
             }
-            break;
+            literal->append(c);
         }
-        literal.append(c);
-    }
-    for (; pos < source.size(); ++pos) {
-        if (!source[pos].isSpace())
+    };
+    static const QRegularExpression condition(
+        QStringLiteral("^(where|\\s*and)\\s+(\\[?\\w+\\]?)\\s*(like\\s|=)\\s*'"),
+        QRegularExpression::CaseInsensitiveOption);
+    for (bool first = true;; first = false) {
+        const QString words = keywordsAt(pos);
+        const auto w = condition.match(words);
+        if (!w.hasMatch() || (first != (w.captured(1).compare(u"where", Qt::CaseInsensitive) == 0)))
             return refuse(error,
-                          QStringLiteral("syntax error after the quoted text near \"%1\"")
-                              .arg(source.mid(pos, 20)));
+                          QStringLiteral("syntax error near \"%1\"").arg(source.mid(pos, 20)));
+        QStringView column = w.capturedView(2);
+        if (column.startsWith(u'[') && column.endsWith(u']'))
+            column = column.mid(1, column.size() - 2);
+        const int index = columnIndex(column);
+        if (index < 0)
+            return refuse(error, QStringLiteral("no column named \"%1\"").arg(column.toString()));
+        pos += w.capturedEnd(0);
+        QString literal;
+        if (!literalAt(&pos, &literal))
+            return refuse(error, QStringLiteral("the quoted text is not closed"));
+        const bool like = w.capturedView(3).startsWith(u'l', Qt::CaseInsensitive);
+        if (like ? out->filtered : out->equalColumn >= 0)
+            return refuse(error, QStringLiteral("only one condition of each kind is supported"));
+        if (like) {
+            out->filtered = true;
+            out->column = index;
+            out->pattern = literal;
+        } else {
+            out->equalColumn = index;
+            out->equalValue = literal;
+        }
+        qsizetype rest = pos;
+        while (rest < source.size() && source[rest].isSpace())
+            ++rest;
+        if (rest == source.size())
+            return true;
     }
-    out->filtered = true;
-    out->column = index;
-    out->pattern = literal;
-    return true;
 }
 
 QString searchStatement(const QString &text)
@@ -98,6 +117,20 @@ QString searchStatement(const QString &text)
     QString literal = text;
     literal.replace(QLatin1Char('\''), QLatin1String("''"));
     return QLatin1String("select * from Table1 where Tab1 like '%") + literal + QLatin1String("%'");
+}
+
+} // namespace tembra
+
+namespace tembra {
+
+QString bookStatement(const QString &text, const QString &book)
+{
+    QString value = book;
+    value.replace(QLatin1Char('\''), QLatin1String("''"));
+    const QString condition = QLatin1String("Tab5 = '") + value + QLatin1Char('\'');
+    if (text.isEmpty())
+        return QLatin1String("select * from Table1 where ") + condition;
+    return searchStatement(text) + QLatin1String(" and ") + condition;
 }
 
 } // namespace tembra

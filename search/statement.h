@@ -15,6 +15,10 @@ struct Statement {
     bool filtered = false;
     int column = 0; // 0 for Tab1 .. 4 for Tab5
     QString pattern; // the literal with its doubled apostrophes undone
+    // A column that must equal a text as it stands ("... and Tab5 = '...'", or
+    // "where Tab5 = '...'" alone): one book of the collection. -1 for none.
+    int equalColumn = -1;
+    QString equalValue;
 
     // On failure *error says what could not be understood.
     static bool parse(const QString &source, int commandType, Statement *out, Error *error);
@@ -23,5 +27,9 @@ struct Statement {
 // The statement the search gives the data control: every row whose hadith text holds
 // text anywhere. An apostrophe is doubled so that it stays inside the literal.
 QString searchStatement(const QString &text);
+
+// The hadiths of one book (Tab5 equal to book): among those the search for text finds, or,
+// for an empty text, the whole book in the order of the table.
+QString bookStatement(const QString &text, const QString &book);
 
 } // namespace tembra

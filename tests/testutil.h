@@ -34,6 +34,8 @@ inline bool onlySorani(QString text, const QStringList &paths = {})
     for (const QString &path : paths)
         text.remove(path);
     text.remove(QStringLiteral("Book/Data.mdb"));
+    // paths and commands, isolated left to right inside the Sorani line
+    text.remove(QRegularExpression(QStringLiteral("\u2066[^\u2069]*\u2069")));
     text.remove(QRegularExpression(QStringLiteral("\\b(Table1|Tab[1-5]|Book|Access|Jet)\\b")));
     for (const QChar c : text) {
         if (c.isLetter() && c.script() == QChar::Script_Latin)

@@ -2,10 +2,12 @@
 // controls when the current record changes.
 
 #include "design/resultmodel.h"
+#include "design/rowtext.h"
 #include "search/datacontrol.h"
 #include "search/statement.h"
 
 #include <QAbstractItemModelTester>
+#include <QPoint>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -29,6 +31,14 @@ private slots:
     void gridModelKeepsItsContract();
     void hostileSearchTexts_data();
     void hostileSearchTexts();
+    void bookConditions_data();
+    void bookConditions();
+    void narrowingKeepsTheCurrentHadith();
+    void cellTextAroundTheMatch_data();
+    void cellTextAroundTheMatch();
+    void rowsNameTheirHadith();
+    void citationFormat_data();
+    void citationFormat();
 
 private:
     static HadithTable sample();
@@ -290,6 +300,244 @@ void TestDataControl::gridModelKeepsItsContract()
     QCOMPARE(model.data(model.index(0, 0), Qt::DisplayRole).toString(), QStringLiteral("sahih"));
     QCOMPARE(model.data(model.index(0, 1), Qt::DisplayRole).toString(),
              QStringLiteral("first hadith about faith"));
+}
+
+// One book's hadiths: the search's condition and Tab5's, or Tab5's alone; the book's name
+// is compared as it stands.
+void TestDataControl::bookConditions_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("pattern"); // empty: no LIKE
+    QTest::addColumn<QString>("book"); // empty: no book
+    QTest::addColumn<QList<int>>("rows");
+
+    QTest::newRow("search in a book")
+        << "select * from Table1 where Tab1 like '%faith%' and Tab5 = 'Muslim'" << true << "%faith%"
+        << "Muslim" << QList<int>{2};
+    QTest::newRow("the whole book") << "select * from Table1 where Tab5 = 'Bukhari'" << true << ""
+                                    << "Bukhari" << QList<int>{0, 1};
+    QTest::newRow("no spaces, any case")
+        << "SELECT * FROM Table1 WHERE tab1 LIKE '%about%' AND TAB5='Bukhari'" << true << "%about%"
+        << "Bukhari" << QList<int>{0, 1};
+    QTest::newRow("the name as it stands")
+        << "select * from Table1 where Tab5 = 'bukhari'" << true << ""
+        << "bukhari" << QList<int>{};
+    QTest::newRow("an apostrophe in the name")
+        << "select * from Table1 where Tab5 = 'Al-Bukhari''s'" << true << ""
+        << "Al-Bukhari's" << QList<int>{};
+    QTest::newRow("two LIKEs") << "select * from Table1 where Tab1 like 'a' and Tab1 like 'b'"
+                               << false << ""
+                               << "" << QList<int>{};
+    QTest::newRow("and first") << "select * from Table1 and Tab5 = 'x'" << false << ""
+                               << "" << QList<int>{};
+    QTest::newRow("where twice") << "select * from Table1 where Tab1 like 'a' where Tab5 = 'x'"
+                                 << false << ""
+                                 << "" << QList<int>{};
+    QTest::newRow("text after the name")
+        << "select * from Table1 where Tab5 = 'x' order" << false << ""
+        << "" << QList<int>{};
+}
+
+void TestDataControl::bookConditions()
+{
+    QFETCH(QString, source);
+    QFETCH(bool, ok);
+    QFETCH(QString, pattern);
+    QFETCH(QString, book);
+    QFETCH(QList<int>, rows);
+    Statement s;
+    QCOMPARE(Statement::parse(source, Statement::Text, &s, nullptr), ok);
+    if (!ok)
+        return;
+    QCOMPARE(s.filtered, !pattern.isEmpty());
+    QCOMPARE(s.pattern, pattern);
+    QCOMPARE(s.equalColumn, 4);
+    QCOMPARE(s.equalValue, book);
+
+    DataControl dc;
+    dc.setTable(sample());
+    dc.setRecordSource(source);
+    dc.setCommandType(Statement::Text);
+    QVERIFY(dc.refresh());
+    QList<int> found;
+    for (int i = 0; i < dc.recordCount(); ++i)
+        found << dc.rowAt(i);
+    QCOMPARE(found, rows);
+
+    // the statements the window gives, read back
+    QVERIFY(Statement::parse(bookStatement(QStringLiteral("it's"), QStringLiteral("a'b")),
+                             Statement::Text, &s, nullptr));
+    QCOMPARE(s.pattern, QStringLiteral("%it's%"));
+    QCOMPARE(s.equalValue, QStringLiteral("a'b"));
+    QVERIFY(Statement::parse(bookStatement(QString(), QStringLiteral("a'b")), Statement::Text, &s,
+                             nullptr));
+    QVERIFY(!s.filtered);
+    QCOMPARE(s.equalValue, QStringLiteral("a'b"));
+}
+
+// The count is known before the grid changes, and the hadith read stays current where the
+// new result holds it; where it does not, the first one is.
+void TestDataControl::narrowingKeepsTheCurrentHadith()
+{
+    DataControl dc;
+    dc.setTable(sample());
+    dc.setCommandType(Statement::Text);
+    dc.setRecordSource(searchStatement(QStringLiteral("about")));
+    QVERIFY(dc.refresh());
+    QVERIFY(dc.moveTo(2)); // "second about prayer", Bukhari
+
+    QStringList events;
+    connect(&dc, &DataControl::resultCounted, &dc,
+            [&](int n) { events << QStringLiteral("count %1").arg(n); });
+    connect(&dc, &DataControl::resultReplaced, &dc, [&] { events << QStringLiteral("result"); });
+    connect(&dc, &DataControl::currentChanged, &dc,
+            [&] { events << QStringLiteral("current ") + dc.boundValue(1); });
+    dc.setRecordSource(bookStatement(QStringLiteral("about"), QStringLiteral("Bukhari")));
+    QVERIFY(dc.refreshKeeping(dc.currentRow()));
+    QCOMPARE(events,
+             QStringList({QStringLiteral("count 2"), QStringLiteral("result"),
+                          QStringLiteral("current 2")}));
+    QCOMPARE(dc.absolutePosition(), 2);
+
+    events.clear();
+    dc.setRecordSource(bookStatement(QString(), QStringLiteral("Muslim")));
+    QVERIFY(dc.refreshKeeping(dc.currentRow())); // not in that book: the first
+    QCOMPARE(events,
+             QStringList({QStringLiteral("count 1"), QStringLiteral("result"),
+                          QStringLiteral("current 3")}));
+}
+
+// The hadith cell: the text around the first match, "…" where it is cut, and where the
+// match stands in it. Each truth is written out by hand.
+void TestDataControl::cellTextAroundTheMatch_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("term");
+    QTest::addColumn<int>("lead");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<QString>("cell");
+    QTest::addColumn<QString>("match"); // the emphasised part of cell
+
+    const QString e(QChar(0x2026));
+    QTest::newRow("match at the very start")
+        << "faith comes first and the rest follows"
+        << "faith" << 10 << 20 << QStringLiteral("faith comes first") + e << "faith";
+    QTest::newRow("match at the very end")
+        << "the words before it and then the end"
+        << "end" << 10 << 40 << e + QStringLiteral("then the end") << "end";
+    QTest::newRow("short hadith, whole") << "a short one"
+                                         << "short" << 10 << 40 << "a short one"
+                                         << "short";
+    QTest::newRow("cut on both sides, at words")
+        << "one two three four five six seven"
+        << "four" << 9 << 16 << e + QStringLiteral("three four five") + e << "four";
+    QTest::newRow("no match: the start")
+        << "nothing here to find at all"
+        << "zzz" << 5 << 12 << QStringLiteral("nothing here") + e << "";
+    QTest::newRow("line breaks as spaces")
+        << QStringLiteral("head\r\nbody\twith it") << "body" << 40 << 80 << "head  body with it"
+        << "body";
+    QTest::newRow("case as the search") << "The Prophet said"
+                                        << "PROPHET" << 40 << 80 << "The Prophet said"
+                                        << "Prophet";
+    // رَسُولُ with its marks: the unvowelled term matches, and the marks after its last
+    // letter come along; the cut never leaves a mark without its letter.
+    QTest::newRow("marks come along")
+        << QStringLiteral(u"قَالَ رَسُولُ اللَّهِ") << QStringLiteral(u"رسول") << 40 << 80
+        << QStringLiteral(u"قَالَ رَسُولُ اللَّهِ") << QStringLiteral(u"رَسُولُ");
+    QTest::newRow("marks at the cut after")
+        << QStringLiteral(u"رَسُولُبَبَبَ") << QStringLiteral(u"رسول") << 40 << 8
+        << QStringLiteral(u"رَسُولُبَ") + e << QStringLiteral(u"رَسُولُ");
+    QTest::newRow("marks at the cut before")
+        << QStringLiteral(u"بَبَبَبَرَسُولُ") << QStringLiteral(u"رسول") << 3 << 80
+        << e + QStringLiteral(u"بَرَسُولُ") << QStringLiteral(u"رَسُولُ");
+    QTest::newRow("a word before the match")
+        << QStringLiteral(u"قَالَقَالَ رَسُولُ") << QStringLiteral(u"رسول") << 3 << 80
+        << e + QStringLiteral(u"رَسُولُ") << QStringLiteral(u"رَسُولُ");
+    QTest::newRow("a cut word before is left out")
+        << QStringLiteral(u"abcdefghij match") << "match" << 4 << 80 << e + QStringLiteral(u"match")
+        << "match";
+}
+
+void TestDataControl::cellTextAroundTheMatch()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, term);
+    QFETCH(int, lead);
+    QFETCH(int, length);
+    QFETCH(QString, cell);
+    QFETCH(QString, match);
+    const Excerpt got = excerpt(text, term, Comparison::Folded, lead, length);
+    QCOMPARE(got.text, cell);
+    if (match.isEmpty()) {
+        QCOMPARE(got.matchStart, qsizetype(-1));
+        return;
+    }
+    QCOMPARE(got.text.mid(got.matchStart, got.matchLength), match);
+
+    // and the grid shows the same, with the match for the cell to shade
+    HadithTable table;
+    table.appendRow();
+    table.setField(0, text);
+    DataControl dc;
+    dc.setTable(std::move(table));
+    ResultModel model(&dc, tembra1Definition().find(QStringLiteral("DataGrid1"))->columns);
+    model.setSearchTerm(QLatin1Char('%') + term + QLatin1Char('%'), Comparison::Folded);
+    if (lead == kExcerptLead && length == kExcerptLength) {
+        QCOMPARE(model.data(model.index(0, 1), Qt::DisplayRole).toString(), cell);
+        QCOMPARE(model.data(model.index(0, 1), ResultModel::MatchRole).toPoint(),
+                 QPoint(int(got.matchStart), int(got.matchLength)));
+    }
+}
+
+// A row says which hadith it is: the same number comes back in other books.
+void TestDataControl::rowsNameTheirHadith()
+{
+    DataControl dc;
+    dc.setTable(sample());
+    ResultModel model(&dc, tembra1Definition().find(QStringLiteral("DataGrid1"))->columns);
+    for (int column = 0; column < 2; ++column) {
+        const QString tip = model.data(model.index(2, column), Qt::ToolTipRole).toString();
+        const QStringList lines = tip.split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 3);
+        QVERIFY(lines[0].endsWith(QStringLiteral(": Muslim")));
+        QVERIFY(lines[1].endsWith(QStringLiteral(": 3")));
+        QVERIFY(lines[2].endsWith(QStringLiteral(": hasan")));
+        const QString said
+            = model.data(model.index(2, column), Qt::AccessibleDescriptionRole).toString();
+        QVERIFY(!said.contains(QLatin1Char('\n')));
+        for (const char *part : {"Muslim", "3", "hasan"})
+            QVERIFY(said.contains(QLatin1String(part)));
+    }
+}
+
+void TestDataControl::citationFormat_data()
+{
+    QTest::addColumn<QString>("tab4");
+    QTest::addColumn<QString>("tab1");
+    QTest::addColumn<QString>("cited");
+    // "، ژمارە ": the Arabic comma U+060C, a space, ژ م ا ر ە, a space
+    const QString number = QStringLiteral(u"\u060C \u0698\u0645\u0627\u0631\u06D5 ");
+    QTest::newRow("with its line above")
+        << QStringLiteral("chapter of faith") << QStringLiteral("the hadith")
+        << QStringLiteral("chapter of faith\nthe hadith\nBook A") + number + QStringLiteral("12");
+    QTest::newRow("no line above")
+        << QString() << QStringLiteral("the hadith")
+        << QStringLiteral("the hadith\nBook A") + number + QStringLiteral("12");
+    QTest::newRow("a blank line above is none")
+        << QStringLiteral("  ") << QStringLiteral("the hadith")
+        << QStringLiteral("the hadith\nBook A") + number + QStringLiteral("12");
+    QTest::newRow("breaks made plain")
+        << QStringLiteral("head") << QStringLiteral("one\r\ntwo")
+        << QStringLiteral("head\none\ntwo\nBook A") + number + QStringLiteral("12");
+}
+
+void TestDataControl::citationFormat()
+{
+    QFETCH(QString, tab4);
+    QFETCH(QString, tab1);
+    QTEST(citation(tab4, tab1, QStringLiteral("Book A"), QStringLiteral("12")), "cited");
 }
 
 QTEST_APPLESS_MAIN(TestDataControl)

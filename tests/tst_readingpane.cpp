@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -48,6 +49,8 @@ private slots:
     void paragraphsReadInTheirOwnDirection();
     void textZoom();
     void tooltipsFollowTheRecord();
+    void oneBooksHadiths();
+    void listKeysAndCopying();
 
 private:
     void open(Tembra1 &w);
@@ -230,7 +233,14 @@ void TestReadingPane::userEditsAreReverted()
     QTest::keyClick(c.Text1, Qt::Key_Delete);
     QCOMPARE(c.Text1->text(), shown);
     QCOMPARE(c.Text1->toPlainText(), QStringLiteral("\nends with gamma"));
-    QCOMPARE(selected(c.Text1), QStringLiteral("gamma")); // selected again
+    // nor by the clipboard: the pane takes no edits at all
+    QGuiApplication::clipboard()->setText(QStringLiteral("pasted"));
+    QTest::keyClick(c.Text1, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(c.Text1, Qt::Key_X, Qt::ControlModifier);
+    QCOMPARE(c.Text1->toPlainText(), QStringLiteral("\nends with gamma"));
+    // its own selection stays: the same search selects the term again
+    search(w, QStringLiteral("gamma"));
+    QCOMPARE(selected(c.Text1), QStringLiteral("gamma"));
 }
 
 void TestReadingPane::arrowKeysMoveThroughMatches()
@@ -283,6 +293,9 @@ void TestReadingPane::pageKeysAndTab()
     open(w);
     w.show();
     search(w, QStringLiteral("text")); // records 1, 2 and 3
+    // laid out while hidden, the list's text column still reaches its right edge
+    QCOMPARE(c.DataGrid1->columnViewportPosition(1) + c.DataGrid1->columnWidth(1),
+             c.DataGrid1->viewport()->width());
     c.Text2->setFocus();
     QTest::keyClick(c.Text2, Qt::Key_PageDown);
     QCOMPARE(c.Label1->caption(), QStringLiteral("2"));
@@ -301,6 +314,12 @@ void TestReadingPane::pageKeysAndTab()
     QCOMPARE(w.focusWidget(), c.Text1);
     QTest::keyClick(c.Text1, Qt::Key_Tab);
     QCOMPARE(w.focusWidget(), c.Pic1); // the one after it in the order
+    // and it shows that it has the keys: drawn otherwise than without them
+    const QImage focused = c.Pic1->grab().toImage();
+    c.Text1->setFocus();
+    QVERIFY(c.Pic1->grab().toImage() != focused);
+    QTest::keyClick(c.Text1, Qt::Key_Tab);
+    QCOMPARE(w.focusWidget(), c.Pic1);
     QCOMPARE(c.Text1->toPlainText(), QStringLiteral("line one\nalpha text one")); // no tab typed
     c.Text1->setFocus();
     QTest::keyClick(c.Text1, Qt::Key_Backtab);
@@ -395,6 +414,156 @@ void TestReadingPane::tooltipsFollowTheRecord()
     QVERIFY(c.Adodc1->movePrevious());
     QCOMPARE(c.Text1->toolTip(), hint);
     QVERIFY(c.Label1->toolTip().endsWith(QStringLiteral(" : 2 ")));
+}
+
+namespace {
+
+// Five hadiths in two books, the same number in both; "alpha" is in all but the fourth.
+QString writeBooks(const QTemporaryDir &dir)
+{
+    const QString path = dir.filePath(QStringLiteral("books.mdb"));
+    const QString why = testutil::writeCollection(
+        path,
+        {testutil::utf8Record("alpha one", "1", "kind", "line zero", "Book A"),
+         testutil::utf8Record("alpha two", "2", "kind", nullptr, "Book B"),
+         testutil::utf8Record("alpha three", "1", "kind", "line two", "Book A"),
+         testutil::utf8Record("no match here", "3", "kind", nullptr, "Book A"),
+         testutil::utf8Record("alpha four", "4", "kind", nullptr, "Book B")});
+    return why.isEmpty() ? path : QString();
+}
+
+} // namespace
+
+// The list narrowed to the current hadith's book, the whole book read from it, then every
+// book again: the count first, then the grid, the current record and the pane, as a
+// search shows them; the hadith read stays current throughout.
+void TestReadingPane::oneBooksHadiths()
+{
+    const QString path = writeBooks(m_dir);
+    QVERIFY(!path.isEmpty());
+    Tembra1 w;
+    const testutil::Controls c(w);
+    testutil::loadCollection(path, c.Adodc1);
+    search(w, QStringLiteral("alpha"));
+    QCOMPARE(c.Label12->caption(), QStringLiteral("4"));
+    QVERIFY(c.Adodc1->moveTo(3)); // "alpha three", Book A
+
+    QStringList events;
+    QObject::connect(c.Label12, &Label::changed, &w,
+                     [&] { events << QStringLiteral("count ") + c.Label12->caption(); });
+    QObject::connect(c.DataGrid1->model(), &QAbstractItemModel::modelReset, &w, [&] {
+        events << QStringLiteral("grid %1").arg(c.DataGrid1->model()->rowCount());
+    });
+    // the pane is composed with the current record already new: its position says so
+    QObject::connect(c.Text1, &TextBox::changed, &w, [&] {
+        events << QStringLiteral("pane %1 ").arg(c.Adodc1->absolutePosition()) + c.Text1->text();
+    });
+    const auto grid = [&] {
+        QStringList rows;
+        const QAbstractItemModel *model = c.DataGrid1->model();
+        for (int r = 0; r < model->rowCount(); ++r)
+            rows << model->data(model->index(r, 1)).toString();
+        return rows;
+    };
+
+    w.onlyThisBook();
+    // the hadith read stays: its number, book and pane have nothing new to say
+    QCOMPARE(events, QStringList({QStringLiteral("count 2"), QStringLiteral("grid 2")}));
+    QCOMPARE(c.Text1->text(), QStringLiteral("line two\r\nalpha three"));
+    QCOMPARE(grid(), QStringList({QStringLiteral("alpha one"), QStringLiteral("alpha three")}));
+    QCOMPARE(c.Adodc1->absolutePosition(), 2);
+    QCOMPARE(c.DataGrid1->currentIndex().row(), 1);
+    QCOMPARE(c.Text1->textCursor().selectedText(), QStringLiteral("alpha"));
+
+    // the whole book, in its stored order, read on with the keys from the hadith read
+    events.clear();
+    w.readBookFromHere();
+    QCOMPARE(events, QStringList({QStringLiteral("count 3"), QStringLiteral("grid 3")}));
+    QCOMPARE(grid(),
+             QStringList({QStringLiteral("alpha one"), QStringLiteral("alpha three"),
+                          QStringLiteral("no match here")}));
+    QCOMPARE(c.Adodc1->absolutePosition(), 2);
+    int down = 40;
+    w.Text2_KeyDown(down);
+    QCOMPARE(c.Text1->text(), QStringLiteral("\r\nno match here"));
+    QCOMPARE(c.Label1->caption(), QStringLiteral("3"));
+    int past = 40;
+    w.Text2_KeyDown(past); // the book ends here
+    QCOMPARE(past, 40);
+
+    // every book again, the hadith kept where the result holds it
+    w.Text2_KeyDown(down = 38);
+    events.clear();
+    w.allBooks();
+    QCOMPARE(events.first(), QStringLiteral("count 4"));
+    QCOMPARE(events.at(1), QStringLiteral("grid 4"));
+    QCOMPARE(c.Adodc1->absolutePosition(), 3);
+    QCOMPARE(c.Label3->caption(), QStringLiteral("Book A"));
+
+    // from a hadith the search did not find, back to the search's first
+    w.readBookFromHere();
+    w.Text2_KeyDown(down = 40);
+    QCOMPARE(c.Label1->caption(), QStringLiteral("3"));
+    events.clear();
+    w.allBooks();
+    QCOMPARE(events,
+             QStringList({QStringLiteral("count 4"), QStringLiteral("grid 4"),
+                          QStringLiteral("pane 1 line zero\r\nalpha one")}));
+    QCOMPARE(c.DataGrid1->currentIndex().row(), 0);
+}
+
+// Tab and Shift+Tab leave the list; Ctrl+C there copies the hadith with its source, and so
+// does Ctrl+Shift+C from anywhere; Esc, Ctrl+F and Ctrl+L go back to the search box with
+// its text selected.
+void TestReadingPane::listKeysAndCopying()
+{
+    const QString path = writeBooks(m_dir);
+    QVERIFY(!path.isEmpty());
+    Tembra1 w;
+    const testutil::Controls c(w);
+    testutil::loadCollection(path, c.Adodc1);
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    search(w, QStringLiteral("alpha"));
+    QVERIFY(c.Adodc1->moveTo(3));
+
+    c.DataGrid1->setFocus();
+    QTest::keyClick(c.DataGrid1, Qt::Key_Tab);
+    QVERIFY(w.focusWidget() != c.DataGrid1);
+    QCOMPARE(c.Adodc1->absolutePosition(), 3); // and the record stayed
+    c.DataGrid1->setFocus();
+    QTest::keyClick(c.DataGrid1, Qt::Key_Backtab);
+    QVERIFY(w.focusWidget() != c.DataGrid1);
+    QCOMPARE(c.Adodc1->absolutePosition(), 3);
+
+    // "، ژمارە ": the Arabic comma, a space, the word for number, a space
+    const QString cited = QStringLiteral(u"line two\nalpha three\nBook A\u060C "
+                                         u"\u0698\u0645\u0627\u0631\u06D5 1");
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    c.DataGrid1->setFocus();
+    QTest::keyClick(c.DataGrid1, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(clipboard->text(), cited);
+    clipboard->clear();
+    c.Text1->setFocus();
+    QTest::keyClick(c.Text1, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(clipboard->text(), cited);
+    // the pane's own Ctrl+C copies its selection, the term
+    QTest::keyClick(c.Text1, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(clipboard->text(), QStringLiteral("alpha"));
+
+    for (QWidget *from : {static_cast<QWidget *>(c.Text1), static_cast<QWidget *>(c.DataGrid1)}) {
+        for (const QKeyCombination keys :
+             {QKeyCombination(Qt::Key_Escape), QKeyCombination(Qt::CTRL | Qt::Key_F),
+              QKeyCombination(Qt::CTRL | Qt::Key_L)}) {
+            from->setFocus();
+            c.Text2->deselect();
+            QTest::keyClick(from, keys.key(), keys.keyboardModifiers());
+            QCOMPARE(w.focusWidget(), c.Text2);
+            QCOMPARE(c.Text2->selectedText(), QStringLiteral("alpha"));
+        }
+    }
 }
 
 QTEST_MAIN(TestReadingPane)

@@ -542,20 +542,33 @@ void TestTool::search()
                                               "ALPHA gamma\t\\N\tk\tx\tb\n"
                                               "\\N\t3\tk\tx\tb\n"
                                               "it's beta\t4\\t2\tk\tx\tb\n"
-                                              "with --time\t5\tk\tx\tb\n");
+                                              "with\\t\\\\--time\t5\tk\tx\t\\N\n");
     QCOMPARE(testutil::runTool({QStringLiteral("build"), db}, rows).exitCode, 0);
 
     const auto run = testutil::runTool({QStringLiteral("search"), db, QStringLiteral("alpha"),
                                         QStringLiteral("beta"), QStringLiteral("it's"),
                                         QStringLiteral("nothing"), QStringLiteral("a_p")});
     QCOMPARE(run.exitCode, 0);
-    // the count, then each match's Tab2 as COPY text writes it
-    QCOMPARE(run.out, QByteArrayLiteral("2\n1\n\\N\n2\n1\n4\\t2\n1\n4\\t2\n0\n2\n1\n\\N\n"));
+    // the count, then a line for each match: Tab2, Tab5 and the text around the match, each
+    // as COPY text writes it
+    QCOMPARE(run.out,
+             QByteArrayLiteral("2\n"
+                               "1\tb\talpha beta\n"
+                               "\\N\tb\tALPHA gamma\n"
+                               "2\n"
+                               "1\tb\talpha beta\n"
+                               "4\\t2\tb\tit's beta\n"
+                               "1\n"
+                               "4\\t2\tb\tit's beta\n"
+                               "0\n"
+                               "2\n"
+                               "1\tb\talpha beta\n"
+                               "\\N\tb\tALPHA gamma\n"));
 
     const auto timed = testutil::runTool(
         {QStringLiteral("search"), QStringLiteral("--time"), db, QStringLiteral("beta")});
     QCOMPARE(timed.exitCode, 0);
-    QCOMPARE(timed.out, QByteArrayLiteral("2\n1\n4\\t2\n"));
+    QCOMPARE(timed.out, QByteArrayLiteral("2\n1\tb\talpha beta\n4\\t2\tb\tit's beta\n"));
     QVERIFY(timed.err.contains("median"));
 
     // the reader's comparison by default, the exact one with --exact
@@ -564,16 +577,22 @@ void TestTool::search()
     QCOMPARE(testutil::runTool({QStringLiteral("build"), markedDb}, marked).exitCode, 0);
     const QString word = QStringLiteral(u"رسول");
     QCOMPARE(testutil::runTool({QStringLiteral("search"), markedDb, word}).out,
-             QByteArrayLiteral("1\n6\n"));
+             "1\n6\tb\t" + marked.left(marked.indexOf('\t')) + '\n');
     QCOMPARE(
         testutil::runTool({QStringLiteral("search"), QStringLiteral("--exact"), markedDb, word})
             .out,
         QByteArrayLiteral("0\n"));
 
-    // "--" ends the options: what follows is searched for
+    // "--" ends the options: what follows is searched for. The text is one line, with
+    // its escapes.
     const auto dashes = testutil::runTool(
         {QStringLiteral("search"), db, QStringLiteral("--"), QStringLiteral("--time")});
-    QCOMPARE(dashes.out, QByteArrayLiteral("1\n5\n"));
+    QCOMPARE(dashes.out, QByteArrayLiteral("1\n5\t\\N\twith \\\\--time\n"));
+
+    // one version, the package's
+    const auto version = testutil::runTool({QStringLiteral("--version")});
+    QCOMPARE(version.exitCode, 0);
+    QCOMPARE(version.out, QByteArrayLiteral("tembra-mdb 2.0\n"));
     QVERIFY(dashes.err.isEmpty());
 
     QVERIFY(testutil::runTool({QStringLiteral("search"), db}).exitCode != 0);

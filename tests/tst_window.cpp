@@ -81,6 +81,10 @@ private slots:
     void enlargeRestoreAndMinimise();
     void windowFitsTheScreen();
     void titleMovesTheWindow();
+    void restoreReturnsExactly_data();
+    void restoreReturnsExactly();
+    void opensTheFileNamed_data();
+    void opensTheFileNamed();
     void pressedFrame();
     void closeKeepsTheSearchText_data();
     void closeKeepsTheSearchText();
@@ -273,6 +277,37 @@ void TestWindow::titleMovesTheWindow()
     w.La2_Click();
     w.La2_Click(); // restored to the place it was moved to
     QCOMPARE(w.pos(), before + QPoint(30, 20));
+}
+
+// Restore goes back exactly where the reader had the window, also partly off the screen;
+// only the enlarged window is kept on the part of the screen a window may take.
+void TestWindow::restoreReturnsExactly_data()
+{
+    QTest::addColumn<QPoint>("movedTo");
+    QTest::newRow("on the screen") << QPoint(120, 80);
+    QTest::newRow("over the right edge") << QPoint(980, 100);
+    QTest::newRow("over the left edge") << QPoint(-150, 60);
+    QTest::newRow("over the bottom edge") << QPoint(40, 900);
+}
+
+void TestWindow::restoreReturnsExactly()
+{
+    QFETCH(QPoint, movedTo);
+    Tembra1 w;
+    w.setSettingsStore(store(QStringLiteral("restore.ini")));
+    w.show();
+    const QSize size = w.size();
+    w.move(movedTo);
+    QCOMPARE(w.pos(), movedTo);
+    w.La2_Click();
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY(area.contains(w.geometry()));
+    w.La2_Click();
+    QCOMPARE(w.pos(), movedTo);
+    QCOMPARE(w.size(), size);
+    w.Label19_DblClick(); // twice more, by the title
+    w.Label19_DblClick();
+    QCOMPARE(w.geometry(), QRect(movedTo, size));
 }
 
 void TestWindow::pressedFrame()
@@ -643,6 +678,39 @@ void TestWindow::programEndsOnSignal()
     QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("config/Tembra/Tembra.ini"))));
     QTRY_COMPARE(
         processesIn(QDir(folder.path()).canonicalPath(), QStringLiteral("tembra-readfile")), 0);
+}
+
+// "tembra FILE.mdb" opens that file, wherever the program is started, after the toolkit's
+// own options too; a file that is not there is said so.
+void TestWindow::opensTheFileNamed_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("found");
+    QTest::newRow("a collection") << QStringLiteral("other.mdb") << true;
+    QTest::newRow("no such file") << QStringLiteral("none.mdb") << false;
+}
+
+void TestWindow::opensTheFileNamed()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, found);
+    QTemporaryDir folder;
+    QCOMPARE(testutil::writeCollection(folder.filePath(QStringLiteral("other.mdb")),
+                                       {testutil::utf8Record("one", "1")}),
+             QString());
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), folder.filePath(QStringLiteral("config")));
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(folder.path()); // no Book/Data.mdb here
+    program.start(QStringLiteral(TEMBRA_PROGRAM),
+                  {QStringLiteral("-style"), QStringLiteral("fusion"), folder.filePath(name)});
+    QVERIFY(program.waitForStarted());
+    QTest::qWait(3000);
+    ::kill(pid_t(program.processId()), SIGTERM);
+    QVERIFY(program.waitForFinished(10000));
+    const QByteArray said = program.readAllStandardError();
+    QVERIFY2(said.contains("no such file") == !found, said.constData());
 }
 
 QTEST_MAIN(TestWindow)

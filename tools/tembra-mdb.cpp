@@ -5,6 +5,7 @@
 
 #include "base/filereplace.h"
 #include "base/processsetup.h"
+#include "design/rowtext.h"
 #include "handover/childreader.h"
 #include "jet/copytext.h"
 #include "jet/jetreader.h"
@@ -34,11 +35,15 @@ const char kUsage[]
       "  build OUT.mdb < rows.tsv   write the rows read from stdin as a new collection\n"
       "  dump DB.mdb                print every row of Table1 to stdout\n"
       "  search [--exact] [--time] DB.mdb TEXT...\n"
-      "                             for each TEXT, the number of matches, then the Tab2 of\n"
-      "                             each match, one a line, as the reader's search finds\n"
-      "                             them; --exact compares vowel marks and letter forms as\n"
-      "                             they stand (letter case aside), as the reader's option\n"
-      "                             does; --time adds the median search time (stderr)\n"
+      "                             for each TEXT, the number of matches, then a line for\n"
+      "                             each match, as the reader's search finds them: its Tab2,\n"
+      "                             TAB, its Tab5 (the book), TAB, the hadith text around\n"
+      "                             the match, as the reader's list shows it, each field\n"
+      "                             escaped as dump escapes it; --exact compares vowel marks\n"
+      "                             and letter forms as they stand (letter case aside), as\n"
+      "                             the reader's option does; --time adds the median search\n"
+      "                             time (stderr)\n"
+      "  --version                  the version\n"
       "\n"
       "-- ends the options: what follows it is a file or a TEXT, even \"--time\".\n"
       "Rows are COPY text: UTF-8, five fields (Tab1..Tab5) separated by TAB, one row a line,\n"
@@ -215,8 +220,15 @@ int search(const QStringList &argsIn)
             return 1;
         }
         out += QByteArray::number(data.recordCount()) + '\n';
-        for (int i = 0; i < data.recordCount(); ++i)
-            out += fieldText(data.table()->field(data.rowAt(i), 1)) + '\n';
+        // The number alone repeats across books: the book makes a line name one hadith,
+        // and the text around the match shows what was found.
+        const Comparison comparison = data.comparison();
+        for (int i = 0; i < data.recordCount(); ++i) {
+            const int row = data.rowAt(i);
+            out += fieldText(data.table()->field(row, 1)) + '\t'
+                + fieldText(data.table()->field(row, 4)) + '\t'
+                + fieldText(excerpt(data.table()->view(row, 0), text, comparison).text) + '\n';
+        }
         if (timed) {
             // The median of repeated searches, the file already open.
             std::vector<qint64> times;
@@ -262,6 +274,10 @@ int main(int argc, char **argv)
     if (std::strcmp(name, "-h") == 0 || std::strcmp(name, "--help") == 0
         || std::strcmp(name, "help") == 0) {
         std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (std::strcmp(name, "--version") == 0 || std::strcmp(name, "version") == 0) {
+        std::fputs("tembra-mdb " TEMBRA_VERSION "\n", stdout);
         return 0;
     }
     QStringList args;

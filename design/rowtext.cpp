@@ -1,0 +1,116 @@
+#include "design/rowtext.h"
+
+#include "base/texts.h"
+#include "search/pane.h"
+
+namespace tembra {
+
+namespace {
+
+// A unit that belongs to the character before it: the second half of a pair, a mark, or
+// a joiner that shapes the letters around it.
+bool clingsToPrevious(QChar c)
+{
+    if (c.isLowSurrogate())
+        return true;
+    switch (c.category()) {
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_SpacingCombining:
+    case QChar::Mark_Enclosing:
+    case QChar::Other_Format: return true;
+    default: return false;
+    }
+}
+
+bool isBreak(QChar c)
+{
+    return c.isSpace();
+}
+
+} // namespace
+
+Excerpt excerpt(QStringView text, QStringView term, Comparison comparison, qsizetype lead,
+                qsizetype length)
+{
+    const std::vector<pane::Span> found = pane::occurrences(text, term, comparison);
+    qsizetype matchStart = found.empty() ? 0 : found.front().start;
+    qsizetype matchEnd = found.empty() ? 0 : found.front().end;
+
+    // The start: lead units before the match, moved on to the next word's first letter,
+    // unless that would pass the match.
+    qsizetype start = 0;
+    if (matchStart > lead) {
+        start = matchStart - lead;
+        qsizetype word = start;
+        while (word < matchStart && !isBreak(text[word - 1]))
+            ++word;
+        if (isBreak(text[word - 1]))
+            start = word;
+        while (start < matchStart && (clingsToPrevious(text[start]) || isBreak(text[start])))
+            ++start;
+    }
+
+    // The end: length units from the start, back to the end of a word when one ends after
+    // the match, and never before the marks of the last letter kept.
+    qsizetype end = std::min(text.size(), start + length);
+    if (end < text.size()) {
+        qsizetype word = end;
+        while (word > matchEnd && !isBreak(text[word]))
+            --word;
+        if (isBreak(text[word]))
+            end = word;
+        while (end < text.size() && clingsToPrevious(text[end]))
+            ++end;
+        while (end > start && isBreak(text[end - 1]))
+            --end;
+    }
+    matchEnd = std::min(matchEnd, end);
+
+    Excerpt out;
+    const bool cutBefore = start > 0;
+    const bool cutAfter = end < text.size();
+    const QChar ellipsis(0x2026);
+    if (cutBefore)
+        out.text.append(ellipsis);
+    out.text.append(text.mid(start, end - start));
+    for (qsizetype i = cutBefore ? 1 : 0; i < out.text.size(); ++i) {
+        const QChar c = out.text[i];
+        if (c == u'\r' || c == u'\n' || c == u'\t')
+            out.text[i] = u' ';
+    }
+    if (cutAfter)
+        out.text.append(ellipsis);
+    if (!found.empty()) {
+        out.matchStart = matchStart - start + (cutBefore ? 1 : 0);
+        out.matchLength = matchEnd - matchStart;
+    }
+    return out;
+}
+
+QString rowTooltip(const QString &book, const QString &number, const QString &kind)
+{
+    const QString colon = QStringLiteral(": ");
+    return texts::bookCaption() + colon + book + QLatin1Char('\n') + texts::numberCaption() + colon
+        + number + QLatin1Char('\n') + texts::kindCaption() + colon + kind;
+}
+
+QString rowDescription(const QString &book, const QString &number, const QString &kind)
+{
+    QString line = rowTooltip(book, number, kind);
+    line.replace(QLatin1Char('\n'), texts::listSeparator());
+    return line;
+}
+
+QString citation(const QString &tab4, const QString &tab1, const QString &tab5, const QString &tab2)
+{
+    QString out;
+    if (!tab4.trimmed().isEmpty())
+        out += tab4 + QLatin1Char('\n');
+    out += tab1 + QLatin1Char('\n') + tab5 + texts::listSeparator() + texts::sourceNumber()
+        + QLatin1Char(' ') + tab2;
+    out.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    out.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return out;
+}
+
+} // namespace tembra

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "search/comparison.h"
+
+#include <QString>
+#include <QStringView>
+
+namespace tembra {
+
+// What a row of the result shows in its hadith cell: the text around the first match of
+// the search term, so that the searched words are in view even where the hadith opens with
+// a long chain of narrators. "…" stands where the text was cut on either side.
+struct Excerpt {
+    QString text;
+    qsizetype matchStart = -1; // in text; -1 when the term does not occur
+    qsizetype matchLength = 0;
+};
+
+// The match is found as the reading pane finds it (its first occurrence, marks after it
+// included). Up to lead units come before it, starting on a word where there is one; the
+// whole holds about length units. A cut never falls inside a character or between a letter
+// and its marks, and line breaks and tabs show as spaces (a cell is one line).
+constexpr qsizetype kExcerptLead = 60;
+constexpr qsizetype kExcerptLength = 300;
+Excerpt excerpt(QStringView text, QStringView term, Comparison comparison,
+                qsizetype lead = kExcerptLead, qsizetype length = kExcerptLength);
+
+// The row's tooltip: its book, number and kind, one a line, under the captions the window
+// gives them beside the reading pane. The accessible description says the same on one line.
+QString rowTooltip(const QString &book, const QString &number, const QString &kind);
+QString rowDescription(const QString &book, const QString &number, const QString &kind);
+
+// A hadith with its source, as it is pasted into a message: the line shown above it (when
+// it has one), the hadith, then its book and number ("book، ژمارە number"). Line breaks
+// are plain "\n".
+QString citation(const QString &tab4, const QString &tab1, const QString &tab5,
+                 const QString &tab2);
+
+} // namespace tembra
