@@ -477,11 +477,11 @@ void TestDataControl::cellTextAroundTheMatch()
     QCOMPARE(got.text.mid(got.matchStart, got.matchLength), match);
 
     // and the grid shows the same, with the match for the cell to shade
-    HadithTable table;
+    TableBuilder table;
     table.appendRow();
     table.setField(0, text);
     DataControl dc;
-    dc.setTable(std::move(table));
+    dc.setTable(table.take());
     ResultModel model(&dc, tembra1Definition().find(QStringLiteral("DataGrid1"))->columns);
     model.setSearchTerm(QLatin1Char('%') + term + QLatin1Char('%'), Comparison::Folded);
     if (lead == kExcerptLead && length == kExcerptLength) {

@@ -801,8 +801,9 @@ void TestJetReader::errorKindsByWireCode()
     const QString detail(units, QChar(0x0628));
     const QString answer
         = answerFile(QStringLiteral("failed"), "S" + failed(code, detail, QStringLiteral(u"کتێب")));
-    HadithTable table;
-    table.appendRow(); // must come back empty
+    TableBuilder one;
+    one.appendRow();
+    HadithTable table = one.take(); // must come back empty
     Error error;
     QVERIFY(!ChildRead::startProgram(QStringLiteral("/bin/cat"), {answer}).collect(&table, &error));
     QCOMPARE(error.kind, kind);
@@ -1119,8 +1120,8 @@ void TestJetReader::messageIsCut()
     error.kind = Error::NoTable;
     error.shown = QString(2000000, QChar(0x0628));
     const QStringList lines = openErrorMessage(path, error).split(QLatin1Char('\n'));
-    QVERIFY(lines.contains(path));
-    QCOMPARE(lines.last(), QString(299, QChar(0x0628)) + QChar(0x2026));
+    QVERIFY(lines.contains(QChar(0x2066) + path + QChar(0x2069))); // read left to right
+    QVERIFY(lines.contains(QString(299, QChar(0x0628)) + QChar(0x2026)));
     error.shown = QStringLiteral("x\n").repeated(1000);
     QString shown;
     msgbox::setHook([&](const QString &prompt, const QString &) { shown = prompt; });
