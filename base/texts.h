@@ -431,6 +431,11 @@ inline QString isolatedPath(const QString &path)
 {
     return QChar(0x2066) + path + QChar(0x2069);
 }
+// How to open a collection from a terminal, in the missing-collection message
+inline QString openCommand()
+{
+    return QStringLiteral(u"tembra ‹فایل›.mdb");
+} // tembra ‹file›.mdb
 // The collection that could not be opened: where the program looked, and how to open
 // another one.
 inline QString lookedHere()
@@ -440,7 +445,188 @@ inline QString lookedHere()
 inline QString openAnother()
 {
     return QStringLiteral(u"بۆ کردنەوەی کۆمەڵەیەکی تر، فایلەکەی بە بەرنامەکە بکەرەوە، یان بنووسە:")
-        + QLatin1Char('\n') + isolatedPath(QStringLiteral("tembra FILE.mdb"));
+        + QLatin1Char('\n') + isolatedPath(openCommand());
 } // to open another collection, open its file with the program, or type:
+
+// --- Searching by words ---------------------------------------------------------------
+
+// The search box's option for every word in any order, and its tag in the box while on
+inline QString anyOrderOption()
+{
+    return QStringLiteral(u"هەموو وشەکان، بە هەر ڕیزێک");
+} // every word, in any order
+inline QString anyOrderShown()
+{
+    return QStringLiteral(u"بە هەر ڕیزێک");
+} // in any order
+// A search that found nothing, where the words in any order would find count hadiths
+inline QString nothingButAnyOrder(qint64 count)
+{
+    return QStringLiteral(u"هیچ نەدۆزرایەوە؛ وشەکان بە هەر ڕیزێک: %1 فەرموودە").arg(count);
+} // nothing found; the words in any order: N hadiths
+// The counts by book beside the list: heading; "all books" goes back (allBooks())
+inline QString booksHeading()
+{
+    return QStringLiteral(u"کتێبەکان");
+} // the books
+// The list's menu, naming what it narrows to
+inline QString onlyHadithsOf(const QString &book)
+{
+    return QStringLiteral(u"تەنیا فەرموودەکانی «%1»").arg(book);
+} // only the hadiths of «book»
+inline QString onlyChapter(const QString &chapter)
+{
+    return QStringLiteral(u"تەنیا بەشی «%1»").arg(chapter);
+} // only the chapter «chapter»
+// What the list holds: a search, that search in one book or chapter, a book read from a
+// number
+inline QString listSearch(const QString &text)
+{
+    return QStringLiteral(u"گەڕان بۆ «%1»").arg(text);
+} // a search for «text»
+inline QString listSearchIn(const QString &text, const QString &where)
+{
+    return QStringLiteral(u"«%1» لە «%2»دا").arg(text, where);
+} // «text» in «book or chapter»
+inline QString listReading(const QString &book, const QString &number)
+{
+    return QStringLiteral(u"خوێندنەوەی «%1» لە ژمارە %2ەوە").arg(book, number);
+} // reading «book» from number N
+inline QString earlierSearches()
+{
+    return QStringLiteral(u"گەڕانەکانی پێشوو");
+} // earlier searches
+
+// --- Finding your way -----------------------------------------------------------------
+
+inline QString contents()
+{
+    return QStringLiteral(u"ناوەڕۆک");
+} // contents
+inline QString bookWord()
+{
+    return QStringLiteral(u"کتێب");
+} // book
+inline QString chapterWord()
+{
+    return QStringLiteral(u"بەش");
+} // chapter
+inline QString hadithsWord()
+{
+    return QStringLiteral(u"فەرموودە");
+} // hadiths, after a count
+inline QString goToNumber()
+{
+    return QStringLiteral(u"چوون بۆ فەرموودەیەک بە ژمارەکەی");
+} // going to a hadith by its number
+inline QString numberWord()
+{
+    return QStringLiteral(u"ژمارە");
+} // number
+inline QString numberNotInBook()
+{
+    return QStringLiteral(u"ئەم ژمارەیە لەم کتێبەدا نییە");
+} // this number is not in this book
+inline QString back()
+{
+    return QStringLiteral(u"گەڕانەوە");
+} // back
+inline QString forward()
+{
+    return QStringLiteral(u"بۆ پێشەوە");
+} // forward
+inline QString carryOn()
+{
+    return QStringLiteral(u"درێژەی خوێندنەوە لەو شوێنەی کە لێی وەستای");
+} // carry on reading where you stopped
+inline QString openCollection()
+{
+    return QStringLiteral(u"کردنەوەی کۆمەڵەیەکی تر…");
+} // open another collection…
+inline QString collectionFilter()
+{
+    return QStringLiteral(u"کۆمەڵەی فەرموودە (*.mdb)");
+} // hadith collections (*.mdb), the file dialog's filter
+inline QString nightAppearance()
+{
+    return QStringLiteral(u"ڕووکاری شەو");
+} // night appearance
+inline QString showMarks()
+{
+    return QStringLiteral(u"حەرەکەکان پیشان بدە");
+} // show the vowel marks
+inline QString paneFont()
+{
+    return QStringLiteral(u"فۆنتی دەق");
+} // the pane's font
+// The About window's lines: the collection, its hadiths and its books
+inline QString aboutCollection()
+{
+    return QStringLiteral(u"کۆمەڵە");
+} // collection
+inline QString aboutHadiths()
+{
+    return QStringLiteral(u"فەرموودە");
+} // hadiths
+inline QString aboutBooks()
+{
+    return QStringLiteral(u"کتێب");
+} // books
+
+// --- Bookmarks and notes --------------------------------------------------------------
+
+inline QString markCommand()
+{
+    return QStringLiteral(u"نیشانەکردن");
+} // mark
+inline QString markedHadiths()
+{
+    return QStringLiteral(u"نیشانەکراوەکان");
+} // the marked hadiths
+inline QString noteWord()
+{
+    return QStringLiteral(u"تێبینی");
+} // note
+inline QString saveCommand()
+{
+    return QStringLiteral(u"پاشەکەوت");
+} // save
+inline QString cancelCommand()
+{
+    return QStringLiteral(u"پاشگەزبوونەوە");
+} // cancel
+inline QString removeMark()
+{
+    return QStringLiteral(u"لابردنی نیشانە");
+} // remove the mark
+// The bookmarks view's columns: book, number, text, note, date
+inline QString textWord()
+{
+    return QStringLiteral(u"دەق");
+} // text
+inline QString dateWord()
+{
+    return QStringLiteral(u"ڕێکەوت");
+} // date
+inline QString exportCommand()
+{
+    return QStringLiteral(u"ناردنە دەرەوە…");
+} // export…
+inline QString importCommand()
+{
+    return QStringLiteral(u"هێنانە ژوورەوە…");
+} // import…
+inline QString notInThisCollection()
+{
+    return QStringLiteral(u"لەم کۆمەڵەیەدا نییە");
+} // not found in this collection
+inline QString markNotSaved()
+{
+    return QStringLiteral(u"نیشانەکە پاشەکەوت نەکرا");
+} // the mark was not saved
+inline QString bookmarksFileBad()
+{
+    return QStringLiteral(u"فایلی نیشانەکراوەکان تێکچووە یان هی ئەم بەرنامەیە نییە");
+} // the bookmarks file is damaged or not the program's
 
 } // namespace tembra::texts
