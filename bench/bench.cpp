@@ -110,12 +110,12 @@ std::vector<Record> makeCollection(int rows, qint64 *units)
         if (r % 9973 == 17) // a rare word in a handful of rows
             text.insert(text.size() / 2, QLatin1Char(' ') + kRare + QLatin1Char(' '));
         Record rec;
-        rec.tab[0] = text;
-        rec.tab[1] = QString::number(r + 1);
-        rec.tab[2] = QStringLiteral(u"\u0635\u062D\u064A\u062D");
-        rec.tab[3]
+        rec[Column::Text] = text;
+        rec[Column::Number] = QString::number(r + 1);
+        rec[Column::Kind] = QStringLiteral(u"\u0635\u062D\u064A\u062D");
+        rec[Column::Heading]
             = QStringLiteral(u"\u0639\u0646 \u0623\u0628\u064A \u0647\u0631\u064A\u0631\u0629");
-        rec.tab[4] = QStringLiteral(
+        rec[Column::Book] = QStringLiteral(
             u"\u0635\u062D\u064A\u062D \u0627\u0644\u0628\u062E\u0627\u0631\u064A");
         for (const Field &f : rec.tab)
             *units += f ? f->size() : 0;
@@ -206,7 +206,7 @@ int measure(const QString &path, int runs)
             return 1;
         const HadithTable &table = *data.table();
         for (int r = 0; r < table.rowCount(); ++r) {
-            QString line = table.text(r, 0);
+            QString line = table.text(r, Column::Text);
             line.replace(QLatin1Char('\n'), QLatin1Char(' ')).append(QLatin1Char('\n'));
             out.write(line.toUtf8());
         }
@@ -292,7 +292,7 @@ int measure(const QString &path, int runs)
         data.setCommandType(Statement::Text);
         while (times.size() < 500) {
             const int row = int(rng.bounded(table.rowCount()));
-            const QStringView text = table.view(row, 0);
+            const QStringView text = table.view(row, Column::Text);
             if (text.size() < 30)
                 continue;
             const auto length = int(rng.bounded(3, 25));

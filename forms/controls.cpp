@@ -1,6 +1,6 @@
 #include "forms/controls.h"
 
-#include "design/resultmodel.h"
+#include "search/resultmodel.h"
 
 #include <QApplication>
 #include <QHeaderView>

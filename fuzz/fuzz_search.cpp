@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (qsizetype i = 1; i < parts.size(); ++i) {
         rows.appendRow();
         if (parts[i] != QStringLiteral("\\N"))
-            rows.setField(0, parts[i]);
+            rows.setField(Column::Text, parts[i]);
     }
     const tembra::HadithTable table = rows.take();
     const tembra::TableSearch search(table);
@@ -67,7 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::vector<int> expected;
     const auto p = foldedCodePoints(pattern);
     for (int r = 0; r < table.rowCount(); ++r) {
-        if (!table.isNull(r, 0) && reference(p, foldedCodePoints(table.view(r, 0))))
+        if (!table.isNull(r, Column::Text)
+            && reference(p, foldedCodePoints(table.view(r, Column::Text))))
             expected.push_back(r);
     }
     if (found != expected)

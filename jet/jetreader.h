@@ -26,9 +26,9 @@ public:
     bool addRow(const QString *values, const bool *isNull) override
     {
         table.appendRow();
-        for (int c = 0; c < kColumnCount; ++c) {
-            if (!isNull[c])
-                table.setField(c, values[c]);
+        for (Column c : kColumns) {
+            if (!isNull[position(c)])
+                table.setField(c, values[position(c)]);
         }
         return true;
     }

@@ -467,7 +467,7 @@ bool Builder::addRecord(const Record &record)
     }
 
     // The memo goes out first, so that the row knows where it points.
-    const Field &memo = record.tab[0];
+    const Field &memo = record[tembra::Column::Text];
     const bool memoInline = memo && enc[0].bytes <= kInlineMemoMax;
     u32 memoPointer = 0;
     u8 memoKind = kMemoInline;
@@ -495,12 +495,12 @@ bool Builder::addRecord(const Record &record)
     qsizetype pos = 2; // no fixed columns
     unsigned offsets[kColumnCount];
     for (int vi = 0; vi < kColumnCount; ++vi) { // variable index order: Tab2..Tab5, Tab1
-        const int c = vi == kColumnCount - 1 ? 0 : vi + 1;
+        const int c = vi == kColumnCount - 1 ? position(tembra::Column::Text) : vi + 1;
         offsets[vi] = unsigned(pos);
         const Field &f = record.tab[c];
         if (!f)
             continue;
-        if (c == 0) {
+        if (c == position(tembra::Column::Text)) {
             const qsizetype stored = enc[0].bytes;
             row[pos] = u8(stored);
             row[pos + 1] = u8(stored >> 8);

@@ -4,12 +4,12 @@
 #include "base/texts.h"
 #include "design/banner.h"
 #include "design/layoutpass.h"
-#include "design/resultmodel.h"
-#include "design/rowtext.h"
 #include "forms/application.h"
 #include "forms/controls.h"
 #include "forms/messagebox.h"
+#include "search/citation.h"
 #include "search/pane.h"
+#include "search/resultmodel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -109,11 +109,17 @@ Tembra1::Tembra1(QWidget *parent) : QWidget(parent), m_form(tembra1Definition(),
         if (control.dataSource != source->designName() || control.dataField.isEmpty())
             continue;
         auto *bound = dynamic_cast<Bound *>(m_form.object(control.designName()));
-        const int column = columnIndex(control.dataField);
-        Q_ASSERT_X(bound && column >= 0, "Tembra1", "a bound control shows a column of Table1");
-        m_bound.push_back({bound, column});
+        const std::optional<Column> column = columnNamed(control.dataField);
+        Q_ASSERT_X(bound && column, "Tembra1", "a bound control shows a column of Table1");
+        m_bound.push_back({bound, *column});
     }
-    m_model = new ResultModel(Adodc1, def.find(DataGrid1->objectName())->columns, this);
+    std::vector<ResultModel::Shown> shown;
+    for (const GridColumn &column : def.find(DataGrid1->objectName())->columns) {
+        const std::optional<Column> field = columnNamed(column.field);
+        Q_ASSERT_X(field, "Tembra1", "a grid column shows a column of Table1");
+        shown.push_back({column.heading, *field});
+    }
+    m_model = new ResultModel(Adodc1, std::move(shown), this);
     DataGrid1->setModel(m_model);
     DataGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     DataGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -866,7 +872,7 @@ void Tembra1::onlyThisBook()
 {
     if (DataGrid1->isHidden() || Adodc1->currentRow() < 0 || m_searchTerm.isEmpty())
         return;
-    runKeeping(bookStatement(m_searchTerm, Adodc1->boundValue(4)));
+    runKeeping(bookStatement(m_searchTerm, Adodc1->boundValue(Column::Book)));
 }
 
 void Tembra1::allBooks()
@@ -882,15 +888,14 @@ void Tembra1::readBookFromHere()
 {
     if (DataGrid1->isHidden() || Adodc1->currentRow() < 0)
         return;
-    runKeeping(bookStatement(QString(), Adodc1->boundValue(4)));
+    runKeeping(bookStatement(QString(), Adodc1->boundValue(Column::Book)));
 }
 
 void Tembra1::copyWithSource()
 {
     if (DataGrid1->isHidden() || Adodc1->currentRow() < 0)
         return;
-    QGuiApplication::clipboard()->setText(citation(Adodc1->boundValue(3), Adodc1->boundValue(0),
-                                                   Adodc1->boundValue(4), Adodc1->boundValue(1)));
+    QGuiApplication::clipboard()->setText(citation(Adodc1->currentRecord()));
 }
 
 void Tembra1::focusSearchBox()
@@ -928,7 +933,8 @@ void Tembra1::showListMenu(const QPoint &at)
     menu.setLayoutDirection(Qt::RightToLeft);
     // An item that would show the very list shown is greyed.
     const QString shown = Adodc1->recordSource();
-    m_onlyThisBook->setEnabled(shown != bookStatement(m_searchTerm, Adodc1->boundValue(4)));
+    m_onlyThisBook->setEnabled(shown
+                               != bookStatement(m_searchTerm, Adodc1->boundValue(Column::Book)));
     m_allBooks->setEnabled(shown != searchStatement(m_searchTerm));
     menu.addAction(m_onlyThisBook);
     menu.addAction(m_allBooks);

@@ -155,7 +155,7 @@ private:
     // The controls bound to a column of the current record, as the definition binds them.
     struct BoundControl {
         Bound *control;
-        int column;
+        Column column;
     };
     std::vector<BoundControl> m_bound;
     ResultModel *m_model = nullptr;

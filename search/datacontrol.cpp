@@ -50,13 +50,13 @@ bool DataControl::run(int keepRow, Error *error)
         for (int r = 0; r < m_table->rowCount(); ++r)
             rows[size_t(r)] = r;
     }
-    if (statement.equalColumn >= 0) {
+    if (statement.equalColumn) {
         // A book's name is compared as it stands: it is taken from a row, not typed.
         const QString &value = statement.equalValue;
-        rows.erase(
-            std::remove_if(rows.begin(), rows.end(),
-                           [&](int r) { return m_table->view(r, statement.equalColumn) != value; }),
-            rows.end());
+        rows.erase(std::remove_if(
+                       rows.begin(), rows.end(),
+                       [&](int r) { return m_table->view(r, *statement.equalColumn) != value; }),
+                   rows.end());
     }
     int position = rows.empty() ? -1 : 0;
     if (keepRow >= 0) {
@@ -109,12 +109,18 @@ bool DataControl::moveTo(int position, Error *error)
     return move(position - 1, error);
 }
 
+Record DataControl::currentRecord() const
+{
+    const int row = currentRow();
+    return row < 0 ? Record() : m_table->record(row);
+}
+
 void DataControl::setPosition(int position)
 {
     m_position = position;
     const int row = currentRow();
-    for (int c = 0; c < kColumnCount; ++c)
-        m_bound[c] = row < 0 ? QString() : m_table->text(row, c);
+    for (Column c : kColumns)
+        m_bound[size_t(tembra::position(c))] = row < 0 ? QString() : m_table->text(row, c);
     emit currentChanged();
 }
 

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QString>
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -69,7 +70,9 @@ public:
 
     // What the bound controls show for a column of the current record: NULL and no
     // current record both show as empty text.
-    QString boundValue(int column) const { return m_bound[column]; }
+    QString boundValue(Column column) const { return m_bound[size_t(position(column))]; }
+    // The current record's fields as they stand, NULLs kept; all NULL when there is none.
+    Record currentRecord() const;
 
 signals:
     void openFailed(const Error &error);
@@ -93,7 +96,7 @@ private:
     Comparison m_comparison = Comparison::Folded;
     std::vector<int> m_rows;
     int m_position = -1;
-    QString m_bound[kColumnCount];
+    std::array<QString, kColumnCount> m_bound;
 };
 
 } // namespace tembra

@@ -1,4 +1,4 @@
-#include "design/rowtext.h"
+#include "search/excerpt.h"
 
 #include "base/texts.h"
 #include "search/pane.h"
@@ -84,32 +84,6 @@ Excerpt excerpt(QStringView text, QStringView term, Comparison comparison, qsize
         out.matchStart = matchStart - start + (cutBefore ? 1 : 0);
         out.matchLength = matchEnd - matchStart;
     }
-    return out;
-}
-
-QString rowTooltip(const QString &book, const QString &number, const QString &kind)
-{
-    const QString colon = QStringLiteral(": ");
-    return texts::bookCaption() + colon + book + QLatin1Char('\n') + texts::numberCaption() + colon
-        + number + QLatin1Char('\n') + texts::kindCaption() + colon + kind;
-}
-
-QString rowDescription(const QString &book, const QString &number, const QString &kind)
-{
-    QString line = rowTooltip(book, number, kind);
-    line.replace(QLatin1Char('\n'), texts::listSeparator());
-    return line;
-}
-
-QString citation(const QString &tab4, const QString &tab1, const QString &tab5, const QString &tab2)
-{
-    QString out;
-    if (!tab4.trimmed().isEmpty())
-        out += tab4 + QLatin1Char('\n');
-    out += tab1 + QLatin1Char('\n') + tab5 + texts::listSeparator() + texts::sourceNumber()
-        + QLatin1Char(' ') + tab2;
-    out.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    out.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return out;
 }
 

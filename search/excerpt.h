@@ -25,15 +25,4 @@ constexpr qsizetype kExcerptLength = 300;
 Excerpt excerpt(QStringView text, QStringView term, Comparison comparison,
                 qsizetype lead = kExcerptLead, qsizetype length = kExcerptLength);
 
-// The row's tooltip: its book, number and kind, one a line, under the captions the window
-// gives them beside the reading pane. The accessible description says the same on one line.
-QString rowTooltip(const QString &book, const QString &number, const QString &kind);
-QString rowDescription(const QString &book, const QString &number, const QString &kind);
-
-// A hadith with its source, as it is pasted into a message: the line shown above it (when
-// it has one), the hadith, then its book and number ("book، ژمارە number"). Line breaks
-// are plain "\n".
-QString citation(const QString &tab4, const QString &tab1, const QString &tab5,
-                 const QString &tab2);
-
 } // namespace tembra

@@ -39,16 +39,16 @@ HadithTable HadithTable::adopt(const Arrays &arrays, std::shared_ptr<const void>
     return HadithTable(std::move(d));
 }
 
-QStringView HadithTable::view(int row, int column) const
+QStringView HadithTable::view(int row, Column column) const
 {
-    if (column == 0)
+    if (column == Column::Text)
         return QStringView(m_d->text).mid(m_d->start[row], m_d->start[row + 1] - m_d->start[row]);
-    const size_t at = size_t(row) * kShort + size_t(column - 1);
+    const size_t at = size_t(row) * kShort + size_t(position(column) - 1);
     const std::uint32_t start = at == 0 ? 0 : m_d->shortEnd[at - 1];
     return QStringView(m_d->shortText).mid(start, m_d->shortEnd[at] - start);
 }
 
-Field HadithTable::field(int row, int column) const
+Field HadithTable::field(int row, Column column) const
 {
     if (isNull(row, column))
         return std::nullopt;
@@ -58,8 +58,8 @@ Field HadithTable::field(int row, int column) const
 Record HadithTable::record(int row) const
 {
     Record r;
-    for (int c = 0; c < kColumnCount; ++c)
-        r.tab[c] = field(row, c);
+    for (Column c : kColumns)
+        r[c] = field(row, c);
     return r;
 }
 
@@ -72,17 +72,17 @@ void TableBuilder::appendRow()
     m_shortEnd.insert(m_shortEnd.end(), kShort, std::uint32_t(m_short.size()));
 }
 
-void TableBuilder::setField(int column, QStringView value)
+void TableBuilder::setField(Column column, QStringView value)
 {
     Q_ASSERT(!m_nulls.empty());
-    m_nulls.back() &= static_cast<std::uint8_t>(~(1u << column));
-    if (column == 0) {
+    m_nulls.back() &= static_cast<std::uint8_t>(~(1u << position(column)));
+    if (column == Column::Text) {
         m_text.append(value);
         m_start.back() = std::uint32_t(m_text.size());
         return;
     }
     // A field of a later column set before this one would now lie before it.
-    const size_t first = m_shortEnd.size() - kShort + size_t(column - 1);
+    const size_t first = m_shortEnd.size() - kShort + size_t(position(column) - 1);
     Q_ASSERT(m_shortEnd[first] == std::uint32_t(m_short.size()));
     m_short.append(value);
     // The columns after this one are empty (or still to be set) from here on.
@@ -93,9 +93,9 @@ void TableBuilder::setField(int column, QStringView value)
 void TableBuilder::append(const Record &record)
 {
     appendRow();
-    for (int c = 0; c < kColumnCount; ++c) {
-        if (record.tab[c])
-            setField(c, *record.tab[c]);
+    for (Column c : kColumns) {
+        if (record[c])
+            setField(c, *record[c]);
     }
 }
 

@@ -33,11 +33,10 @@ public:
     int rowCount() const { return m_d->rows; }
     bool isEmpty() const { return m_d->rows == 0; }
 
-    // column 0 is Tab1 .. 4 is Tab5
-    bool isNull(int row, int column) const { return (m_d->nulls[row] >> column) & 1u; }
-    QStringView view(int row, int column) const;
-    QString text(int row, int column) const { return view(row, column).toString(); }
-    Field field(int row, int column) const;
+    bool isNull(int row, Column column) const { return (m_d->nulls[row] >> position(column)) & 1u; }
+    QStringView view(int row, Column column) const;
+    QString text(int row, Column column) const { return view(row, column).toString(); }
+    Field field(int row, Column column) const;
     Record record(int row) const;
 
     // All Tab1 texts back to back; row r spans [textStart(r), textStart(r + 1)).
@@ -96,7 +95,7 @@ public:
     Q_DISABLE_COPY_MOVE(TableBuilder)
 
     void appendRow();
-    void setField(int column, QStringView value); // on the last row appended
+    void setField(Column column, QStringView value); // on the last row appended
     void append(const Record &record);
     int rowCount() const { return int(m_nulls.size()); }
 

@@ -1,19 +1,15 @@
-#include "design/resultmodel.h"
+#include "search/resultmodel.h"
 
+#include "search/citation.h"
 #include "search/datacontrol.h"
 
 #include <QPoint>
 
 namespace tembra {
 
-ResultModel::ResultModel(DataControl *data, const std::vector<GridColumn> &columns, QObject *parent)
-    : QAbstractTableModel(parent), m_data(data)
+ResultModel::ResultModel(DataControl *data, std::vector<Shown> columns, QObject *parent)
+    : QAbstractTableModel(parent), m_data(data), m_columns(std::move(columns))
 {
-    for (const GridColumn &column : columns) {
-        m_field.push_back(columnIndex(column.field));
-        m_heading.push_back(column.heading);
-        Q_ASSERT_X(m_field.back() >= 0, "ResultModel", "a grid column shows a column of Table1");
-    }
     connect(data, &DataControl::resultAboutToBeReplaced, this, &ResultModel::beginResetModel);
     connect(data, &DataControl::resultAboutToBeReplaced, this, [this] { m_excerpts.clear(); });
     connect(data, &DataControl::resultReplaced, this, &ResultModel::endResetModel);
@@ -26,7 +22,7 @@ int ResultModel::rowCount(const QModelIndex &parent) const
 
 int ResultModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_field.size());
+    return parent.isValid() ? 0 : int(m_columns.size());
 }
 
 void ResultModel::setSearchTerm(const QString &term, Comparison comparison)
@@ -48,7 +44,7 @@ Excerpt ResultModel::cellExcerpt(int row) const
     if (m_excerpts.size() >= 512)
         m_excerpts.clear();
     const Excerpt made
-        = excerpt(m_data->table()->view(m_data->rowAt(row), 0), m_term, m_comparison);
+        = excerpt(m_data->table()->view(m_data->rowAt(row), Column::Text), m_term, m_comparison);
     m_excerpts.insert(row, made);
     return made;
 }
@@ -58,11 +54,11 @@ QVariant ResultModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= m_data->recordCount())
         return {};
     const int row = m_data->rowAt(index.row());
-    const int column = m_field[size_t(index.column())];
+    const Column column = m_columns[size_t(index.column())].field;
     const HadithTable &table = *m_data->table();
     switch (role) {
     case Qt::DisplayRole: {
-        if (column == 0)
+        if (column == Column::Text)
             return cellExcerpt(index.row()).text;
         // A cell shows one line.
         QString text = table.text(row, column);
@@ -73,7 +69,7 @@ QVariant ResultModel::data(const QModelIndex &index, int role) const
         return text;
     }
     case MatchRole: {
-        if (column != 0)
+        if (column != Column::Text)
             return {};
         const Excerpt cell = cellExcerpt(index.row());
         if (cell.matchStart < 0 || cell.matchLength <= 0)
@@ -81,10 +77,8 @@ QVariant ResultModel::data(const QModelIndex &index, int role) const
         return QPoint(int(cell.matchStart), int(cell.matchLength));
     }
     // Which hadith a row is: the same number comes back in other books.
-    case Qt::ToolTipRole:
-        return rowTooltip(table.text(row, 4), table.text(row, 1), table.text(row, 2));
-    case Qt::AccessibleDescriptionRole:
-        return rowDescription(table.text(row, 4), table.text(row, 1), table.text(row, 2));
+    case Qt::ToolTipRole: return rowTooltip(table.record(row));
+    case Qt::AccessibleDescriptionRole: return rowDescription(table.record(row));
     case Qt::TextAlignmentRole: return int(Qt::AlignRight | Qt::AlignVCenter);
     default: return {};
     }
@@ -96,7 +90,7 @@ QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int r
         return {};
     if (orientation == Qt::Vertical)
         return section + 1;
-    return section >= 0 && size_t(section) < m_heading.size() ? m_heading[size_t(section)]
+    return section >= 0 && size_t(section) < m_columns.size() ? m_columns[size_t(section)].heading
                                                               : QVariant();
 }
 

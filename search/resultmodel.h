@@ -1,7 +1,7 @@
 #pragma once
 
-#include "design/definition.h"
-#include "design/rowtext.h"
+#include "search/excerpt.h"
+#include "search/record.h"
 
 #include <QAbstractTableModel>
 #include <QHash>
@@ -13,15 +13,18 @@ namespace tembra {
 class DataControl;
 
 // The grid's view of the data control's result: one row a record of the result, one
-// column for each of the grid's columns, which name their headings and the fields they
-// show.
+// column for each of the grid's columns, each with its heading and the column of Table1 it
+// shows.
 class ResultModel final : public QAbstractTableModel {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ResultModel)
 
 public:
-    ResultModel(DataControl *data, const std::vector<GridColumn> &columns,
-                QObject *parent = nullptr);
+    struct Shown {
+        QString heading;
+        Column field;
+    };
+    ResultModel(DataControl *data, std::vector<Shown> columns, QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -41,8 +44,7 @@ private:
     Excerpt cellExcerpt(int row) const;
 
     DataControl *m_data;
-    std::vector<int> m_field; // per grid column, the table's column
-    std::vector<QString> m_heading;
+    std::vector<Shown> m_columns;
     QString m_term;
     Comparison m_comparison = Comparison::Folded;
     // The excerpts of the rows lately drawn: the grid asks for a cell's text and its match

@@ -86,22 +86,22 @@ bool Statement::parse(const QString &source, int commandType, Statement *out, Er
         QStringView column = w.capturedView(2);
         if (column.startsWith(u'[') && column.endsWith(u']'))
             column = column.mid(1, column.size() - 2);
-        const int index = columnIndex(column);
-        if (index < 0)
+        const std::optional<Column> named = columnNamed(column);
+        if (!named)
             return refuse(error, QStringLiteral("no column named \"%1\"").arg(column.toString()));
         pos += w.capturedEnd(0);
         QString literal;
         if (!literalAt(&pos, &literal))
             return refuse(error, QStringLiteral("the quoted text is not closed"));
         const bool like = w.capturedView(3).startsWith(u'l', Qt::CaseInsensitive);
-        if (like ? out->filtered : out->equalColumn >= 0)
+        if (like ? out->filtered : out->equalColumn.has_value())
             return refuse(error, QStringLiteral("only one condition of each kind is supported"));
         if (like) {
             out->filtered = true;
-            out->column = index;
+            out->column = *named;
             out->pattern = literal;
         } else {
-            out->equalColumn = index;
+            out->equalColumn = *named;
             out->equalValue = literal;
         }
         qsizetype rest = pos;

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "base/error.h"
+#include "search/record.h"
 
 #include <QString>
+
+#include <optional>
 
 namespace tembra {
 
@@ -13,11 +16,11 @@ struct Statement {
     enum CommandType { Text = 1, Table = 2 };
 
     bool filtered = false;
-    int column = 0; // 0 for Tab1 .. 4 for Tab5
+    Column column = Column::Text;
     QString pattern; // the literal with its doubled apostrophes undone
     // A column that must equal a text as it stands ("... and Tab5 = '...'", or
-    // "where Tab5 = '...'" alone): one book of the collection. -1 for none.
-    int equalColumn = -1;
+    // "where Tab5 = '...'" alone): one book of the collection.
+    std::optional<Column> equalColumn;
     QString equalValue;
 
     // On failure *error says what could not be understood.

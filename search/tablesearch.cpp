@@ -325,14 +325,14 @@ void TableSearch::Kept::Half::build(const HadithTable &table, int from, int to)
             n = rowStart;
             apart[i] = true;
             apartRows.push_back(r);
-            apartText.push_back(fold::apply(table.view(r, 0), fold::Form::NoMarks));
+            apartText.push_back(fold::apply(table.view(r, Column::Text), fold::Form::NoMarks));
         }
         end[i] = std::uint32_t(n);
         // A surrogate pair has no byte: its row is apart, and its case looked at here.
-        if (lacking ? !isFoldInvariant(table.view(r, 0)) : (caseChanges & 0x80) != 0) {
+        if (lacking ? !isFoldInvariant(table.view(r, Column::Text)) : (caseChanges & 0x80) != 0) {
             cased[i] = true;
             casedRows.push_back(r);
-            casedText.push_back(foldCase(table.view(r, 0)));
+            casedText.push_back(foldCase(table.view(r, Column::Text)));
         }
     }
     count = n;
@@ -451,13 +451,13 @@ qsizetype TableSearch::keptBytes() const
 
 QStringView TableSearch::text(int row) const
 {
-    return m_table.view(row, 0);
+    return m_table.view(row, Column::Text);
 }
 
-std::vector<int> TableSearch::run(QStringView pattern, Comparison comparison, int column) const
+std::vector<int> TableSearch::run(QStringView pattern, Comparison comparison, Column column) const
 {
     const fold::Form form = fold::formFor(pattern, comparison);
-    if (column != 0)
+    if (column != Column::Text)
         return otherColumn(pattern, form, column);
     waitUntilReady();
     switch (form) {
@@ -469,7 +469,7 @@ std::vector<int> TableSearch::run(QStringView pattern, Comparison comparison, in
 }
 
 // The short columns are searched row by row: nothing is kept for them.
-std::vector<int> TableSearch::otherColumn(QStringView pattern, fold::Form form, int column) const
+std::vector<int> TableSearch::otherColumn(QStringView pattern, fold::Form form, Column column) const
 {
     const BasicLikePattern<char16_t> like(units(fold::apply(pattern, form)));
     std::vector<int> rows;
@@ -542,7 +542,7 @@ std::vector<int> TableSearch::scanExact(QStringView pattern) const
             [this](int r) { return m_table.textEnd(r); }, like.keyLiteral(),
             [&](int r, qsizetype) {
                 // rows that letter case changes are matched on their folded copy below
-                if (k.cased[size_t(r)] || m_table.isNull(r, 0))
+                if (k.cased[size_t(r)] || m_table.isNull(r, Column::Text))
                     return Verdict::Reject;
                 return plain || like.matchesFolded(text(r)) ? Verdict::Match : Verdict::Reject;
             });
@@ -567,7 +567,7 @@ std::vector<int> TableSearch::scanWithoutMarks(QStringView pattern) const
             k.all(), m_table.rowCount(), [&k](int r) { return k.end[size_t(r)]; },
             like.keyLiteral(),
             [&](int r, qsizetype) {
-                if (k.apart[size_t(r)] || m_table.isNull(r, 0))
+                if (k.apart[size_t(r)] || m_table.isNull(r, Column::Text))
                     return Verdict::Reject;
                 return plain || like.matchesUnits(k.bytesOf(r)) ? Verdict::Match : Verdict::Reject;
             });
@@ -613,7 +613,7 @@ std::vector<int> TableSearch::scanWithMarks(QStringView pattern) const
             const qsizetype reach = like.minimumUnits();
             std::u16string window;
             rows = scanHits(k.all(), m_table.rowCount(), end, literal, [&](int r, qsizetype at) {
-                if (k.apart[size_t(r)] || m_table.isNull(r, 0)
+                if (k.apart[size_t(r)] || m_table.isNull(r, Column::Text)
                     || m_table.textEnd(r) - m_table.textStart(r) < reach)
                     return Verdict::Reject;
                 const qsizetype from = std::max<qsizetype>(k.start(r), at - reach - 1);
@@ -631,7 +631,7 @@ std::vector<int> TableSearch::scanWithMarks(QStringView pattern) const
             const qsizetype shortest = like.minimumUnits();
             const std::vector<int> candidates
                 = scanHits(k.all(), m_table.rowCount(), end, literal, [&](int r, qsizetype) {
-                      return k.apart[size_t(r)] || m_table.isNull(r, 0)
+                      return k.apart[size_t(r)] || m_table.isNull(r, Column::Text)
                               || m_table.textEnd(r) - m_table.textStart(r) < shortest
                               || !filter.matchesUnits(k.bytesOf(r))
                           ? Verdict::Reject
@@ -681,7 +681,7 @@ std::vector<int> TableSearch::scanMarksAlone(std::u16string_view marks,
     holds |= 1u << kOtherMarks; // to be looked at
     std::vector<int> rows;
     for (int r = 0; r < m_table.rowCount(); ++r) {
-        if (k.apart[size_t(r)] || m_table.isNull(r, 0))
+        if (k.apart[size_t(r)] || m_table.isNull(r, Column::Text))
             continue;
         std::uint8_t found = 0;
         for (qsizetype at = k.start(r), stop = k.end[size_t(r)]; at < stop && !found; ++at) {

@@ -35,7 +35,8 @@ public:
 
     // The rows, in stored order, whose value in column matches the pattern under the
     // comparison; NULL never matches.
-    std::vector<int> run(QStringView pattern, Comparison comparison, int column = 0) const;
+    std::vector<int> run(QStringView pattern, Comparison comparison,
+                         Column column = Column::Text) const;
 
     // Waits until the search is ready; true at once when it is.
     void waitUntilReady() const;
@@ -47,7 +48,7 @@ private:
     std::vector<int> scanExact(QStringView pattern) const;
     std::vector<int> scanWithoutMarks(QStringView pattern) const;
     std::vector<int> scanWithMarks(QStringView pattern) const;
-    std::vector<int> otherColumn(QStringView pattern, fold::Form form, int column) const;
+    std::vector<int> otherColumn(QStringView pattern, fold::Form form, Column column) const;
     std::vector<int> scanMarkedLiteral(std::string_view withoutMarks, std::u16string_view literal,
                                        qsizetype firstLetter) const;
     std::vector<int> scanMarksAlone(std::u16string_view marks,

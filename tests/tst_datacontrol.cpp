@@ -1,9 +1,10 @@
 // The data control: the statements it runs, its moves and what it tells the bound
 // controls when the current record changes.
 
-#include "design/resultmodel.h"
-#include "design/rowtext.h"
+#include "search/citation.h"
 #include "search/datacontrol.h"
+#include "search/excerpt.h"
+#include "search/resultmodel.h"
 #include "search/statement.h"
 
 #include <QAbstractItemModelTester>
@@ -12,6 +13,22 @@
 #include <QTest>
 
 using namespace tembra;
+
+namespace {
+
+// The grid's two columns as the main window's design gives them: the kind, then the text.
+std::vector<ResultModel::Shown> gridColumns()
+{
+    return {{QStringLiteral("kind"), Column::Kind}, {QStringLiteral("text"), Column::Text}};
+}
+
+// A field from a test's table: a null QString stands for NULL, an empty one for the empty text.
+Field given(const QString &text)
+{
+    return text.isNull() ? Field() : Field(text);
+}
+
+} // namespace
 
 class TestDataControl : public QObject {
     Q_OBJECT
@@ -54,8 +71,8 @@ HadithTable TestDataControl::sample()
     };
     for (const auto &row : rows) {
         t.appendRow();
-        for (int c = 0; c < 5; ++c)
-            t.setField(c, QString::fromLatin1(row[c]));
+        for (Column c : kColumns)
+            t.setField(c, QString::fromLatin1(row[position(c)]));
     }
     return t.take();
 }
@@ -105,7 +122,7 @@ void TestDataControl::parse()
         return;
     }
     QTEST(s.filtered, "filtered");
-    QTEST(s.column, "column");
+    QTEST(position(s.column), "column");
     QTEST(s.pattern, "pattern");
 }
 
@@ -125,7 +142,7 @@ void TestDataControl::wholeTableAtStart()
     dc.setTable(sample());
     QCOMPARE(dc.recordCount(), 3);
     QCOMPARE(dc.absolutePosition(), 1);
-    QCOMPARE(dc.boundValue(1), QStringLiteral("1"));
+    QCOMPARE(dc.boundValue(Column::Number), QStringLiteral("1"));
 }
 
 void TestDataControl::searchReplacesResult()
@@ -157,7 +174,7 @@ void TestDataControl::movesFailOnEmptyResult()
     QVERIFY(!dc.moveLast());
     QVERIFY(!dc.moveNext());
     QVERIFY(!dc.movePrevious());
-    for (int c = 0; c < 5; ++c)
+    for (Column c : kColumns)
         QCOMPARE(dc.boundValue(c), QString());
 }
 
@@ -206,7 +223,7 @@ void TestDataControl::boundValuesAreNewWhenTheChangeComes()
     dc.setTable(sample());
     QStringList seen;
     connect(&dc, &DataControl::currentChanged, this, [&] {
-        for (int c = 0; c < kColumnCount; ++c)
+        for (Column c : kColumns)
             seen << dc.boundValue(c);
     });
     QVERIFY(dc.moveNext());
@@ -221,12 +238,12 @@ void TestDataControl::nullShowsAsEmpty()
 {
     TableBuilder t;
     t.appendRow();
-    t.setField(1, QStringLiteral("7"));
+    t.setField(Column::Number, QStringLiteral("7"));
     DataControl dc;
     dc.setTable(t.take());
-    QCOMPARE(dc.boundValue(0), QString());
-    QCOMPARE(dc.boundValue(1), QStringLiteral("7"));
-    QVERIFY(dc.table()->isNull(0, 0));
+    QCOMPARE(dc.boundValue(Column::Text), QString());
+    QCOMPARE(dc.boundValue(Column::Number), QStringLiteral("7"));
+    QVERIFY(dc.table()->isNull(0, Column::Text));
 }
 
 void TestDataControl::hostileSearchTexts_data()
@@ -268,7 +285,7 @@ void TestDataControl::hostileSearchTexts()
     for (int r = 0; r < 8; ++r) {
         t.appendRow();
         if (r != 6)
-            t.setField(0, texts[r]); // row 6 stays NULL
+            t.setField(Column::Text, texts[r]); // row 6 stays NULL
     }
     DataControl dc;
     dc.setTable(t.take());
@@ -286,7 +303,7 @@ void TestDataControl::hostileSearchTexts()
 void TestDataControl::gridModelKeepsItsContract()
 {
     DataControl dc;
-    ResultModel model(&dc, tembra1Definition().find(QStringLiteral("DataGrid1"))->columns);
+    ResultModel model(&dc, gridColumns());
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     dc.setTable(sample());
     QCOMPARE(model.rowCount(), 3);
@@ -352,7 +369,7 @@ void TestDataControl::bookConditions()
         return;
     QCOMPARE(s.filtered, !pattern.isEmpty());
     QCOMPARE(s.pattern, pattern);
-    QCOMPARE(s.equalColumn, 4);
+    QCOMPARE(s.equalColumn, std::optional<Column>(Column::Book));
     QCOMPARE(s.equalValue, book);
 
     DataControl dc;
@@ -392,7 +409,7 @@ void TestDataControl::narrowingKeepsTheCurrentHadith()
             [&](int n) { events << QStringLiteral("count %1").arg(n); });
     connect(&dc, &DataControl::resultReplaced, &dc, [&] { events << QStringLiteral("result"); });
     connect(&dc, &DataControl::currentChanged, &dc,
-            [&] { events << QStringLiteral("current ") + dc.boundValue(1); });
+            [&] { events << QStringLiteral("current ") + dc.boundValue(Column::Number); });
     dc.setRecordSource(bookStatement(QStringLiteral("about"), QStringLiteral("Bukhari")));
     QVERIFY(dc.refreshKeeping(dc.currentRow()));
     QCOMPARE(events,
@@ -479,10 +496,10 @@ void TestDataControl::cellTextAroundTheMatch()
     // and the grid shows the same, with the match for the cell to shade
     TableBuilder table;
     table.appendRow();
-    table.setField(0, text);
+    table.setField(Column::Text, text);
     DataControl dc;
     dc.setTable(table.take());
-    ResultModel model(&dc, tembra1Definition().find(QStringLiteral("DataGrid1"))->columns);
+    ResultModel model(&dc, gridColumns());
     model.setSearchTerm(QLatin1Char('%') + term + QLatin1Char('%'), Comparison::Folded);
     if (lead == kExcerptLead && length == kExcerptLength) {
         QCOMPARE(model.data(model.index(0, 1), Qt::DisplayRole).toString(), cell);
@@ -496,7 +513,7 @@ void TestDataControl::rowsNameTheirHadith()
 {
     DataControl dc;
     dc.setTable(sample());
-    ResultModel model(&dc, tembra1Definition().find(QStringLiteral("DataGrid1"))->columns);
+    ResultModel model(&dc, gridColumns());
     for (int column = 0; column < 2; ++column) {
         const QString tip = model.data(model.index(2, column), Qt::ToolTipRole).toString();
         const QStringList lines = tip.split(QLatin1Char('\n'));
@@ -516,28 +533,49 @@ void TestDataControl::citationFormat_data()
 {
     QTest::addColumn<QString>("tab4");
     QTest::addColumn<QString>("tab1");
+    QTest::addColumn<QString>("tab5");
+    QTest::addColumn<QString>("tab2");
     QTest::addColumn<QString>("cited");
     // "، ژمارە ": the Arabic comma U+060C, a space, ژ م ا ر ە, a space
-    const QString number = QStringLiteral(u"\u060C \u0698\u0645\u0627\u0631\u06D5 ");
+    const QString comma = QStringLiteral(u"\u060C ");
+    const QString number = QStringLiteral(u"\u0698\u0645\u0627\u0631\u06D5 ");
+    const QString book = QStringLiteral("Book A");
+    const QString twelve = QStringLiteral("12");
+    const QString hadith = QStringLiteral("the hadith");
     QTest::newRow("with its line above")
-        << QStringLiteral("chapter of faith") << QStringLiteral("the hadith")
-        << QStringLiteral("chapter of faith\nthe hadith\nBook A") + number + QStringLiteral("12");
+        << QStringLiteral("chapter of faith") << hadith << book << twelve
+        << QStringLiteral("chapter of faith\nthe hadith\nBook A") + comma + number + twelve;
     QTest::newRow("no line above")
-        << QString() << QStringLiteral("the hadith")
-        << QStringLiteral("the hadith\nBook A") + number + QStringLiteral("12");
+        << QString() << hadith << book << twelve
+        << QStringLiteral("the hadith\nBook A") + comma + number + twelve;
     QTest::newRow("a blank line above is none")
-        << QStringLiteral("  ") << QStringLiteral("the hadith")
-        << QStringLiteral("the hadith\nBook A") + number + QStringLiteral("12");
+        << QStringLiteral("  ") << hadith << book << twelve
+        << QStringLiteral("the hadith\nBook A") + comma + number + twelve;
     QTest::newRow("breaks made plain")
-        << QStringLiteral("head") << QStringLiteral("one\r\ntwo")
-        << QStringLiteral("head\none\ntwo\nBook A") + number + QStringLiteral("12");
+        << QStringLiteral("head") << QStringLiteral("one\r\ntwo") << book << twelve
+        << QStringLiteral("head\none\ntwo\nBook A") + comma + number + twelve;
+    // what the source lacks is left out, never a comma or a number with nothing beside it
+    QTest::newRow("NULL book") << QString() << hadith << QString() << twelve
+                               << QStringLiteral("the hadith\n") + number + twelve;
+    QTest::newRow("empty book") << QString() << hadith << QStringLiteral("") << twelve
+                                << QStringLiteral("the hadith\n") + number + twelve;
+    QTest::newRow("NULL number") << QString() << hadith << book << QString()
+                                 << QStringLiteral("the hadith\nBook A");
+    QTest::newRow("neither") << QString() << hadith << QStringLiteral("") << QString() << hadith;
 }
 
 void TestDataControl::citationFormat()
 {
     QFETCH(QString, tab4);
     QFETCH(QString, tab1);
-    QTEST(citation(tab4, tab1, QStringLiteral("Book A"), QStringLiteral("12")), "cited");
+    QFETCH(QString, tab5);
+    QFETCH(QString, tab2);
+    Record record;
+    record[Column::Heading] = given(tab4);
+    record[Column::Text] = given(tab1);
+    record[Column::Book] = given(tab5);
+    record[Column::Number] = given(tab2);
+    QTEST(citation(record), "cited");
 }
 
 QTEST_APPLESS_MAIN(TestDataControl)

@@ -403,9 +403,9 @@ void TestJetReader::columnTypes()
     }
     QVERIFY2(read, qPrintable(error.detail));
     QCOMPARE(table.rowCount(), 1);
-    QVERIFY(!table.isNull(0, 1));
-    QCOMPARE(table.text(0, 1), shown);
-    QCOMPARE(table.field(0, 3), Field(QStringLiteral("y")));
+    QVERIFY(!table.isNull(0, Column::Number));
+    QCOMPARE(table.text(0, Column::Number), shown);
+    QCOMPARE(table.field(0, Column::Heading), Field(QStringLiteral("y")));
 }
 
 // The file changes under the reader: once, it is read again; twice, the read fails.

@@ -195,7 +195,7 @@ std::vector<int> rowsMatching(const HadithTable &table, const std::function<bool
 {
     std::vector<int> rows;
     for (int r = 0; r < table.rowCount(); ++r) {
-        if (!table.isNull(r, 0) && match(r))
+        if (!table.isNull(r, Column::Text) && match(r))
             rows.push_back(r);
     }
     return rows;
@@ -452,9 +452,9 @@ void TestSearch::foldedRule()
     QFETCH(bool, found);
     TableBuilder rows;
     rows.appendRow();
-    rows.setField(0, QStringLiteral("unrelated"));
+    rows.setField(Column::Text, QStringLiteral("unrelated"));
     rows.appendRow();
-    rows.setField(0, text);
+    rows.setField(Column::Text, text);
     const HadithTable table = rows.take();
     const TableSearch search(table);
     const QString pattern = QLatin1Char('%') + typed + QLatin1Char('%');
@@ -474,7 +474,7 @@ void TestSearch::everyFormCharacterIsIgnored()
             continue;
         format << char16_t(c);
         rows.appendRow();
-        rows.setField(0, QStringLiteral(u"قال ر") + QChar(c) + QStringLiteral(u"سول"));
+        rows.setField(Column::Text, QStringLiteral(u"قال ر") + QChar(c) + QStringLiteral(u"سول"));
     }
     QVERIFY(format.size() > 40);
     QVERIFY(format.contains(0x00AD) && format.contains(0xFEFF) && format.contains(0x2067));
@@ -528,7 +528,7 @@ void TestSearch::scansAgreeWithReference()
                 .remove(QChar::lowSurrogate(0x1F54C))
                 .remove(QChar::highSurrogate(0xE0001))
                 .remove(QChar::lowSurrogate(0xE0001));
-        rows.setField(0, text);
+        rows.setField(Column::Text, text);
     }
     const HadithTable table = rows.take();
     const TableSearch search(table);
@@ -536,7 +536,7 @@ void TestSearch::scansAgreeWithReference()
         QString typed;
         if (longRuns) {
             // a piece of a row's text, with a run of "_" in it, marks in either order
-            const QString row = table.text(int(rng.bounded(table.rowCount())), 0);
+            const QString row = table.text(int(rng.bounded(table.rowCount())), Column::Text);
             const auto from = row.isEmpty() ? 0 : int(rng.bounded(row.size()));
             typed = row.mid(from, int(rng.bounded(1, 40)));
             if (typed.size() > 2) {
@@ -552,8 +552,9 @@ void TestSearch::scansAgreeWithReference()
             typed = randomFoldText(&rng, int(rng.bounded(1, 6)), 3);
         }
         const QString pattern = QLatin1Char('%') + typed + QLatin1Char('%');
-        const std::vector<int> expected = rowsMatching(
-            table, [&](int r) { return refMatches(pattern, table.text(r, 0), comparison); });
+        const std::vector<int> expected = rowsMatching(table, [&](int r) {
+            return refMatches(pattern, table.text(r, Column::Text), comparison);
+        });
         const std::vector<int> found = search.run(pattern, comparison);
         if (found != expected)
             QFAIL(qPrintable(QStringLiteral("seed %1, pattern [%2]: %3 rows found, %4 expected")
@@ -569,7 +570,7 @@ void TestSearch::nullNeverMatches()
     TableBuilder rows;
     rows.appendRow(); // NULL
     rows.appendRow();
-    rows.setField(0, QString()); // empty
+    rows.setField(Column::Text, QString()); // empty
     const HadithTable table = rows.take();
     const TableSearch search(table);
     for (const Comparison comparison : {Comparison::Folded, Comparison::Exact}) {
@@ -583,7 +584,7 @@ void TestSearch::matchAcrossRowsIsNoMatch()
     TableBuilder rows;
     for (const char *t : {"xxab", "cdxx", "abcd"}) {
         rows.appendRow();
-        rows.setField(0, QString::fromLatin1(t));
+        rows.setField(Column::Text, QString::fromLatin1(t));
     }
     const HadithTable table = rows.take();
     const TableSearch search(table);
@@ -599,16 +600,20 @@ void TestSearch::otherColumns()
     for (const char16_t *book :
          {u"Sahih Muslim", u"صحيح البخاري", static_cast<const char16_t *>(nullptr)}) {
         rows.appendRow();
-        rows.setField(0, QStringLiteral("text"));
+        rows.setField(Column::Text, QStringLiteral("text"));
         if (book)
-            rows.setField(4, QString::fromUtf16(book));
+            rows.setField(Column::Book, QString::fromUtf16(book));
     }
     const HadithTable table = rows.take();
     const TableSearch search(table);
-    QCOMPARE(search.run(QStringLiteral("%SAHIH%"), Comparison::Exact, 4), std::vector<int>{0});
-    QCOMPARE(search.run(QStringLiteral("%"), Comparison::Exact, 4), (std::vector<int>{0, 1}));
-    QCOMPARE(search.run(QStringLiteral(u"%صحیح%"), Comparison::Folded, 4), std::vector<int>{1});
-    QCOMPARE(search.run(QStringLiteral(u"%صحیح%"), Comparison::Exact, 4), std::vector<int>{});
+    QCOMPARE(search.run(QStringLiteral("%SAHIH%"), Comparison::Exact, Column::Book),
+             std::vector<int>{0});
+    QCOMPARE(search.run(QStringLiteral("%"), Comparison::Exact, Column::Book),
+             (std::vector<int>{0, 1}));
+    QCOMPARE(search.run(QStringLiteral(u"%صحیح%"), Comparison::Folded, Column::Book),
+             std::vector<int>{1});
+    QCOMPARE(search.run(QStringLiteral(u"%صحیح%"), Comparison::Exact, Column::Book),
+             std::vector<int>{});
 }
 
 // What the pane selects and marks: the pane's text, the term, the comparison, and the

@@ -5,12 +5,12 @@
 
 #include "base/filereplace.h"
 #include "base/processsetup.h"
-#include "design/rowtext.h"
 #include "handover/childreader.h"
 #include "jet/copytext.h"
 #include "jet/jetreader.h"
 #include "jet/jetwriter.h"
 #include "search/datacontrol.h"
+#include "search/excerpt.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -185,7 +185,7 @@ int dump(const QStringList &allArgs)
 QByteArray fieldText(const Field &field)
 {
     Record record;
-    record.tab[0] = field;
+    record[Column::Text] = field;
     const QByteArray line = copytext::formatRecord(record);
     return line.left(line.indexOf('\t'));
 }
@@ -225,9 +225,10 @@ int search(const QStringList &argsIn)
         const Comparison comparison = data.comparison();
         for (int i = 0; i < data.recordCount(); ++i) {
             const int row = data.rowAt(i);
-            out += fieldText(data.table()->field(row, 1)) + '\t'
-                + fieldText(data.table()->field(row, 4)) + '\t'
-                + fieldText(excerpt(data.table()->view(row, 0), text, comparison).text) + '\n';
+            out += fieldText(data.table()->field(row, Column::Number)) + '\t'
+                + fieldText(data.table()->field(row, Column::Book)) + '\t'
+                + fieldText(excerpt(data.table()->view(row, Column::Text), text, comparison).text)
+                + '\n';
         }
         if (timed) {
             // The median of repeated searches, the file already open.
