@@ -711,7 +711,8 @@ void Tembra1::searchSteps(const QString &text)
     const QString term = text;
     m_searchTerm = term;
     m_model->setSearchTerm(term, Adodc1->comparison());
-    Adodc1->setRecordSource(searchStatement(term));
+    m_lastSearch = Listing::search(term, Adodc1->comparison(), false);
+    Adodc1->setRecordSource(m_lastSearch);
     Adodc1->setCommandType(Statement::Text);
     if (!Adodc1->refresh())
         return;
@@ -856,11 +857,10 @@ namespace tembra {
 // The count first, as soon as the new result is known, then the grid, the current record
 // and the pane, as a search shows them. The current hadith stays current where the new
 // result holds it.
-void Tembra1::runKeeping(const QString &statement)
+void Tembra1::runKeeping(const Listing &listing)
 {
     const int row = Adodc1->currentRow();
-    Adodc1->setRecordSource(statement);
-    Adodc1->setCommandType(Statement::Text);
+    Adodc1->setRecordSource(listing);
     m_countOnRefresh = true;
     const bool ran = Adodc1->refreshKeeping(row);
     m_countOnRefresh = false;
@@ -872,14 +872,14 @@ void Tembra1::onlyThisBook()
 {
     if (DataGrid1->isHidden() || Adodc1->currentRow() < 0 || m_searchTerm.isEmpty())
         return;
-    runKeeping(bookStatement(m_searchTerm, Adodc1->boundValue(Column::Book)));
+    runKeeping(m_lastSearch.inBook(Adodc1->currentRecord()[Column::Book]));
 }
 
 void Tembra1::allBooks()
 {
     if (DataGrid1->isHidden() || m_searchTerm.isEmpty())
         return;
-    runKeeping(searchStatement(m_searchTerm));
+    runKeeping(m_lastSearch.inEveryBook());
 }
 
 // Every hadith of the book in the order it is stored: Up and Down, PgUp and PgDn then read
@@ -888,7 +888,8 @@ void Tembra1::readBookFromHere()
 {
     if (DataGrid1->isHidden() || Adodc1->currentRow() < 0)
         return;
-    runKeeping(bookStatement(QString(), Adodc1->boundValue(Column::Book)));
+    const Record current = Adodc1->currentRecord();
+    runKeeping(Listing::wholeBook(current[Column::Book], current[Column::Number]));
 }
 
 void Tembra1::copyWithSource()
@@ -932,10 +933,9 @@ void Tembra1::showListMenu(const QPoint &at)
     QMenu menu(this);
     menu.setLayoutDirection(Qt::RightToLeft);
     // An item that would show the very list shown is greyed.
-    const QString shown = Adodc1->recordSource();
-    m_onlyThisBook->setEnabled(shown
-                               != bookStatement(m_searchTerm, Adodc1->boundValue(Column::Book)));
-    m_allBooks->setEnabled(shown != searchStatement(m_searchTerm));
+    const std::optional<Listing> &shown = Adodc1->listing();
+    m_onlyThisBook->setEnabled(shown != m_lastSearch.inBook(Adodc1->currentRecord()[Column::Book]));
+    m_allBooks->setEnabled(shown != m_lastSearch.inEveryBook());
     menu.addAction(m_onlyThisBook);
     menu.addAction(m_allBooks);
     menu.addAction(m_readBook);

@@ -114,7 +114,7 @@ private:
     void showSearchBoxMenu(const QPoint &at);
     void showPaneMenu(const QPoint &at);
     void showListMenu(const QPoint &at);
-    void runKeeping(const QString &statement);
+    void runKeeping(const Listing &listing);
     QString paneComposition() const;
     void highlightTerm();
     void currentChanged();
@@ -160,6 +160,7 @@ private:
     std::vector<BoundControl> m_bound;
     ResultModel *m_model = nullptr;
     QString m_searchTerm;
+    Listing m_lastSearch; // the search the list holds, or came from
     QAction *m_exactMatch = nullptr;
     QLabel *m_exactShown = nullptr; // made the first time the option is on
     QAction *m_onlyThisBook = nullptr;

@@ -1,6 +1,7 @@
 #include "search/datacontrol.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace tembra {
 
@@ -24,6 +25,13 @@ void DataControl::setOpenError(const Error &error)
     emit openFailed(m_openError);
 }
 
+void DataControl::setRecordSource(const Listing &listing)
+{
+    m_recordSource = listing.statement();
+    m_commandType = listing.commandType();
+    m_listing = listing;
+}
+
 bool DataControl::refresh(Error *error)
 {
     return run(-1, error);
@@ -34,6 +42,59 @@ bool DataControl::refreshKeeping(int row, Error *error)
     return run(row, error);
 }
 
+// The rows that meet every condition, in the order of the table. Each LIKE is the search's;
+// the rows one excludes are taken away from those the others find, and a statement of
+// exclusions alone starts from every row that has a value to look in.
+std::vector<int> DataControl::matching(const Statement &statement) const
+{
+    std::vector<int> rows;
+    bool first = true;
+    for (const Statement::Like &like : statement.likes) {
+        if (like.negated)
+            continue;
+        std::vector<int> found = m_search->run(like.pattern, m_comparison, like.column);
+        if (first) {
+            rows = std::move(found);
+            first = false;
+            continue;
+        }
+        std::vector<int> both;
+        std::set_intersection(rows.begin(), rows.end(), found.begin(), found.end(),
+                              std::back_inserter(both));
+        rows.swap(both);
+    }
+    if (first) {
+        rows.reserve(size_t(m_table->rowCount()));
+        for (int r = 0; r < m_table->rowCount(); ++r)
+            rows.push_back(r);
+    }
+    for (const Statement::Like &like : statement.likes) {
+        if (!like.negated)
+            continue;
+        const std::vector<int> found = m_search->run(like.pattern, m_comparison, like.column);
+        std::vector<int> rest;
+        std::set_difference(rows.begin(), rows.end(), found.begin(), found.end(),
+                            std::back_inserter(rest));
+        rest.erase(std::remove_if(rest.begin(), rest.end(),
+                                  [&](int r) { return m_table->isNull(r, like.column); }),
+                   rest.end());
+        rows.swap(rest);
+    }
+    // A book's or a chapter's name is compared as it stands: it is taken from a row, not
+    // typed. NULL is a value of its own, never the empty text.
+    for (const Statement::Equal &equal : statement.equals) {
+        rows.erase(std::remove_if(rows.begin(), rows.end(),
+                                  [&](int r) {
+                                      if (m_table->isNull(r, equal.column))
+                                          return equal.value.has_value();
+                                      return !equal.value
+                                          || m_table->view(r, equal.column) != *equal.value;
+                                  }),
+                   rows.end());
+    }
+    return rows;
+}
+
 bool DataControl::run(int keepRow, Error *error)
 {
     if (!m_table)
@@ -42,22 +103,7 @@ bool DataControl::run(int keepRow, Error *error)
     if (!Statement::parse(m_recordSource, m_commandType, &statement, error))
         return false;
 
-    std::vector<int> rows;
-    if (statement.filtered) {
-        rows = m_search->run(statement.pattern, m_comparison, statement.column);
-    } else {
-        rows.resize(size_t(m_table->rowCount()));
-        for (int r = 0; r < m_table->rowCount(); ++r)
-            rows[size_t(r)] = r;
-    }
-    if (statement.equalColumn) {
-        // A book's name is compared as it stands: it is taken from a row, not typed.
-        const QString &value = statement.equalValue;
-        rows.erase(std::remove_if(
-                       rows.begin(), rows.end(),
-                       [&](int r) { return m_table->view(r, *statement.equalColumn) != value; }),
-                   rows.end());
-    }
+    std::vector<int> rows = matching(statement);
     int position = rows.empty() ? -1 : 0;
     if (keepRow >= 0) {
         const auto kept = std::lower_bound(rows.begin(), rows.end(), keepRow);

@@ -2,6 +2,7 @@
 
 #include "base/error.h"
 #include "search/hadithtable.h"
+#include "search/listing.h"
 #include "search/statement.h"
 #include "search/tablesearch.h"
 
@@ -42,8 +43,17 @@ public:
     void setComparison(Comparison comparison) { m_comparison = comparison; }
 
     QString recordSource() const { return m_recordSource; }
-    void setRecordSource(const QString &source) { m_recordSource = source; }
+    void setRecordSource(const QString &source)
+    {
+        m_recordSource = source;
+        m_listing.reset();
+    }
     void setCommandType(int type) { m_commandType = type; }
+    // What the list is to hold: the record source and its command type are made from it,
+    // and the listing is kept for whoever asks what the list holds.
+    void setRecordSource(const Listing &listing);
+    // What the record source asks for, where it was given as a listing.
+    const std::optional<Listing> &listing() const { return m_listing; }
 
     // Runs the record source and replaces the result; the current record becomes the
     // first row, or none for an empty result. A source that cannot be run leaves the
@@ -85,6 +95,7 @@ signals:
 
 private:
     bool run(int keepRow, Error *error);
+    std::vector<int> matching(const Statement &statement) const;
     bool move(int position, Error *error);
     void setPosition(int position);
 
@@ -93,6 +104,7 @@ private:
     std::unique_ptr<TableSearch> m_search;
     QString m_recordSource = QStringLiteral("Table1");
     int m_commandType = Statement::Table;
+    std::optional<Listing> m_listing;
     Comparison m_comparison = Comparison::Folded;
     std::vector<int> m_rows;
     int m_position = -1;

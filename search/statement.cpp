@@ -1,7 +1,5 @@
 #include "search/statement.h"
 
-#include "search/record.h"
-
 #include <QRegularExpression>
 
 namespace tembra {
@@ -18,6 +16,38 @@ bool isTableName(QStringView name)
 bool refuse(Error *error, const QString &why)
 {
     return fail(error, Error::BadStatement, why);
+}
+
+QString columnName(Column column)
+{
+    return QStringLiteral("Tab%1").arg(position(column) + 1);
+}
+
+QString literal(const QString &text)
+{
+    QString quoted = text;
+    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+// Reads a literal whose opening apostrophe is just before *at; *at ends after its closing
+// one. False when it is not closed.
+bool readLiteral(const QString &source, qsizetype *at, QString *out)
+{
+    for (qsizetype i = *at; i < source.size();) {
+        const QChar c = source[i++];
+        if (c == u'\'') {
+            if (i < source.size() && source[i] == u'\'') {
+                out->append(c);
+                ++i;
+                continue;
+            }
+            *at = i;
+            return true;
+        }
+        out->append(c);
+    }
+    return false;
 }
 
 } // namespace
@@ -37,8 +67,8 @@ bool Statement::parse(const QString &source, int commandType, Statement *out, Er
         QStringLiteral("^\\s*select\\s+\\*\\s+from\\s+(\\[?\\w+\\]?)\\s*"),
         QRegularExpression::CaseInsensitiveOption);
 
-    // The keywords come before the first apostrophe; the literal after it may hold
-    // anything, even text the regular expressions would refuse (unpaired surrogates).
+    // The keywords come before the first apostrophe; a literal may hold anything, even text
+    // the regular expressions would refuse (unpaired surrogates), so they never see one.
     const qsizetype quote = source.indexOf(QLatin1Char('\''));
     const QString keywords = quote < 0 ? source : source.left(quote + 1);
     const auto h = head.match(keywords);
@@ -51,31 +81,15 @@ bool Statement::parse(const QString &source, int commandType, Statement *out, Er
     if (pos == source.size())
         return true;
 
-    // Each condition is keywords up to an apostrophe, then a literal; the keywords are
-    // matched on that stretch alone, for the reason above.
+    // Each condition is keywords up to an apostrophe (or "is null"), then a literal; the
+    // keywords are matched on that stretch alone, for the reason above.
     const auto keywordsAt = [&source](qsizetype from) {
         const qsizetype next = source.indexOf(QLatin1Char('\''), from);
         return next < 0 ? source.mid(from) : source.mid(from, next - from + 1);
     };
-    const auto literalAt = [&source](qsizetype *at, QString *literal) {
-        for (qsizetype i = *at;;) {
-            if (i >= source.size())
-                return false;
-            const QChar c = source[i++];
-            if (c == u'\'') {
-                if (i < source.size() && source[i] == u'\'') {
-                    literal->append(c);
-                    ++i;
-                    continue;
-                }
-                *at = i;
-                return true;
-            }
-            literal->append(c);
-        }
-    };
     static const QRegularExpression condition(
-        QStringLiteral("^(where|\\s*and)\\s+(\\[?\\w+\\]?)\\s*(like\\s|=)\\s*'"),
+        QStringLiteral("^(where|\\s*and)\\s+(not\\s+)?(\\[?\\w+\\]?)\\s*"
+                       "(?:(like\\s|=)\\s*'|is\\s+null\\b)"),
         QRegularExpression::CaseInsensitiveOption);
     for (bool first = true;; first = false) {
         const QString words = keywordsAt(pos);
@@ -83,26 +97,30 @@ bool Statement::parse(const QString &source, int commandType, Statement *out, Er
         if (!w.hasMatch() || (first != (w.captured(1).compare(u"where", Qt::CaseInsensitive) == 0)))
             return refuse(error,
                           QStringLiteral("syntax error near \"%1\"").arg(source.mid(pos, 20)));
-        QStringView column = w.capturedView(2);
-        if (column.startsWith(u'[') && column.endsWith(u']'))
-            column = column.mid(1, column.size() - 2);
-        const std::optional<Column> named = columnNamed(column);
-        if (!named)
-            return refuse(error, QStringLiteral("no column named \"%1\"").arg(column.toString()));
+        QStringView name = w.capturedView(3);
+        if (name.startsWith(u'[') && name.endsWith(u']'))
+            name = name.mid(1, name.size() - 2);
+        const std::optional<Column> column = columnNamed(name);
+        if (!column)
+            return refuse(error, QStringLiteral("no column named \"%1\"").arg(name.toString()));
+        const bool negated = w.capturedLength(2) > 0;
+        const QStringView op = w.capturedView(4);
         pos += w.capturedEnd(0);
-        QString literal;
-        if (!literalAt(&pos, &literal))
-            return refuse(error, QStringLiteral("the quoted text is not closed"));
-        const bool like = w.capturedView(3).startsWith(u'l', Qt::CaseInsensitive);
-        if (like ? out->filtered : out->equalColumn.has_value())
-            return refuse(error, QStringLiteral("only one condition of each kind is supported"));
-        if (like) {
-            out->filtered = true;
-            out->column = *named;
-            out->pattern = literal;
+        if (op.isEmpty()) { // is null
+            if (negated)
+                return refuse(error, QStringLiteral("\"not\" goes only before \"like\""));
+            out->equals.push_back({*column, std::nullopt});
         } else {
-            out->equalColumn = *named;
-            out->equalValue = literal;
+            QString text;
+            if (!readLiteral(source, &pos, &text))
+                return refuse(error, QStringLiteral("the quoted text is not closed"));
+            if (op.startsWith(u'l', Qt::CaseInsensitive)) {
+                out->likes.push_back({*column, text, negated});
+            } else {
+                if (negated)
+                    return refuse(error, QStringLiteral("\"not\" goes only before \"like\""));
+                out->equals.push_back({*column, text});
+            }
         }
         qsizetype rest = pos;
         while (rest < source.size() && source[rest].isSpace())
@@ -112,25 +130,29 @@ bool Statement::parse(const QString &source, int commandType, Statement *out, Er
     }
 }
 
-QString searchStatement(const QString &text)
+QString likeCondition(Column column, const QString &pattern, bool negated)
 {
-    QString literal = text;
-    literal.replace(QLatin1Char('\''), QLatin1String("''"));
-    return QLatin1String("select * from Table1 where Tab1 like '%") + literal + QLatin1String("%'");
+    return (negated ? QLatin1String("not ") : QLatin1String()) + columnName(column)
+        + QLatin1String(" like ") + literal(pattern);
 }
 
-} // namespace tembra
-
-namespace tembra {
-
-QString bookStatement(const QString &text, const QString &book)
+QString equalCondition(Column column, const Field &value)
 {
-    QString value = book;
-    value.replace(QLatin1Char('\''), QLatin1String("''"));
-    const QString condition = QLatin1String("Tab5 = '") + value + QLatin1Char('\'');
-    if (text.isEmpty())
-        return QLatin1String("select * from Table1 where ") + condition;
-    return searchStatement(text) + QLatin1String(" and ") + condition;
+    return value ? columnName(column) + QLatin1String(" = ") + literal(*value)
+                 : columnName(column) + QLatin1String(" is null");
+}
+
+QString whereStatement(const QStringList &conditions)
+{
+    if (conditions.isEmpty())
+        return QStringLiteral("select * from Table1");
+    return QLatin1String("select * from Table1 where ") + conditions.join(QLatin1String(" and "));
+}
+
+QString searchStatement(const QString &text)
+{
+    return whereStatement(
+        {likeCondition(Column::Text, QLatin1Char('%') + text + QLatin1Char('%'))});
 }
 
 } // namespace tembra

@@ -4,35 +4,50 @@
 #include "search/record.h"
 
 #include <QString>
+#include <QStringList>
 
-#include <optional>
+#include <vector>
 
 namespace tembra {
 
 // What a record source asks of the table, as the data control can run it: the whole
-// table ("Table1" with command type 2, or "select * from Table1"), or the rows whose
-// column matches a LIKE pattern ("select * from Table1 where Tab1 like '...'").
+// table ("Table1" with command type 2, or "select * from Table1"), or the rows that meet
+// every condition of a where clause joined by "and":
+//   Tab1 like '...'       the column matches a LIKE pattern
+//   not Tab1 like '...'   it does not (a NULL field meets neither)
+//   Tab5 = '...'          it equals a text as it stands
+//   Tab5 is null          it holds no value
 struct Statement {
     enum CommandType { Text = 1, Table = 2 };
 
-    bool filtered = false;
-    Column column = Column::Text;
-    QString pattern; // the literal with its doubled apostrophes undone
-    // A column that must equal a text as it stands ("... and Tab5 = '...'", or
-    // "where Tab5 = '...'" alone): one book of the collection.
-    std::optional<Column> equalColumn;
-    QString equalValue;
+    struct Like {
+        Column column = Column::Text;
+        QString pattern; // the literal with its doubled apostrophes undone
+        bool negated = false;
+    };
+    struct Equal {
+        Column column = Column::Book;
+        Field value; // NULL for "is null"
+    };
+    std::vector<Like> likes; // in the order written
+    std::vector<Equal> equals;
+
+    bool isWholeTable() const { return likes.empty() && equals.empty(); }
 
     // On failure *error says what could not be understood.
     static bool parse(const QString &source, int commandType, Statement *out, Error *error);
 };
 
-// The statement the search gives the data control: every row whose hadith text holds
-// text anywhere. An apostrophe is doubled so that it stays inside the literal.
-QString searchStatement(const QString &text);
+// The parts a statement is made of. A text is put inside its literal with every
+// apostrophe doubled, so that it stays inside.
+QString likeCondition(Column column, const QString &pattern, bool negated = false);
+QString equalCondition(Column column, const Field &value); // "Tab5 = '...'" or "Tab5 is null"
+// "select * from Table1 where " and the conditions joined by " and "; the whole table
+// without any.
+QString whereStatement(const QStringList &conditions);
 
-// The hadiths of one book (Tab5 equal to book): among those the search for text finds, or,
-// for an empty text, the whole book in the order of the table.
-QString bookStatement(const QString &text, const QString &book);
+// The statement the search gives the data control: every row whose hadith text holds
+// text anywhere.
+QString searchStatement(const QString &text);
 
 } // namespace tembra
