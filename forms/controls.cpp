@@ -9,6 +9,8 @@
 #include <QPalette>
 #include <QScopedValueRollback>
 #include <QStyledItemDelegate>
+#include <QTextCursor>
+#include <QTextEdit>
 #include <QTextLayout>
 
 #include <algorithm>
@@ -187,6 +189,26 @@ void TextBox::setReadingOrder(Qt::LayoutDirection direction, Qt::Alignment align
     m_alignment = alignment;
     setLayoutDirection(direction); // also puts the scroll bar on the leading side
     applyTextOption();
+}
+
+void TextBox::showOccurrences(const std::vector<pane::Span> &found)
+{
+    const pane::DocumentPositions positions(m_text);
+    const auto spanned = [&](QTextCursor cursor, const pane::Span &span) {
+        cursor.setPosition(int(positions(span.start)));
+        cursor.setPosition(int(positions(span.end)), QTextCursor::KeepAnchor);
+        return cursor;
+    };
+    QList<QTextEdit::ExtraSelection> others;
+    for (size_t i = 1; i < found.size(); ++i) {
+        QTextEdit::ExtraSelection other;
+        other.cursor = spanned(QTextCursor(document()), found[i]);
+        other.format.setBackground(resolveColour(kMatchShade));
+        others.append(other);
+    }
+    setExtraSelections(others);
+    if (!found.empty())
+        setTextCursor(spanned(textCursor(), found.front()));
 }
 
 void TextBox::changeEvent(QEvent *event)

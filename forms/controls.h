@@ -1,6 +1,7 @@
 #pragma once
 
 #include "design/definition.h"
+#include "search/pane.h"
 
 #include <QFrame>
 #include <QImage>
@@ -93,6 +94,11 @@ public:
     // The box's reading order (where its scroll bar goes) and the alignment of every
     // paragraph; alignment takes kRightAligned for text against the right edge.
     void setReadingOrder(Qt::LayoutDirection direction, Qt::Alignment alignment);
+
+    // Spans of the text (in its units, "\r\n" two of them) that a search found: the first
+    // is selected, every other one is marked with the match shade, so that the reader sees
+    // every place the search found while the selection stands out.
+    void showOccurrences(const std::vector<pane::Span> &found);
 
 signals:
     void changed();

@@ -206,6 +206,30 @@ QRect twipsToPixels(const QRectF &twips)
                  qMax(0, px(twips.height())));
 }
 
+QRectF windowTwips(const QWidget *window)
+{
+    const QRect g = window->geometry();
+    const qreal t = kTwipsPerPixel;
+    return QRectF(g.x() * t, g.y() * t, g.width() * t, g.height() * t);
+}
+
+// Without a screen (there is always one, even offscreen) a common size stands in.
+QRectF screenTwips()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QRect g = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+    const qreal t = kTwipsPerPixel;
+    return QRectF(g.x() * t, g.y() * t, g.width() * t, g.height() * t);
+}
+
+TwipsArea availableTwips()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QRect g = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const float t = kTwipsPerPixel;
+    return {float(g.x()) * t, float(g.y()) * t, float(g.width()) * t, float(g.height()) * t};
+}
+
 Form::Form(const FormDef &definition, QWidget *window) : m_definition(definition), m_window(window)
 {
     substituteFonts();
@@ -369,6 +393,35 @@ Image *Form::image(int index) const
 }
 
 // A control in a panel is placed inside the panel's border, from its inner corner.
+TwipsGeometry Form::allTwips() const
+{
+    TwipsGeometry current;
+    for (const ControlDef &control : m_definition.controls) {
+        if (!widget(control.designName()))
+            continue;
+        const QRectF t = twips(control.designName());
+        current[control.designName()]
+            = {float(t.left()), float(t.top()), float(t.width()), float(t.height())};
+    }
+    return current;
+}
+
+void Form::setTwips(const TwipsGeometry &places)
+{
+    for (const auto &[name, r] : places) {
+        if (QWidget *control = widget(name))
+            setTwips(control, r.left, r.top, r.width, r.height);
+    }
+}
+
+void Form::applyPlacement(const WindowPlacement &place)
+{
+    const QRectF now = windowTwips(m_window);
+    setTwips(m_window, place.left, place.top, float(now.width()), float(now.height()));
+    setTwips(m_window, place.left, place.top, float(now.width()), place.height);
+    setTwips(m_window, place.left, place.top, place.width, place.height);
+}
+
 void Form::setTwips(QWidget *control, float left, float top, float width, float height)
 {
     const QRectF twips(left, top, width, height);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "design/definition.h"
+#include "design/layoutpass.h"
+#include "design/windowplace.h"
 #include "forms/controls.h"
 
 #include <QHash>
@@ -15,6 +17,12 @@ constexpr float kTwipsPerPixel = 15;
 
 // Twips to whole pixels, each value rounded on its own.
 QRect twipsToPixels(const QRectF &twips);
+
+// A window's place on the screen, the primary screen, and the part of it a window may
+// take (the screen less its panels), in twips.
+QRectF windowTwips(const QWidget *window);
+QRectF screenTwips();
+TwipsArea availableTwips();
 
 // A window made from its definition: the builder creates every control of the
 // catalogue on the given window and keeps them by their design names. Code reaches a
@@ -44,6 +52,13 @@ public:
     QRectF twips(const QWidget *control) const { return m_twips.value(control); }
     QRectF twips(const QString &designName) const { return twips(widget(designName)); }
     void setTwips(QWidget *control, float left, float top, float width, float height);
+    // Every control of the definition that has a place, where it stands now; and places
+    // given by design name applied to those controls.
+    TwipsGeometry allTwips() const;
+    void setTwips(const TwipsGeometry &places);
+    // A window place applied as the design applies one: Left, then Top, then Height, then
+    // Width, each size change a layout of its own.
+    void applyPlacement(const WindowPlacement &place);
 
 private:
     void buildWindow();

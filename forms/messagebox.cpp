@@ -6,6 +6,8 @@
 #include <QAbstractButton>
 #include <QMessageBox>
 
+#include <cstdio>
+
 namespace tembra::msgbox {
 
 namespace {
@@ -34,6 +36,13 @@ void show(QWidget *parent, const QString &wholePrompt, const QString &wholeTitle
     box.setLayoutDirection(Qt::RightToLeft);
     box.button(QMessageBox::Ok)->setText(texts::okButton());
     box.exec();
+}
+
+void report(QWidget *parent, const QString &message, const Error &error)
+{
+    if (!error.detail.isEmpty())
+        std::fprintf(stderr, "tembra: %s\n", error.detail.toLocal8Bit().constData());
+    show(parent, message, texts::errorTitle());
 }
 
 } // namespace tembra::msgbox

@@ -4,68 +4,44 @@
 #include "base/texts.h"
 #include "design/banner.h"
 #include "design/layoutpass.h"
-#include "forms/application.h"
 #include "forms/controls.h"
+#include "forms/designkeys.h"
 #include "forms/messagebox.h"
+#include "forms/recordbinding.h"
+#include "forms/windowdrag.h"
+#include "mainwindow/panezoom.h"
+#include "mainwindow/readermenus.h"
+#include "mainwindow/searchbox.h"
+#include "mainwindow/searchsteps.h"
 #include "search/citation.h"
 #include "search/pane.h"
 #include "search/resultmodel.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QClipboard>
-#include <QContextMenuEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMouseEvent>
 #include <QPushButton>
-#include <QScreen>
 #include <QShortcut>
-#include <QSignalBlocker>
-#include <QTextCursor>
 #include <QTextEdit>
 #include <QTimer>
-#include <QWheelEvent>
-#include <QWindow>
 
 #include <cstdio>
 
 namespace tembra {
 
-namespace {
-
-// Windows key codes, as the key-down handlers speak them.
-constexpr int kKeyPageUp = 33;
-constexpr int kKeyPageDown = 34;
-constexpr int kKeyUp = 38;
-constexpr int kKeyDown = 40;
-constexpr int kOtherKey = -1;
-
-int keyCode(const QKeyEvent *key)
+Tembra1::Tembra1(QWidget *parent) : QWidget(parent), m_form(tembra1Definition(), this)
 {
-    // Qt's own codes for "&" and "(" are 38 and 40: only these keys are spoken of.
-    switch (key->key()) {
-    case Qt::Key_Up: return kKeyUp;
-    case Qt::Key_Down: return kKeyDown;
-    case Qt::Key_PageUp: return kKeyPageUp;
-    case Qt::Key_PageDown: return kKeyPageDown;
-    default: return kOtherKey;
-    }
+    findControls();
+    makeParts();
+    connectHandlers();
 }
 
-// The other occurrences of the term in the pane: a soft background that leaves the
-// selection, on the first, to stand out.
-const QColor kOtherOccurrence = resolveColour(kMatchShade);
+Tembra1::~Tembra1() = default;
 
-} // namespace
-
-Tembra1::Tembra1(QWidget *parent) : QWidget(parent), m_form(tembra1Definition(), this)
+void Tembra1::findControls()
 {
     const auto label
         = [this](const char *name) { return m_form.get<Label>(QString::fromLatin1(name)); };
@@ -96,126 +72,96 @@ Tembra1::Tembra1(QWidget *parent) : QWidget(parent), m_form(tembra1Definition(),
     m_form.widget(QStringLiteral("Pic2"))->stackUnder(m_form.widget(QStringLiteral("Pic3")));
 
     // The data control, as its definition sets it up: the whole of Table1 at first.
-    const FormDef &def = m_form.definition();
-    const ControlDef *source = def.find(QStringLiteral("Adodc1"));
+    const ControlDef *source = m_form.definition().find(QStringLiteral("Adodc1"));
     Adodc1 = new DataControl(this);
     Adodc1->setObjectName(source->designName());
     Adodc1->setRecordSource(source->recordSource);
     Adodc1->setCommandType(source->commandType);
+    m_collectionFile = collectionFile();
+}
 
-    // What the definition binds to it: a column each for the bound controls, the grid's
-    // columns for the grid.
-    for (const ControlDef &control : def.controls) {
-        if (control.dataSource != source->designName() || control.dataField.isEmpty())
-            continue;
-        auto *bound = dynamic_cast<Bound *>(m_form.object(control.designName()));
-        const std::optional<Column> column = columnNamed(control.dataField);
-        Q_ASSERT_X(bound && column, "Tembra1", "a bound control shows a column of Table1");
-        m_bound.push_back({bound, *column});
-    }
-    std::vector<ResultModel::Shown> shown;
-    for (const GridColumn &column : def.find(DataGrid1->objectName())->columns) {
-        const std::optional<Column> field = columnNamed(column.field);
-        Q_ASSERT_X(field, "Tembra1", "a grid column shows a column of Table1");
-        shown.push_back({column.heading, *field});
-    }
-    m_model = new ResultModel(Adodc1, std::move(shown), this);
-    DataGrid1->setModel(m_model);
+// The parts of the window that are more than a handler, each a class of its own.
+void Tembra1::makeParts()
+{
+    m_binding = new RecordBinding(m_form, Adodc1, DataGrid1);
     DataGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     DataGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     DataGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DataGrid1->setWordWrap(false);
     DataGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
-
     // The pane shows the record; the reader selects and copies from it but never edits it.
     Text1->setReadOnly(true);
     Text1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     Text1->setContextMenuPolicy(Qt::CustomContextMenu);
-    m_collectionFile = collectionFile();
 
-    const auto action = [this](const QString &text, const char *name) {
-        auto *made = new QAction(text, this);
-        made->setObjectName(QLatin1String(name));
-        return made;
-    };
-    m_onlyThisBook = action(texts::onlyThisBook(), "OnlyThisBook");
-    m_allBooks = action(texts::allBooks(), "AllBooks");
-    m_readBook = action(texts::readBookFromHere(), "ReadBookFromHere");
-    m_copyWithSource = action(texts::copyWithSource(), "CopyWithSource");
-    m_copyWithSource->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
-    m_copyWithSource->setShortcutContext(Qt::WindowShortcut);
-    addAction(m_copyWithSource);
-
-    m_exactMatch = new QAction(texts::exactMatchOption(), this);
-    m_exactMatch->setObjectName(QStringLiteral("ExactMatch"));
-    m_exactMatch->setCheckable(true);
-    m_savePanePoints = new QTimer(this);
-    m_savePanePoints->setSingleShot(true);
-    m_savePanePoints->setInterval(1000);
-    connect(m_savePanePoints, &QTimer::timeout, this, [this] {
-        m_panePointsDue = true;
-        savePanePoints();
+    m_searchBox = new SearchBox(Text2);
+    SearchSteps::Controls shown;
+    shown.data = Adodc1;
+    shown.count = Label12;
+    shown.grid = DataGrid1;
+    shown.info = {Label1, Label2, Label3};
+    shown.pane = Text1;
+    shown.model = m_binding->model();
+    shown.composition = [this] { return paneComposition(); };
+    shown.highlight = [this] { highlightTerm(); };
+    m_steps = new SearchSteps(this, std::move(shown));
+    m_menus = new ReaderMenus(this);
+    m_zoom = new PaneZoom(Text1, this, [this](qreal points, Error *error) {
+        return m_store.writePanePoints(points, error);
     });
-
+    m_drag = new WindowDrag(Label19, this);
     m_clock = [] { return QDateTime::currentDateTime(); };
-    connectHandlers();
 }
-
-Tembra1::~Tembra1() = default;
 
 void Tembra1::connectHandlers()
 {
-    connect(Adodc1, &DataControl::currentChanged, this, &Tembra1::currentChanged);
-    connect(Adodc1, &DataControl::openFailed, this, &Tembra1::openFailed);
+    connect(Adodc1, &DataControl::openFailed, this, [this] {
+        m_openFailed = true;
+        if (isVisible())
+            showEvent(nullptr);
+    });
+    // The pane follows every change of the record, also when only its Tab4 line differs
+    // (the hadith text, and so Label4, may be the same).
+    connect(m_binding, &RecordBinding::recordShown, this, [this] {
+        if (!DataGrid1->isHidden())
+            Text1->setText(paneComposition());
+    });
     connect(Label4, &TextBox::changed, this, &Tembra1::Label4_Change);
     connect(Text1, &TextBox::changed, this, &Tembra1::Text1_Change);
     connect(Label1, &Label::changed, this, &Tembra1::Label1_Change);
     connect(Label2, &Label::changed, this, &Tembra1::Label2_Change);
     connect(Label3, &Label::changed, this, &Tembra1::Label3_Change);
     connect(Command1, &QPushButton::clicked, this, &Tembra1::Command1_Click);
-    Text2->installEventFilter(this);
+    new DesignKeys(
+        Text2, [this](int &code) { Text2_KeyDown(code); },
+        [this](int &ascii) { Text2_KeyPress(ascii); });
+    new DesignKeys(Text1, [this](int &code) { Text1_KeyDown(code); });
     Text1->installEventFilter(this);
-    Text1->viewport()->installEventFilter(this);
-    // Text zoom for reading, wherever the focus is: Ctrl+= (or Ctrl++), Ctrl+-, Ctrl+0.
-    const std::pair<QKeySequence, int> zoomKeys[] = {
-        {QKeySequence(Qt::CTRL | Qt::Key_Equal), 1},
-        {QKeySequence(Qt::CTRL | Qt::Key_Plus), 1},
-        {QKeySequence(Qt::CTRL | Qt::Key_Minus), -1},
-        {QKeySequence(Qt::CTRL | Qt::Key_0), 0},
-    };
-    for (const auto &[keys, steps] : zoomKeys) {
-        auto *shortcut = new QShortcut(keys, this);
-        connect(shortcut, &QShortcut::activated, this, [this, steps = steps] { zoomPane(steps); });
-    }
-    connect(m_exactMatch, &QAction::toggled, this, &Tembra1::exactMatchToggled);
-    connect(m_onlyThisBook, &QAction::triggered, this, &Tembra1::onlyThisBook);
-    connect(m_allBooks, &QAction::triggered, this, &Tembra1::allBooks);
-    connect(m_readBook, &QAction::triggered, this, &Tembra1::readBookFromHere);
-    connect(m_copyWithSource, &QAction::triggered, this, &Tembra1::copyWithSource);
-    connect(Text1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &at) { showPaneMenu(Text1->viewport()->mapToGlobal(at)); });
-    connect(DataGrid1, &QWidget::customContextMenuRequested, this, &Tembra1::showListMenu);
-    connect(Adodc1, &DataControl::resultCounted, this, [this](int records) {
-        if (m_countOnRefresh)
-            Label12->setCaption(QString::number(records));
-    });
     DataGrid1->installEventFilter(this);
+
+    connect(m_searchBox, &SearchBox::exactToggled, this, &Tembra1::exactMatchToggled);
+    connect(m_zoom, &PaneZoom::notKept, this, [this](const Error &error) {
+        msgbox::report(this, optionSaveErrorMessage(error), error);
+    });
+    connect(m_menus->onlyThisBook(), &QAction::triggered, this, &Tembra1::onlyThisBook);
+    connect(m_menus->allBooks(), &QAction::triggered, this, &Tembra1::allBooks);
+    connect(m_menus->readBookFromHere(), &QAction::triggered, this, &Tembra1::readBookFromHere);
+    connect(m_menus->copyWithSource(), &QAction::triggered, this, &Tembra1::copyWithSource);
+    connect(Text1, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
+        m_menus->execPaneMenu(Text1->viewport()->mapToGlobal(at), Text1,
+                              Adodc1->currentRow() >= 0 && !DataGrid1->isHidden());
+    });
+    connect(DataGrid1, &QWidget::customContextMenuRequested, this, &Tembra1::showListMenu);
     // Back to the search box from anywhere in the window.
     for (const QKeySequence &keys :
          {QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(Qt::CTRL | Qt::Key_L)}) {
         auto *shortcut = new QShortcut(keys, this);
         connect(shortcut, &QShortcut::activated, this, &Tembra1::focusSearchBox);
     }
-    connect(DataGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex &current) {
-                if (current.isValid())
-                    gridRowPicked(current.row());
-            });
 
     // The caption bar
     connect(Label19, &Label::mouseDown, this, &Tembra1::Label19_MouseDown);
     connect(Label19, &Label::doubleClicked, this, &Tembra1::Label19_DblClick);
-    Label19->installEventFilter(this);
     for (Label *button : {La1, La2, La3}) {
         // The pressed look: a frame around the button face while a button is down.
         connect(button, &Label::mouseDown, button,
@@ -231,31 +177,12 @@ void Tembra1::connectHandlers()
     connect(Timer2, &QTimer::timeout, this, &Tembra1::Timer2_Timer);
 }
 
+QString Tembra1::searchTerm() const
+{
+    return m_steps->term();
+}
+
 // --- The load step ------------------------------------------------------------------
-
-QRectF Tembra1::windowTwips() const
-{
-    const QRect g = geometry();
-    const qreal twips = kTwipsPerPixel;
-    return QRectF(g.x() * twips, g.y() * twips, g.width() * twips, g.height() * twips);
-}
-
-TwipsArea Tembra1::areaTwips() const
-{
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    const QRect g = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    const float twips = kTwipsPerPixel;
-    return {float(g.x()) * twips, float(g.y()) * twips, float(g.width()) * twips,
-            float(g.height()) * twips};
-}
-
-QRectF Tembra1::screenTwips() const
-{
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    const QRect g = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
-    const qreal twips = kTwipsPerPixel;
-    return QRectF(g.x() * twips, g.y() * twips, g.width() * twips, g.height() * twips);
-}
 
 // Runs once, before the window is first shown.
 void Tembra1::Form_Load()
@@ -268,19 +195,19 @@ void Tembra1::Form_Load()
     La3->setToolTip(texts::minimiseTip());
 
     // Centred as the design centres it, then reduced and moved onto the part of the screen
-    // a window may take, if it is smaller than the design.
-    // The primary screen need not start at (0, 0): the place is taken from its own corner.
-    const QRectF window = windowTwips();
+    // a window may take, if it is smaller than the design. The primary screen need not
+    // start at (0, 0): the place is taken from its own corner.
+    const QRectF window = windowTwips(this);
     const QRectF screen = screenTwips();
     const CentredPlace centre = centredPlace(float(screen.width()), float(screen.height()),
                                              float(window.width()), float(window.height()));
     const WindowPlacement place = keepWithin({float(screen.left()) + float(centre.left),
                                               float(screen.top()) + float(centre.top),
                                               float(window.height()), float(window.width())},
-                                             areaTwips());
+                                             availableTwips());
     m_form.setTwips(this, place.left, place.top, place.width, place.height);
 
-    const QRectF centred = windowTwips();
+    const QRectF centred = windowTwips(this);
     m_toggle = std::make_unique<EnlargeToggle>(float(centred.height()), float(centred.width()));
     // A settings file that cannot be used leaves the box empty; the reason goes to
     // standard error, since nothing was lost that the reader could act on.
@@ -292,23 +219,10 @@ void Tembra1::Form_Load()
         return; // the other entries are in the same file
     }
     // The search option and the pane's text size as the reader left them.
-    {
-        const QSignalBlocker quiet(m_exactMatch); // read, not changed: nothing to save
-        m_exactMatch->setChecked(m_store.readExactMatch());
-        Adodc1->setComparison(m_exactMatch->isChecked() ? Comparison::Exact : Comparison::Folded);
-    }
-    showComparison();
+    m_searchBox->setExact(m_store.readExactMatch());
+    Adodc1->setComparison(m_searchBox->exact() ? Comparison::Exact : Comparison::Folded);
     if (const qreal points = m_store.readPanePoints(); points > 0)
-        setPanePoints(pane::zoomedPoints(points, 0));
-}
-
-// A failure that the reader is to hear of: plain Sorani words in a box, and the technical
-// detail on the program's error stream, for whoever looks into it.
-void Tembra1::report(const QString &message, const Error &error)
-{
-    if (!error.detail.isEmpty())
-        std::fprintf(stderr, "tembra: %s\n", error.detail.toLocal8Bit().constData());
-    msgbox::show(this, message, texts::errorTitle());
+        m_zoom->setPoints(pane::zoomedPoints(points, 0));
 }
 
 void Tembra1::showEvent(QShowEvent *event)
@@ -324,6 +238,13 @@ void Tembra1::showEvent(QShowEvent *event)
         // Said once the window is on screen, so that the box stands over it.
         QTimer::singleShot(0, this, &Tembra1::reportOpenError);
     }
+}
+
+void Tembra1::reportOpenError()
+{
+    msgbox::report(
+        this, openErrorMessage(QFileInfo(m_collectionFile).absoluteFilePath(), Adodc1->openError()),
+        Adodc1->openError());
 }
 
 // --- The layout pass ----------------------------------------------------------------
@@ -343,24 +264,10 @@ void Tembra1::changeEvent(QEvent *event)
 
 void Tembra1::Form_Resize()
 {
-    // Where the controls stand now.
-    TwipsGeometry current;
-    for (const ControlDef &control : m_form.definition().controls) {
-        if (!m_form.widget(control.designName()))
-            continue;
-        const QRectF t = m_form.twips(control.designName());
-        current[control.designName()]
-            = {float(t.left()), float(t.top()), float(t.width()), float(t.height())};
-    }
-    const QRectF window = windowTwips();
-    const LayoutResult result
-        = layoutPass(float(window.width()), float(window.height()), isMinimized(), current);
-    for (const auto &entry : result.geometry) {
-        if (QWidget *control = m_form.widget(entry.first)) {
-            const TwipsRect &r = entry.second;
-            m_form.setTwips(control, r.left, r.top, r.width, r.height);
-        }
-    }
+    const QRectF window = windowTwips(this);
+    const LayoutResult result = layoutPass(float(window.width()), float(window.height()),
+                                           isMinimized(), m_form.allTwips());
+    m_form.setTwips(result.geometry);
     if (result.pic1BackColor)
         Pic1->setBackColor(*result.pic1BackColor);
 }
@@ -369,45 +276,27 @@ void Tembra1::Form_Resize()
 
 void Tembra1::Label19_MouseDown()
 {
-    // The move starts once the pointer moves with the button held (eventFilter): a
-    // window manager that moves the window takes the pointer, and a double click on the
-    // title would never arrive if a plain press started the move.
-    m_titlePressed = true;
+    m_drag->arm();
 }
 
 void Tembra1::Label19_DblClick()
 {
-    m_titlePressed = false;
-    toggleEnlarged();
+    m_drag->disarm();
+    La2_Click();
 }
 
+// Enlarged, the window takes the part of the screen a window may have; restored, it goes
+// back exactly where the reader had it, even partly off the screen.
 void Tembra1::La2_Click()
-{
-    toggleEnlarged();
-}
-
-void Tembra1::toggleEnlarged()
 {
     if (!m_toggle)
         return;
-    const QRectF window = windowTwips();
+    const QRectF window = windowTwips(this);
     const QRectF screen = screenTwips();
     const WindowPlacement place = m_toggle->toggle(float(window.left()), float(window.top()),
                                                    float(screen.width()), float(screen.height()));
     Mini->setCaption(m_toggle->Mini());
-    // Enlarged, the window takes the part of the screen a window may have; restored, it
-    // goes back exactly where the reader had it, even partly off the screen.
-    applyPlacement(m_toggle->enlarged() ? keepWithin(place, areaTwips()) : place);
-}
-
-// Left, then Top, then Height, then Width, as the toggle gives them; each size change
-// runs the layout pass.
-void Tembra1::applyPlacement(const WindowPlacement &place)
-{
-    const QRectF now = windowTwips();
-    m_form.setTwips(this, place.left, place.top, float(now.width()), float(now.height()));
-    m_form.setTwips(this, place.left, place.top, float(now.width()), place.height);
-    m_form.setTwips(this, place.left, place.top, place.width, place.height);
+    m_form.applyPlacement(m_toggle->enlarged() ? keepWithin(place, availableTwips()) : place);
 }
 
 void Tembra1::La3_Click()
@@ -419,10 +308,10 @@ void Tembra1::La3_Click()
 // way of closing keeps the text saved before.
 void Tembra1::La1_Click()
 {
-    savePanePoints();
+    m_zoom->keepNow();
     Error error;
     if (!m_store.write(Text2->text(), &error))
-        report(saveErrorMessage(error), error);
+        msgbox::report(this, saveErrorMessage(error), error);
     close();
 }
 
@@ -442,103 +331,6 @@ void Tembra1::Timer2_Timer()
     Label16->setCaption(bannerText(m_clock(), QLocale()));
 }
 
-// --- Events -------------------------------------------------------------------------
-
-bool Tembra1::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == Label19) {
-        if (event->type() == QEvent::MouseButtonPress) {
-            m_pressAt = static_cast<QMouseEvent *>(event)->globalPosition().toPoint();
-        } else if (event->type() == QEvent::MouseMove && m_titlePressed) {
-            const QPoint at = static_cast<QMouseEvent *>(event)->globalPosition().toPoint();
-            if (!m_following
-                && (at - m_pressAt).manhattanLength() >= QApplication::startDragDistance()) {
-                m_titlePressed = false;
-                // The system's own interactive move where it has one; else the window
-                // follows the pointer until the button is released.
-                if (!windowHandle() || !windowHandle()->startSystemMove()) {
-                    m_following = true;
-                    m_titlePressed = true;
-                    m_grabOffset = m_pressAt - pos();
-                }
-            }
-            if (m_following)
-                move(at - m_grabOffset);
-        } else if (event->type() == QEvent::MouseButtonRelease) {
-            m_titlePressed = false;
-            m_following = false;
-        }
-        return false;
-    }
-    if (watched == Text2 && event->type() == QEvent::ContextMenu) {
-        showSearchBoxMenu(static_cast<QContextMenuEvent *>(event)->globalPos());
-        return true;
-    }
-    if (watched == Text1->viewport() && event->type() == QEvent::Wheel) {
-        auto *wheel = static_cast<QWheelEvent *>(event);
-        if (wheel->modifiers() & Qt::ControlModifier) {
-            const int notches = wheel->angleDelta().y() / QWheelEvent::DefaultDeltasPerStep;
-            if (notches != 0)
-                zoomPane(notches);
-            return true;
-        }
-    }
-    if ((watched == Text1 || watched == DataGrid1) && event->type() == QEvent::KeyPress) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
-            focusSearchBox();
-            return true;
-        }
-        // In the list a copy is of the hadith, with its source, not of one cell.
-        if (watched == DataGrid1 && key->matches(QKeySequence::Copy)) {
-            copyWithSource();
-            return true;
-        }
-    }
-    if (watched == DataGrid1 && event->type() == QEvent::ShortcutOverride
-        && static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy)) {
-        event->accept();
-        return true;
-    }
-    if (watched == Text1 && event->type() == QEvent::KeyPress) {
-        int code = keyCode(static_cast<QKeyEvent *>(event));
-        Text1_KeyDown(code);
-        if (code == 0)
-            return true; // the key is cancelled
-    }
-    if (watched == Text2 && event->type() == QEvent::KeyPress) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        int code = keyCode(key);
-        Text2_KeyDown(code);
-        if (code == 0)
-            return true; // the key is cancelled
-        int keyAscii = 0;
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
-            keyAscii = 13;
-        else if (!key->text().isEmpty())
-            keyAscii = key->text().at(0).unicode();
-        if (keyAscii != 0) {
-            Text2_KeyPress(keyAscii);
-            if (keyAscii == 0)
-                return true; // the character is dropped
-        }
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-void Tembra1::openFailed()
-{
-    m_openFailed = true;
-    if (isVisible())
-        showEvent(nullptr);
-}
-
-void Tembra1::reportOpenError()
-{
-    report(openErrorMessage(QFileInfo(m_collectionFile).absoluteFilePath(), Adodc1->openError()),
-           Adodc1->openError());
-}
-
 // --- Search, navigation and the reading pane ----------------------------------------
 
 // Up and Down in the search box step through the matches, and so do PgDn and PgUp, as
@@ -548,12 +340,12 @@ void Tembra1::Text2_KeyDown(int &keyCode)
 {
     if (Text1->text().isEmpty())
         return;
-    if (keyCode == kKeyDown || keyCode == kKeyPageDown) {
+    if (keyCode == DesignKeys::kDown || keyCode == DesignKeys::kPageDown) {
         if (!Adodc1->moveNext())
             return;
         keyCode = 0;
     }
-    if (keyCode == kKeyUp || keyCode == kKeyPageUp) {
+    if (keyCode == DesignKeys::kUp || keyCode == DesignKeys::kPageUp) {
         if (!Adodc1->movePrevious())
             return;
         keyCode = 0;
@@ -564,98 +356,21 @@ void Tembra1::Text2_KeyDown(int &keyCode)
 // arrows among them, stays the pane's.
 void Tembra1::Text1_KeyDown(int &keyCode)
 {
-    if (keyCode == kKeyPageDown || keyCode == kKeyPageUp)
+    if (keyCode == DesignKeys::kPageDown || keyCode == DesignKeys::kPageUp)
         Text2_KeyDown(keyCode);
 }
 
 void Tembra1::Text2_KeyPress(int &keyAscii)
 {
-    if (keyAscii == 13) {
+    if (keyAscii == DesignKeys::kEnter) {
         keyAscii = 0;
-        search();
+        m_steps->search(Text2->text(), Adodc1->comparison());
     }
 }
 
 void Tembra1::Command1_Click()
 {
-    search();
-}
-
-// Every step runs only if the one before it succeeded; the first that fails ends the
-// search without a word, and what was done before it stays done. Anything else that goes
-// wrong (no memory left) is no step's failure and takes the program's own path.
-void Tembra1::search()
-{
-    searchSteps(Text2->text());
-}
-
-// The box's own menu, in Sorani, with the comparison option under it.
-void Tembra1::showSearchBoxMenu(const QPoint &at)
-{
-    const std::unique_ptr<QMenu> menu(Text2->createStandardContextMenu());
-    menu->setLayoutDirection(Qt::RightToLeft);
-    // Qt names the commands in English (and names the actions themselves only from 6.5 on).
-    struct Command {
-        const char *name;
-        const char *english;
-        QString sorani;
-    };
-    const Command commands[] = {
-        {"edit-undo", "Undo", texts::undoCommand()},
-        {"edit-redo", "Redo", texts::redoCommand()},
-        {"edit-cut", "Cut", texts::cutCommand()},
-        {"edit-copy", "Copy", texts::copyCommand()},
-        {"edit-paste", "Paste", texts::pasteCommand()},
-        {"edit-delete", "Delete", texts::deleteCommand()},
-        {"select-all", "Select All", texts::selectAllCommand()},
-    };
-    for (QAction *action : menu->actions()) {
-        const qsizetype tab = action->text().indexOf(QLatin1Char('\t'));
-        QString english = action->text().left(tab < 0 ? action->text().size() : tab);
-        english.remove(QLatin1Char('&'));
-        for (const Command &command : commands) {
-            if (action->objectName() == QLatin1String(command.name)
-                || english == QLatin1String(command.english)) {
-                // the shortcut shown after the command is kept
-                action->setText(tab < 0 ? command.sorani
-                                        : command.sorani + action->text().mid(tab));
-            }
-        }
-    }
-    menu->addSeparator();
-    menu->addAction(m_exactMatch);
-    menu->exec(at);
-}
-
-// The size is kept once the reader has settled on it (a turn of the wheel is many steps),
-// and at the latest when the window closes with its close button.
-void Tembra1::zoomPane(int steps)
-{
-    const qreal points = Text1->font().pointSizeF();
-    setPanePoints(steps == 0 ? pane::kDesignPoints : pane::zoomedPoints(points, steps));
-    if (Text1->font().pointSizeF() != points)
-        m_savePanePoints->start();
-}
-
-void Tembra1::setPanePoints(qreal points)
-{
-    QFont font = Text1->font();
-    font.setPointSizeF(points);
-    Text1->setFont(font);
-}
-
-void Tembra1::savePanePoints()
-{
-    if (!m_savePanePoints->isActive() && !m_panePointsDue)
-        return;
-    m_savePanePoints->stop();
-    m_panePointsDue = false;
-    Error error;
-    // Said once: a reader who turns the wheel should not meet the same box at every turn.
-    if (!m_store.writePanePoints(Text1->font().pointSizeF(), &error) && !m_zoomNotSavedSaid) {
-        m_zoomNotSavedSaid = true;
-        report(optionSaveErrorMessage(error), error);
-    }
+    m_steps->search(Text2->text(), Adodc1->comparison());
 }
 
 // The comparison changes for the next search, and the search that ran last runs again
@@ -663,82 +378,11 @@ void Tembra1::savePanePoints()
 void Tembra1::exactMatchToggled(bool on)
 {
     Adodc1->setComparison(on ? Comparison::Exact : Comparison::Folded);
-    showComparison();
     Error error;
     if (!m_store.writeExactMatch(on, &error))
-        report(optionSaveErrorMessage(error), error);
-    if (!m_searchTerm.isEmpty())
-        searchSteps(m_searchTerm);
-}
-
-// While the exact option is on, a reader whose Kurdish-typed text finds nothing must see
-// why where the eyes are while searching: the search box says so at its free end (the
-// left, in right-to-left text), and its text keeps clear of it.
-void Tembra1::showComparison()
-{
-    const bool exact = m_exactMatch->isChecked();
-    if (!m_exactShown) {
-        if (!exact)
-            return;
-        m_exactShown = new QLabel(texts::exactComparisonShown(), Text2);
-        m_exactShown->setObjectName(QStringLiteral("ExactShown"));
-        m_exactShown->setAttribute(Qt::WA_TransparentForMouseEvents);
-        // A tag of its own colour, so that it is not read as part of the typed text (the
-        // window's style sheets would override a palette).
-        m_exactShown->setStyleSheet(
-            QStringLiteral("QLabel { background: %1; color: #5a3a00; border-radius: 3px; "
-                           "padding: 0 4px; }")
-                .arg(kOtherOccurrence.name()));
-        auto *row = new QHBoxLayout(Text2);
-        row->setContentsMargins(2, 2, 2, 2);
-        row->addStretch(); // the label at the end of the text's direction
-        row->addWidget(m_exactShown);
-    }
-    m_exactShown->setVisible(exact);
-    const int room = exact ? m_exactShown->sizeHint().width() + 4 : 0;
-    Text2->setTextMargins(Text2->isRightToLeft() ? QMargins(room, 0, 0, 0)
-                                                 : QMargins(0, 0, room, 0));
-}
-
-void Tembra1::searchSteps(const QString &text)
-{
-    if (text.isEmpty())
-        return;
-    if (text.size() < 3) {
-        msgbox::show(this, texts::tooShortPrompt(), texts::errorTitle());
-        return;
-    }
-    const QString term = text;
-    m_searchTerm = term;
-    m_model->setSearchTerm(term, Adodc1->comparison());
-    m_lastSearch = Listing::search(term, Adodc1->comparison(), false);
-    Adodc1->setRecordSource(m_lastSearch);
-    Adodc1->setCommandType(Statement::Text);
-    if (!Adodc1->refresh())
-        return;
-    if (Adodc1->recordCount() == 0) {
-        // Nothing matched: say so with a count of 0 beside the empty grid, and leave
-        // no earlier hadith in the pane (the info labels are already empty).
-        Label12->setCaption(QStringLiteral("0"));
-        DataGrid1->setVisible(true);
-        Text1->setText(QString());
-        return;
-    }
-    if (!Adodc1->moveLast())
-        return;
-    Label12->setCaption(QString::number(Adodc1->absolutePosition()));
-    if (!Adodc1->moveFirst())
-        return;
-    DataGrid1->setVisible(true);
-    Label1->setForeColor(kSystemWindowText);
-    Label2->setForeColor(kSystemWindowText);
-    Label3->setForeColor(kSystemWindowText);
-    const QString before = Text1->text();
-    Text1->setText(paneComposition());
-    // The same record with the same text as before the search raises no change, yet
-    // the new term must be selected.
-    if (Text1->text() == before)
-        highlightTerm();
+        msgbox::report(this, optionSaveErrorMessage(error), error);
+    if (!searchTerm().isEmpty())
+        m_steps->search(searchTerm(), Adodc1->comparison());
 }
 
 // The pane holds nothing but the current record; with no record (a search that found
@@ -769,29 +413,10 @@ void Tembra1::Text1_Change()
     highlightTerm();
 }
 
-// The first occurrence of the term is selected; the others are marked with a soft
-// background, so that the reader sees every place the search found.
+// The first occurrence of the term is selected, found as the search found it.
 void Tembra1::highlightTerm()
 {
-    const QString text = Text1->text();
-    const std::vector<pane::Span> found
-        = pane::occurrences(text, m_searchTerm, Adodc1->comparison());
-    const pane::DocumentPositions document(text);
-    const auto select = [&](QTextCursor cursor, const pane::Span &span) {
-        cursor.setPosition(int(document(span.start)));
-        cursor.setPosition(int(document(span.end)), QTextCursor::KeepAnchor);
-        return cursor;
-    };
-    QList<QTextEdit::ExtraSelection> others;
-    for (size_t i = 1; i < found.size(); ++i) {
-        QTextEdit::ExtraSelection other;
-        other.cursor = select(QTextCursor(Text1->document()), found[i]);
-        other.format.setBackground(kOtherOccurrence);
-        others.append(other);
-    }
-    Text1->setExtraSelections(others);
-    if (!found.empty())
-        Text1->setTextCursor(select(Text1->textCursor(), found.front()));
+    Text1->showOccurrences(pane::occurrences(Text1->text(), searchTerm(), Adodc1->comparison()));
 }
 
 void Tembra1::Label1_Change()
@@ -810,76 +435,21 @@ void Tembra1::Label3_Change()
     Label3->setToolTip(pane::bookTooltip(Label3->caption()));
 }
 
-// Every bound control takes the new record's value before any of them says it
-// changed, so that whatever reacts sees the whole record.
-void Tembra1::currentChanged()
-{
-    std::vector<bool> changed(m_bound.size());
-    for (size_t i = 0; i < m_bound.size(); ++i) {
-        const QSignalBlocker quiet(dynamic_cast<QObject *>(m_bound[i].control));
-        const QString value = Adodc1->boundValue(m_bound[i].column);
-        changed[i] = m_bound[i].control->boundValue() != value;
-        m_bound[i].control->setBoundValue(value);
-    }
-    for (size_t i = 0; i < m_bound.size(); ++i) {
-        if (changed[i])
-            m_bound[i].control->signalChange();
-    }
-
-    const int position = Adodc1->absolutePosition();
-    if (position > 0 && DataGrid1->currentIndex().row() != position - 1) {
-        m_syncingGrid = true;
-        DataGrid1->selectionModel()->setCurrentIndex(m_model->index(position - 1, 0),
-                                                     QItemSelectionModel::ClearAndSelect
-                                                         | QItemSelectionModel::Rows);
-        m_syncingGrid = false;
-    }
-
-    // The pane follows every change of the record, also when only its Tab4 line
-    // differs (the hadith text, and so Label4, may be the same).
-    if (!DataGrid1->isHidden())
-        Text1->setText(paneComposition());
-}
-
-void Tembra1::gridRowPicked(int row)
-{
-    if (m_syncingGrid)
-        return;
-    Adodc1->moveTo(row + 1);
-}
-
-} // namespace tembra
-
-namespace tembra {
-
-// --- One book's hadiths, and copying with the source ---------------------------------
-
-// The count first, as soon as the new result is known, then the grid, the current record
-// and the pane, as a search shows them. The current hadith stays current where the new
-// result holds it.
-void Tembra1::runKeeping(const Listing &listing)
-{
-    const int row = Adodc1->currentRow();
-    Adodc1->setRecordSource(listing);
-    m_countOnRefresh = true;
-    const bool ran = Adodc1->refreshKeeping(row);
-    m_countOnRefresh = false;
-    if (ran && Adodc1->currentRow() < 0)
-        Text1->setText(QString());
-}
+// --- One book's hadiths, copying with the source, the keys back to the search box ---
 
 void Tembra1::onlyThisBook()
 {
-    if (DataGrid1->isHidden() || Adodc1->currentRow() < 0 || m_searchTerm.isEmpty())
+    if (DataGrid1->isHidden() || Adodc1->currentRow() < 0 || searchTerm().isEmpty())
         return;
-    runKeeping(m_lastSearch.inBook(Adodc1->currentRecord()[Column::Book]));
+    m_steps->showKeeping(m_steps->lastSearch().inBook(Adodc1->currentRecord()[Column::Book]),
+                         Adodc1->currentRow());
 }
 
 void Tembra1::allBooks()
 {
-    if (DataGrid1->isHidden() || m_searchTerm.isEmpty())
+    if (DataGrid1->isHidden() || searchTerm().isEmpty())
         return;
-    runKeeping(m_lastSearch.inEveryBook());
+    m_steps->showKeeping(m_steps->lastSearch().inEveryBook(), Adodc1->currentRow());
 }
 
 // Every hadith of the book in the order it is stored: Up and Down, PgUp and PgDn then read
@@ -889,7 +459,8 @@ void Tembra1::readBookFromHere()
     if (DataGrid1->isHidden() || Adodc1->currentRow() < 0)
         return;
     const Record current = Adodc1->currentRecord();
-    runKeeping(Listing::wholeBook(current[Column::Book], current[Column::Number]));
+    m_steps->showKeeping(Listing::wholeBook(current[Column::Book], current[Column::Number]),
+                         Adodc1->currentRow());
 }
 
 void Tembra1::copyWithSource()
@@ -905,24 +476,8 @@ void Tembra1::focusSearchBox()
     Text2->selectAll();
 }
 
-void Tembra1::showPaneMenu(const QPoint &at)
-{
-    QMenu menu(this);
-    menu.setLayoutDirection(Qt::RightToLeft);
-    QAction *copy = menu.addAction(texts::copyCommand(), Text1, &QPlainTextEdit::copy);
-    copy->setShortcut(QKeySequence::Copy);
-    copy->setEnabled(Text1->textCursor().hasSelection());
-    QAction *all = menu.addAction(texts::selectAllCommand(), Text1, &QPlainTextEdit::selectAll);
-    all->setShortcut(QKeySequence::SelectAll);
-    all->setEnabled(!Text1->text().isEmpty());
-    menu.addSeparator();
-    m_copyWithSource->setEnabled(Adodc1->currentRow() >= 0 && !DataGrid1->isHidden());
-    menu.addAction(m_copyWithSource);
-    menu.exec(at);
-    m_copyWithSource->setEnabled(true);
-}
-
-// The row under the pointer becomes the current one, and the menu speaks of its book.
+// The row under the pointer becomes the current one, and the menu speaks of its book; an
+// item that would show the very list shown is greyed.
 void Tembra1::showListMenu(const QPoint &at)
 {
     const QModelIndex under = DataGrid1->indexAt(at);
@@ -930,21 +485,36 @@ void Tembra1::showListMenu(const QPoint &at)
         Adodc1->moveTo(under.row() + 1);
     if (Adodc1->currentRow() < 0)
         return;
-    QMenu menu(this);
-    menu.setLayoutDirection(Qt::RightToLeft);
-    // An item that would show the very list shown is greyed.
     const std::optional<Listing> &shown = Adodc1->listing();
-    m_onlyThisBook->setEnabled(shown != m_lastSearch.inBook(Adodc1->currentRecord()[Column::Book]));
-    m_allBooks->setEnabled(shown != m_lastSearch.inEveryBook());
-    menu.addAction(m_onlyThisBook);
-    menu.addAction(m_allBooks);
-    menu.addAction(m_readBook);
-    menu.addSeparator();
-    m_copyWithSource->setEnabled(true);
-    menu.addAction(m_copyWithSource);
-    menu.exec(DataGrid1->viewport()->mapToGlobal(at));
-    m_onlyThisBook->setEnabled(true);
-    m_allBooks->setEnabled(true);
+    const Listing &search = m_steps->lastSearch();
+    m_menus->execListMenu(DataGrid1->viewport()->mapToGlobal(at),
+                          {shown != search.inBook(Adodc1->currentRecord()[Column::Book]),
+                           shown != search.inEveryBook()});
+}
+
+// Esc in the pane or the list goes back to the search box; in the list a copy is of the
+// hadith, with its source, not of one cell.
+bool Tembra1::eventFilter(QObject *watched, QEvent *event)
+{
+    const bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride;
+    if ((watched != Text1 && watched != DataGrid1) || !key)
+        return QWidget::eventFilter(watched, event);
+    auto *pressed = static_cast<QKeyEvent *>(event);
+    const bool copy = watched == DataGrid1 && pressed->matches(QKeySequence::Copy);
+    if (event->type() == QEvent::ShortcutOverride) {
+        if (copy)
+            event->accept(); // the list's own, not the window's
+        return copy;
+    }
+    if (pressed->key() == Qt::Key_Escape && pressed->modifiers() == Qt::NoModifier) {
+        focusSearchBox();
+        return true;
+    }
+    if (copy) {
+        copyWithSource();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 } // namespace tembra

@@ -10,10 +10,7 @@
 
 #include <functional>
 #include <memory>
-#include <vector>
 
-class QAction;
-class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTextEdit;
@@ -21,16 +18,23 @@ class QTimer;
 
 namespace tembra {
 
-class Bound;
 class Grid;
 class Label;
 class Panel;
+class PaneZoom;
+class ReaderMenus;
+class RecordBinding;
+class SearchBox;
+class SearchSteps;
 class TextBox;
-class ResultModel;
+class WindowDrag;
 
 // The main window, built from its definition: the caption bar of its own, the search
 // box and button, the reading pane, the info labels bound to the current record, the
 // count and the result grid, all over one data control; the clock banner above the pane.
+// This class holds the window's handlers; each part that is more than a handler is a class
+// of its own (the search box's menu and options, the search's steps, the menus, the zoom,
+// the binding of the controls to the current record, moving the window by its title).
 class Tembra1 final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(Tembra1)
@@ -43,7 +47,7 @@ public:
 
     Form &form() { return m_form; }
 
-    QString searchTerm() const { return m_searchTerm; }
+    QString searchTerm() const;
     bool collectionOpen() const { return Adodc1->isOpen(); }
     // Takes the collection read at start-up, or why it could not be read.
     void setCollection(HadithTable table) { Adodc1->setTable(std::move(table)); }
@@ -80,8 +84,8 @@ public:
     void Timer2_Timer();
 
     // The result list's menu: the current result narrowed to the current hadith's book,
-    // back to every book, or the whole of that book from the current hadith on. Each runs
-    // a statement on the data control and keeps the current hadith.
+    // back to every book, or the whole of that book from the current hadith on. Each keeps
+    // the current hadith.
     void onlyThisBook();
     void allBooks();
     void readBookFromHere();
@@ -102,30 +106,14 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    void findControls();
+    void makeParts();
     void connectHandlers();
-    void search();
-    void searchSteps(const QString &text);
-    void exactMatchToggled(bool on);
-    void showComparison(); // the exact option in view, inside the search box
-    void zoomPane(int steps); // 0 goes back to the design's size
-    void setPanePoints(qreal points);
-    void savePanePoints(); // if the size changed since it was last kept
-    void report(const QString &message, const Error &error);
-    void showSearchBoxMenu(const QPoint &at);
-    void showPaneMenu(const QPoint &at);
-    void showListMenu(const QPoint &at);
-    void runKeeping(const Listing &listing);
     QString paneComposition() const;
     void highlightTerm();
-    void currentChanged();
-    void gridRowPicked(int row);
-    void openFailed();
+    void exactMatchToggled(bool on);
+    void showListMenu(const QPoint &at);
     void reportOpenError();
-    void toggleEnlarged();
-    void applyPlacement(const WindowPlacement &place);
-    QRectF windowTwips() const;
-    QRectF screenTwips() const;
-    TwipsArea areaTwips() const;
 
     Form m_form;
 
@@ -152,39 +140,19 @@ private:
     Panel *Pic1 = nullptr;
     QTimer *Timer2 = nullptr; // the banner, every 500 ms
 
-    // The controls bound to a column of the current record, as the definition binds them.
-    struct BoundControl {
-        Bound *control;
-        Column column;
-    };
-    std::vector<BoundControl> m_bound;
-    ResultModel *m_model = nullptr;
-    QString m_searchTerm;
-    Listing m_lastSearch; // the search the list holds, or came from
-    QAction *m_exactMatch = nullptr;
-    QLabel *m_exactShown = nullptr; // made the first time the option is on
-    QAction *m_onlyThisBook = nullptr;
-    QAction *m_allBooks = nullptr;
-    QAction *m_readBook = nullptr;
-    QAction *m_copyWithSource = nullptr;
+    RecordBinding *m_binding = nullptr;
+    SearchBox *m_searchBox = nullptr;
+    SearchSteps *m_steps = nullptr;
+    ReaderMenus *m_menus = nullptr;
+    PaneZoom *m_zoom = nullptr;
+    WindowDrag *m_drag = nullptr;
     QString m_collectionFile;
-    bool m_countOnRefresh = false; // the count follows the result as soon as it is known
-    QTimer *m_savePanePoints = nullptr; // runs while a new size waits to be kept
-    bool m_panePointsDue = false;
-    bool m_zoomNotSavedSaid = false;
     ReaderSettings m_store;
     std::function<QDateTime()> m_clock;
     std::unique_ptr<EnlargeToggle> m_toggle;
     bool m_loaded = false;
     bool m_openFailed = false;
     bool m_openErrorShown = false;
-    bool m_syncingGrid = false;
-    // Moving the window by its title: where the button went down, and whether the
-    // window follows the pointer itself (where the system does not move it).
-    QPoint m_pressAt;
-    bool m_titlePressed = false;
-    bool m_following = false;
-    QPoint m_grabOffset;
 };
 
 } // namespace tembra

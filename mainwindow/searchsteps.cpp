@@ -1,0 +1,76 @@
+#include "mainwindow/searchsteps.h"
+
+#include "base/texts.h"
+#include "forms/controls.h"
+#include "forms/messagebox.h"
+#include "search/datacontrol.h"
+#include "search/resultmodel.h"
+
+namespace tembra {
+
+SearchSteps::SearchSteps(QWidget *window, Controls controls)
+    : QObject(window), m_window(window), m_c(std::move(controls))
+{
+    connect(m_c.data, &DataControl::resultCounted, this, [this](int records) {
+        if (m_countOnRefresh)
+            m_c.count->setCaption(QString::number(records));
+    });
+}
+
+void SearchSteps::search(const QString &text, Comparison comparison)
+{
+    if (text.isEmpty())
+        return;
+    if (text.size() < 3) {
+        msgbox::show(m_window, texts::tooShortPrompt(), texts::errorTitle());
+        return;
+    }
+    const QString term = text;
+    m_term = term;
+    m_c.model->setSearchTerm(term, comparison);
+    m_lastSearch = Listing::search(term, comparison, false);
+    m_c.data->setRecordSource(m_lastSearch);
+    m_c.data->setCommandType(Statement::Text);
+    if (!m_c.data->refresh())
+        return;
+    if (m_c.data->recordCount() == 0) {
+        // Nothing matched: a count of 0 beside the empty grid, and no earlier hadith in the
+        // pane (the info labels are already empty).
+        m_c.count->setCaption(QStringLiteral("0"));
+        m_c.grid->setVisible(true);
+        m_c.pane->setText(QString());
+        emit listShown();
+        return;
+    }
+    if (!m_c.data->moveLast())
+        return;
+    m_c.count->setCaption(QString::number(m_c.data->absolutePosition()));
+    if (!m_c.data->moveFirst())
+        return;
+    m_c.grid->setVisible(true);
+    for (Label *info : m_c.info)
+        info->setForeColor(kSystemWindowText);
+    const QString before = m_c.pane->text();
+    m_c.pane->setText(m_c.composition());
+    // The same record with the same text as before the search raises no change, yet the
+    // new term must be selected.
+    if (m_c.pane->text() == before)
+        m_c.highlight();
+    emit listShown();
+}
+
+bool SearchSteps::showKeeping(const Listing &listing, int keepRow)
+{
+    m_c.data->setRecordSource(listing);
+    m_countOnRefresh = true;
+    const bool ran = m_c.data->refreshKeeping(keepRow);
+    m_countOnRefresh = false;
+    if (!ran)
+        return false;
+    if (m_c.data->currentRow() < 0)
+        m_c.pane->setText(QString());
+    emit listShown();
+    return true;
+}
+
+} // namespace tembra

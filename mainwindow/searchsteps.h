@@ -1,0 +1,71 @@
+#pragma once
+
+#include "search/comparison.h"
+#include "search/listing.h"
+
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <functional>
+
+class QWidget;
+
+namespace tembra {
+
+class DataControl;
+class Grid;
+class Label;
+class ResultModel;
+class TextBox;
+
+// The search, as both of its triggers run it (the search button and Enter in the search
+// box), and the other ways the list comes to show something: one book of a search and every
+// book again, a whole book read from a hadith. Each step runs only if the one before it
+// succeeded; the first that fails ends the steps without a word, and what was done before
+// it stays done.
+class SearchSteps final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SearchSteps)
+
+public:
+    // What the steps act on: the main window's data control and the controls that show
+    // its result.
+    struct Controls {
+        DataControl *data = nullptr;
+        Label *count = nullptr; // Label12
+        Grid *grid = nullptr; // DataGrid1
+        std::array<Label *, 3> info{}; // Label1, Label2, Label3
+        TextBox *pane = nullptr; // Text1
+        ResultModel *model = nullptr;
+        std::function<QString()> composition; // the pane's composition for the record
+        std::function<void()> highlight; // selects the term's first occurrence in the pane
+    };
+    SearchSteps(QWidget *window, Controls controls);
+
+    // The search term: the text of the last search that passed the length check; empty
+    // before the first.
+    QString term() const { return m_term; }
+    // The search the list holds, or the one it came from.
+    const Listing &lastSearch() const { return m_lastSearch; }
+
+    // The search for text as typed: nothing for an empty text, a message below 3 units.
+    void search(const QString &text, Comparison comparison);
+    // The list shows listing, the hadith of the table's row keepRow still current where it
+    // holds it. The count comes first, as soon as the new result is known, then the grid,
+    // the current record and the pane, as a search shows them.
+    bool showKeeping(const Listing &listing, int keepRow);
+
+signals:
+    // The list holds something new (the data control's listing says what).
+    void listShown();
+
+private:
+    QWidget *m_window;
+    Controls m_c;
+    QString m_term;
+    Listing m_lastSearch;
+    bool m_countOnRefresh = false;
+};
+
+} // namespace tembra
