@@ -21,7 +21,8 @@ QAction *made(const QString &text, const char *name, QObject *parent)
 } // namespace
 
 ReaderMenus::ReaderMenus(QWidget *window)
-    : QObject(window), m_window(window),
+    : QObject(window),
+      m_window(window),
       m_onlyThisBook(made(texts::onlyThisBook(), "OnlyThisBook", this)),
       m_allBooks(made(texts::allBooks(), "AllBooks", this)),
       m_readBook(made(texts::readBookFromHere(), "ReadBookFromHere", this)),

@@ -15,7 +15,9 @@
 namespace tembra {
 
 SearchBox::SearchBox(QLineEdit *box)
-    : QObject(box), m_box(box), m_exact(new QAction(texts::exactMatchOption(), this)),
+    : QObject(box),
+      m_box(box),
+      m_exact(new QAction(texts::exactMatchOption(), this)),
       m_tags(new BoxTags(box))
 {
     m_exact->setObjectName(QStringLiteral("ExactMatch"));
