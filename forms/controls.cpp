@@ -455,26 +455,18 @@ private:
         qsizetype length;
     };
 
-    // The longest start of text that fits width with "…" after it, never half a character.
+    // The start of text that fits width with "…" after it, as the toolkit elides it; the
+    // match keeps its place, cut where the text is.
     static ShownText fitted(const QString &text, qsizetype start, qsizetype length,
                             const QFontMetrics &metrics, int width)
     {
-        if (metrics.horizontalAdvance(text) <= width)
+        const QString elided = metrics.elidedText(text, Qt::ElideRight, width);
+        if (elided == text)
             return {text, start, length};
-        const QString ellipsis(QChar(0x2026));
-        qsizetype low = 0;
-        qsizetype high = text.size();
-        while (low < high) {
-            const qsizetype mid = (low + high + 1) / 2;
-            if (metrics.horizontalAdvance(text.left(mid) + ellipsis) <= width)
-                low = mid;
-            else
-                high = mid - 1;
-        }
-        if (low > 0 && text[low - 1].isHighSurrogate())
-            --low;
-        const qsizetype end = std::clamp(start + length, start, low);
-        return {text.left(low) + ellipsis, start, std::max<qsizetype>(0, end - start)};
+        const QChar ellipsis(0x2026);
+        const qsizetype kept = elided.endsWith(ellipsis) ? elided.size() - 1 : elided.size();
+        const qsizetype end = std::clamp(start + length, start, kept);
+        return {elided, start, std::max<qsizetype>(0, end - start)};
     }
 };
 
