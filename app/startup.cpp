@@ -21,14 +21,12 @@ Startup::~Startup()
 {
     m_reading.cancel(); // the program is closing: the rows are no longer wanted
     m_collector.join();
-    delete m_window;
-    delete m_splash;
 }
 
 void Startup::showSplash()
 {
-    m_splash = new Tembra2;
-    connect(m_splash, &Tembra2::handOver, this, &Startup::splashDone);
+    m_splash = std::make_unique<Tembra2>();
+    connect(m_splash.get(), &Tembra2::handOver, this, &Startup::splashDone);
     m_splash->Form_Load();
     m_splash->show();
 }
@@ -49,9 +47,9 @@ void Startup::showMainWindowWhenReady()
 {
     if (!m_read || !m_splashDone || m_window)
         return;
-    m_window = new Tembra1;
+    m_window = std::make_unique<Tembra1>();
     m_window->setCollectionFile(m_file);
-    connect(m_window, &Tembra1::aboutRequested, m_window, [] {
+    connect(m_window.get(), &Tembra1::aboutRequested, m_window.get(), [] {
         // Loaded afresh at each opening, and gone once closed.
         About1 about;
         about.showModal();
@@ -64,12 +62,12 @@ void Startup::showMainWindowWhenReady()
     // without a window.
     m_window->show();
     if (m_splash) {
+        // Gone once its own tick, which handed over, has ended.
         m_splash->close();
-        m_splash->deleteLater();
-        m_splash = nullptr;
+        m_splash.release()->deleteLater();
     }
     if (onMainWindowShown)
-        onMainWindowShown(m_window);
+        onMainWindowShown(m_window.get());
 }
 
 } // namespace tembra

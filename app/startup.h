@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <thread>
 
 namespace tembra {
@@ -48,8 +49,8 @@ private:
     bool m_readOk = false;
     bool m_read = false;
     bool m_splashDone = false;
-    Tembra1 *m_window = nullptr;
-    Tembra2 *m_splash = nullptr;
+    std::unique_ptr<Tembra1> m_window;
+    std::unique_ptr<Tembra2> m_splash;
 };
 
 } // namespace tembra
