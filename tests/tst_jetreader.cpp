@@ -3,7 +3,6 @@
 
 #include "base/cuttext.h"
 #include "base/messages.h"
-#include "forms/messagebox.h"
 #include "handover/childreader.h"
 #include "handover/tableblock.h"
 #include "jet/jetreader.h"
@@ -135,9 +134,6 @@ private slots:
     void handedOverTableIsChecked();
     void childThatFailsOrHangs_data();
     void childThatFailsOrHangs();
-    void shownTextIsCut_data();
-    void shownTextIsCut();
-    void messageIsCut();
     void helperEndsWithItsParent();
     void farPointerCostsNoMemory();
     void fuzzFindings_data();
@@ -1081,56 +1077,6 @@ void TestJetReader::childThatFailsOrHangs()
     QVERIFY2(error.detail.contains(said), qPrintable(error.detail));
     QCOMPARE(table.rowCount(), 0);
     QVERIFY(timer.elapsed() < 20000);
-}
-
-// A text shown in a message box is cut to what a reader can take in: a line to 300
-// units, the text to 16 lines, "…" where it was cut; never inside a character, and a
-// path cut short closes its isolate.
-void TestJetReader::shownTextIsCut_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("most");
-    QTest::addColumn<QString>("cut");
-    QTest::newRow("within") << QStringLiteral("abcdef") << 6 << QStringLiteral("abcdef");
-    QTest::newRow("one over") << QStringLiteral("abcdefg") << 6 << QStringLiteral(u"abcde\u2026");
-    QTest::newRow("a pair at the cut")
-        << QStringLiteral(u"abcd\U0001F54Cxyz") << 6 << QStringLiteral(u"abcd\u2026");
-    QTest::newRow("a pair before the cut")
-        << QStringLiteral(u"abc\U0001F54Cxyz") << 6 << QStringLiteral(u"abc\U0001F54C\u2026");
-    QTest::newRow("inside a path") << QStringLiteral(u"x\u2066/a/b/c/d\u2069 y") << 7
-                                   << QStringLiteral(u"x\u2066/a/\u2026\u2069");
-    QTest::newRow("after a path") << QStringLiteral(u"\u2066/a\u2069 xyzw") << 7
-                                  << QStringLiteral(u"\u2066/a\u2069 x\u2026");
-}
-
-void TestJetReader::shownTextIsCut()
-{
-    QFETCH(QString, text);
-    QFETCH(int, most);
-    QFETCH(QString, cut);
-    QCOMPARE(cutText(text, most), cut);
-}
-
-// The whole message: the 2,000,000 characters that held the window up come to 300, and
-// a thousand lines to 16, the last of them "…".
-void TestJetReader::messageIsCut()
-{
-    const QString path = QStringLiteral("/tmp/Data.mdb");
-    Error error;
-    error.kind = Error::NoTable;
-    error.shown = QString(2000000, QChar(0x0628));
-    const QStringList lines = openErrorMessage(path, error).split(QLatin1Char('\n'));
-    QVERIFY(lines.contains(QChar(0x2066) + path + QChar(0x2069))); // read left to right
-    QVERIFY(lines.contains(QString(299, QChar(0x0628)) + QChar(0x2026)));
-    error.shown = QStringLiteral("x\n").repeated(1000);
-    QString shown;
-    msgbox::setHook([&](const QString &prompt, const QString &) { shown = prompt; });
-    msgbox::show(nullptr, openErrorMessage(path, error), QStringLiteral("title"));
-    msgbox::setHook({});
-    const QStringList cut = shown.split(QLatin1Char('\n'));
-    QCOMPARE(cut.size(), 16);
-    QCOMPARE(cut.last(), QStringLiteral(u"\u2026"));
-    QCOMPARE(cut[cut.size() - 2], QStringLiteral("x"));
 }
 
 // The helper ends with the process that started it, even stopped: here a shell that

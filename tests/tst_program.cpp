@@ -6,7 +6,7 @@
 #include "mainwindow/tembra1.h"
 #include "search/datacontrol.h"
 #include "settings/readersettings.h"
-#include "testutil.h"
+#include "testwindow.h"
 
 #include <QApplication>
 #include <QDir>

@@ -5,7 +5,7 @@
 #include "base/texts.h"
 #include "forms/controls.h"
 #include "mainwindow/tembra1.h"
-#include "testutil.h"
+#include "testwindow.h"
 
 #include <QAction>
 #include <QApplication>

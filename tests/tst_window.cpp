@@ -11,7 +11,7 @@
 #include "handover/childreader.h"
 #include "mainwindow/tembra1.h"
 #include "settings/readersettings.h"
-#include "testutil.h"
+#include "testwindow.h"
 
 #include <QAction>
 #include <QApplication>
