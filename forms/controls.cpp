@@ -298,7 +298,12 @@ void Button::paintEvent(QPaintEvent *event)
     drawBorder(painter, rect(), BorderStyle::Line);
 }
 
-Panel::Panel(QWidget *parent) : QFrame(parent) { }
+Panel::Panel(QWidget *parent) : QFrame(parent)
+{
+    setFocusPolicy(Qt::NoFocus);
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget *, QWidget *now) { focusMoved(now); });
+}
 
 void Panel::setBackColor(quint32 colour)
 {
@@ -343,21 +348,18 @@ protected:
 
 } // namespace
 
-void Panel::focusInEvent(QFocusEvent *event)
+void Panel::focusMoved(QWidget *now)
 {
-    QFrame::focusInEvent(event);
+    if (!now || !isAncestorOf(now)) {
+        if (m_focusFrame)
+            m_focusFrame->hide();
+        return;
+    }
     if (!m_focusFrame)
         m_focusFrame = new FocusFrame(this);
     m_focusFrame->setGeometry(rect());
     m_focusFrame->raise();
     m_focusFrame->show();
-}
-
-void Panel::focusOutEvent(QFocusEvent *event)
-{
-    QFrame::focusOutEvent(event);
-    if (m_focusFrame)
-        m_focusFrame->hide();
 }
 
 void Panel::resizeEvent(QResizeEvent *event)

@@ -165,13 +165,15 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    // A panel in the window's focus order shows that it holds the focus: a frame over its
-    // edge, in front of the controls it holds (they often cover it to its border).
-    void focusInEvent(QFocusEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // A panel takes no keys of its own, so it is never a stop of the focus order; while a
+    // control inside it has the keys (the grid in the result panel), the panel shows it: a
+    // frame over its edge, in front of the controls it holds (they often cover it to its
+    // border).
+    void focusMoved(QWidget *now);
+
     BorderStyle m_border = BorderStyle::None;
     QWidget *m_focusFrame = nullptr;
 };

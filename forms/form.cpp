@@ -2,6 +2,7 @@
 
 #include "forms/fonts.h"
 #include "forms/pictures.h"
+#include "forms/tooltips.h"
 
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -233,6 +234,7 @@ TwipsArea availableTwips()
 Form::Form(const FormDef &definition, QWidget *window) : m_definition(definition), m_window(window)
 {
     substituteFonts();
+    showTooltipsInTheirDirection();
     buildWindow();
     for (const ControlDef &control : m_definition.controls) {
         QWidget *container = m_window;
@@ -344,8 +346,6 @@ QObject *Form::build(const ControlDef &def, QWidget *container)
         widget->setAccessibleName(def.accessibleName);
     if (def.handPointer)
         widget->setCursor(handCursor());
-    if (def.kind == ControlKind::Panel && def.tabIndex >= 0)
-        widget->setFocusPolicy(Qt::TabFocus); // a click on a panel leaves the focus be
     setTwips(widget, def.left, def.top, def.width, def.height);
     widget->setVisible(def.visible);
     return widget;

@@ -314,14 +314,22 @@ void TestReadingPane::pageKeysAndTab()
     c.Text1->setFocus();
     QCOMPARE(w.focusWidget(), c.Text1);
     QTest::keyClick(c.Text1, Qt::Key_Tab);
-    QCOMPARE(w.focusWidget(), c.Pic1); // the one after it in the order
-    // and it shows that it has the keys: drawn otherwise than without them
+    // the list, the next stop that takes keys (its panel and the two beside the pane take
+    // none, so they are no stops)
+    QCOMPARE(w.focusWidget(), c.DataGrid1);
+    // its panel shows that the list has the keys: drawn otherwise than without them
     const QImage focused = c.Pic1->grab().toImage();
     c.Text1->setFocus();
     QVERIFY(c.Pic1->grab().toImage() != focused);
     QTest::keyClick(c.Text1, Qt::Key_Tab);
-    QCOMPARE(w.focusWidget(), c.Pic1);
+    QCOMPARE(w.focusWidget(), c.DataGrid1);
     QCOMPARE(c.Text1->toPlainText(), QStringLiteral("line one\nalpha text one")); // no tab typed
+    // and the list takes the keys it shows it has
+    const int at = c.Adodc1->absolutePosition();
+    QTest::keyClick(c.DataGrid1, Qt::Key_Down);
+    QCOMPARE(c.Adodc1->absolutePosition(), at + 1);
+    QTest::keyClick(c.DataGrid1, Qt::Key_Escape);
+    QCOMPARE(w.focusWidget(), c.Text2);
     c.Text1->setFocus();
     QTest::keyClick(c.Text1, Qt::Key_Backtab);
     QCOMPARE(w.focusWidget(), c.Command1); // the one before it
