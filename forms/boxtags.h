@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <map>
+#include <vector>
 
 class QHBoxLayout;
 class QLabel;
@@ -25,13 +26,18 @@ public:
     // Shows or hides the tag named name (also its object's name), made the first time it is
     // shown; tags stand in the order they were first shown.
     void show(const QString &name, const QString &text, bool shown);
+    // A control of the box's own at its very end, after the tags (a button that opens
+    // something of the box's).
+    void addAtEnd(QWidget *control);
 
 private:
+    void makeRow();
     void keepTextClear();
 
     QLineEdit *m_box;
     QHBoxLayout *m_row = nullptr;
     std::map<QString, QLabel *> m_tags;
+    std::vector<QWidget *> m_atEnd;
 };
 
 } // namespace tembra

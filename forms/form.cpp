@@ -393,6 +393,12 @@ Image *Form::image(int index) const
 }
 
 // A control in a panel is placed inside the panel's border, from its inner corner.
+void Form::add(const QString &name, QWidget *control)
+{
+    control->setObjectName(name);
+    m_objects.insert(name, control);
+}
+
 TwipsGeometry Form::allTwips() const
 {
     TwipsGeometry current;

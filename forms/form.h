@@ -47,6 +47,9 @@ public:
         return qobject_cast<T *>(object(designName));
     }
     QWidget *widget(const QString &designName) const { return get<QWidget>(designName); }
+    // A control the definition does not have, made by the window's code, known from now on
+    // by name as the design's own are (so that its places go through setTwips).
+    void add(const QString &name, QWidget *control);
     Image *image(int index) const;
 
     QRectF twips(const QWidget *control) const { return m_twips.value(control); }

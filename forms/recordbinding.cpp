@@ -9,7 +9,8 @@
 
 namespace tembra {
 
-RecordBinding::RecordBinding(const Form &form, DataControl *data, Grid *grid)
+RecordBinding::RecordBinding(const Form &form, DataControl *data, Grid *grid,
+                             const std::vector<AddedColumn> &added)
     : QObject(data), m_data(data), m_grid(grid)
 {
     const FormDef &def = form.definition();
@@ -22,11 +23,19 @@ RecordBinding::RecordBinding(const Form &form, DataControl *data, Grid *grid)
         m_bound.push_back({bound, *column});
     }
     std::vector<ResultModel::Shown> shown;
+    QList<int> widths;
+    for (const AddedColumn &column : added) {
+        shown.push_back({column.heading, column.field, column.with});
+        widths << qRound(column.width / kTwipsPerPixel);
+    }
     for (const GridColumn &column : def.find(grid->objectName())->columns) {
         const std::optional<Column> field = columnNamed(column.field);
         Q_ASSERT_X(field, "RecordBinding", "a grid column shows a column of Table1");
         shown.push_back({column.heading, *field});
+        widths << qRound(column.width / kTwipsPerPixel);
     }
+    if (!added.empty())
+        grid->setColumnWidths(widths);
     m_model = new ResultModel(data, std::move(shown), this);
     grid->setModel(m_model);
     connect(data, &DataControl::currentChanged, this, &RecordBinding::currentChanged);

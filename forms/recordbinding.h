@@ -4,6 +4,9 @@
 
 #include <QObject>
 
+#include <QString>
+
+#include <optional>
 #include <vector>
 
 namespace tembra {
@@ -24,7 +27,15 @@ class RecordBinding final : public QObject {
     Q_DISABLE_COPY_MOVE(RecordBinding)
 
 public:
-    RecordBinding(const Form &form, DataControl *data, Grid *grid);
+    // A grid column the definition does not have, shown before its own.
+    struct AddedColumn {
+        QString heading;
+        Column field;
+        std::optional<Column> with;
+        float width; // twips
+    };
+    RecordBinding(const Form &form, DataControl *data, Grid *grid,
+                  const std::vector<AddedColumn> &added = {});
 
     ResultModel *model() const { return m_model; }
 

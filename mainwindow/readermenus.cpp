@@ -24,6 +24,7 @@ ReaderMenus::ReaderMenus(QWidget *window)
     : QObject(window),
       m_window(window),
       m_onlyThisBook(made(texts::onlyThisBook(), "OnlyThisBook", this)),
+      m_onlyThisChapter(made(texts::onlyChapter(QString()), "OnlyThisChapter", this)),
       m_allBooks(made(texts::allBooks(), "AllBooks", this)),
       m_readBook(made(texts::readBookFromHere(), "ReadBookFromHere", this)),
       m_copyWithSource(made(texts::copyWithSource(), "CopyWithSource", this))
@@ -37,9 +38,16 @@ void ReaderMenus::execListMenu(const QPoint &global, const ListOffer &offer)
 {
     QMenu menu(m_window);
     menu.setLayoutDirection(Qt::RightToLeft);
+    // A name is shown as it stands, never taken for the item's mnemonic.
+    const auto plain
+        = [](QString name) { return name.replace(QLatin1Char('&'), QLatin1String("&&")); };
+    m_onlyThisBook->setText(texts::onlyHadithsOf(plain(offer.book)));
+    m_onlyThisChapter->setText(texts::onlyChapter(plain(offer.chapter)));
     m_onlyThisBook->setEnabled(offer.onlyThisBook);
+    m_onlyThisChapter->setEnabled(offer.onlyThisChapter);
     m_allBooks->setEnabled(offer.allBooks);
     menu.addAction(m_onlyThisBook);
+    menu.addAction(m_onlyThisChapter);
     menu.addAction(m_allBooks);
     menu.addAction(m_readBook);
     menu.addSeparator();
@@ -47,6 +55,7 @@ void ReaderMenus::execListMenu(const QPoint &global, const ListOffer &offer)
     menu.addAction(m_copyWithSource);
     menu.exec(global);
     m_onlyThisBook->setEnabled(true);
+    m_onlyThisChapter->setEnabled(true);
     m_allBooks->setEnabled(true);
 }
 

@@ -17,7 +17,7 @@ SearchSteps::SearchSteps(QWidget *window, Controls controls)
     });
 }
 
-void SearchSteps::search(const QString &text, Comparison comparison)
+void SearchSteps::search(const QString &text, Comparison comparison, bool anyOrder)
 {
     if (text.isEmpty())
         return;
@@ -27,8 +27,9 @@ void SearchSteps::search(const QString &text, Comparison comparison)
     }
     const QString term = text;
     m_term = term;
-    m_c.model->setSearchTerm(term, comparison);
-    m_lastSearch = Listing::search(term, comparison, false);
+    m_history.add({term, comparison == Comparison::Exact, anyOrder});
+    m_lastSearch = Listing::search(term, comparison, anyOrder);
+    m_c.model->setSearch(m_lastSearch);
     m_c.data->setRecordSource(m_lastSearch);
     m_c.data->setCommandType(Statement::Text);
     if (!m_c.data->refresh())

@@ -2,6 +2,7 @@
 
 #include "search/comparison.h"
 #include "search/listing.h"
+#include "search/searchhistory.h"
 
 #include <QObject>
 #include <QString>
@@ -49,8 +50,12 @@ public:
     // The search the list holds, or the one it came from.
     const Listing &lastSearch() const { return m_lastSearch; }
 
-    // The search for text as typed: nothing for an empty text, a message below 3 units.
-    void search(const QString &text, Comparison comparison);
+    // The search for text as typed, under the options given: nothing for an empty text, a
+    // message below 3 units. A search that passes the length check goes first in the
+    // history.
+    void search(const QString &text, Comparison comparison, bool anyOrder);
+    const SearchHistory &history() const { return m_history; }
+    void setHistory(const std::vector<SearchEntry> &entries) { m_history.setEntries(entries); }
     // The list shows listing, the hadith of the table's row keepRow still current where it
     // holds it. The count comes first, as soon as the new result is known, then the grid,
     // the current record and the pane, as a search shows them.
@@ -65,6 +70,7 @@ private:
     Controls m_c;
     QString m_term;
     Listing m_lastSearch;
+    SearchHistory m_history;
     bool m_countOnRefresh = false;
 };
 

@@ -2,6 +2,7 @@
 
 #include "base/messages.h"
 #include "base/texts.h"
+#include "design/addedlayout.h"
 #include "design/banner.h"
 #include "design/layoutpass.h"
 #include "forms/controls.h"
@@ -9,6 +10,7 @@
 #include "forms/messagebox.h"
 #include "forms/recordbinding.h"
 #include "forms/windowdrag.h"
+#include "mainwindow/listguide.h"
 #include "mainwindow/panezoom.h"
 #include "mainwindow/readermenus.h"
 #include "mainwindow/searchbox.h"
@@ -16,6 +18,7 @@
 #include "search/citation.h"
 #include "search/pane.h"
 #include "search/resultmodel.h"
+#include "search/shownmatches.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -83,7 +86,9 @@ void Tembra1::findControls()
 // The parts of the window that are more than a handler, each a class of its own.
 void Tembra1::makeParts()
 {
-    m_binding = new RecordBinding(m_form, Adodc1, DataGrid1);
+    // Each row names its hadith in view, book and number, before the design's kind and text.
+    m_binding = new RecordBinding(m_form, Adodc1, DataGrid1,
+                                  {{texts::bookWord(), Column::Book, Column::Number, 2700}});
     DataGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     DataGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     DataGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -94,6 +99,11 @@ void Tembra1::makeParts()
     Text1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     Text1->setContextMenuPolicy(Qt::CustomContextMenu);
 
+    // The design's keys first: the search box's own (Alt+Down) are looked at before them.
+    new DesignKeys(
+        Text2, [this](int &code) { Text2_KeyDown(code); },
+        [this](int &ascii) { Text2_KeyPress(ascii); });
+    new DesignKeys(Text1, [this](int &code) { Text1_KeyDown(code); });
     m_searchBox = new SearchBox(Text2);
     SearchSteps::Controls shown;
     shown.data = Adodc1;
@@ -105,6 +115,7 @@ void Tembra1::makeParts()
     shown.composition = [this] { return paneComposition(); };
     shown.highlight = [this] { highlightTerm(); };
     m_steps = new SearchSteps(this, std::move(shown));
+    m_guide = new ListGuide(m_form, Adodc1, Pic1);
     m_menus = new ReaderMenus(this);
     m_zoom = new PaneZoom(Text1, this, [this](qreal points, Error *error) {
         return m_store.writePanePoints(points, error);
@@ -132,18 +143,23 @@ void Tembra1::connectHandlers()
     connect(Label2, &Label::changed, this, &Tembra1::Label2_Change);
     connect(Label3, &Label::changed, this, &Tembra1::Label3_Change);
     connect(Command1, &QPushButton::clicked, this, &Tembra1::Command1_Click);
-    new DesignKeys(
-        Text2, [this](int &code) { Text2_KeyDown(code); },
-        [this](int &ascii) { Text2_KeyPress(ascii); });
-    new DesignKeys(Text1, [this](int &code) { Text1_KeyDown(code); });
     Text1->installEventFilter(this);
     DataGrid1->installEventFilter(this);
 
     connect(m_searchBox, &SearchBox::exactToggled, this, &Tembra1::exactMatchToggled);
+    connect(m_searchBox, &SearchBox::anyOrderToggled, this, &Tembra1::anyOrderToggled);
+    connect(m_searchBox, &SearchBox::historyChosen, this,
+            [this](const SearchEntry &entry) { runSearch(entry.text); });
+    connect(m_steps, &SearchSteps::listShown, this, &Tembra1::listShown);
+    connect(m_guide, &ListGuide::bookChosen, this, &Tembra1::bookChosen);
+    connect(m_guide, &ListGuide::layoutChanged, this, &Tembra1::Form_Resize);
+    connect(m_guide, &ListGuide::anyOrderTaken, this,
+            [this] { m_searchBox->anyOrderOption()->setChecked(true); });
     connect(m_zoom, &PaneZoom::notKept, this, [this](const Error &error) {
         msgbox::report(this, optionSaveErrorMessage(error), error);
     });
     connect(m_menus->onlyThisBook(), &QAction::triggered, this, &Tembra1::onlyThisBook);
+    connect(m_menus->onlyThisChapter(), &QAction::triggered, this, &Tembra1::onlyThisChapter);
     connect(m_menus->allBooks(), &QAction::triggered, this, &Tembra1::allBooks);
     connect(m_menus->readBookFromHere(), &QAction::triggered, this, &Tembra1::readBookFromHere);
     connect(m_menus->copyWithSource(), &QAction::triggered, this, &Tembra1::copyWithSource);
@@ -219,7 +235,7 @@ void Tembra1::Form_Load()
         return; // the other entries are in the same file
     }
     // The search option and the pane's text size as the reader left them.
-    m_searchBox->setExact(m_store.readExactMatch());
+    m_searchBox->setOptions(m_store.readExactMatch(), false);
     Adodc1->setComparison(m_searchBox->exact() ? Comparison::Exact : Comparison::Folded);
     if (const qreal points = m_store.readPanePoints(); points > 0)
         m_zoom->setPoints(pane::zoomedPoints(points, 0));
@@ -267,7 +283,9 @@ void Tembra1::Form_Resize()
     const QRectF window = windowTwips(this);
     const LayoutResult result = layoutPass(float(window.width()), float(window.height()),
                                            isMinimized(), m_form.allTwips());
-    m_form.setTwips(result.geometry);
+    TwipsGeometry places = result.geometry;
+    placeAddedControls(places, {m_guide->booksShown()});
+    m_form.setTwips(places);
     if (result.pic1BackColor)
         Pic1->setBackColor(*result.pic1BackColor);
 }
@@ -364,13 +382,20 @@ void Tembra1::Text2_KeyPress(int &keyAscii)
 {
     if (keyAscii == DesignKeys::kEnter) {
         keyAscii = 0;
-        m_steps->search(Text2->text(), Adodc1->comparison());
+        runSearch(Text2->text());
     }
 }
 
 void Tembra1::Command1_Click()
 {
-    m_steps->search(Text2->text(), Adodc1->comparison());
+    runSearch(Text2->text());
+}
+
+// Both triggers run the one search, under the options the search box shows.
+void Tembra1::runSearch(const QString &text)
+{
+    m_steps->search(text, m_searchBox->exact() ? Comparison::Exact : Comparison::Folded,
+                    m_searchBox->anyOrder());
 }
 
 // The comparison changes for the next search, and the search that ran last runs again
@@ -382,7 +407,28 @@ void Tembra1::exactMatchToggled(bool on)
     if (!m_store.writeExactMatch(on, &error))
         msgbox::report(this, optionSaveErrorMessage(error), error);
     if (!searchTerm().isEmpty())
-        m_steps->search(searchTerm(), Adodc1->comparison());
+        runSearch(searchTerm());
+}
+
+// As the exact option: kept, and the last search runs again under it.
+void Tembra1::anyOrderToggled(bool)
+{
+    if (!searchTerm().isEmpty())
+        runSearch(searchTerm());
+}
+
+void Tembra1::listShown()
+{
+    m_guide->listShown(m_steps->lastSearch());
+    m_searchBox->setHistory(m_steps->history().entries());
+}
+
+void Tembra1::bookChosen(const Listing::Narrowing &book)
+{
+    if (DataGrid1->isHidden() || searchTerm().isEmpty())
+        return;
+    const Listing &search = m_steps->lastSearch();
+    m_steps->showKeeping(book ? search.inBook(*book) : search.inEveryBook(), Adodc1->currentRow());
 }
 
 // The pane holds nothing but the current record; with no record (a search that found
@@ -416,7 +462,7 @@ void Tembra1::Text1_Change()
 // The first occurrence of the term is selected, found as the search found it.
 void Tembra1::highlightTerm()
 {
-    Text1->showOccurrences(pane::occurrences(Text1->text(), searchTerm(), Adodc1->comparison()));
+    Text1->showOccurrences(shownMatches(Text1->text(), m_steps->lastSearch()));
 }
 
 void Tembra1::Label1_Change()
@@ -443,6 +489,16 @@ void Tembra1::onlyThisBook()
         return;
     m_steps->showKeeping(m_steps->lastSearch().inBook(Adodc1->currentRecord()[Column::Book]),
                          Adodc1->currentRow());
+}
+
+void Tembra1::onlyThisChapter()
+{
+    if (DataGrid1->isHidden() || Adodc1->currentRow() < 0 || searchTerm().isEmpty())
+        return;
+    const Record current = Adodc1->currentRecord();
+    m_steps->showKeeping(
+        m_steps->lastSearch().inChapter(current[Column::Book], current[Column::Kind]),
+        Adodc1->currentRow());
 }
 
 void Tembra1::allBooks()
@@ -487,9 +543,14 @@ void Tembra1::showListMenu(const QPoint &at)
         return;
     const std::optional<Listing> &shown = Adodc1->listing();
     const Listing &search = m_steps->lastSearch();
-    m_menus->execListMenu(DataGrid1->viewport()->mapToGlobal(at),
-                          {shown != search.inBook(Adodc1->currentRecord()[Column::Book]),
-                           shown != search.inEveryBook()});
+    const Record current = Adodc1->currentRecord();
+    ReaderMenus::ListOffer offer;
+    offer.book = current[Column::Book].value_or(QString());
+    offer.chapter = current[Column::Kind].value_or(QString());
+    offer.onlyThisBook = shown != search.inBook(current[Column::Book]);
+    offer.onlyThisChapter = shown != search.inChapter(current[Column::Book], current[Column::Kind]);
+    offer.allBooks = shown != search.inEveryBook();
+    m_menus->execListMenu(DataGrid1->viewport()->mapToGlobal(at), offer);
 }
 
 // Esc in the pane or the list goes back to the search box; in the list a copy is of the

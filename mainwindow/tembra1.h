@@ -20,6 +20,7 @@ namespace tembra {
 
 class Grid;
 class Label;
+class ListGuide;
 class Panel;
 class PaneZoom;
 class ReaderMenus;
@@ -87,6 +88,7 @@ public:
     // back to every book, or the whole of that book from the current hadith on. Each keeps
     // the current hadith.
     void onlyThisBook();
+    void onlyThisChapter();
     void allBooks();
     void readBookFromHere();
     // The current hadith, with its book and number, to the clipboard.
@@ -112,6 +114,10 @@ private:
     QString paneComposition() const;
     void highlightTerm();
     void exactMatchToggled(bool on);
+    void anyOrderToggled(bool on);
+    void runSearch(const QString &text);
+    void listShown();
+    void bookChosen(const Listing::Narrowing &book);
     void showListMenu(const QPoint &at);
     void reportOpenError();
 
@@ -143,6 +149,7 @@ private:
     RecordBinding *m_binding = nullptr;
     SearchBox *m_searchBox = nullptr;
     SearchSteps *m_steps = nullptr;
+    ListGuide *m_guide = nullptr;
     ReaderMenus *m_menus = nullptr;
     PaneZoom *m_zoom = nullptr;
     WindowDrag *m_drag = nullptr;

@@ -30,6 +30,22 @@ void DataControl::setRecordSource(const Listing &listing)
     m_recordSource = listing.statement();
     m_commandType = listing.commandType();
     m_listing = listing;
+    if (listing.isSearch())
+        m_comparison = listing.comparison;
+}
+
+int DataControl::countOf(const Listing &listing) const
+{
+    return m_table ? int(rowsOf(listing).size()) : -1;
+}
+
+std::vector<int> DataControl::rowsOf(const Listing &listing) const
+{
+    Statement statement;
+    if (!m_table
+        || !Statement::parse(listing.statement(), listing.commandType(), &statement, nullptr))
+        return {};
+    return matching(statement, listing.comparison);
 }
 
 bool DataControl::refresh(Error *error)
@@ -45,14 +61,14 @@ bool DataControl::refreshKeeping(int row, Error *error)
 // The rows that meet every condition, in the order of the table. Each LIKE is the search's;
 // the rows one excludes are taken away from those the others find, and a statement of
 // exclusions alone starts from every row that has a value to look in.
-std::vector<int> DataControl::matching(const Statement &statement) const
+std::vector<int> DataControl::matching(const Statement &statement, Comparison comparison) const
 {
     std::vector<int> rows;
     bool first = true;
     for (const Statement::Like &like : statement.likes) {
         if (like.negated)
             continue;
-        std::vector<int> found = m_search->run(like.pattern, m_comparison, like.column);
+        std::vector<int> found = m_search->run(like.pattern, comparison, like.column);
         if (first) {
             rows = std::move(found);
             first = false;
@@ -71,7 +87,7 @@ std::vector<int> DataControl::matching(const Statement &statement) const
     for (const Statement::Like &like : statement.likes) {
         if (!like.negated)
             continue;
-        const std::vector<int> found = m_search->run(like.pattern, m_comparison, like.column);
+        const std::vector<int> found = m_search->run(like.pattern, comparison, like.column);
         std::vector<int> rest;
         std::set_difference(rows.begin(), rows.end(), found.begin(), found.end(),
                             std::back_inserter(rest));
@@ -103,7 +119,7 @@ bool DataControl::run(int keepRow, Error *error)
     if (!Statement::parse(m_recordSource, m_commandType, &statement, error))
         return false;
 
-    std::vector<int> rows = matching(statement);
+    std::vector<int> rows = matching(statement, m_comparison);
     int position = rows.empty() ? -1 : 0;
     if (keepRow >= 0) {
         const auto kept = std::lower_bound(rows.begin(), rows.end(), keepRow);

@@ -52,8 +52,14 @@ public:
     // What the list is to hold: the record source and its command type are made from it,
     // and the listing is kept for whoever asks what the list holds.
     void setRecordSource(const Listing &listing);
-    // What the record source asks for, where it was given as a listing.
+    // What the record source asks for, where it was given as a listing. A search's listing
+    // also sets the comparison to its own.
     const std::optional<Listing> &listing() const { return m_listing; }
+    // How many records a listing would hold; the result stays as it is. -1 when the control
+    // is not open.
+    int countOf(const Listing &listing) const;
+    // The rows a listing would hold, in the table's order; none when it cannot be run.
+    std::vector<int> rowsOf(const Listing &listing) const;
 
     // Runs the record source and replaces the result; the current record becomes the
     // first row, or none for an empty result. A source that cannot be run leaves the
@@ -95,7 +101,7 @@ signals:
 
 private:
     bool run(int keepRow, Error *error);
-    std::vector<int> matching(const Statement &statement) const;
+    std::vector<int> matching(const Statement &statement, Comparison comparison) const;
     bool move(int position, Error *error);
     void setPosition(int position);
 

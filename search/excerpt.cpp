@@ -33,8 +33,15 @@ Excerpt excerpt(QStringView text, QStringView term, Comparison comparison, qsize
                 qsizetype length)
 {
     const std::vector<pane::Span> found = pane::occurrences(text, term, comparison);
-    qsizetype matchStart = found.empty() ? 0 : found.front().start;
-    qsizetype matchEnd = found.empty() ? 0 : found.front().end;
+    return excerptAround(text, found.empty() ? std::nullopt : std::optional(found.front()), lead,
+                         length);
+}
+
+Excerpt excerptAround(QStringView text, const std::optional<pane::Span> &match, qsizetype lead,
+                      qsizetype length)
+{
+    qsizetype matchStart = match ? match->start : 0;
+    qsizetype matchEnd = match ? match->end : 0;
 
     // The start: lead units before the match, moved on to the next word's first letter,
     // unless that would pass the match.
@@ -80,7 +87,7 @@ Excerpt excerpt(QStringView text, QStringView term, Comparison comparison, qsize
     }
     if (cutAfter)
         out.text.append(ellipsis);
-    if (!found.empty()) {
+    if (match) {
         out.matchStart = matchStart - start + (cutBefore ? 1 : 0);
         out.matchLength = matchEnd - matchStart;
     }

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "search/comparison.h"
+#include "search/pane.h"
 
 #include <QString>
 #include <QStringView>
+
+#include <optional>
 
 namespace tembra {
 
@@ -24,5 +27,8 @@ constexpr qsizetype kExcerptLead = 60;
 constexpr qsizetype kExcerptLength = 300;
 Excerpt excerpt(QStringView text, QStringView term, Comparison comparison,
                 qsizetype lead = kExcerptLead, qsizetype length = kExcerptLength);
+// The same around a match already found (none: the start of the hadith).
+Excerpt excerptAround(QStringView text, const std::optional<pane::Span> &match,
+                      qsizetype lead = kExcerptLead, qsizetype length = kExcerptLength);
 
 } // namespace tembra

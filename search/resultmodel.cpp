@@ -2,6 +2,9 @@
 
 #include "search/citation.h"
 #include "search/datacontrol.h"
+#include "search/shownmatches.h"
+
+#include "base/texts.h"
 
 #include <QPoint>
 
@@ -25,12 +28,11 @@ int ResultModel::columnCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : int(m_columns.size());
 }
 
-void ResultModel::setSearchTerm(const QString &term, Comparison comparison)
+void ResultModel::setSearch(const Listing &search)
 {
-    if (term == m_term && comparison == m_comparison)
+    if (search == m_search)
         return;
-    m_term = term;
-    m_comparison = comparison;
+    m_search = search;
     m_excerpts.clear();
     if (rowCount() > 0)
         emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
@@ -44,7 +46,7 @@ Excerpt ResultModel::cellExcerpt(int row) const
     if (m_excerpts.size() >= 512)
         m_excerpts.clear();
     const Excerpt made
-        = excerpt(m_data->table()->view(m_data->rowAt(row), Column::Text), m_term, m_comparison);
+        = shownExcerpt(m_data->table()->view(m_data->rowAt(row), Column::Text), m_search);
     m_excerpts.insert(row, made);
     return made;
 }
@@ -54,7 +56,8 @@ QVariant ResultModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= m_data->recordCount())
         return {};
     const int row = m_data->rowAt(index.row());
-    const Column column = m_columns[size_t(index.column())].field;
+    const Shown &shown = m_columns[size_t(index.column())];
+    const Column column = shown.field;
     const HadithTable &table = *m_data->table();
     switch (role) {
     case Qt::DisplayRole: {
@@ -62,6 +65,9 @@ QVariant ResultModel::data(const QModelIndex &index, int role) const
             return cellExcerpt(index.row()).text;
         // A cell shows one line.
         QString text = table.text(row, column);
+        if (shown.with && !table.view(row, *shown.with).isEmpty())
+            text += (text.isEmpty() ? QString() : texts::listSeparator())
+                + table.text(row, *shown.with);
         for (QChar &c : text) {
             if (c == u'\r' || c == u'\n' || c == u'\t')
                 c = u' ';

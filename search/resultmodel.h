@@ -1,6 +1,7 @@
 #pragma once
 
 #include "search/excerpt.h"
+#include "search/listing.h"
 #include "search/record.h"
 
 #include <QAbstractTableModel>
@@ -20,9 +21,12 @@ class ResultModel final : public QAbstractTableModel {
     Q_DISABLE_COPY_MOVE(ResultModel)
 
 public:
+    // A column of the grid: its heading and the field it shows, or two fields side by side
+    // ("book، number") where a second is given.
     struct Shown {
         QString heading;
         Column field;
+        std::optional<Column> with = std::nullopt;
     };
     ResultModel(DataControl *data, std::vector<Shown> columns, QObject *parent = nullptr);
 
@@ -31,10 +35,10 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    // The hadith cell shows the text around the first match of this term (a LIKE
-    // pattern, as the search ran it), found as the reading pane finds it; with no term, or
-    // where the term does not occur, the start of the hadith.
-    void setSearchTerm(const QString &term, Comparison comparison);
+    // The hadith cell shows the text around the first place the search shows in it (see
+    // shownMatches()); for a list that is not a search, or where nothing is shown, the start
+    // of the hadith.
+    void setSearch(const Listing &search);
 
     // Where the match stands in a hadith cell's text: QPoint(start, length) in its units;
     // none where nothing is to be emphasised.
@@ -45,8 +49,7 @@ private:
 
     DataControl *m_data;
     std::vector<Shown> m_columns;
-    QString m_term;
-    Comparison m_comparison = Comparison::Folded;
+    Listing m_search;
     // The excerpts of the rows lately drawn: the grid asks for a cell's text and its match
     // apart, and again at every repaint. Emptied with each new result or term.
     mutable QHash<int, Excerpt> m_excerpts;

@@ -540,7 +540,7 @@ void TestDataControl::cellTextAroundTheMatch()
     DataControl dc;
     dc.setTable(table.take());
     ResultModel model(&dc, gridColumns());
-    model.setSearchTerm(QLatin1Char('%') + term + QLatin1Char('%'), Comparison::Folded);
+    model.setSearch(Listing::search(term, Comparison::Folded, false));
     if (lead == kExcerptLead && length == kExcerptLength) {
         QCOMPARE(model.data(model.index(0, 1), Qt::DisplayRole).toString(), cell);
         QCOMPARE(model.data(model.index(0, 1), ResultModel::MatchRole).toPoint(),

@@ -291,7 +291,8 @@ void TestMainWindow::searchShowsItsMatches()
                  + c.Adodc1->boundValue(Column::Text));
 }
 
-// The grid's columns: the kind, then the hadith; a NULL kind is an empty cell.
+// The grid's columns: the book and number, the kind, then the hadith; a NULL kind is an
+// empty cell.
 void TestMainWindow::gridShowsKindAndHadith()
 {
     Tembra1 w;
@@ -299,13 +300,16 @@ void TestMainWindow::gridShowsKindAndHadith()
     testutil::loadCollection(m_path, c.Adodc1);
     type(w, QStringLiteral("word"));
     c.Command1->click();
-    QCOMPARE(c.DataGrid1->model()->headerData(0, Qt::Horizontal).toString(),
-             QStringLiteral("نوع الحديث"));
-    QCOMPARE(c.DataGrid1->model()->headerData(1, Qt::Horizontal).toString(),
-             QStringLiteral("الأحاديث"));
-    QCOMPARE(c.DataGrid1->model()->index(1, 1).data().toString(),
-             QStringLiteral("the word inside"));
-    QCOMPARE(c.DataGrid1->model()->index(1, 0).data().toString(), QString());
+    const QAbstractItemModel *model = c.DataGrid1->model();
+    QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral(u"کتێب"));
+    QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("نوع الحديث"));
+    QCOMPARE(model->headerData(2, Qt::Horizontal).toString(), QStringLiteral("الأحاديث"));
+    QCOMPARE(model->index(1, 2).data().toString(), QStringLiteral("the word inside"));
+    QCOMPARE(model->index(1, 1).data().toString(), QString());
+    // each row says which hadith it is, in view: the book and the number ("book، number"),
+    // or the number alone where there is no book
+    QCOMPARE(model->index(1, 0).data().toString(), QStringLiteral(u"book\u060C 10"));
+    QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("9"));
 }
 
 void TestMainWindow::gridPickMovesCurrentRecord()
@@ -316,7 +320,7 @@ void TestMainWindow::gridPickMovesCurrentRecord()
     w.show();
     type(w, QStringLiteral("word"));
     c.Command1->click();
-    c.DataGrid1->setCurrentIndex(c.DataGrid1->model()->index(1, 1));
+    c.DataGrid1->setCurrentIndex(c.DataGrid1->model()->index(1, 2));
     QCOMPARE(c.Adodc1->absolutePosition(), 2);
     QCOMPARE(c.Label1->caption(), QStringLiteral("10"));
     QCOMPARE(c.Text1->text(), QStringLiteral("line\r\nthe word inside"));
@@ -346,20 +350,20 @@ void TestMainWindow::resultListShowsEachStart()
     QCOMPARE(c.Label12->caption(), QStringLiteral("2"));
     Grid *grid = c.DataGrid1;
     const QAbstractItemModel *model = grid->model();
-    QVERIFY(model->data(model->index(0, 1)).toString().endsWith(QChar(0x2026)));
-    QVERIFY(!model->data(model->index(1, 1)).toString().endsWith(QChar(0x2026)));
+    QVERIFY(model->data(model->index(0, 2)).toString().endsWith(QChar(0x2026)));
+    QVERIFY(!model->data(model->index(1, 2)).toString().endsWith(QChar(0x2026)));
     for (const int width : {983, 600, 200, 90}) {
         grid->resize(width, grid->height());
         QCoreApplication::processEvents();
         QCOMPARE(grid->horizontalScrollBar()->maximum(), 0);
-        const int right = grid->columnViewportPosition(1) + grid->columnWidth(1);
+        const int right = grid->columnViewportPosition(2) + grid->columnWidth(2);
         QVERIFY2(right <= grid->viewport()->width(), qPrintable(QString::number(width)));
         QVERIFY(grid->horizontalHeader()->sectionViewportPosition(1) >= 0);
         QCOMPARE(right, grid->viewport()->width()); // no empty strip beside the text
     }
     grid->resize(2000, grid->height()); // enlarged: the hadith column widens
     QCoreApplication::processEvents();
-    QCOMPARE(grid->columnViewportPosition(1) + grid->columnWidth(1), grid->viewport()->width());
+    QCOMPARE(grid->columnViewportPosition(2) + grid->columnWidth(2), grid->viewport()->width());
     QCOMPARE(grid->horizontalScrollBar()->maximum(), 0);
 }
 

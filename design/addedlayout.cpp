@@ -1,0 +1,46 @@
+#include "design/addedlayout.h"
+
+#include <algorithm>
+
+namespace tembra {
+
+namespace {
+
+constexpr float kGap = 45; // between the books and the list
+
+} // namespace
+
+void placeAddedControls(TwipsGeometry &places, const AddedControls &shown)
+{
+    const auto grid = places.find(QStringLiteral("DataGrid1"));
+    const auto heading = places.find(QStringLiteral("Label18"));
+    if (grid == places.end() || heading == places.end())
+        return; // a minimised window: nothing was placed
+    TwipsRect &list = grid->second;
+
+    TwipsRect books = list;
+    books.width = 0;
+    if (shown.books && list.width >= kBooksPanelWidth + kGap + kNarrowestList) {
+        books.width = kBooksPanelWidth;
+        books.left = list.left + list.width - kBooksPanelWidth;
+        list.width -= kBooksPanelWidth + kGap;
+    }
+    places[QStringLiteral("BooksPanel")] = books;
+
+    // The heading's own words stand in its middle; the caption takes the right third,
+    // where a right-to-left reader starts.
+    const TwipsRect &row = heading->second;
+    TwipsRect caption = row;
+    caption.width = std::max(0.0f, row.width * 0.32f);
+    caption.left = row.left + row.width - caption.width;
+    places[QStringLiteral("ListCaption")] = caption;
+
+    TwipsRect offer;
+    offer.width = std::min(list.width, 9000.0f);
+    offer.height = std::min(list.height, 600.0f);
+    offer.left = list.left + (list.width - offer.width) / 2;
+    offer.top = list.top + (list.height - offer.height) / 3;
+    places[QStringLiteral("AnyOrderOffer")] = offer;
+}
+
+} // namespace tembra
