@@ -16,7 +16,8 @@
 namespace tembra {
 
 BooksPanel::BooksPanel(QWidget *parent)
-    : QWidget(parent), m_heading(new QLabel(texts::booksHeading(), this)),
+    : QWidget(parent),
+      m_heading(new QLabel(texts::booksHeading(), this)),
       m_list(new QTreeWidget(this))
 {
     setLayoutDirection(Qt::RightToLeft);

@@ -7,6 +7,7 @@
 #include "search/datacontrol.h"
 #include "search/words.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
@@ -22,8 +23,11 @@ QString named(const Field &field)
 } // namespace
 
 ListGuide::ListGuide(Form &form, DataControl *data, QWidget *resultPanel)
-    : QObject(data), m_data(data), m_caption(new QLabel(form.window())),
-      m_books(new BooksPanel(resultPanel)), m_offer(new QPushButton(resultPanel))
+    : QObject(data),
+      m_data(data),
+      m_caption(new QLabel(form.window())),
+      m_books(new BooksPanel(resultPanel)),
+      m_offer(new QPushButton(resultPanel))
 {
     form.add(QStringLiteral("ListCaption"), m_caption);
     form.add(QStringLiteral("BooksPanel"), m_books);
@@ -49,6 +53,20 @@ ListGuide::ListGuide(Form &form, DataControl *data, QWidget *resultPanel)
     }
     connect(m_books, &BooksPanel::chosen, this, &ListGuide::bookChosen);
     connect(m_offer, &QPushButton::clicked, this, &ListGuide::anyOrderTaken);
+    m_offer->installEventFilter(this);
+}
+
+// Enter on the offer takes it, as a click does.
+bool ListGuide::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_offer && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            m_offer->click();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 bool ListGuide::booksShown() const

@@ -49,6 +49,9 @@ signals:
     // The books panel came or went: the window lays itself out again.
     void layoutChanged();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void offerAnyOrder(const Listing &search);
 

@@ -16,8 +16,7 @@ std::vector<pane::Span> shownMatches(QStringView text, const Listing &search)
     for (const WordItem &item : splitWords(search.text)) {
         if (item.excluded)
             continue;
-        const std::vector<pane::Span> found
-            = pane::occurrences(text, item.text, search.comparison);
+        const std::vector<pane::Span> found = pane::occurrences(text, item.text, search.comparison);
         all.insert(all.end(), found.begin(), found.end());
     }
     std::sort(all.begin(), all.end(), [](const pane::Span &a, const pane::Span &b) {
