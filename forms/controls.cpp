@@ -169,19 +169,47 @@ TextBox::TextBox(QWidget *parent) : QPlainTextEdit(parent)
     connect(this, &QPlainTextEdit::textChanged, this, &TextBox::userEdited);
 }
 
+TextBox::Hold::Hold(TextBox *box) : m_box(box)
+{
+    ++m_box->m_holds;
+}
+
+TextBox::Hold::~Hold()
+{
+    if (--m_box->m_holds == 0 && !m_box->m_laidOut && !m_box->isHidden())
+        m_box->layOut();
+}
+
 void TextBox::setText(const QString &text)
 {
     if (text == m_text)
         return;
     m_text = text;
+    m_laidOut = false;
+    m_occurrences.clear();
+    if (m_holds == 0 && !isHidden())
+        layOut();
+    emit changed();
+}
+
+void TextBox::layOut()
+{
     // The document knows one kind of line break; the text itself keeps "\r\n".
-    QString shown = text;
+    QString shown = m_text;
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     m_settingText = true;
     setPlainText(shown);
     m_settingText = false;
-    emit changed();
+    m_laidOut = true;
+    applyOccurrences();
+}
+
+void TextBox::showEvent(QShowEvent *event)
+{
+    if (!m_laidOut && m_holds == 0)
+        layOut();
+    QPlainTextEdit::showEvent(event);
 }
 
 void TextBox::setReadingOrder(Qt::LayoutDirection direction, Qt::Alignment alignment)
@@ -193,6 +221,14 @@ void TextBox::setReadingOrder(Qt::LayoutDirection direction, Qt::Alignment align
 
 void TextBox::showOccurrences(const std::vector<pane::Span> &found)
 {
+    m_occurrences = found;
+    if (m_laidOut)
+        applyOccurrences();
+}
+
+void TextBox::applyOccurrences()
+{
+    const std::vector<pane::Span> &found = m_occurrences;
     const pane::DocumentPositions positions(m_text);
     const auto spanned = [&](QTextCursor cursor, const pane::Span &span) {
         cursor.setPosition(int(positions(span.start)));
@@ -232,7 +268,7 @@ void TextBox::applyTextOption()
 
 void TextBox::userEdited()
 {
-    if (m_settingText)
+    if (m_settingText || !m_laidOut)
         return;
     const QString typed = toPlainText();
     if (typed == m_text)

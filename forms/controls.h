@@ -81,9 +81,25 @@ private:
 
 // A text box that holds its text exactly as set (line breaks "\r\n" included) and
 // signals a change only when the text really changes, whoever changed it.
+//
+// Laying a long hadith out is the costliest thing the window does (tens of milliseconds for
+// a few thousand letters), so the box lays out only what is to be seen: a hidden box keeps
+// its text without laying it out, and while a Hold stands, a box takes every text set but
+// lays out only the last, once the hold ends. Its text and its change signals are as ever,
+// whatever is laid out.
 class TextBox final : public QPlainTextEdit, public Bound {
     Q_OBJECT
 public:
+    class Hold final {
+    public:
+        explicit Hold(TextBox *box);
+        ~Hold();
+        Q_DISABLE_COPY_MOVE(Hold)
+
+    private:
+        TextBox *m_box;
+    };
+
     explicit TextBox(QWidget *parent = nullptr);
     QString text() const { return m_text; }
     void setText(const QString &text);
@@ -105,13 +121,19 @@ signals:
 
 protected:
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void userEdited();
     void applyTextOption();
+    void layOut(); // the text into the document, with what it is to show
+    void applyOccurrences();
 
     QString m_text;
     bool m_settingText = false;
+    int m_holds = 0;
+    bool m_laidOut = true; // the document shows m_text
+    std::vector<pane::Span> m_occurrences; // to show once laid out
     Qt::Alignment m_alignment = Qt::AlignLeft;
 };
 

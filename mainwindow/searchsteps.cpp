@@ -26,6 +26,8 @@ void SearchSteps::search(const QString &text, Comparison comparison, bool anyOrd
         return;
     }
     const QString term = text;
+    // The pane lays out only the hadith the steps end on, not each one they pass.
+    const TextBox::Hold oneLayout(m_c.pane);
     m_term = term;
     m_history.add({term, comparison == Comparison::Exact, anyOrder});
     m_lastSearch = Listing::search(term, comparison, anyOrder);
@@ -62,6 +64,7 @@ void SearchSteps::search(const QString &text, Comparison comparison, bool anyOrd
 
 bool SearchSteps::showKeeping(const Listing &listing, int keepRow)
 {
+    const TextBox::Hold oneLayout(m_c.pane);
     m_c.data->setRecordSource(listing);
     m_countOnRefresh = true;
     const bool ran = m_c.data->refreshKeeping(keepRow);
