@@ -285,20 +285,20 @@ void Tembra1::Form_Load()
     // A settings file that cannot be used leaves the box empty; the reason goes to
     // standard error, since nothing was lost that the reader could act on.
     Error why;
-    Text2->setText(m_store.read(&why));
-    if (why.isError()) {
+    if (!m_store.load(&why)) {
         std::fprintf(stderr, "tembra: the saved search text is not used: %s\n",
                      why.detail.toLocal8Bit().constData());
-        return; // the other entries are in the same file
+        return; // the other settings are in the same file
     }
+    Text2->setText(m_store.value(Setting::SearchText).toString());
     // The search option and the pane's text size as the reader left them.
     {
         const QSignalBlocker quiet(m_exactMatch); // read, not changed: nothing to save
-        m_exactMatch->setChecked(m_store.readExactMatch());
+        m_exactMatch->setChecked(m_store.value(Setting::ExactMatch).toBool());
         Adodc1->setComparison(m_exactMatch->isChecked() ? Comparison::Exact : Comparison::Folded);
     }
     showComparison();
-    if (const qreal points = m_store.readPanePoints(); points > 0)
+    if (const qreal points = m_store.value(Setting::PaneFontSize).toDouble(); points > 0)
         setPanePoints(pane::zoomedPoints(points, 0));
 }
 
@@ -421,7 +421,7 @@ void Tembra1::La1_Click()
 {
     savePanePoints();
     Error error;
-    if (!m_store.write(Text2->text(), &error))
+    if (!m_store.setValue(Setting::SearchText, Text2->text(), &error))
         report(saveErrorMessage(error), error);
     close();
 }
@@ -652,7 +652,8 @@ void Tembra1::savePanePoints()
     m_panePointsDue = false;
     Error error;
     // Said once: a reader who turns the wheel should not meet the same box at every turn.
-    if (!m_store.writePanePoints(Text1->font().pointSizeF(), &error) && !m_zoomNotSavedSaid) {
+    if (!m_store.setValue(Setting::PaneFontSize, Text1->font().pointSizeF(), &error)
+        && !m_zoomNotSavedSaid) {
         m_zoomNotSavedSaid = true;
         report(optionSaveErrorMessage(error), error);
     }
@@ -665,7 +666,7 @@ void Tembra1::exactMatchToggled(bool on)
     Adodc1->setComparison(on ? Comparison::Exact : Comparison::Folded);
     showComparison();
     Error error;
-    if (!m_store.writeExactMatch(on, &error))
+    if (!m_store.setValue(Setting::ExactMatch, on, &error))
         report(optionSaveErrorMessage(error), error);
     if (!m_searchTerm.isEmpty())
         searchSteps(m_searchTerm);

@@ -11,21 +11,45 @@
 #include <QTemporaryFile>
 #include <QVariant>
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace tembra {
 
 namespace {
 
-// The program's keys, in group "Settings", in the order QSettings writes them.
-enum Key { ExactMatch, PaneFontSize, Text0, KeyCount };
-const char *const kKeyNames[KeyCount] = {"ExactMatch", "PaneFontSize", "Text0"};
-using Values = std::array<QVariant, KeyCount>; // invalid where the file has no value
+enum class Kind { Flag, Number, Text };
 
-QString settingsKey(int key)
+// The table of settings: where each lies in the file and what it holds. The names in the
+// file are those earlier versions wrote; files of theirs rely on them.
+struct Entry {
+    Setting setting;
+    const char *key; // as QSettings names it, group and key
+    Kind kind;
+};
+const Entry kEntries[kSettingCount] = {
+    {Setting::SearchText, "Settings/Text0", Kind::Text},
+    {Setting::ExactMatch, "Settings/ExactMatch", Kind::Flag},
+    {Setting::PaneFontSize, "Settings/PaneFontSize", Kind::Number},
+};
+
+constexpr int indexOf(Setting setting)
 {
-    return QLatin1String("Settings/") + QLatin1String(kKeyNames[key]);
+    return static_cast<int>(setting);
 }
+
+QVariant defaultValue(Setting setting)
+{
+    switch (setting) {
+    case Setting::SearchText: return QString();
+    case Setting::ExactMatch: return false;
+    case Setting::PaneFontSize: return 0.0;
+    }
+    return {};
+}
+
+using Values = std::array<QVariant, kSettingCount>; // invalid where the file has no value
 
 bool notOurs(Error *error, const QString &path, const QString &why)
 {
@@ -81,23 +105,38 @@ bool parse(const QByteArray &bytes, const QString &path, Values *values, Error *
                     QStringLiteral("cannot read %1: its temporary copy cannot be read").arg(path));
     const QStringList keys = settings.allKeys();
     for (const QString &key : keys) {
-        bool known = false;
-        for (int k = 0; k < KeyCount; ++k)
-            known = known || key == settingsKey(k);
+        const bool known = std::any_of(std::begin(kEntries), std::end(kEntries),
+                                       [&](const Entry &e) { return key == QLatin1String(e.key); });
         if (!known)
             return notOurs(error, path, QStringLiteral("it holds \"%1\"").arg(key.left(80)));
     }
     // A file of comments alone is someone's notes, not a file the program wrote.
     if (keys.isEmpty() && !bytes.trimmed().isEmpty() && bytes != "\xEF\xBB\xBF")
         return notOurs(error, path, QStringLiteral("it holds none of this program's settings"));
-    for (int k = 0; k < KeyCount; ++k)
-        (*values)[k] = settings.value(settingsKey(k));
+    for (const Entry &entry : kEntries) {
+        const QString key = QLatin1String(entry.key);
+        if (!settings.contains(key))
+            continue;
+        const QString text = settings.value(key).toString();
+        QVariant &value = (*values)[indexOf(entry.setting)];
+        switch (entry.kind) {
+        case Kind::Flag: value = QVariant(text).toBool(); break; // as QSettings reads yes or no
+        case Kind::Number: {
+            bool ok = false;
+            const double number = text.toDouble(&ok);
+            if (ok && number > 0)
+                value = number;
+            break;
+        }
+        case Kind::Text: value = text; break;
+        }
+    }
     return true;
 }
 
 // The file at path, read and taken apart, through file (open, so that a write replaces
 // exactly the file that was read). A missing file has no values.
-bool load(FileReplacement *file, const QString &path, Values *values, Error *error)
+bool readValues(FileReplacement *file, const QString &path, Values *values, Error *error)
 {
     QByteArray bytes;
     bool tooLarge = false;
@@ -178,17 +217,32 @@ QByteArray escaped(const QString &value)
     return out;
 }
 
-// The whole file, as QSettings writes one group.
+// A value as the file holds it.
+QString valueText(Kind kind, const QVariant &value)
+{
+    switch (kind) {
+    case Kind::Flag: return QLatin1String(value.toBool() ? "true" : "false");
+    case Kind::Number: return QString::number(value.toDouble());
+    case Kind::Text: return value.toString();
+    }
+    return {};
+}
+
+// The whole file, as QSettings writes one group: its keys by name.
 QByteArray formatted(const Values &values)
 {
+    std::array<const Entry *, kSettingCount> order;
+    std::transform(std::begin(kEntries), std::end(kEntries), order.begin(),
+                   [](const Entry &e) { return &e; });
+    std::sort(order.begin(), order.end(),
+              [](const Entry *a, const Entry *b) { return std::strcmp(a->key, b->key) < 0; });
     QByteArray out = "[Settings]\n";
-    for (int k = 0; k < KeyCount; ++k) {
-        if (!values[k].isValid())
+    for (const Entry *entry : order) {
+        const QVariant &value = values[indexOf(entry->setting)];
+        if (!value.isValid())
             continue;
-        const QString text = k == ExactMatch ? QLatin1String(values[k].toBool() ? "true" : "false")
-            : k == PaneFontSize              ? QString::number(values[k].toDouble())
-                                             : values[k].toString();
-        out += kKeyNames[k] + ('=' + escaped(text)) + '\n';
+        const char *name = std::strchr(entry->key, '/') + 1;
+        out += name + ('=' + escaped(valueText(entry->kind, value))) + '\n';
     }
     return out;
 }
@@ -202,48 +256,23 @@ ReaderSettings::ReaderSettings()
 
 ReaderSettings::ReaderSettings(const QString &fileName) : m_fileName(fileName) { }
 
-QString ReaderSettings::readValue(int key, Error *why) const
+bool ReaderSettings::load(Error *why)
 {
     FileReplacement file(m_fileName);
     Values values;
-    return load(&file, m_fileName, &values, why) ? values[key].toString() : QString();
+    const bool loaded = readValues(&file, m_fileName, &values, why);
+    m_values = loaded ? values : Values();
+    return loaded;
 }
 
-QString ReaderSettings::read(Error *why) const
+QVariant ReaderSettings::value(Setting setting) const
 {
-    return readValue(Text0, why);
-}
-
-bool ReaderSettings::readExactMatch(Error *why) const
-{
-    // As QSettings turns a text into yes or no.
-    return QVariant(readValue(ExactMatch, why)).toBool();
-}
-
-qreal ReaderSettings::readPanePoints(Error *why) const
-{
-    bool ok = false;
-    const double points = readValue(PaneFontSize, why).toDouble(&ok);
-    return ok && points > 0 ? points : 0;
-}
-
-bool ReaderSettings::write(const QString &text, Error *error)
-{
-    return writeValue(Text0, text, error);
-}
-
-bool ReaderSettings::writeExactMatch(bool on, Error *error)
-{
-    return writeValue(ExactMatch, on ? QStringLiteral("true") : QStringLiteral("false"), error);
-}
-
-bool ReaderSettings::writePanePoints(qreal points, Error *error)
-{
-    return writeValue(PaneFontSize, QString::number(points), error);
+    const QVariant &kept = m_values[indexOf(setting)];
+    return kept.isValid() ? kept : defaultValue(setting);
 }
 
 // Every failure names the file to the reader, whatever else it says.
-bool ReaderSettings::writeValue(int key, const QString &value, Error *error)
+bool ReaderSettings::setValue(Setting setting, const QVariant &value, Error *error)
 {
     Error why;
     const auto failed = [&](Error::Kind kind) {
@@ -255,7 +284,7 @@ bool ReaderSettings::writeValue(int key, const QString &value, Error *error)
     QDir().mkpath(QFileInfo(m_fileName).absolutePath());
     FileReplacement file(m_fileName);
     Values values;
-    if (!load(&file, m_fileName, &values, &why))
+    if (!readValues(&file, m_fileName, &values, &why))
         return failed(why.kind);
     if (!file.userMayWrite()) {
         why.detail = QStringLiteral("%1 is read-only (its permission bits do not let this user "
@@ -265,10 +294,15 @@ bool ReaderSettings::writeValue(int key, const QString &value, Error *error)
             = texts::fileDetail(file.target()) + QLatin1Char('\n') + texts::readOnlyFileDetail();
         return failed(Error::SettingsNotWritten);
     }
-    values[key] = value;
+    const Entry &entry = kEntries[indexOf(setting)];
+    switch (entry.kind) {
+    case Kind::Flag: values[indexOf(setting)] = value.toBool(); break;
+    case Kind::Number: values[indexOf(setting)] = value.toDouble(); break;
+    case Kind::Text: values[indexOf(setting)] = value.toString(); break;
+    }
     const QByteArray out = formatted(values);
     if (out.size() > kMaxFileBytes) {
-        why.detail = QStringLiteral("the text would make %1 %2 bytes long, more than the %3 "
+        why.detail = QStringLiteral("the value would make %1 %2 bytes long, more than the %3 "
                                     "bytes a settings file may hold")
                          .arg(m_fileName)
                          .arg(out.size())
@@ -277,6 +311,7 @@ bool ReaderSettings::writeValue(int key, const QString &value, Error *error)
     }
     if (!file.commit(out.constData(), out.size(), &why))
         return failed(Error::SettingsNotWritten);
+    m_values = values;
     return true;
 }
 

@@ -3,21 +3,33 @@
 #include "base/error.h"
 
 #include <QString>
+#include <QVariant>
+
+#include <array>
 
 namespace tembra {
 
-// What the reader leaves for the next start, in group "Settings" of an INI file of the
-// user's own ($XDG_CONFIG_HOME/Tembra/Tembra.ini): the search box's text ("Text0"), the
-// exact comparison option ("ExactMatch") and the reading pane's text size
-// ("PaneFontSize"). Every text comes back as it was written.
+// What the reader leaves for the next start. Each has its place in the file and a default
+// that stands while the file has no value for it (settings/readersettings.cpp has the
+// table).
+enum class Setting {
+    SearchText, // [Settings] Text0: the search box's text (text, empty)
+    ExactMatch, // [Settings] ExactMatch: the exact comparison option (yes or no, no)
+    PaneFontSize, // [Settings] PaneFontSize: the reading pane's text size in points (number;
+    // 0, the design's size, when none was kept)
+};
+constexpr int kSettingCount = 3;
+
+// The settings in an INI file of the user's own ($XDG_CONFIG_HOME/Tembra/Tembra.ini).
+// Every text comes back as it was written.
 //
 // The file is read as QSettings reads it, as earlier versions did (Windows line ends, a
 // byte order mark, spaces around '=', comment lines), and is used only while it is the
 // program's own: strict UTF-8, every line a group, a key and its value, a comment or
-// empty, and every key one of the three above. Anything else (someone's file behind a
-// link) is neither read nor written over, and the reason says so. A file is written
-// whole with the program's three keys (see FileReplacement), so a comment in it goes, as
-// it went when QSettings wrote it.
+// empty, and every key one of the table's. Anything else (someone's file behind a link)
+// is neither read nor written over, and the reason says so. A file is written whole with
+// the program's keys (see FileReplacement), so a comment in it goes, as it went when
+// QSettings wrote it.
 class ReaderSettings final {
 public:
     // The largest file read, and so the largest written: a text of 1,000,000 characters of
@@ -31,26 +43,24 @@ public:
 
     QString fileName() const { return m_fileName; }
 
-    // The saved search text; the empty text when none was saved, and also when the file
-    // cannot be used, with *why saying why (nothing is wrong with a missing file).
-    QString read(Error *why = nullptr) const;
-    // Saves the text; false, with *error set, when it was not saved (the file is then as it
-    // was). The details name the file.
-    bool write(const QString &text, Error *error = nullptr);
+    // Reads the file and keeps its values. False, with *why saying why, when the file
+    // cannot be used: every setting then has its default (nothing is wrong with a missing
+    // file, which has no values).
+    bool load(Error *why = nullptr);
 
-    // The exact comparison option; false when missing or when the file cannot be used.
-    bool readExactMatch(Error *why = nullptr) const;
-    bool writeExactMatch(bool on, Error *error = nullptr);
+    // The value load() found, or the one last written, or the setting's default: a bool,
+    // a double or a QString, as the table above gives.
+    QVariant value(Setting setting) const;
 
-    // The reading pane's text size in points; 0 when none was kept.
-    qreal readPanePoints(Error *why = nullptr) const;
-    bool writePanePoints(qreal points, Error *error = nullptr);
+    // Saves the value, and keeps it. The file is read again first: it is written only
+    // while it is the program's own, with the values it holds now and this one. False,
+    // with *error set, when it was not saved (the file is then as it was); the details
+    // name the file.
+    bool setValue(Setting setting, const QVariant &value, Error *error = nullptr);
 
 private:
-    QString readValue(int key, Error *why) const;
-    bool writeValue(int key, const QString &value, Error *error);
-
     QString m_fileName;
+    std::array<QVariant, kSettingCount> m_values; // invalid where the file has none
 };
 
 } // namespace tembra

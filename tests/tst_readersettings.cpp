@@ -60,6 +60,19 @@ QString qsettingsText(const QString &path)
     return qsettingsValue(path, QStringLiteral("Settings/Text0")).toString();
 }
 
+// The search text as the program reads it from the file, and why the file is not used.
+QString ourText(const QString &path, Error *why = nullptr)
+{
+    ReaderSettings settings(path);
+    settings.load(why);
+    return settings.value(Setting::SearchText).toString();
+}
+
+bool saveText(const QString &path, const QString &text, Error *error = nullptr)
+{
+    return ReaderSettings(path).setValue(Setting::SearchText, text, error);
+}
+
 void qsettingsWrite(const QString &path, const QString &key, const QVariant &value)
 {
     QSettings settings(path, QSettings::IniFormat);
@@ -188,14 +201,15 @@ void TestReaderSettings::init()
 void TestReaderSettings::missingFileIsEmpty()
 {
     QVERIFY(!QFile::exists(ReaderSettings().fileName()));
+    ReaderSettings settings;
     Error why;
-    QCOMPARE(ReaderSettings().read(&why), QString());
-    QCOMPARE(why.kind, Error::None); // nothing wrong with a first start
-    QVERIFY(!ReaderSettings().readExactMatch(&why));
+    QVERIFY(settings.load(&why)); // nothing wrong with a first start
     QCOMPARE(why.kind, Error::None);
+    QCOMPARE(settings.value(Setting::SearchText).toString(), QString());
+    QCOMPARE(settings.value(Setting::ExactMatch).toBool(), false);
 
     // The first write makes the folder too, as QSettings did.
-    QVERIFY(ReaderSettings().write(QStringLiteral("x")));
+    QVERIFY(settings.setValue(Setting::SearchText, QStringLiteral("x")));
     QCOMPARE(qsettingsText(ReaderSettings().fileName()), QStringLiteral("x"));
 }
 
@@ -248,9 +262,9 @@ void TestReaderSettings::roundTrip()
     const QString ours = path(QStringLiteral("ours.ini"));
 
     Error error;
-    QVERIFY2(ReaderSettings(ours).write(text, &error), qPrintable(error.detail));
+    QVERIFY2(saveText(ours, text, &error), qPrintable(error.detail));
     QVERIFY(QFileInfo(ours).size() <= ReaderSettings::kMaxFileBytes);
-    QCOMPARE(ReaderSettings(ours).read(), text);
+    QCOMPARE(ourText(ours), text);
     QCOMPARE(qsettingsText(ours), text);
 
     // QSettings' writer grows its buffer a character at a time past its first guess, which
@@ -260,7 +274,7 @@ void TestReaderSettings::roundTrip()
     const QString theirs = path(QStringLiteral("theirs.ini"));
     qsettingsWrite(theirs, QStringLiteral("Settings/Text0"), text);
     Error why;
-    QCOMPARE(ReaderSettings(theirs).read(&why), text);
+    QCOMPARE(ourText(theirs, &why), text);
     QVERIFY2(!why.isError(), qPrintable(why.detail));
     QCOMPARE(bytesOf(ours), bytesOf(theirs));
 }
@@ -308,13 +322,14 @@ void TestReaderSettings::readsWhatQSettingsReads()
 
     ReaderSettings settings(file);
     Error why;
-    QCOMPARE(settings.read(&why), text);
-    QVERIFY2(!why.isError(), qPrintable(why.detail));
-    QCOMPARE(settings.readExactMatch(), exact);
-    QCOMPARE(settings.readPanePoints(), points);
+    QVERIFY2(settings.load(&why), qPrintable(why.detail));
+    QCOMPARE(settings.value(Setting::SearchText).toString(), text);
+    QCOMPARE(settings.value(Setting::ExactMatch).toBool(), exact);
+    QCOMPARE(settings.value(Setting::PaneFontSize).toDouble(), points);
 
     Error error;
-    QVERIFY2(settings.write(QStringLiteral(u"نوێ"), &error), qPrintable(error.detail));
+    QVERIFY2(settings.setValue(Setting::SearchText, QStringLiteral(u"نوێ"), &error),
+             qPrintable(error.detail));
     QCOMPARE(truth("Text0").toString(), QStringLiteral(u"نوێ"));
     QCOMPARE(truth("ExactMatch").toBool(), exact);
     QCOMPARE(truth("PaneFontSize").toDouble(), points);
@@ -399,12 +414,13 @@ void TestReaderSettings::refusedFiles()
 
     ReaderSettings settings(file);
     Error why;
-    QCOMPARE(settings.read(&why), QString());
+    QVERIFY(!settings.load(&why));
     QCOMPARE(why.kind, kind);
-    QVERIFY(!settings.readExactMatch());
+    QCOMPARE(settings.value(Setting::SearchText).toString(), QString());
+    QVERIFY(!settings.value(Setting::ExactMatch).toBool());
 
     Error error;
-    QVERIFY(!settings.write(QStringLiteral("new text"), &error));
+    QVERIFY(!settings.setValue(Setting::SearchText, QStringLiteral("new text"), &error));
     QCOMPARE(error.kind, kind);
     QVERIFY2(error.detail.contains(file) || error.detail.contains(target),
              qPrintable(error.detail));
@@ -412,7 +428,7 @@ void TestReaderSettings::refusedFiles()
     // "the text of the search box was not saved:", then why
     QVERIFY(message.startsWith(QStringLiteral(u"نووسینی ناو سندوقی گەڕان پاشەکەوت نەکرا:")));
     QVERIFY2(message.contains(reason), qPrintable(message));
-    QVERIFY(!settings.writeExactMatch(true));
+    QVERIFY(!settings.setValue(Setting::ExactMatch, true));
 
     struct stat after { };
     QCOMPARE(::stat(name.constData(), &after) == 0, setup != QLatin1String("dangling"));
@@ -467,7 +483,7 @@ void TestReaderSettings::refusedWrites()
         file = path(QStringLiteral("plain/Tembra.ini"));
         saved.clear();
     } else {
-        QVERIFY(ReaderSettings(file).write(saved));
+        QVERIFY(saveText(file, saved));
     }
     if (setup == QLatin1String("0444"))
         QCOMPARE(::chmod(QFile::encodeName(file).constData(), 0444), 0);
@@ -482,7 +498,7 @@ void TestReaderSettings::refusedWrites()
         QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limited), 0);
     }
     Error error;
-    const bool written = ReaderSettings(file).write(QString(length, QLatin1Char('x')), &error);
+    const bool written = saveText(file, QString(length, QLatin1Char('x')), &error);
     QCOMPARE(::setrlimit(RLIMIT_FSIZE, &old), 0);
 
     QVERIFY(!written);
@@ -492,7 +508,7 @@ void TestReaderSettings::refusedWrites()
     QVERIFY2(message.contains(reason), qPrintable(message));
     QVERIFY2(message.contains(file), qPrintable(message));
     QCOMPARE(bytesOf(file), before);
-    QCOMPARE(ReaderSettings(file).read(), saved);
+    QCOMPARE(ourText(file), saved);
     QCOMPARE(entries(), present);
 }
 
@@ -506,9 +522,11 @@ void TestReaderSettings::linkToOwnFileIsWrittenThrough()
     QVERIFY(QFile::link(QStringLiteral("dotfiles/Tembra.ini"), link));
 
     ReaderSettings settings(link);
-    QCOMPARE(settings.read(), QStringLiteral("old"));
+    QVERIFY(settings.load());
+    QCOMPARE(settings.value(Setting::SearchText).toString(), QStringLiteral("old"));
     Error error;
-    QVERIFY2(settings.write(QStringLiteral(u"نوێ"), &error), qPrintable(error.detail));
+    QVERIFY2(settings.setValue(Setting::SearchText, QStringLiteral(u"نوێ"), &error),
+             qPrintable(error.detail));
     QVERIFY(QFileInfo(link).isSymLink());
     QCOMPARE(qsettingsText(target), QStringLiteral(u"نوێ"));
     QCOMPARE(QDir(path(QStringLiteral("dotfiles"))).entryList(QDir::Files),
@@ -520,9 +538,9 @@ void TestReaderSettings::keepsPermissionBits()
 {
     const QString file = path(QStringLiteral("Tembra.ini"));
     for (const mode_t mode : {0600, 0640, 0664}) {
-        QVERIFY(ReaderSettings(file).write(QStringLiteral("a")));
+        QVERIFY(saveText(file, QStringLiteral("a")));
         QCOMPARE(::chmod(QFile::encodeName(file).constData(), mode), 0);
-        QVERIFY(ReaderSettings(file).write(QStringLiteral("b")));
+        QVERIFY(saveText(file, QStringLiteral("b")));
         struct stat st { };
         QCOMPARE(::stat(QFile::encodeName(file).constData(), &st), 0);
         QCOMPARE(st.st_mode & 07777, mode);
@@ -538,7 +556,7 @@ void TestReaderSettings::fileSwappedInIsLeftAlone()
     const QString ours = path(QStringLiteral("dotfiles/Tembra.ini"));
     const QString theirs = path(QStringLiteral("dotfiles/theirs"));
     const QString link = path(QStringLiteral("Tembra.ini"));
-    QVERIFY(ReaderSettings(ours).write(QStringLiteral("old")));
+    QVERIFY(saveText(ours, QStringLiteral("old")));
     const QByteArray oursBefore = bytesOf(ours);
     put(theirs, "mine=1\n");
     QVERIFY(QFile::link(ours, link));
