@@ -14,24 +14,33 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 namespace tembra {
 
 namespace {
 
-enum class Kind { Flag, Number, Text };
+enum class Kind { Flag, Number, Text, History, Place };
 
-// The table of settings: where each lies in the file and what it holds. The names in the
-// file are those earlier versions wrote; files of theirs rely on them.
+// The table of settings: where each lies in the file and what it holds. The names in
+// [Settings] are those earlier versions wrote; files of theirs rely on them. A history and
+// a place have a group each.
 struct Entry {
     Setting setting;
-    const char *key; // as QSettings names it, group and key
+    const char *key; // as QSettings names it: group and key, or the group alone
     Kind kind;
 };
 const Entry kEntries[kSettingCount] = {
     {Setting::SearchText, "Settings/Text0", Kind::Text},
     {Setting::ExactMatch, "Settings/ExactMatch", Kind::Flag},
+    {Setting::AnyOrder, "Settings/AnyOrder", Kind::Flag},
     {Setting::PaneFontSize, "Settings/PaneFontSize", Kind::Number},
+    {Setting::PaneFont, "Settings/PaneFont", Kind::Text},
+    {Setting::ShowMarks, "Settings/ShowMarks", Kind::Flag},
+    {Setting::NightAppearance, "Settings/NightAppearance", Kind::Flag},
+    {Setting::History, "History", Kind::History},
+    {Setting::Place, "Place", Kind::Place},
 };
 
 constexpr int indexOf(Setting setting)
@@ -44,10 +53,45 @@ QVariant defaultValue(Setting setting)
     switch (setting) {
     case Setting::SearchText: return QString();
     case Setting::ExactMatch: return false;
+    case Setting::AnyOrder: return false;
     case Setting::PaneFontSize: return 0.0;
+    case Setting::PaneFont: return QString();
+    case Setting::ShowMarks: return true;
+    case Setting::NightAppearance: return false;
+    case Setting::History: return QVariant::fromValue(SearchHistory());
+    case Setting::Place: return QVariant::fromValue(SavedPlace());
     }
     return {};
 }
+
+// The keys of a search in [History], after its number, and of [Place], each in the order
+// QSettings writes them (by name).
+const char *const kSearchKeys[] = {"AnyOrder", "ExactMatch", "Text"};
+enum PlaceKey {
+    PlaceAnyOrder,
+    PlaceBook,
+    PlaceChapter,
+    PlaceExactMatch,
+    PlaceHadithBook,
+    PlaceHadithDigest,
+    PlaceHadithNumber,
+    PlaceList,
+    PlaceText,
+    PlaceKeyCount
+};
+const char *const kPlaceKeys[PlaceKeyCount] = {
+    "AnyOrder",     "Book",         "Chapter", "ExactMatch", "HadithBook",
+    "HadithDigest", "HadithNumber", "List",    "Text",
+};
+
+// What the file may hold at most: a search text of 1,000,000 characters, and every other
+// text at its bound, each at 6 bytes a unit; the keys' names fit in what is left.
+static_assert(ReaderSettings::kMaxFileBytes
+                  - 6
+                      * (1000000
+                         + qint64(ReaderSettings::kMaxKeptText)
+                             * (ReaderSettings::kHistoryLength + PlaceKeyCount - 2 + 1))
+              > 64 * 1024);
 
 using Values = std::array<QVariant, kSettingCount>; // invalid where the file has no value
 
@@ -56,6 +100,45 @@ bool notOurs(Error *error, const QString &path, const QString &why)
     return fail(error, Error::SettingsNotOurs,
                 QStringLiteral("%1 is not this program's settings file (%2); it is left as it is")
                     .arg(path, why));
+}
+
+// The number of the search a key of [History] belongs to, from 1 to kHistoryLength as
+// QSettings numbers an array's entries; 0 for any other key.
+int searchNumber(const QString &key)
+{
+    if (!key.startsWith(QLatin1String("History/")))
+        return 0;
+    const QStringView rest = QStringView(key).sliced(8);
+    const qsizetype slash = rest.indexOf(QLatin1Char('/'));
+    if (slash < 1 || slash > 2 || rest[0] == QLatin1Char('0'))
+        return 0;
+    int number = 0;
+    for (const QChar c : rest.first(slash)) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return 0;
+        number = number * 10 + (c.unicode() - '0');
+    }
+    const QStringView field = rest.sliced(slash + 1);
+    const bool known = std::any_of(std::begin(kSearchKeys), std::end(kSearchKeys),
+                                   [&](const char *k) { return field == QLatin1String(k); });
+    return known && number <= ReaderSettings::kHistoryLength ? number : 0;
+}
+
+// Whether a key, as QSettings names it, is one the program writes.
+bool isOurKey(const QString &key)
+{
+    for (const Entry &entry : kEntries) {
+        if (entry.kind != Kind::History && entry.kind != Kind::Place
+            && key == QLatin1String(entry.key))
+            return true;
+    }
+    if (key == QLatin1String("History/size") || searchNumber(key) > 0)
+        return true;
+    if (!key.startsWith(QLatin1String("Place/")))
+        return false;
+    const QStringView name = QStringView(key).sliced(6);
+    return std::any_of(std::begin(kPlaceKeys), std::end(kPlaceKeys),
+                       [&](const char *k) { return name == QLatin1String(k); });
 }
 
 // What QSettings does not look at, and so the program must: that the file is UTF-8 (else
@@ -105,30 +188,91 @@ bool parse(const QByteArray &bytes, const QString &path, Values *values, Error *
                     QStringLiteral("cannot read %1: its temporary copy cannot be read").arg(path));
     const QStringList keys = settings.allKeys();
     for (const QString &key : keys) {
-        const bool known = std::any_of(std::begin(kEntries), std::end(kEntries),
-                                       [&](const Entry &e) { return key == QLatin1String(e.key); });
-        if (!known)
+        if (!isOurKey(key))
             return notOurs(error, path, QStringLiteral("it holds \"%1\"").arg(key.left(80)));
     }
     // A file of comments alone is someone's notes, not a file the program wrote.
     if (keys.isEmpty() && !bytes.trimmed().isEmpty() && bytes != "\xEF\xBB\xBF")
         return notOurs(error, path, QStringLiteral("it holds none of this program's settings"));
+    const auto text = [&](const QString &key) { return settings.value(key).toString(); };
+    // As QSettings reads yes or no.
+    const auto flag = [&](const QString &key) { return QVariant(text(key)).toBool(); };
     for (const Entry &entry : kEntries) {
         const QString key = QLatin1String(entry.key);
-        if (!settings.contains(key))
-            continue;
-        const QString text = settings.value(key).toString();
         QVariant &value = (*values)[indexOf(entry.setting)];
         switch (entry.kind) {
-        case Kind::Flag: value = QVariant(text).toBool(); break; // as QSettings reads yes or no
+        case Kind::Flag:
+            if (settings.contains(key))
+                value = flag(key);
+            break;
         case Kind::Number: {
             bool ok = false;
-            const double number = text.toDouble(&ok);
+            const double number = text(key).toDouble(&ok);
             if (ok && number > 0)
                 value = number;
             break;
         }
-        case Kind::Text: value = text; break;
+        case Kind::Text:
+            if (settings.contains(key))
+                value = text(key);
+            break;
+        case Kind::History: {
+            int last = 0; // the highest number a search has among the keys
+            for (const QString &k : keys)
+                last = std::max(last, searchNumber(k));
+            const QString sizeKey = QStringLiteral("History/size");
+            if (!settings.contains(sizeKey)) {
+                if (last > 0)
+                    return notOurs(error, path, QStringLiteral("its [History] has no size"));
+                break;
+            }
+            bool ok = false;
+            const int size = text(sizeKey).toInt(&ok);
+            if (!ok || size < 0 || size > ReaderSettings::kHistoryLength)
+                return notOurs(error, path,
+                               QStringLiteral("its History/size is not a number from 0 to %1")
+                                   .arg(ReaderSettings::kHistoryLength));
+            if (last > size)
+                return notOurs(error, path,
+                               QStringLiteral("its [History] holds search %1 past its size, %2")
+                                   .arg(last)
+                                   .arg(size));
+            SearchHistory history;
+            for (int n = 1; n <= size; ++n) {
+                const QString search = QStringLiteral("History/%1/").arg(n);
+                history.push_back({text(search + QLatin1String("Text")),
+                                   flag(search + QLatin1String("ExactMatch")),
+                                   flag(search + QLatin1String("AnyOrder"))});
+            }
+            value = QVariant::fromValue(history);
+            break;
+        }
+        case Kind::Place: {
+            const bool any = std::any_of(keys.begin(), keys.end(), [](const QString &k) {
+                return k.startsWith(QLatin1String("Place/"));
+            });
+            if (!any)
+                break;
+            const auto name
+                = [](PlaceKey k) { return QLatin1String("Place/") + QLatin1String(kPlaceKeys[k]); };
+            const auto nullable = [&](PlaceKey k) -> std::optional<QString> {
+                if (!settings.contains(name(k)))
+                    return std::nullopt;
+                return text(name(k));
+            };
+            SavedPlace place;
+            place.list = text(name(PlaceList));
+            place.text = text(name(PlaceText));
+            place.exact = flag(name(PlaceExactMatch));
+            place.anyOrder = flag(name(PlaceAnyOrder));
+            place.book = nullable(PlaceBook);
+            place.chapter = nullable(PlaceChapter);
+            place.hadithBook = nullable(PlaceHadithBook);
+            place.hadithNumber = nullable(PlaceHadithNumber);
+            place.hadithDigest = text(name(PlaceHadithDigest));
+            value = QVariant::fromValue(place);
+            break;
+        }
         }
     }
     return true;
@@ -217,34 +361,104 @@ QByteArray escaped(const QString &value)
     return out;
 }
 
-// A value as the file holds it.
-QString valueText(Kind kind, const QVariant &value)
+QString flagText(bool on)
 {
-    switch (kind) {
-    case Kind::Flag: return QLatin1String(value.toBool() ? "true" : "false");
-    case Kind::Number: return QString::number(value.toDouble());
-    case Kind::Text: return value.toString();
-    }
-    return {};
+    return QLatin1String(on ? "true" : "false");
 }
 
-// The whole file, as QSettings writes one group: its keys by name.
+// A group as QSettings writes it: its keys by name, as it orders them ("1/Text" before
+// "10/Text" before "2/Text"), with '\\' for '/'.
+QByteArray group(const char *name, std::vector<std::pair<QString, QString>> keys)
+{
+    std::sort(keys.begin(), keys.end());
+    QByteArray out = QByteArray("[") + name + "]\n";
+    for (const auto &[key, value] : keys)
+        out += QString(key).replace(QLatin1Char('/'), QLatin1Char('\\')).toUtf8() + '='
+            + escaped(value) + '\n';
+    return out;
+}
+
+// The whole file, as QSettings writes a new one: its groups by name, a line between them.
 QByteArray formatted(const Values &values)
 {
-    std::array<const Entry *, kSettingCount> order;
-    std::transform(std::begin(kEntries), std::end(kEntries), order.begin(),
-                   [](const Entry &e) { return &e; });
-    std::sort(order.begin(), order.end(),
-              [](const Entry *a, const Entry *b) { return std::strcmp(a->key, b->key) < 0; });
-    QByteArray out = "[Settings]\n";
-    for (const Entry *entry : order) {
-        const QVariant &value = values[indexOf(entry->setting)];
-        if (!value.isValid())
-            continue;
-        const char *name = std::strchr(entry->key, '/') + 1;
-        out += name + ('=' + escaped(valueText(entry->kind, value))) + '\n';
+    QList<QByteArray> groups;
+    const SearchHistory history = values[indexOf(Setting::History)].value<SearchHistory>();
+    if (!history.isEmpty()) {
+        std::vector<std::pair<QString, QString>> keys;
+        for (int n = 1; n <= history.size(); ++n) {
+            const PastSearch &search = history[n - 1];
+            const QString number = QString::number(n) + QLatin1Char('/');
+            keys.emplace_back(number + QLatin1String("AnyOrder"), flagText(search.anyOrder));
+            keys.emplace_back(number + QLatin1String("ExactMatch"), flagText(search.exact));
+            keys.emplace_back(number + QLatin1String("Text"), search.text);
+        }
+        keys.emplace_back(QStringLiteral("size"), QString::number(history.size()));
+        groups.push_back(group("History", std::move(keys)));
     }
-    return out;
+    const SavedPlace place = values[indexOf(Setting::Place)].value<SavedPlace>();
+    if (place != SavedPlace()) {
+        std::vector<std::pair<QString, QString>> keys;
+        const auto add = [&](PlaceKey k, const QString &value) {
+            keys.emplace_back(QLatin1String(kPlaceKeys[k]), value);
+        };
+        const auto addNullable = [&](PlaceKey k, const std::optional<QString> &value) {
+            if (value)
+                add(k, *value);
+        };
+        add(PlaceList, place.list);
+        add(PlaceText, place.text);
+        add(PlaceExactMatch, flagText(place.exact));
+        add(PlaceAnyOrder, flagText(place.anyOrder));
+        addNullable(PlaceBook, place.book);
+        addNullable(PlaceChapter, place.chapter);
+        addNullable(PlaceHadithBook, place.hadithBook);
+        addNullable(PlaceHadithNumber, place.hadithNumber);
+        add(PlaceHadithDigest, place.hadithDigest);
+        groups.push_back(group("Place", std::move(keys)));
+    }
+    std::vector<std::pair<QString, QString>> keys;
+    for (const Entry &entry : kEntries) {
+        const QVariant &value = values[indexOf(entry.setting)];
+        if (!value.isValid() || entry.kind == Kind::History || entry.kind == Kind::Place)
+            continue;
+        const QString name = QLatin1String(std::strchr(entry.key, '/') + 1);
+        switch (entry.kind) {
+        case Kind::Flag: keys.emplace_back(name, flagText(value.toBool())); break;
+        case Kind::Number: keys.emplace_back(name, QString::number(value.toDouble())); break;
+        case Kind::Text: keys.emplace_back(name, value.toString()); break;
+        case Kind::History:
+        case Kind::Place: break;
+        }
+    }
+    if (!keys.empty())
+        groups.push_back(group("Settings", std::move(keys)));
+    return groups.join('\n');
+}
+
+// The history as it is kept: see SearchHistory.
+SearchHistory normalized(const SearchHistory &history)
+{
+    SearchHistory kept;
+    for (const PastSearch &search : history) {
+        if (kept.size() == ReaderSettings::kHistoryLength)
+            break;
+        if (!search.text.isEmpty() && search.text.size() <= ReaderSettings::kMaxKeptText
+            && !kept.contains(search))
+            kept.push_back(search);
+    }
+    return kept;
+}
+
+// The longest of a place's texts.
+qsizetype longestText(const SavedPlace &place)
+{
+    qsizetype longest = 0;
+    for (const QString *text : {&place.list, &place.text, &place.hadithDigest})
+        longest = std::max(longest, text->size());
+    for (const std::optional<QString> *text :
+         {&place.book, &place.chapter, &place.hadithBook, &place.hadithNumber})
+        longest = std::max(longest, *text ? (*text)->size() : 0);
+    return longest;
 }
 
 } // namespace
@@ -294,11 +508,23 @@ bool ReaderSettings::setValue(Setting setting, const QVariant &value, Error *err
             = texts::fileDetail(file.target()) + QLatin1Char('\n') + texts::readOnlyFileDetail();
         return failed(Error::SettingsNotWritten);
     }
-    const Entry &entry = kEntries[indexOf(setting)];
-    switch (entry.kind) {
-    case Kind::Flag: values[indexOf(setting)] = value.toBool(); break;
-    case Kind::Number: values[indexOf(setting)] = value.toDouble(); break;
-    case Kind::Text: values[indexOf(setting)] = value.toString(); break;
+    QVariant &kept = values[indexOf(setting)];
+    switch (kEntries[indexOf(setting)].kind) {
+    case Kind::Flag: kept = value.toBool(); break;
+    case Kind::Number: kept = value.toDouble(); break;
+    case Kind::Text: kept = value.toString(); break;
+    case Kind::History: kept = QVariant::fromValue(normalized(value.value<SearchHistory>())); break;
+    case Kind::Place: kept = QVariant::fromValue(value.value<SavedPlace>()); break;
+    }
+    const qsizetype longest = setting == Setting::PaneFont ? kept.toString().size()
+        : setting == Setting::Place                        ? longestText(kept.value<SavedPlace>())
+                                                           : 0;
+    if (longest > kMaxKeptText) {
+        why.detail = QStringLiteral("a text of %1 characters is not kept in %2: at most %3 are")
+                         .arg(longest)
+                         .arg(m_fileName)
+                         .arg(kMaxKeptText);
+        return failed(Error::SettingsTooLarge);
     }
     const QByteArray out = formatted(values);
     if (out.size() > kMaxFileBytes) {
@@ -313,6 +539,12 @@ bool ReaderSettings::setValue(Setting setting, const QVariant &value, Error *err
         return failed(Error::SettingsNotWritten);
     m_values = values;
     return true;
+}
+
+SearchHistory remembered(SearchHistory history, const PastSearch &search)
+{
+    history.prepend(search);
+    return normalized(history);
 }
 
 } // namespace tembra

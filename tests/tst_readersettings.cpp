@@ -140,6 +140,169 @@ bool qsettingsWritesWhole(const QString &text)
     return true;
 }
 
+// Every setting at once, to compare the program's reading of a file with QSettings'.
+struct AllSettings {
+    QString text;
+    bool exact = false;
+    bool anyOrder = false;
+    double points = 0;
+    QString font;
+    bool showMarks = true;
+    bool night = false;
+    SearchHistory history;
+    SavedPlace place;
+
+    friend bool operator==(const AllSettings &a, const AllSettings &b)
+    {
+        return a.text == b.text && a.exact == b.exact && a.anyOrder == b.anyOrder
+            && a.points == b.points && a.font == b.font && a.showMarks == b.showMarks
+            && a.night == b.night && a.history == b.history && a.place == b.place;
+    }
+};
+
+// Enough of the values to see which one differs.
+QByteArray described(const AllSettings &all)
+{
+    QStringList searches;
+    for (const PastSearch &search : all.history)
+        searches << QStringLiteral("%1 (%2 %3)")
+                        .arg(search.text.left(20))
+                        .arg(search.exact)
+                        .arg(search.anyOrder);
+    const auto nullable = [](const std::optional<QString> &field) {
+        return field ? QLatin1Char('"') + field->left(20) + QLatin1Char('"')
+                     : QStringLiteral("NULL");
+    };
+    const SavedPlace &p = all.place;
+    return QStringLiteral("text \"%1\" (%2 characters), exact %3, any order %4, size %5, "
+                          "font \"%6\", marks %7, night %8, history [%9], place %10 \"%11\" "
+                          "%12 %13 %14 %15 %16 %17 %18")
+        .arg(all.text.left(20))
+        .arg(all.text.size())
+        .arg(all.exact)
+        .arg(all.anyOrder)
+        .arg(all.points)
+        .arg(all.font)
+        .arg(all.showMarks)
+        .arg(all.night)
+        .arg(searches.join(QLatin1String(", ")), p.list, p.text.left(20))
+        .arg(p.exact)
+        .arg(p.anyOrder)
+        .arg(nullable(p.book), nullable(p.chapter), nullable(p.hadithBook),
+             nullable(p.hadithNumber), p.hadithDigest)
+        .toUtf8();
+}
+
+// Every setting as QSettings reads the file, with the program's defaults where the file has
+// none (from a copy, as qsettingsValue reads).
+AllSettings qsettingsRead(const QString &path)
+{
+    QTemporaryFile copy;
+    if (!copy.open() || copy.write(bytesOf(path)) < 0 || !copy.flush())
+        qFatal("cannot copy %s", qPrintable(path));
+    QSettings settings(copy.fileName(), QSettings::IniFormat);
+    AllSettings all;
+    settings.beginGroup(QStringLiteral("Settings"));
+    all.text = settings.value(QStringLiteral("Text0")).toString();
+    all.exact = settings.value(QStringLiteral("ExactMatch")).toBool();
+    all.anyOrder = settings.value(QStringLiteral("AnyOrder")).toBool();
+    all.points = std::max(0.0, settings.value(QStringLiteral("PaneFontSize")).toDouble());
+    all.font = settings.value(QStringLiteral("PaneFont")).toString();
+    all.showMarks = settings.value(QStringLiteral("ShowMarks"), true).toBool();
+    all.night = settings.value(QStringLiteral("NightAppearance")).toBool();
+    settings.endGroup();
+    const int searches = settings.beginReadArray(QStringLiteral("History"));
+    for (int i = 0; i < searches; ++i) {
+        settings.setArrayIndex(i);
+        all.history.push_back({settings.value(QStringLiteral("Text")).toString(),
+                               settings.value(QStringLiteral("ExactMatch")).toBool(),
+                               settings.value(QStringLiteral("AnyOrder")).toBool()});
+    }
+    settings.endArray();
+    settings.beginGroup(QStringLiteral("Place"));
+    const auto text
+        = [&](const char *key) { return settings.value(QLatin1String(key)).toString(); };
+    const auto nullable = [&](const char *key) -> std::optional<QString> {
+        if (!settings.contains(QLatin1String(key)))
+            return std::nullopt;
+        return text(key);
+    };
+    all.place = {text("List"),
+                 text("Text"),
+                 settings.value(QStringLiteral("ExactMatch")).toBool(),
+                 settings.value(QStringLiteral("AnyOrder")).toBool(),
+                 nullable("Book"),
+                 nullable("Chapter"),
+                 nullable("HadithBook"),
+                 nullable("HadithNumber"),
+                 text("HadithDigest")};
+    return all;
+}
+
+// Every setting as the program reads the file.
+AllSettings ourRead(const QString &path, Error *why = nullptr)
+{
+    ReaderSettings settings(path);
+    settings.load(why);
+    return {settings.value(Setting::SearchText).toString(),
+            settings.value(Setting::ExactMatch).toBool(),
+            settings.value(Setting::AnyOrder).toBool(),
+            settings.value(Setting::PaneFontSize).toDouble(),
+            settings.value(Setting::PaneFont).toString(),
+            settings.value(Setting::ShowMarks).toBool(),
+            settings.value(Setting::NightAppearance).toBool(),
+            settings.value(Setting::History).value<SearchHistory>(),
+            settings.value(Setting::Place).value<SavedPlace>()};
+}
+
+// The history and the place written by QSettings' own writer.
+void qsettingsWriteAll(const QString &path, const SearchHistory &history, const SavedPlace &place)
+{
+    QSettings settings(path, QSettings::IniFormat);
+    if (!history.isEmpty()) {
+        settings.beginWriteArray(QStringLiteral("History"), int(history.size()));
+        for (int i = 0; i < history.size(); ++i) {
+            settings.setArrayIndex(i);
+            settings.setValue(QStringLiteral("Text"), history[i].text);
+            settings.setValue(QStringLiteral("ExactMatch"), history[i].exact);
+            settings.setValue(QStringLiteral("AnyOrder"), history[i].anyOrder);
+        }
+        settings.endArray();
+    }
+    if (place != SavedPlace()) {
+        settings.beginGroup(QStringLiteral("Place"));
+        settings.setValue(QStringLiteral("List"), place.list);
+        settings.setValue(QStringLiteral("Text"), place.text);
+        settings.setValue(QStringLiteral("ExactMatch"), place.exact);
+        settings.setValue(QStringLiteral("AnyOrder"), place.anyOrder);
+        const auto nullable = [&](const char *key, const std::optional<QString> &field) {
+            if (field)
+                settings.setValue(QLatin1String(key), *field);
+        };
+        nullable("Book", place.book);
+        nullable("Chapter", place.chapter);
+        nullable("HadithBook", place.hadithBook);
+        nullable("HadithNumber", place.hadithNumber);
+        settings.setValue(QStringLiteral("HadithDigest"), place.hadithDigest);
+        settings.endGroup();
+    }
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        qFatal("QSettings cannot write %s", qPrintable(path));
+}
+
+// Every text of a place, NULL fields aside.
+QStringList placeTexts(const SavedPlace &place)
+{
+    QStringList texts{place.list, place.text, place.hadithDigest};
+    for (const std::optional<QString> &field :
+         {place.book, place.chapter, place.hadithBook, place.hadithNumber}) {
+        if (field)
+            texts << *field;
+    }
+    return texts;
+}
+
 } // namespace
 
 class TestReaderSettings : public QObject {
@@ -153,6 +316,10 @@ private slots:
     void roundTrip();
     void readsWhatQSettingsReads_data();
     void readsWhatQSettingsReads();
+    void historyAndPlace_data();
+    void historyAndPlace();
+    void remembered_data();
+    void remembered();
     void refusedFiles_data();
     void refusedFiles();
     void refusedWrites_data();
@@ -205,8 +372,18 @@ void TestReaderSettings::missingFileIsEmpty()
     Error why;
     QVERIFY(settings.load(&why)); // nothing wrong with a first start
     QCOMPARE(why.kind, Error::None);
+    // every default, as the next features are to find them
     QCOMPARE(settings.value(Setting::SearchText).toString(), QString());
     QCOMPARE(settings.value(Setting::ExactMatch).toBool(), false);
+    QCOMPARE(settings.value(Setting::AnyOrder).toBool(), false);
+    QCOMPARE(settings.value(Setting::PaneFontSize).toDouble(), 0.0);
+    QCOMPARE(settings.value(Setting::PaneFont).toString(), QString());
+    QCOMPARE(settings.value(Setting::ShowMarks).toBool(), true);
+    QCOMPARE(settings.value(Setting::NightAppearance).toBool(), false);
+    QVERIFY(settings.value(Setting::History).value<SearchHistory>().isEmpty());
+    const SavedPlace none = settings.value(Setting::Place).value<SavedPlace>();
+    QVERIFY(none.list.isEmpty() && !none.book && !none.chapter && !none.hadithBook
+            && !none.hadithNumber && none.hadithDigest.isEmpty());
 
     // The first write makes the folder too, as QSettings did.
     QVERIFY(settings.setValue(Setting::SearchText, QStringLiteral("x")));
@@ -301,8 +478,16 @@ void TestReaderSettings::readsWhatQSettingsReads_data()
     QTest::newRow("a typed value") << QByteArray("[Settings]\nText0=@Invalid()\n");
     QTest::newRow("quoted") << QByteArray("[Settings]\nText0=\"a;b,c = d\"\n");
     for (const char *yesOrNo : {"true", "TRUE", "1", "yes", "false", "False", "0", ""})
-        QTest::newRow(qPrintable(QStringLiteral("ExactMatch=%1").arg(QLatin1String(yesOrNo))))
-            << "[Settings]\nExactMatch=" + QByteArray(yesOrNo) + '\n';
+        QTest::newRow(qPrintable(QStringLiteral("yes or no: %1").arg(QLatin1String(yesOrNo))))
+            << "[Settings]\nExactMatch=" + QByteArray(yesOrNo) + "\nShowMarks=" + yesOrNo
+                + "\nAnyOrder=" + yesOrNo + "\nNightAppearance=" + yesOrNo + '\n';
+    QTest::newRow("every setting, by hand")
+        << QByteArray("[Settings]\nText0=x\nAnyOrder=true\nPaneFont = Amiri \nShowMarks=false\n"
+                      "[History]\nsize=2\n1\\Text=a\n2\\Text=b\n2\\ExactMatch=true\n"
+                      "[Place]\nList=book\nBook=\nHadithNumber=7\n");
+    QTest::newRow("a history of none") << QByteArray("[History]\nsize=0\n");
+    QTest::newRow("searches with slashes")
+        << QByteArray("[History]\n1/Text=a\n1/AnyOrder=1\nsize=1\n");
     QTest::newRow("an empty file") << QByteArray();
 }
 
@@ -313,26 +498,160 @@ void TestReaderSettings::readsWhatQSettingsReads()
     QFETCH(QByteArray, contents);
     const QString file = path(QStringLiteral("Tembra.ini"));
     put(file, contents);
-    const auto truth = [&](const char *key) {
-        return qsettingsValue(file, QLatin1String("Settings/") + QLatin1String(key));
-    };
-    const QString text = truth("Text0").toString();
-    const bool exact = truth("ExactMatch").toBool();
-    const double points = truth("PaneFontSize").toDouble();
+    AllSettings truth = qsettingsRead(file);
 
-    ReaderSettings settings(file);
     Error why;
-    QVERIFY2(settings.load(&why), qPrintable(why.detail));
-    QCOMPARE(settings.value(Setting::SearchText).toString(), text);
-    QCOMPARE(settings.value(Setting::ExactMatch).toBool(), exact);
-    QCOMPARE(settings.value(Setting::PaneFontSize).toDouble(), points);
+    const AllSettings read = ourRead(file, &why);
+    QVERIFY2(!why.isError(), qPrintable(why.detail));
+    QVERIFY2(read == truth, described(read) + "\n" + described(truth));
 
     Error error;
-    QVERIFY2(settings.setValue(Setting::SearchText, QStringLiteral(u"نوێ"), &error),
+    QVERIFY2(ReaderSettings(file).setValue(Setting::SearchText, QStringLiteral(u"نوێ"), &error),
              qPrintable(error.detail));
-    QCOMPARE(truth("Text0").toString(), QStringLiteral(u"نوێ"));
-    QCOMPARE(truth("ExactMatch").toBool(), exact);
-    QCOMPARE(truth("PaneFontSize").toDouble(), points);
+    truth.text = QStringLiteral(u"نوێ");
+    const AllSettings after = qsettingsRead(file);
+    QVERIFY2(after == truth, described(after) + "\n" + described(truth));
+}
+
+void TestReaderSettings::historyAndPlace_data()
+{
+    QTest::addColumn<SearchHistory>("history"); // given
+    QTest::addColumn<SearchHistory>("kept"); // what the file is to hold
+    QTest::addColumn<SavedPlace>("place");
+
+    const SavedPlace inSearch{QStringLiteral("search"),
+                              QStringLiteral(u"رسول الله"),
+                              false,
+                              true,
+                              std::nullopt,
+                              std::nullopt,
+                              QStringLiteral(u"صحيح البخاري"),
+                              QStringLiteral("12"),
+                              QStringLiteral("0123456789abcdef0123456789abcdef")};
+    const SearchHistory one{{QStringLiteral(u"رسول الله"), false, true}};
+    QTest::newRow("a search and its place") << one << one << inSearch;
+
+    // Texts that QSettings would read as lists or typed values, or that need escapes.
+    const QStringList awkward = {
+        QStringLiteral("a,b"),
+        QStringLiteral("@Size(1 2)"),
+        QStringLiteral("@Invalid()"),
+        QStringLiteral("\"quoted\", and ; not a comment"),
+        QStringLiteral("line\nbreak\r\nand\ttab"),
+        QString(QChar(0xD800)) + QStringLiteral("lone") + QChar(0xDC00),
+        QString(QChar(0)) + QStringLiteral("12"),
+        QStringLiteral("  spaces  "),
+    };
+    SearchHistory odd;
+    for (int i = 0; i < awkward.size(); ++i)
+        odd.push_back({awkward[i], i % 2 == 1, i % 3 == 1});
+    const SavedPlace oddPlace{awkward[0], awkward[1], true,       true,      awkward[2],
+                              awkward[3], awkward[4], awkward[5], awkward[6]};
+    QTest::newRow("texts that need care") << odd << odd << oddPlace;
+
+    // NULL is not empty.
+    QTest::newRow("an empty book, a NULL chapter")
+        << SearchHistory() << SearchHistory() << SavedPlace{QStringLiteral("book"),
+                                                            QString(),
+                                                            false,
+                                                            false,
+                                                            QString(),
+                                                            std::nullopt,
+                                                            QString(),
+                                                            std::nullopt,
+                                                            QStringLiteral("-")};
+    QTest::newRow("every field NULL")
+        << SearchHistory() << SearchHistory()
+        << SavedPlace{QStringLiteral("whole"), {}, false, false, {}, {}, {}, {}, {}};
+
+    QRandomGenerator random(3030);
+    SearchHistory thirty;
+    for (int i = 0; i < 30; ++i)
+        thirty.push_back({generatedText(&random, random.bounded(1, 60)) + QString::number(i),
+                          i % 2 == 0, i % 3 == 0});
+    QTest::newRow("thirty searches") << thirty << thirty << SavedPlace();
+    // Kept as the history keeps its searches: once each, thirty at most, none too long
+    // for the file.
+    SearchHistory more = thirty;
+    more.insert(3, thirty[1]);
+    more.insert(5, {QString(10001, QLatin1Char('x'))});
+    more.push_back({QStringLiteral("the thirty-first")});
+    QTest::newRow("a repeat, a text too long, a thirty-first") << more << thirty << SavedPlace();
+}
+
+// Written by the program, read back by the program and by QSettings; written by QSettings
+// (where its writer keeps every text), read by the program, to the same bytes.
+void TestReaderSettings::historyAndPlace()
+{
+    QFETCH(SearchHistory, history);
+    QFETCH(SearchHistory, kept);
+    QFETCH(SavedPlace, place);
+    const QString ours = path(QStringLiteral("ours.ini"));
+
+    QVERIFY(saveText(ours, QStringLiteral("before")));
+    ReaderSettings settings(ours);
+    Error error;
+    QVERIFY2(settings.setValue(Setting::History, QVariant::fromValue(history), &error),
+             qPrintable(error.detail));
+    QVERIFY2(settings.setValue(Setting::Place, QVariant::fromValue(place), &error),
+             qPrintable(error.detail));
+    QCOMPARE(settings.value(Setting::History).value<SearchHistory>(), kept);
+    AllSettings expected;
+    expected.text = QStringLiteral("before");
+    expected.history = kept;
+    expected.place = place;
+    const AllSettings read = ourRead(ours);
+    QVERIFY2(read == expected, described(read) + "\n" + described(expected));
+    const AllSettings theirReading = qsettingsRead(ours);
+    QVERIFY2(theirReading == expected, described(theirReading) + "\n" + described(expected));
+
+    QStringList texts = placeTexts(place);
+    for (const PastSearch &search : kept)
+        texts << search.text;
+    if (!std::all_of(texts.begin(), texts.end(), qsettingsWritesWhole))
+        return;
+    const QString theirs = path(QStringLiteral("theirs.ini"));
+    qsettingsWrite(theirs, QStringLiteral("Settings/Text0"), QStringLiteral("before"));
+    qsettingsWriteAll(theirs, kept, place);
+    const AllSettings ourReading = ourRead(theirs);
+    QVERIFY2(ourReading == expected, described(ourReading) + "\n" + described(expected));
+    QCOMPARE(bytesOf(ours), bytesOf(theirs));
+}
+
+void TestReaderSettings::remembered_data()
+{
+    QTest::addColumn<SearchHistory>("before");
+    QTest::addColumn<PastSearch>("search");
+    QTest::addColumn<SearchHistory>("after");
+
+    const PastSearch a{QStringLiteral("aaa")};
+    const PastSearch b{QStringLiteral("bbb")};
+    const PastSearch aExact{QStringLiteral("aaa"), true};
+    const PastSearch aAnyOrder{QStringLiteral("aaa"), false, true};
+    QTest::newRow("the first") << SearchHistory() << a << SearchHistory{a};
+    QTest::newRow("the newest first") << SearchHistory{a} << b << SearchHistory{b, a};
+    QTest::newRow("the same again moves up") << SearchHistory{a, b} << b << SearchHistory{b, a};
+    QTest::newRow("other options, another search")
+        << SearchHistory{aExact, a} << aAnyOrder << SearchHistory{aAnyOrder, aExact, a};
+    SearchHistory thirty;
+    for (int i = 0; i < 30; ++i)
+        thirty.push_back({QStringLiteral("search %1").arg(i)});
+    QTest::newRow("the thirty-first goes") << thirty << a << SearchHistory{a} + thirty.mid(0, 29);
+    QTest::newRow("a repeat of the oldest keeps thirty")
+        << thirty << thirty.back() << SearchHistory{thirty.back()} + thirty.mid(0, 29);
+    const PastSearch longest{QString(10000, QLatin1Char('x'))};
+    QTest::newRow("10,000 characters are kept")
+        << SearchHistory{a} << longest << SearchHistory{longest, a};
+    QTest::newRow("10,001 are not")
+        << SearchHistory{a} << PastSearch{QString(10001, QLatin1Char('x'))} << SearchHistory{a};
+}
+
+void TestReaderSettings::remembered()
+{
+    QFETCH(SearchHistory, before);
+    QFETCH(PastSearch, search);
+    QFETCH(SearchHistory, after);
+    QCOMPARE(tembra::remembered(before, search), after);
 }
 
 void TestReaderSettings::refusedFiles_data()
@@ -365,6 +684,22 @@ void TestReaderSettings::refusedFiles_data()
         << "file" << QByteArray("[General]\nText0=a\n") << Error::SettingsNotOurs << notOurs;
     QTest::newRow("our names in other letters")
         << "file" << QByteArray("[settings]\ntext0=a\n") << Error::SettingsNotOurs << notOurs;
+    QTest::newRow("a search past the history's thirty")
+        << "file" << QByteArray("[History]\n31\\Text=a\nsize=31\n") << Error::SettingsNotOurs
+        << notOurs;
+    QTest::newRow("a search past the history's size")
+        << "file" << QByteArray("[History]\n1\\Text=a\n2\\Text=b\nsize=1\n")
+        << Error::SettingsNotOurs << notOurs;
+    QTest::newRow("searches without a size")
+        << "file" << QByteArray("[History]\n1\\Text=a\n") << Error::SettingsNotOurs << notOurs;
+    QTest::newRow("a search numbered 01") << "file" << QByteArray("[History]\n01\\Text=a\nsize=1\n")
+                                          << Error::SettingsNotOurs << notOurs;
+    QTest::newRow("another key in a search")
+        << "file" << QByteArray("[History]\n1\\Colour=red\nsize=1\n") << Error::SettingsNotOurs
+        << notOurs;
+    QTest::newRow("another key in the place")
+        << "file" << QByteArray("[Place]\nList=search\nOther=1\n") << Error::SettingsNotOurs
+        << notOurs;
     QTest::newRow("not UTF-8") << "file" << QByteArray("[Settings]\nText0=\xff\xfe\n")
                                << Error::SettingsNotOurs << notOurs;
     QTest::newRow("FIFO") << "fifo" << QByteArray() << Error::NotAFile << notAFile;
@@ -465,6 +800,10 @@ void TestReaderSettings::refusedWrites_data()
     // written"
     QTest::newRow("a file where the folder should be")
         << "no folder" << 10 << Error::SettingsNotWritten << QStringLiteral(u"ناتوانرێت بنووسرێت");
+    // Beside a search text of a million characters, every other text is bounded so that
+    // the file holds them all.
+    QTest::newRow("a place's text over its bound") << "place" << 10001 << Error::SettingsTooLarge
+                                                   << QStringLiteral(u"نابێت لە 8 MiB گەورەتر بێت");
 }
 
 // The write fails with the reason in Sorani, naming the file; the saved text stays, and
@@ -498,7 +837,13 @@ void TestReaderSettings::refusedWrites()
         QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limited), 0);
     }
     Error error;
-    const bool written = saveText(file, QString(length, QLatin1Char('x')), &error);
+    const QString text(length, QLatin1Char('x'));
+    SavedPlace place;
+    place.list = QStringLiteral("search");
+    place.text = text;
+    const bool written = setup == QLatin1String("place")
+        ? ReaderSettings(file).setValue(Setting::Place, QVariant::fromValue(place), &error)
+        : saveText(file, text, &error);
     QCOMPARE(::setrlimit(RLIMIT_FSIZE, &old), 0);
 
     QVERIFY(!written);
