@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -168,20 +169,92 @@ bool looksLikeSettings(const QByteArray &bytes, QString *why)
     return true;
 }
 
-// The file's values, read by QSettings. QSettings reads only files by name, so the bytes
-// checked here are handed to it in a temporary file of their own: the settings file is
-// never opened twice, and a file put in its place meanwhile (a pipe that would keep a
-// reader waiting) is never read.
+bool isHexDigit(char16_t c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// The file, changed so that QSettings reads every value as the text its line holds: a
+// comma outside quotes, which would make a list, becomes the escape \x2c (and the hex
+// digits after it escapes too, else they would be read as part of it), and a value that
+// starts with '@', which would make a typed value (@Size(1 2)), gets a second one, which
+// QSettings takes off. Quotes and escapes are read as ever.
+QByteArray asTexts(const QByteArray &bytes)
+{
+    QByteArray out;
+    out.reserve(bytes.size() + bytes.size() / 8);
+    qsizetype i = 0;
+    while (i < bytes.size()) {
+        // One line, to its end (QSettings ends a line at CR or LF).
+        qsizetype end = i;
+        while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r')
+            ++end;
+        const QByteArray line = bytes.sliced(i, end - i);
+        const QByteArray trimmed = line.trimmed();
+        const qsizetype equals = line.indexOf('=');
+        if (trimmed.startsWith('[') || trimmed.startsWith(';') || equals < 0) {
+            out += line;
+        } else {
+            out += line.first(equals + 1);
+            qsizetype j = equals + 1;
+            while (j < line.size() && (line[j] == ' ' || line[j] == '\t'))
+                out += line[j++];
+            if (line.sliced(j).startsWith('@') || line.sliced(j).startsWith("\"@"))
+                out += '@';
+            bool quoted = false;
+            bool hexAfter = false; // the last byte written was an escape that digits would extend
+            for (; j < line.size(); ++j) {
+                const char c = line[j];
+                if (hexAfter && isHexDigit(uchar(c))) {
+                    out += "\\x" + QByteArray::number(uchar(c), 16);
+                    continue;
+                }
+                hexAfter = false;
+                if (c == '\\' && j + 1 < line.size()) {
+                    out += line.sliced(j, 2);
+                    ++j;
+                } else if (c == '"') {
+                    quoted = !quoted;
+                    out += c;
+                } else if (c == ';' && !quoted) {
+                    out += line.sliced(j); // a comment, to the end of the line
+                    break;
+                } else if (c == ',' && !quoted) {
+                    out += "\\x2c";
+                    hexAfter = true;
+                } else {
+                    out += c;
+                }
+            }
+        }
+        out += bytes.sliced(end, std::min<qsizetype>(1, bytes.size() - end));
+        i = end + 1;
+    }
+    return out;
+}
+
+// The bytes in a temporary file of their own, for QSettings, which reads only files by
+// name.
+bool copied(const QByteArray &bytes, QTemporaryFile *copy, const QString &path, Error *error)
+{
+    if (!copy->open() || copy->write(bytes) != bytes.size() || !copy->flush())
+        return fail(error, Error::NotReadable,
+                    QStringLiteral("cannot read %1: no temporary file to read it from (%2)")
+                        .arg(path, copy->errorString()));
+    return true;
+}
+
+// The file's values, read by QSettings, from a copy of the bytes checked here: the
+// settings file is never opened twice, and a file put in its place meanwhile (a pipe that
+// would keep a reader waiting) is never read.
 bool parse(const QByteArray &bytes, const QString &path, Values *values, Error *error)
 {
     QString why;
     if (!looksLikeSettings(bytes, &why))
         return notOurs(error, path, why);
     QTemporaryFile copy;
-    if (!copy.open() || copy.write(bytes) != bytes.size() || !copy.flush())
-        return fail(error, Error::NotReadable,
-                    QStringLiteral("cannot read %1: no temporary file to read it from (%2)")
-                        .arg(path, copy.errorString()));
+    if (!copied(bytes, &copy, path, error))
+        return false;
     const QSettings settings(copy.fileName(), QSettings::IniFormat);
     if (settings.status() == QSettings::AccessError)
         return fail(error, Error::NotReadable,
@@ -194,9 +267,30 @@ bool parse(const QByteArray &bytes, const QString &path, Values *values, Error *
     // A file of comments alone is someone's notes, not a file the program wrote.
     if (keys.isEmpty() && !bytes.trimmed().isEmpty() && bytes != "\xEF\xBB\xBF")
         return notOurs(error, path, QStringLiteral("it holds none of this program's settings"));
-    const auto text = [&](const QString &key) { return settings.value(key).toString(); };
-    // As QSettings reads yes or no.
-    const auto flag = [&](const QString &key) { return QVariant(text(key)).toBool(); };
+    // A text as the file holds it. QSettings reads some texts as other things (a,b as a
+    // list, @Size(1 2) as a size), which would read back empty and be written so: those
+    // are read again from a copy that keeps them texts. A value that is still no text
+    // (an '@' behind an escape) makes the file someone else's.
+    QTemporaryFile textCopy;
+    std::optional<QSettings> asText; // made the first time a value needs it
+    QString notText; // the first key whose value is still no text
+    const auto isText = [](const QVariant &v) { return v.metaType().id() == QMetaType::QString; };
+    const auto text = [&](const QString &key) -> QString {
+        const QVariant value = settings.value(key);
+        if (isText(value) || !settings.contains(key))
+            return value.toString();
+        if (!asText && copied(asTexts(bytes), &textCopy, path, nullptr))
+            asText.emplace(textCopy.fileName(), QSettings::IniFormat);
+        const QVariant restored = asText ? asText->value(key) : QVariant();
+        if (isText(restored))
+            return restored.toString();
+        if (notText.isEmpty())
+            notText = key;
+        return QString();
+    };
+    // As QSettings reads yes or no, and numbers.
+    const auto flag = [&](const QString &key) { return settings.value(key).toBool(); };
+    const auto raw = [&](const QString &key) { return settings.value(key).toString(); };
     for (const Entry &entry : kEntries) {
         const QString key = QLatin1String(entry.key);
         QVariant &value = (*values)[indexOf(entry.setting)];
@@ -207,7 +301,7 @@ bool parse(const QByteArray &bytes, const QString &path, Values *values, Error *
             break;
         case Kind::Number: {
             bool ok = false;
-            const double number = text(key).toDouble(&ok);
+            const double number = raw(key).toDouble(&ok);
             if (ok && number > 0)
                 value = number;
             break;
@@ -227,7 +321,7 @@ bool parse(const QByteArray &bytes, const QString &path, Values *values, Error *
                 break;
             }
             bool ok = false;
-            const int size = text(sizeKey).toInt(&ok);
+            const int size = raw(sizeKey).toInt(&ok);
             if (!ok || size < 0 || size > ReaderSettings::kHistoryLength)
                 return notOurs(error, path,
                                QStringLiteral("its History/size is not a number from 0 to %1")
@@ -275,6 +369,8 @@ bool parse(const QByteArray &bytes, const QString &path, Values *values, Error *
         }
         }
     }
+    if (!notText.isEmpty())
+        return notOurs(error, path, QStringLiteral("its %1 is not a text").arg(notText));
     return true;
 }
 
@@ -294,11 +390,6 @@ bool readValues(FileReplacement *file, const QString &path, Values *values, Erro
         return false;
     }
     return !file->exists() || parse(bytes, path, values, error);
-}
-
-bool isHexDigit(char16_t c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
 // A text as QSettings' INI reading reads it back. Written here, not by QSettings: its

@@ -316,6 +316,8 @@ private slots:
     void roundTrip();
     void readsWhatQSettingsReads_data();
     void readsWhatQSettingsReads();
+    void textsReadAsOtherThings_data();
+    void textsReadAsOtherThings();
     void historyAndPlace_data();
     void historyAndPlace();
     void remembered_data();
@@ -473,9 +475,7 @@ void TestReaderSettings::readsWhatQSettingsReads_data()
     QTest::newRow("a key twice") << QByteArray("[Settings]\nText0=a\nText0=b\n");
     QTest::newRow("the group twice")
         << QByteArray("[Settings]\nText0=a\n[Settings]\nExactMatch=yes\n");
-    QTest::newRow("a value read as a list") << QByteArray("[Settings]\nText0=a,b\n");
     QTest::newRow("a value cut at a semicolon") << QByteArray("[Settings]\nText0=a;b\n");
-    QTest::newRow("a typed value") << QByteArray("[Settings]\nText0=@Invalid()\n");
     QTest::newRow("quoted") << QByteArray("[Settings]\nText0=\"a;b,c = d\"\n");
     for (const char *yesOrNo : {"true", "TRUE", "1", "yes", "false", "False", "0", ""})
         QTest::newRow(qPrintable(QStringLiteral("yes or no: %1").arg(QLatin1String(yesOrNo))))
@@ -511,6 +511,74 @@ void TestReaderSettings::readsWhatQSettingsReads()
     truth.text = QStringLiteral(u"نوێ");
     const AllSettings after = qsettingsRead(file);
     QVERIFY2(after == truth, described(after) + "\n" + described(truth));
+}
+
+void TestReaderSettings::textsReadAsOtherThings_data()
+{
+    QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("text"); // what the line holds, as a reader typed it
+
+    const auto searchText = [](const char *name, const QByteArray &value, const QString &text) {
+        QTest::newRow(name) << "[Settings]\nText0=" + value + '\n'
+                            << QStringLiteral("Settings/Text0") << text;
+    };
+    searchText("a list", "a,b", QStringLiteral("a,b"));
+    searchText("a list with spaces", "a, b ,c  ", QStringLiteral("a, b ,c"));
+    searchText("commas alone", ",,", QStringLiteral(",,"));
+    searchText("a quoted part", "\"a;\",b", QStringLiteral("a;,b"));
+    searchText("hex digits after a comma", "\\x41,bcd,9", QStringLiteral("A,bcd,9"));
+    searchText("a list before a comment", "a,b ;c,d", QStringLiteral("a,b"));
+    searchText("a size", "@Size(1 2)", QStringLiteral("@Size(1 2)"));
+    searchText("a quoted rectangle", "\"@Rect(1 2 3 4)\"", QStringLiteral("@Rect(1 2 3 4)"));
+    searchText("no value", "@Invalid()", QStringLiteral("@Invalid()"));
+    searchText("bytes", "@ByteArray(xyz)", QStringLiteral("@ByteArray(xyz)"));
+    searchText("a typed value in a list", "@Size(1 2),x", QStringLiteral("@Size(1 2),x"));
+    QTest::newRow("a search of the history")
+        << QByteArray("[History]\n1\\Text=a,b\nsize=1\n") << QStringLiteral("History/1/Text")
+        << QStringLiteral("a,b");
+    QTest::newRow("the place's book")
+        << QByteArray("[Place]\nList=book\nBook=@Invalid()\n") << QStringLiteral("Place/Book")
+        << QStringLiteral("@Invalid()");
+    QTest::newRow("the font") << QByteArray("[Settings]\nPaneFont=Noto, Sans\n")
+                              << QStringLiteral("Settings/PaneFont")
+                              << QStringLiteral("Noto, Sans");
+}
+
+// A text that QSettings reads as a list or a typed value comes back as the text the line
+// holds, and a write of another setting keeps it so: it never reads back empty, nor goes.
+void TestReaderSettings::textsReadAsOtherThings()
+{
+    QFETCH(QByteArray, contents);
+    QFETCH(QString, key);
+    QFETCH(QString, text);
+    const QString file = path(QStringLiteral("Tembra.ini"));
+    put(file, contents);
+    QVERIFY(qsettingsValue(file, key).metaType().id() != QMetaType::QString);
+
+    Error why;
+    AllSettings read = ourRead(file, &why);
+    QVERIFY2(!why.isError(), qPrintable(why.detail));
+    const auto found = [&key](const AllSettings &all) -> std::optional<QString> {
+        if (key == QLatin1String("Settings/Text0"))
+            return all.text;
+        if (key == QLatin1String("Settings/PaneFont"))
+            return all.font;
+        if (key == QLatin1String("Place/Book"))
+            return all.place.book;
+        return all.history.value(0).text;
+    };
+    QCOMPARE(found(read), text);
+
+    Error error;
+    QVERIFY2(ReaderSettings(file).setValue(Setting::ExactMatch, true, &error),
+             qPrintable(error.detail));
+    const QVariant after = qsettingsValue(file, key);
+    QCOMPARE(after.metaType().id(), QMetaType::QString);
+    QCOMPARE(after.toString(), text);
+    read.exact = true;
+    const AllSettings theirs = qsettingsRead(file);
+    QVERIFY2(theirs == read, described(theirs) + "\n" + described(read));
 }
 
 void TestReaderSettings::historyAndPlace_data()
@@ -684,6 +752,9 @@ void TestReaderSettings::refusedFiles_data()
         << "file" << QByteArray("[General]\nText0=a\n") << Error::SettingsNotOurs << notOurs;
     QTest::newRow("our names in other letters")
         << "file" << QByteArray("[settings]\ntext0=a\n") << Error::SettingsNotOurs << notOurs;
+    QTest::newRow("a typed value behind an escape")
+        << "file" << QByteArray("[Settings]\nText0=\\x40Size(1 2)\n") << Error::SettingsNotOurs
+        << notOurs;
     QTest::newRow("a search past the history's thirty")
         << "file" << QByteArray("[History]\n31\\Text=a\nsize=31\n") << Error::SettingsNotOurs
         << notOurs;
