@@ -4,10 +4,8 @@
 #include "base/texts.h"
 #include "base/utf8.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QVariant>
 
@@ -17,6 +15,8 @@
 #include <optional>
 #include <utility>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace tembra {
 
@@ -552,20 +552,43 @@ qsizetype longestText(const SavedPlace &place)
     return longest;
 }
 
+// The user's configuration folder as the system's calls take it: $XDG_CONFIG_HOME read
+// as bytes, else ~/.config, as QSettings finds it. Not through QStandardPaths, which
+// decodes the name: one that is not UTF-8 would come back as another name, so that the
+// saved settings would not be found and a new file would go into another folder.
+QByteArray configFolder()
+{
+    const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+    if (!configHome.isEmpty())
+        return configHome;
+    const QByteArray home = qgetenv("HOME");
+    return (home.isEmpty() ? QByteArray("/") : home) + "/.config";
+}
+
+// The folders the file lies in, made where they are not there, as QSettings made them; a
+// failure shows in the write.
+void makeFolders(const QByteArray &path)
+{
+    for (qsizetype slash = path.indexOf('/', 1); slash > 0; slash = path.indexOf('/', slash + 1))
+        ::mkdir(path.left(slash).constData(), 0777);
+}
+
 } // namespace
 
-ReaderSettings::ReaderSettings()
-    : m_fileName(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-                 + QStringLiteral("/Tembra/Tembra.ini"))
-{ }
+ReaderSettings::ReaderSettings() : m_path(configFolder() + "/Tembra/Tembra.ini") { }
 
-ReaderSettings::ReaderSettings(const QString &fileName) : m_fileName(fileName) { }
+ReaderSettings::ReaderSettings(const QString &fileName) : m_path(QFile::encodeName(fileName)) { }
+
+QString ReaderSettings::fileName() const
+{
+    return QFile::decodeName(m_path);
+}
 
 bool ReaderSettings::load(Error *why)
 {
-    FileReplacement file(m_fileName);
+    FileReplacement file(m_path);
     Values values;
-    const bool loaded = readValues(&file, m_fileName, &values, why);
+    const bool loaded = readValues(&file, fileName(), &values, why);
     m_values = loaded ? values : Values();
     return loaded;
 }
@@ -582,14 +605,14 @@ bool ReaderSettings::setValue(Setting setting, const QVariant &value, Error *err
     Error why;
     const auto failed = [&](Error::Kind kind) {
         if (why.shown.isEmpty())
-            why.shown = texts::fileDetail(m_fileName);
+            why.shown = texts::fileDetail(fileName());
         return fail(error, kind, why.detail, why.shown);
     };
     // The folder too, as QSettings made it; a failure shows in the write.
-    QDir().mkpath(QFileInfo(m_fileName).absolutePath());
-    FileReplacement file(m_fileName);
+    makeFolders(m_path);
+    FileReplacement file(m_path);
     Values values;
-    if (!readValues(&file, m_fileName, &values, &why))
+    if (!readValues(&file, fileName(), &values, &why))
         return failed(why.kind);
     if (!file.userMayWrite()) {
         why.detail = QStringLiteral("%1 is read-only (its permission bits do not let this user "
@@ -613,7 +636,7 @@ bool ReaderSettings::setValue(Setting setting, const QVariant &value, Error *err
     if (longest > kMaxKeptText) {
         why.detail = QStringLiteral("a text of %1 characters is not kept in %2: at most %3 are")
                          .arg(longest)
-                         .arg(m_fileName)
+                         .arg(fileName())
                          .arg(kMaxKeptText);
         return failed(Error::SettingsTooLarge);
     }
@@ -621,7 +644,7 @@ bool ReaderSettings::setValue(Setting setting, const QVariant &value, Error *err
     if (out.size() > kMaxFileBytes) {
         why.detail = QStringLiteral("the value would make %1 %2 bytes long, more than the %3 "
                                     "bytes a settings file may hold")
-                         .arg(m_fileName)
+                         .arg(fileName())
                          .arg(out.size())
                          .arg(kMaxFileBytes);
         return failed(Error::SettingsTooLarge);

@@ -2,6 +2,7 @@
 
 #include "base/error.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QMetaType>
 #include <QString>
@@ -98,7 +99,8 @@ public:
     // The settings in the given file.
     explicit ReaderSettings(const QString &fileName);
 
-    QString fileName() const { return m_fileName; }
+    // The file's name, for messages: the system's calls take it as the bytes it came as.
+    QString fileName() const;
 
     // Reads the file and keeps its values. False, with *why saying why, when the file
     // cannot be used: every setting then has its default (nothing is wrong with a missing
@@ -118,7 +120,7 @@ public:
     bool setValue(Setting setting, const QVariant &value, Error *error = nullptr);
 
 private:
-    QString m_fileName;
+    QByteArray m_path; // as the system's calls take it
     std::array<QVariant, kSettingCount> m_values; // invalid where the file has none
 };
 

@@ -20,6 +20,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -312,6 +313,7 @@ private slots:
     void initTestCase();
     void init();
     void missingFileIsEmpty();
+    void configFolderOfAnyBytes();
     void roundTrip_data();
     void roundTrip();
     void readsWhatQSettingsReads_data();
@@ -390,6 +392,70 @@ void TestReaderSettings::missingFileIsEmpty()
     // The first write makes the folder too, as QSettings did.
     QVERIFY(settings.setValue(Setting::SearchText, QStringLiteral("x")));
     QCOMPARE(qsettingsText(ReaderSettings().fileName()), QStringLiteral("x"));
+}
+
+// The file at a path of any bytes, read and written by the system's calls alone.
+QByteArray nativeBytes(const QByteArray &path)
+{
+    QByteArray bytes;
+    if (FILE *f = std::fopen(path.constData(), "rb")) {
+        char buffer[4096];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
+            bytes.append(buffer, qsizetype(n));
+        std::fclose(f);
+    }
+    return bytes;
+}
+
+QList<QByteArray> namesIn(const QByteArray &folder)
+{
+    QList<QByteArray> names;
+    if (DIR *dir = ::opendir(folder.constData())) {
+        while (const dirent *entry = ::readdir(dir)) {
+            if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, ".."))
+                names << QByteArray(entry->d_name);
+        }
+        ::closedir(dir);
+    }
+    return names;
+}
+
+// A configuration folder whose name is not UTF-8 (XDG_CONFIG_HOME holds a byte that no
+// text decodes to) is the folder the settings are read from and written to, byte for
+// byte, and no other.
+void TestReaderSettings::configFolderOfAnyBytes()
+{
+    const QByteArray kept = qgetenv("XDG_CONFIG_HOME");
+    const QByteArray top = QFile::encodeName(m_dir.path());
+    const QByteArray folder = top + "/conf\xff\xfe\xc3";
+    const QByteArray file = folder + "/Tembra/Tembra.ini";
+    QCOMPARE(::mkdir(folder.constData(), 0700), 0);
+    qputenv("XDG_CONFIG_HOME", folder);
+
+    // The first write makes the folder within it.
+    Error error;
+    QVERIFY2(ReaderSettings().setValue(Setting::SearchText, QStringLiteral("first"), &error),
+             qPrintable(error.detail));
+    QCOMPARE(nativeBytes(file), QByteArray("[Settings]\nText0=first\n"));
+
+    std::FILE *f = std::fopen(file.constData(), "wb");
+    QVERIFY(f);
+    QCOMPARE(std::fputs("[Settings]\nText0=saved\n", f) >= 0, true);
+    QCOMPARE(std::fclose(f), 0);
+    ReaderSettings settings;
+    Error why;
+    QVERIFY2(settings.load(&why), qPrintable(why.detail));
+    QCOMPARE(settings.value(Setting::SearchText).toString(), QStringLiteral("saved"));
+    QVERIFY2(settings.setValue(Setting::ExactMatch, true, &error), qPrintable(error.detail));
+    qputenv("XDG_CONFIG_HOME", kept);
+
+    QCOMPARE(nativeBytes(file), QByteArray("[Settings]\nExactMatch=true\nText0=saved\n"));
+    QCOMPARE(namesIn(top), QList<QByteArray>{"conf\xff\xfe\xc3"});
+    QCOMPARE(namesIn(folder), QList<QByteArray>{"Tembra"});
+    QCOMPARE(namesIn(folder + "/Tembra"), QList<QByteArray>{"Tembra.ini"});
+    QCOMPARE(::unlink(file.constData()), 0);
+    QCOMPARE(::rmdir((folder + "/Tembra").constData()), 0);
+    QCOMPARE(::rmdir(folder.constData()), 0);
 }
 
 void TestReaderSettings::roundTrip_data()
