@@ -50,6 +50,7 @@ private:
 Contents::Contents(const HadithTable &table)
 {
     const int rows = table.rowCount();
+    m_bookOf.resize(size_t(rows));
     Names books;
     std::vector<Names> chapters; // by book
     for (int row = 0; row < rows; ++row) {
@@ -73,7 +74,21 @@ Contents::Contents(const HadithTable &table)
         }
         ++entry.hadiths;
         ++entry.chapters[size_t(chapter)].hadiths;
+        m_bookOf[size_t(row)] = book;
     }
+}
+
+std::vector<Contents::BookCount> Contents::countsByBook(const std::vector<int> &rows) const
+{
+    std::vector<int> counts(m_books.size());
+    for (const int row : rows)
+        ++counts[size_t(m_bookOf[size_t(row)])];
+    std::vector<BookCount> out;
+    for (size_t book = 0; book < counts.size(); ++book) {
+        if (counts[book] > 0)
+            out.push_back({int(book), counts[book]});
+    }
+    return out;
 }
 
 } // namespace tembra
