@@ -35,11 +35,6 @@ QString shownReason(int err)
     }
 }
 
-QByteArray encoded(const QString &path)
-{
-    return QFile::encodeName(path);
-}
-
 bool sameFile(const struct stat &a, const struct stat &b)
 {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
@@ -142,7 +137,11 @@ QString fileKind(unsigned mode)
     }
 }
 
-FileReplacement::FileReplacement(const QString &path) : m_path(path), m_target(path) { }
+FileReplacement::FileReplacement(const QString &path) : FileReplacement(QFile::encodeName(path)) { }
+
+FileReplacement::FileReplacement(const QByteArray &nativePath)
+    : m_path(nativePath), m_target(nativePath)
+{ }
 
 FileReplacement::~FileReplacement()
 {
@@ -157,29 +156,33 @@ bool FileReplacement::userMayWrite() const
     return !exists() || modeLetsUserWrite(m_stat);
 }
 
+QString FileReplacement::target() const
+{
+    return QFile::decodeName(m_target);
+}
+
 QString FileReplacement::describedPath() const
 {
-    return m_target == m_path ? m_path : QStringLiteral("%1 (a link to %2)").arg(m_path, m_target);
+    const QString path = QFile::decodeName(m_path);
+    return m_target == m_path ? path : QStringLiteral("%1 (a link to %2)").arg(path, target());
 }
 
 bool FileReplacement::open(Error *error)
 {
-    const QByteArray path = encoded(m_path);
     m_target = m_path;
     struct stat st { };
-    if (::lstat(path.constData(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    if (::lstat(m_path.constData(), &st) == 0 && S_ISLNK(st.st_mode)) {
         char real[PATH_MAX];
-        if (!::realpath(path.constData(), real))
+        if (!::realpath(m_path.constData(), real))
             return fail(error, Error::NotAFile,
                         QStringLiteral("%1 is a symbolic link that leads to no file (%2); it "
                                        "is left as it is")
-                            .arg(m_path, systemReason(errno)));
-        m_target = QFile::decodeName(real);
+                            .arg(QFile::decodeName(m_path), systemReason(errno)));
+        m_target = real;
     }
-    const QByteArray target = encoded(m_target);
-    const qsizetype slash = target.lastIndexOf('/');
-    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? "/" : target.left(slash);
-    m_name = target.sliced(slash + 1);
+    const qsizetype slash = m_target.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? "/" : m_target.left(slash);
+    m_name = m_target.sliced(slash + 1);
     // A handle that only names the folder: a folder that may be written but not listed
     // still serves.
     m_folder = ::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
@@ -321,16 +324,16 @@ bool FileReplacement::commit(const char *data, qint64 size, Error *error)
     const auto failed = [&](int err) {
         return fail(error, Error::WriteFailed,
                     QStringLiteral("cannot write %1: %2").arg(describedPath(), systemReason(err)),
-                    texts::fileDetail(m_target) + QLatin1Char('\n') + shownReason(err));
+                    texts::fileDetail(target()) + QLatin1Char('\n') + shownReason(err));
     };
     if (m_folder < 0) {
         // open() found no folder: the system's own reason comes from making the file.
-        const QByteArray path = encoded(m_target);
-        const int probe = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int probe
+            = ::open(m_target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         const int err = probe < 0 ? errno : EEXIST;
         if (probe >= 0) {
             ::close(probe);
-            ::unlink(path.constData());
+            ::unlink(m_target.constData());
         }
         return failed(err);
     }
@@ -374,7 +377,7 @@ bool FileReplacement::commit(const char *data, qint64 size, Error *error)
                         QStringLiteral("cannot write %1: it changed while it was being "
                                        "written; it is left as it is")
                             .arg(describedPath()),
-                        texts::fileDetail(m_target) + QLatin1Char('\n')
+                        texts::fileDetail(target()) + QLatin1Char('\n')
                             + texts::cannotWriteDetail());
         };
         struct stat now { };

@@ -30,6 +30,9 @@ namespace tembra {
 class FileReplacement final {
 public:
     explicit FileReplacement(const QString &path);
+    // The path as the system's calls take it, byte for byte: a name that is not UTF-8
+    // (from the environment) reaches the system as it came.
+    explicit FileReplacement(const QByteArray &nativePath);
     ~FileReplacement();
     FileReplacement(const FileReplacement &) = delete;
     FileReplacement &operator=(const FileReplacement &) = delete;
@@ -41,7 +44,7 @@ public:
 
     // After open: whether there is a file, and where (the path, or where its links lead).
     bool exists() const { return m_file >= 0; }
-    const QString &target() const { return m_target; }
+    QString target() const;
     // Whether the file's permission bits let this user write it (true where there is no
     // file). Decided from the bits, not by asking the system: root may write anything, and
     // yet a file made read-only (0444 in a writable folder) is meant to stay as it is.
@@ -64,8 +67,8 @@ private:
     bool fill(int fd, const char *data, qint64 size) const;
     bool linkUnnamed(int fd, QByteArray *name) const;
 
-    QString m_path;
-    QString m_target;
+    QByteArray m_path; // as the system's calls take them
+    QByteArray m_target;
     QByteArray m_name; // the file's name within its folder
     int m_folder = -1;
     int m_file = -1;

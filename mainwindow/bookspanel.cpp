@@ -2,9 +2,8 @@
 
 #include "base/texts.h"
 #include "forms/controls.h"
-#include "search/hadithtable.h"
+#include "search/contents.h"
 
-#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -42,40 +41,12 @@ BooksPanel::BooksPanel(QWidget *parent)
     connect(m_list, &QTreeWidget::itemActivated, this, &BooksPanel::choose);
 }
 
-std::vector<BooksPanel::Count> BooksPanel::countsOf(const HadithTable &table,
+std::vector<BooksPanel::Count> BooksPanel::countsOf(const Contents &contents,
                                                     const std::vector<int> &rows)
 {
-    // Each book's place: the order in which the books first appear in the table (NULL is a
-    // book of its own, before or after the others as its first row falls).
-    QHash<QString, int> place;
-    int nullPlace = -1;
-    for (int r = 0; r < table.rowCount(); ++r) {
-        if (table.isNull(r, Column::Book)) {
-            if (nullPlace < 0)
-                nullPlace = int(place.size()) + 1;
-            continue;
-        }
-        const QString book = table.text(r, Column::Book);
-        if (!place.contains(book))
-            place.insert(book, int(place.size()) + (nullPlace < 0 ? 1 : 2));
-    }
-    std::vector<std::pair<int, Count>> counted; // by place
-    QHash<int, size_t> at;
-    for (const int row : rows) {
-        const Field book = table.field(row, Column::Book);
-        const int p = book ? place.value(*book) : nullPlace;
-        auto found = at.find(p);
-        if (found == at.end()) {
-            found = at.insert(p, counted.size());
-            counted.push_back({p, {book, 0}});
-        }
-        ++counted[*found].second.second;
-    }
-    std::sort(counted.begin(), counted.end(),
-              [](const auto &a, const auto &b) { return a.first < b.first; });
     std::vector<Count> counts;
-    for (const auto &entry : counted)
-        counts.push_back(entry.second);
+    for (const Contents::BookCount &count : contents.countsByBook(rows))
+        counts.push_back({contents.books()[size_t(count.book)].name, count.hadiths});
     return counts;
 }
 

@@ -13,7 +13,7 @@ class QTreeWidgetItem;
 
 namespace tembra {
 
-class HadithTable;
+class Contents;
 
 // The counts by book of the last search, beside the result list: how many of its hadiths
 // each book holds, in the order the books first appear in the collection, under "all
@@ -29,8 +29,8 @@ public:
 
     // A book and the number of the search's hadiths in it.
     using Count = std::pair<Field, int>;
-    // The counts of a search's rows (ascending row numbers) in table.
-    static std::vector<Count> countsOf(const HadithTable &table, const std::vector<int> &rows);
+    // The counts of a search's rows (ascending row numbers), books in the collection's order.
+    static std::vector<Count> countsOf(const Contents &contents, const std::vector<int> &rows);
 
     void setCounts(const std::vector<Count> &counts, int all);
     // Marks the book the list is narrowed to (none: every book).

@@ -115,7 +115,7 @@ void ListGuide::listShown(const Listing &lastSearch)
                 return held;
             }()
                                                                    : m_data->rowsOf(every);
-            m_books->setCounts(BooksPanel::countsOf(*m_data->table(), rows), int(rows.size()));
+            m_books->setCounts(BooksPanel::countsOf(m_data->contents(), rows), int(rows.size()));
             m_counted = every;
         }
         m_booksShown = m_books->bookCount() > 0;

@@ -111,7 +111,7 @@ void SearchBox::showHistory()
     menu.setObjectName(QStringLiteral("HistoryMenu"));
     menu.setLayoutDirection(Qt::RightToLeft);
     menu.addSection(texts::earlierSearches());
-    for (const SearchEntry &entry : m_history) {
+    for (const PastSearch &entry : m_history) {
         // A long text is cut for the list, never in what runs.
         QString shown = entry.text.size() > 80 ? entry.text.left(79) + QChar(0x2026) : entry.text;
         shown.replace(QLatin1Char('&'), QLatin1String("&&"));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "search/searchhistory.h"
+#include "settings/readersettings.h"
 
 #include <QObject>
 
@@ -36,7 +36,7 @@ public:
     QAction *exactOption() const { return m_exact; }
     QAction *anyOrderOption() const { return m_anyOrder; }
 
-    void setHistory(const std::vector<SearchEntry> &entries) { m_history = entries; }
+    void setHistory(const SearchHistory &history) { m_history = history; }
     // Opens the list of earlier searches under the box (nothing when there are none).
     void showHistory();
 
@@ -45,7 +45,7 @@ signals:
     void exactToggled(bool on);
     void anyOrderToggled(bool on);
     // An earlier search chosen from the list: the box already holds its text.
-    void historyChosen(const SearchEntry &entry);
+    void historyChosen(const PastSearch &search);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -59,7 +59,7 @@ private:
     QAction *m_anyOrder;
     BoxTags *m_tags;
     QToolButton *m_historyButton;
-    std::vector<SearchEntry> m_history;
+    SearchHistory m_history;
 };
 
 } // namespace tembra

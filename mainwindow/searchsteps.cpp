@@ -29,7 +29,7 @@ void SearchSteps::search(const QString &text, Comparison comparison, bool anyOrd
     // The pane lays out only the hadith the steps end on, not each one they pass.
     const TextBox::Hold oneLayout(m_c.pane);
     m_term = term;
-    m_history.add({term, comparison == Comparison::Exact, anyOrder});
+    m_history = remembered(m_history, {term, comparison == Comparison::Exact, anyOrder});
     m_lastSearch = Listing::search(term, comparison, anyOrder);
     m_c.model->setSearch(m_lastSearch);
     m_c.data->setRecordSource(m_lastSearch);

@@ -2,7 +2,7 @@
 
 #include "search/comparison.h"
 #include "search/listing.h"
-#include "search/searchhistory.h"
+#include "settings/readersettings.h"
 
 #include <QObject>
 #include <QString>
@@ -55,7 +55,7 @@ public:
     // history.
     void search(const QString &text, Comparison comparison, bool anyOrder);
     const SearchHistory &history() const { return m_history; }
-    void setHistory(const std::vector<SearchEntry> &entries) { m_history.setEntries(entries); }
+    void setHistory(const SearchHistory &history) { m_history = history; }
     // The list shows listing, the hadith of the table's row keepRow still current where it
     // holds it. The count comes first, as soon as the new result is known, then the grid,
     // the current record and the pane, as a search shows them.

@@ -118,7 +118,7 @@ void Tembra1::makeParts()
     m_guide = new ListGuide(m_form, Adodc1, Pic1);
     m_menus = new ReaderMenus(this);
     m_zoom = new PaneZoom(Text1, this, [this](qreal points, Error *error) {
-        return m_store.writePanePoints(points, error);
+        return m_store.setValue(Setting::PaneFontSize, points, error);
     });
     m_drag = new WindowDrag(Label19, this);
     m_clock = [] { return QDateTime::currentDateTime(); };
@@ -149,7 +149,7 @@ void Tembra1::connectHandlers()
     connect(m_searchBox, &SearchBox::exactToggled, this, &Tembra1::exactMatchToggled);
     connect(m_searchBox, &SearchBox::anyOrderToggled, this, &Tembra1::anyOrderToggled);
     connect(m_searchBox, &SearchBox::historyChosen, this,
-            [this](const SearchEntry &entry) { runSearch(entry.text); });
+            [this](const PastSearch &search) { runSearch(search.text); });
     connect(m_steps, &SearchSteps::listShown, this, &Tembra1::listShown);
     connect(m_guide, &ListGuide::bookChosen, this, &Tembra1::bookChosen);
     connect(m_guide, &ListGuide::layoutChanged, this, &Tembra1::Form_Resize);
@@ -228,17 +228,20 @@ void Tembra1::Form_Load()
     // A settings file that cannot be used leaves the box empty; the reason goes to
     // standard error, since nothing was lost that the reader could act on.
     Error why;
-    Text2->setText(m_store.read(&why));
-    if (why.isError()) {
+    if (!m_store.load(&why)) {
         std::fprintf(stderr, "tembra: the saved search text is not used: %s\n",
                      why.detail.toLocal8Bit().constData());
-        return; // the other entries are in the same file
+        return; // the other settings are in the same file
     }
+    Text2->setText(m_store.value(Setting::SearchText).toString());
     // The search option and the pane's text size as the reader left them.
-    m_searchBox->setOptions(m_store.readExactMatch(), false);
+    m_searchBox->setOptions(m_store.value(Setting::ExactMatch).toBool(),
+                            m_store.value(Setting::AnyOrder).toBool());
     Adodc1->setComparison(m_searchBox->exact() ? Comparison::Exact : Comparison::Folded);
-    if (const qreal points = m_store.readPanePoints(); points > 0)
+    if (const qreal points = m_store.value(Setting::PaneFontSize).toDouble(); points > 0)
         m_zoom->setPoints(pane::zoomedPoints(points, 0));
+    m_steps->setHistory(m_store.value(Setting::History).value<SearchHistory>());
+    m_searchBox->setHistory(m_steps->history());
 }
 
 void Tembra1::showEvent(QShowEvent *event)
@@ -322,13 +325,14 @@ void Tembra1::La3_Click()
     showMinimized();
 }
 
-// Closing with the close button keeps the search text for the next start; any other
-// way of closing keeps the text saved before.
+// Closing with the close button keeps the search text for the next start, and the earlier
+// searches with it; any other way of closing keeps what was saved before.
 void Tembra1::La1_Click()
 {
     m_zoom->keepNow();
     Error error;
-    if (!m_store.write(Text2->text(), &error))
+    if (!m_store.setValue(Setting::SearchText, Text2->text(), &error)
+        || !m_store.setValue(Setting::History, QVariant::fromValue(m_steps->history()), &error))
         msgbox::report(this, saveErrorMessage(error), error);
     close();
 }
@@ -404,15 +408,18 @@ void Tembra1::exactMatchToggled(bool on)
 {
     Adodc1->setComparison(on ? Comparison::Exact : Comparison::Folded);
     Error error;
-    if (!m_store.writeExactMatch(on, &error))
+    if (!m_store.setValue(Setting::ExactMatch, on, &error))
         msgbox::report(this, optionSaveErrorMessage(error), error);
     if (!searchTerm().isEmpty())
         runSearch(searchTerm());
 }
 
 // As the exact option: kept, and the last search runs again under it.
-void Tembra1::anyOrderToggled(bool)
+void Tembra1::anyOrderToggled(bool on)
 {
+    Error error;
+    if (!m_store.setValue(Setting::AnyOrder, on, &error))
+        msgbox::report(this, optionSaveErrorMessage(error), error);
     if (!searchTerm().isEmpty())
         runSearch(searchTerm());
 }
@@ -420,7 +427,7 @@ void Tembra1::anyOrderToggled(bool)
 void Tembra1::listShown()
 {
     m_guide->listShown(m_steps->lastSearch());
-    m_searchBox->setHistory(m_steps->history().entries());
+    m_searchBox->setHistory(m_steps->history());
 }
 
 void Tembra1::bookChosen(const Listing::Narrowing &book)

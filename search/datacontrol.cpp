@@ -14,6 +14,7 @@ void DataControl::setTable(HadithTable table)
     m_search.reset();
     m_table = std::make_unique<HadithTable>(std::move(table));
     m_search = std::make_unique<TableSearch>(*m_table);
+    m_contents = Contents(*m_table);
     refresh();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/error.h"
+#include "search/contents.h"
 #include "search/hadithtable.h"
 #include "search/listing.h"
 #include "search/statement.h"
@@ -36,6 +37,8 @@ public:
     bool isOpen() const { return m_table != nullptr; }
     const HadithTable *table() const { return m_table.get(); }
     const TableSearch *search() const { return m_search.get(); }
+    // The collection's books and chapters, with the book of each row.
+    const Contents &contents() const { return m_contents; }
 
     // How the statement's LIKE compares text: the reader's folded comparison unless the
     // exact one is asked for. The next refresh uses it.
@@ -108,6 +111,7 @@ private:
     std::unique_ptr<HadithTable> m_table;
     Error m_openError;
     std::unique_ptr<TableSearch> m_search;
+    Contents m_contents;
     QString m_recordSource = QStringLiteral("Table1");
     int m_commandType = Statement::Table;
     std::optional<Listing> m_listing;

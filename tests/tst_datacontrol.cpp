@@ -5,7 +5,6 @@
 #include "search/datacontrol.h"
 #include "search/excerpt.h"
 #include "search/resultmodel.h"
-#include "search/searchhistory.h"
 #include "search/statement.h"
 
 #include <QAbstractItemModelTester>
@@ -55,7 +54,6 @@ private slots:
     void cellTextAroundTheMatch_data();
     void cellTextAroundTheMatch();
     void rowsNameTheirHadith();
-    void historyKeepsThirtyDistinct();
     void citationFormat_data();
     void citationFormat();
 
@@ -569,33 +567,6 @@ void TestDataControl::rowsNameTheirHadith()
         for (const char *part : {"Muslim", "3", "hasan"})
             QVERIFY(said.contains(QLatin1String(part)));
     }
-}
-
-// The earlier searches: newest first, each once (the same text under other options is
-// another search), the 30 newest kept; a search run again moves first.
-void TestDataControl::historyKeepsThirtyDistinct()
-{
-    SearchHistory history;
-    for (int i = 0; i < 40; ++i)
-        history.add({QString::number(i % 35), false, false});
-    history.add({QStringLiteral("3"), true, false});
-    history.add({QStringLiteral("3"), false, true});
-    history.add({QStringLiteral("20"), false, false}); // run again
-    QStringList kept;
-    for (const SearchEntry &e : history.entries())
-        kept << e.text + (e.exact ? QStringLiteral("e") : QString())
-                + (e.anyOrder ? QStringLiteral("w") : QString());
-    QCOMPARE(kept.size(), SearchHistory::kKept);
-    QStringList want{QStringLiteral("20"), QStringLiteral("3w"), QStringLiteral("3e")};
-    for (int i = 4; i >= 0; --i) // the last five added, newest first: 4, 3, 2, 1, 0
-        want << QString::number(i);
-    for (int i = 34; int(want.size()) < SearchHistory::kKept; --i)
-        if (i != 20)
-            want << QString::number(i);
-    QCOMPARE(kept, want);
-    SearchHistory read;
-    read.setEntries({{QStringLiteral("a")}, {QStringLiteral("b")}, {QStringLiteral("a")}});
-    QCOMPARE(read.entries().size(), size_t(2));
 }
 
 void TestDataControl::citationFormat_data()

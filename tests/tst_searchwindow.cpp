@@ -107,7 +107,8 @@ void TestSearchWindow::initTestCase()
     m_path = m_dir.filePath(QStringLiteral("Data.mdb"));
     std::vector<Record> records;
     for (const Row &row : kRows)
-        records.push_back(testutil::utf8Record(row.text, row.number, row.chapter, nullptr, row.book));
+        records.push_back(
+            testutil::utf8Record(row.text, row.number, row.chapter, nullptr, row.book));
     const QString why = testutil::writeCollection(m_path, records);
     QVERIFY2(why.isEmpty(), qPrintable(why));
 }
@@ -146,18 +147,19 @@ void TestSearchWindow::listSaysWhatItHolds()
     QStringList counted;
     for (int i = 0; i < books->topLevelItemCount(); ++i)
         counted << books->topLevelItem(i)->text(0) + QLatin1Char('=')
-                       + books->topLevelItem(i)->text(1);
+                + books->topLevelItem(i)->text(1);
     const auto inBook = [](const char *book) {
         return QString::number(countWhere([book](const Row &r) {
             return QByteArray(r.text).contains("alpha")
                 && (book ? r.book && QByteArray(r.book) == book : !r.book);
         }));
     };
-    QCOMPARE(counted, QStringList({QStringLiteral(u"هەموو کتێبەکان=") + QString::number(all),
-                                   QStringLiteral("Book A=") + inBook("Book A"),
-                                   QStringLiteral("Book B=") + inBook("Book B"),
-                                   QStringLiteral("=") + inBook(nullptr),
-                                   QStringLiteral("=") + inBook("")}));
+    QCOMPARE(
+        counted,
+        QStringList({QStringLiteral(u"هەموو کتێبەکان=") + QString::number(all),
+                     QStringLiteral("Book A=") + inBook("Book A"),
+                     QStringLiteral("Book B=") + inBook("Book B"),
+                     QStringLiteral("=") + inBook(nullptr), QStringLiteral("=") + inBook("")}));
     QVERIFY(books->isVisible());
 
     // Book B from the keyboard: two rows down, Enter
@@ -180,8 +182,9 @@ void TestSearchWindow::listSaysWhatItHolds()
     QVERIFY(c.Adodc1->moveTo(3));
     QCOMPARE(c.Label1->caption(), QStringLiteral("2"));
     w.readBookFromHere();
-    QCOMPARE(c.Label12->caption(),
-             QString::number(countWhere([](const Row &r) { return r.book && QByteArray(r.book) == "Book A"; })));
+    QCOMPARE(c.Label12->caption(), QString::number(countWhere([](const Row &r) {
+                 return r.book && QByteArray(r.book) == "Book A";
+             })));
     QCOMPARE(caption->text(), QStringLiteral(u"خوێندنەوەی «Book A» لە ژمارە 2ەوە"));
     QCOMPARE(books->topLevelItem(1)->text(1), inBook("Book A")); // still the search's counts
 }

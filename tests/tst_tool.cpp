@@ -1,3 +1,4 @@
+#include "contentstruth.h"
 #include "testutil.h"
 
 #include <QtTest>
@@ -85,6 +86,7 @@ private slots:
     void buildLeavesAFileSwappedInAlone();
     void helperIsFoundBesideTheProgramOnly();
     void search();
+    void contents();
     void sampleCollectionMatchesItsText();
 };
 
@@ -187,6 +189,11 @@ void TestTool::failures_data()
         << QByteArray("missing.mdb: ");
     QTest::newRow("dump of a text file")
         << QStringList{QStringLiteral("dump"), QStringLiteral("%1/rows.tsv")} << 1
+        << QByteArray("rows.tsv: ");
+    QTest::newRow("contents without a file")
+        << QStringList{QStringLiteral("contents")} << 2 << usage;
+    QTest::newRow("contents of a text file")
+        << QStringList{QStringLiteral("contents"), QStringLiteral("%1/rows.tsv")} << 1
         << QByteArray("rows.tsv: ");
     QTest::newRow("build into a missing folder")
         << QStringList{QStringLiteral("build"), QStringLiteral("%1/no/x.mdb")} << 1
@@ -600,6 +607,40 @@ void TestTool::search()
                                QStringLiteral("x")})
                 .exitCode
             != 0);
+}
+
+// Each book with its count, its chapters under it with theirs, in the order the table first
+// names them, as a plain count finds them; each name as COPY text writes a field.
+void TestTool::contents()
+{
+    const auto copyField = [](const tembra::Field &field) {
+        if (!field)
+            return QByteArray("\\N");
+        return field->toUtf8()
+            .replace("\\", "\\\\")
+            .replace("\t", "\\t")
+            .replace("\n", "\\n")
+            .replace("\r", "\\r");
+    };
+    std::vector<tembra::Record> records = truth::awkwardRecords();
+    const std::vector<tembra::Record> more = truth::randomRecords(
+        500, {std::nullopt, QString(), QStringLiteral("a"), QStringLiteral(u"ب")}, 5);
+    records.insert(records.end(), more.begin(), more.end());
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("c.mdb"));
+    QCOMPARE(testutil::writeCollection(db, records), QString());
+
+    QByteArray expected;
+    for (const truth::Book &book : truth::contentsOf(records)) {
+        expected += copyField(book.name) + '\t' + QByteArray::number(book.hadiths) + '\n';
+        for (const truth::Chapter &chapter : book.chapters)
+            expected += '\t' + copyField(chapter.name) + '\t' + QByteArray::number(chapter.hadiths)
+                + '\n';
+    }
+    const auto run = runTool({QStringLiteral("contents"), db});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.err, QByteArray());
+    QCOMPARE(run.out, expected);
 }
 
 // The bundled collection is the tool's build of its text, and reads back as that text.

@@ -9,6 +9,7 @@
 #include "jet/copytext.h"
 #include "jet/jetreader.h"
 #include "jet/jetwriter.h"
+#include "search/contents.h"
 #include "search/datacontrol.h"
 #include "search/excerpt.h"
 
@@ -43,6 +44,11 @@ const char kUsage[]
       "                             and letter forms as they stand (letter case aside), as\n"
       "                             the reader's option does; --time adds the median search\n"
       "                             time (stderr)\n"
+      "  contents DB.mdb            each book (Tab5) in the order the table first names it,\n"
+      "                             TAB, its number of hadiths; under it a line for each of\n"
+      "                             its chapters (Tab3), in the order the book first names\n"
+      "                             them: TAB, the chapter, TAB, its number; fields escaped\n"
+      "                             as dump escapes them\n"
       "  --version                  the version\n"
       "\n"
       "-- ends the options: what follows it is a file or a TEXT, even \"--time\".\n"
@@ -253,6 +259,36 @@ int search(const QStringList &argsIn)
     return 0;
 }
 
+int contents(const QStringList &allArgs)
+{
+    QStringList none;
+    const QStringList args = operands(allArgs, {}, &none);
+    if (args.size() != 1)
+        return usageError("contents takes one argument, the collection");
+    const QString &path = args.front();
+    HadithTable table;
+    Error error;
+    if (!ChildRead::read(path, &table, &error)) {
+        complain(QStringLiteral("cannot read %1: %2").arg(path, error.detail));
+        return 1;
+    }
+    const Contents made(table);
+    QByteArray out;
+    for (const Contents::Book &book : made.books()) {
+        out += fieldText(book.name) + '\t' + QByteArray::number(book.hadiths) + '\n';
+        for (const Contents::Chapter &chapter : book.chapters)
+            out += '\t' + fieldText(chapter.name) + '\t' + QByteArray::number(chapter.hadiths)
+                + '\n';
+    }
+    if (std::fwrite(out.constData(), 1, size_t(out.size()), stdout) != size_t(out.size())
+        || std::fflush(stdout) != 0) {
+        complain(QStringLiteral("cannot write to stdout: %1")
+                     .arg(QString::fromLocal8Bit(std::strerror(errno))));
+        return 1;
+    }
+    return 0;
+}
+
 struct Command {
     const char *name;
     int (*run)(const QStringList &args);
@@ -262,6 +298,7 @@ const Command kCommands[] = {
     {"build", build},
     {"dump", dump},
     {"search", search},
+    {"contents", contents},
 };
 
 } // namespace
