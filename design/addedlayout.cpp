@@ -41,6 +41,18 @@ void placeAddedControls(TwipsGeometry &places, const AddedControls &shown)
     offer.left = list.left + (list.width - offer.width) / 2;
     offer.top = list.top + (list.height - offer.height) / 3;
     places[QStringLiteral("AnyOrderOffer")] = offer;
+
+    // The title's words stand in the middle of the bar; the links keep clear of a third of
+    // it either side of the middle.
+    const auto title = places.find(QStringLiteral("Label19"));
+    if (title != places.end()) {
+        TwipsRect links;
+        links.left = 1900;
+        links.top = 30;
+        links.height = 255;
+        links.width = std::max(0.0f, title->second.width / 3 - links.left);
+        places[QStringLiteral("CaptionLinks")] = links;
+    }
 }
 
 } // namespace tembra

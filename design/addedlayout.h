@@ -10,7 +10,9 @@ namespace tembra {
 //                which gives up that much of its width (only while it is shown);
 //   ListCaption  what the list holds, in the right part of the result list's heading row;
 //   AnyOrderOffer  the offer to look for the words in any order, over the middle of the
-//                list (only while it is shown).
+//                list (only while it is shown);
+//   CaptionLinks the ways into the added views by mouse, in the caption bar after the About
+//                label and the version, as far as the title's middle leaves room.
 // Each is in its container's coordinates, as the design's controls are (the books panel
 // and the offer in the result panel's, the caption in the window's).
 struct AddedControls {

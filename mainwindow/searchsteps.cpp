@@ -71,10 +71,38 @@ bool SearchSteps::showKeeping(const Listing &listing, int keepRow)
     m_countOnRefresh = false;
     if (!ran)
         return false;
-    if (m_c.data->currentRow() < 0)
-        m_c.pane->setText(QString());
+    // A list shown before any search (from the contents, say) shows the list and the pane
+    // as a search's first one does.
+    if (m_c.grid->isHidden()) {
+        m_c.grid->setVisible(true);
+        for (Label *info : m_c.info)
+            info->setForeColor(kSystemWindowText);
+    }
+    m_c.pane->setText(m_c.data->currentRow() < 0 ? QString() : m_c.composition());
     emit listShown();
     return true;
+}
+
+Place SearchSteps::currentPlace() const
+{
+    Place place;
+    place.listing = m_c.data->listing().value_or(Listing::wholeTable());
+    const int row = m_c.data->currentRow();
+    if (row >= 0)
+        place.hadith = keyOf(*m_c.data->table(), row);
+    return place;
+}
+
+bool SearchSteps::showPlace(const Place &place)
+{
+    if (!m_c.data->isOpen())
+        return false;
+    if (place.listing.isSearch()) {
+        m_term = place.listing.text;
+        m_lastSearch = place.listing.inEveryBook();
+        m_c.model->setSearch(m_lastSearch);
+    }
+    return showKeeping(place.listing, findHadith(*m_c.data->table(), place.hadith));
 }
 
 } // namespace tembra

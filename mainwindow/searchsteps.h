@@ -61,6 +61,14 @@ public:
     // the current record and the pane, as a search shows them.
     bool showKeeping(const Listing &listing, int keepRow);
 
+    // Where the reader is: what the list holds and its current hadith.
+    Place currentPlace() const;
+    // Goes to a place: its list shown as showKeeping() shows one, its hadith current where
+    // the collection holds that very hadith (its book, number and text), else the list's
+    // first. A place that is a search is the search again, its term and its options. False
+    // when the list cannot be shown.
+    bool showPlace(const Place &place);
+
 signals:
     // The list holds something new (the data control's listing says what).
     void listShown();

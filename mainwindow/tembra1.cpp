@@ -10,6 +10,7 @@
 #include "forms/messagebox.h"
 #include "forms/recordbinding.h"
 #include "forms/windowdrag.h"
+#include "mainwindow/captionlinks.h"
 #include "mainwindow/listguide.h"
 #include "mainwindow/panezoom.h"
 #include "mainwindow/readermenus.h"
@@ -116,6 +117,7 @@ void Tembra1::makeParts()
     shown.highlight = [this] { highlightTerm(); };
     m_steps = new SearchSteps(this, std::move(shown));
     m_guide = new ListGuide(m_form, Adodc1, Pic1);
+    m_links = new CaptionLinks(m_form);
     m_menus = new ReaderMenus(this);
     m_zoom = new PaneZoom(Text1, this, [this](qreal points, Error *error) {
         return m_store.setValue(Setting::PaneFontSize, points, error);

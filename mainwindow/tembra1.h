@@ -20,6 +20,7 @@ namespace tembra {
 
 class Grid;
 class Label;
+class CaptionLinks;
 class ListGuide;
 class Panel;
 class PaneZoom;
@@ -150,6 +151,7 @@ private:
     SearchBox *m_searchBox = nullptr;
     SearchSteps *m_steps = nullptr;
     ListGuide *m_guide = nullptr;
+    CaptionLinks *m_links = nullptr;
     ReaderMenus *m_menus = nullptr;
     PaneZoom *m_zoom = nullptr;
     WindowDrag *m_drag = nullptr;
