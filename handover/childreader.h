@@ -12,6 +12,8 @@
 
 namespace tembra {
 
+struct Answer;
+
 // A collection read by a helper program of its own (tembra-readfile). The database
 // library trusts the file it reads: a damaged or hostile file can make it read out of
 // bounds, crash or loop. The helper reads the file into three sealed memory files in the
@@ -84,6 +86,15 @@ public:
 private:
     bool collectOnce(HadithTable *table, Error *error, const Limits &limits);
     bool collectAnswer(HadithTable *table, Error *error, const Limits &limits);
+    // What became of the helper after its answer: its status if it ended (or was made
+    // to), whether it failed to end in time, the signal that had stopped it.
+    struct HelperEnd {
+        int status = 0;
+        bool exited = false;
+        bool overdue = false;
+        int stopSignal = 0;
+    };
+    HelperEnd settleHelper(const Answer &answer, const Limits &limits);
     bool waitForExit(int boundMs, int *status);
     bool cancelRequested() const;
     void endHelper();
@@ -96,10 +107,5 @@ private:
     int m_wake[2] = {-1, -1}; // cancel() writes, collect() wakes
     Error m_startError; // why the helper could not be started
 };
-
-// The helper program's whole work: reads path (once more if it changed meanwhile) into
-// sealed memory files and sends them on fd, a socket; or sends why it could not. Returns
-// the exit status for the helper.
-int serveRead(const QString &path, int fd);
 
 } // namespace tembra

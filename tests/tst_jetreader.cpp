@@ -4,8 +4,8 @@
 #include "base/cuttext.h"
 #include "base/messages.h"
 #include "forms/messagebox.h"
+#include "handover/adoptblock.h"
 #include "handover/childreader.h"
-#include "handover/tableblock.h"
 #include "jet/jetreader.h"
 #include "jet/jetwriter.h"
 
@@ -547,7 +547,7 @@ constexpr quint32 kNoTableCode = 8;
 // A table's three files as the helper makes them, with one thing changed by spoil before
 // they are sealed (unless spoil says not to seal them).
 struct Block {
-    int fds[BlockWriter::FileCount] = {-1, -1, -1};
+    int fds[wire::FileCount] = {-1, -1, -1};
     Block() = default;
     Q_DISABLE_COPY_MOVE(Block)
     ~Block()
@@ -601,9 +601,9 @@ void makeBlock(const Spoil &spoil, Block *block)
     const auto bytes16 = [](const QString &s) {
         return QByteArray(reinterpret_cast<const char *>(s.constData()), s.size() * 2);
     };
-    block->fds[BlockWriter::Text] = memoryFile(bytes16(text), spoil.seal);
-    block->fds[BlockWriter::Short] = memoryFile(bytes16(shorts), true);
-    block->fds[BlockWriter::Arrays] = memoryFile(arrays, true);
+    block->fds[wire::Text] = memoryFile(bytes16(text), spoil.seal);
+    block->fds[wire::Short] = memoryFile(bytes16(shorts), true);
+    block->fds[wire::Arrays] = memoryFile(arrays, true);
 }
 
 // count rows, every field NULL but in the first two.
@@ -669,7 +669,7 @@ int forge(const QByteArray &how)
     const auto send = [](const QByteArray &bytes) { return sendWith(bytes, {}); };
     const auto pause = [](int ms) { ::usleep(useconds_t(ms) * 1000); };
     const auto blockFiles = [](const Block &block) {
-        return std::vector<int>(block.fds, block.fds + BlockWriter::FileCount);
+        return std::vector<int>(block.fds, block.fds + wire::FileCount);
     };
     if (how == "files with its start") {
         Block block;
@@ -969,17 +969,17 @@ void TestJetReader::handedOverTableIsChecked()
     Block block;
     makeBlock(spoil, &block);
     if (which == 8) {
-        ::close(block.fds[BlockWriter::Arrays]);
+        ::close(block.fds[wire::Arrays]);
         QByteArray other(32 + 4 * 4 + 16 * 3 + 3, '\0');
         other.replace(0, 8, "TEMBRAB0");
-        block.fds[BlockWriter::Arrays] = memoryFile(other, true);
+        block.fds[wire::Arrays] = memoryFile(other, true);
     }
     if (which == 18) { // 20,000,000 rows, all NULL: 421 MB, in a file that holds none yet
-        ::close(block.fds[BlockWriter::Arrays]);
+        ::close(block.fds[wire::Arrays]);
         const int arrays = memoryFile(header(recorded, 0, 0), false);
         QVERIFY(::ftruncate(arrays, 32 + 21 * off_t(recorded) + 4) == 0);
         ::fcntl(arrays, F_ADD_SEALS, F_SEAL_SEAL | F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE);
-        block.fds[BlockWriter::Arrays] = arrays;
+        block.fds[wire::Arrays] = arrays;
     }
     HadithTable table;
     Error error;
