@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/error.h"
+#include "base/uniquefd.h"
 
 #include <QByteArray>
 #include <QString>
@@ -40,7 +41,7 @@ public:
     bool open(Error *error);
 
     // After open: whether there is a file, and where (the path, or where its links lead).
-    bool exists() const { return m_file >= 0; }
+    bool exists() const { return m_file.isOpen(); }
     const QString &target() const { return m_target; }
     // Whether the file's permission bits let this user write it (true where there is no
     // file). Decided from the bits, not by asking the system: root may write anything, and
@@ -60,15 +61,15 @@ public:
 
 private:
     QString describedPath() const;
-    int createNamed(QByteArray *name) const;
+    UniqueFd createNamed(QByteArray *name) const;
     bool fill(int fd, const char *data, qint64 size) const;
     bool linkUnnamed(int fd, QByteArray *name) const;
 
     QString m_path;
     QString m_target;
     QByteArray m_name; // the file's name within its folder
-    int m_folder = -1;
-    int m_file = -1;
+    UniqueFd m_folder;
+    UniqueFd m_file;
     struct stat m_stat { };
 };
 

@@ -1,5 +1,6 @@
 #include "handover/adoptblock.h"
 
+#include "base/mapping.h"
 #include "base/texts.h"
 
 #include <cerrno>
@@ -44,18 +45,7 @@ TableBounds tableBounds(qint64 fileSize)
 
 // The mappings of an adopted table, undone when the last copy of the table goes.
 struct Mappings {
-    struct Map {
-        void *at = nullptr;
-        size_t bytes = 0;
-    };
-    Map maps[wire::FileCount];
-    ~Mappings()
-    {
-        for (const Map &map : maps) {
-            if (map.at)
-                ::munmap(map.at, map.bytes);
-        }
-    }
+    Mapping maps[wire::FileCount];
 };
 
 bool refuse(Error *error, const QString &why)
@@ -171,11 +161,8 @@ bool adoptBlock(const int fds[wire::FileCount], quint32 recorded, qint64 fileSiz
     const auto map = [&](int f) -> const void * {
         if (bytes[f] == 0)
             return nullptr;
-        void *at = ::mmap(nullptr, size_t(bytes[f]), PROT_READ, MAP_SHARED, fds[f], 0);
-        if (at == MAP_FAILED)
-            return nullptr;
-        maps->maps[f] = {at, size_t(bytes[f])};
-        return at;
+        maps->maps[f] = Mapping::ofFile(fds[f], size_t(bytes[f]), PROT_READ);
+        return maps->maps[f].data();
     };
     const auto *arrays = static_cast<const char *>(map(wire::Arrays));
     if (!arrays)

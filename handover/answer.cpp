@@ -24,7 +24,7 @@ qint64 sizeOf(const QString &file)
 // Reads what is there, up to size bytes, without waiting. The files that came with it go
 // into *keep, or without keep are closed at once, *stray then set, as it is when more came
 // than there is room for (the system closes those).
-ssize_t receive(int fd, void *into, size_t size, std::vector<int> *keep, bool *stray)
+ssize_t receive(int fd, void *into, size_t size, std::vector<UniqueFd> *keep, bool *stray)
 {
     iovec part{into, size};
     msghdr message{};
@@ -42,14 +42,13 @@ ssize_t receive(int fd, void *into, size_t size, std::vector<int> *keep, bool *s
             continue;
         const size_t count = (c->cmsg_len - CMSG_LEN(0)) / sizeof(int);
         for (size_t i = 0; i < count; ++i) {
-            int received = -1;
-            std::memcpy(&received, CMSG_DATA(c) + i * sizeof(int), sizeof(int));
-            if (keep) {
-                keep->push_back(received);
-            } else {
-                ::close(received);
-                *stray = true;
-            }
+            int number = -1;
+            std::memcpy(&number, CMSG_DATA(c) + i * sizeof(int), sizeof(int));
+            UniqueFd received(number);
+            if (keep)
+                keep->push_back(std::move(received));
+            else
+                *stray = true; // and closed here
         }
     }
     return n;
@@ -126,14 +125,15 @@ void readFailure(AnswerReader &in, Answer *answer)
 
 } // namespace
 
-ReceivedFiles::~ReceivedFiles()
+std::vector<int> ReceivedFiles::descriptors() const
 {
-    for (int fd : fds)
-        ::close(fd);
+    std::vector<int> numbers;
+    for (const UniqueFd &fd : fds)
+        numbers.push_back(fd.get());
+    return numbers;
 }
 
-AnswerReader::AnswerReader(int fd, int wake, const ChildRead::Limits &limits,
-                           const QString &file)
+AnswerReader::AnswerReader(int fd, int wake, const ChildRead::Limits &limits, const QString &file)
     : m_fd(fd), m_wake(wake), m_limits(limits), m_file(file), m_largest(sizeOf(file))
 {
     m_sinceStart.start();
@@ -165,7 +165,7 @@ AnswerReader::Waited AnswerReader::waitForInput()
     }
 }
 
-AnswerReader::Waited AnswerReader::read(void *into, size_t size, std::vector<int> *files)
+AnswerReader::Waited AnswerReader::read(void *into, size_t size, std::vector<UniqueFd> *files)
 {
     auto *at = static_cast<char *>(into);
     size_t got = 0;

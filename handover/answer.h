@@ -5,6 +5,7 @@
 // the message they came with, and a length past its bound is refused as soon as it is read.
 
 #include "base/error.h"
+#include "base/uniquefd.h"
 #include "handover/childreader.h"
 
 #include <QElapsedTimer>
@@ -14,12 +15,11 @@
 
 namespace tembra {
 
-// The descriptors that came with the answer, closed when no one took them.
+// The descriptors that came with the answer, closed when they go.
 struct ReceivedFiles {
-    std::vector<int> fds;
-    ReceivedFiles() = default;
-    Q_DISABLE_COPY_MOVE(ReceivedFiles)
-    ~ReceivedFiles();
+    std::vector<UniqueFd> fds;
+    // The numbers, lent to whoever checks the files.
+    std::vector<int> descriptors() const;
 };
 
 // The parent's end of the socket, read within the limits' bounds.
@@ -36,7 +36,7 @@ public:
     // Reads size bytes. Files are taken only with the first byte of a message: those
     // come into *files when it is given; any other is closed at once, and StrayFiles
     // returned.
-    Waited read(void *into, size_t size, std::vector<int> *files = nullptr);
+    Waited read(void *into, size_t size, std::vector<UniqueFd> *files = nullptr);
     // Whether nothing followed the answer, once the helper is gone and all it sent has
     // come. Files that did are closed.
     bool nothingMore();

@@ -135,8 +135,8 @@ ChildRead ChildRead::startProgram(const QString &program, const QStringList &arg
     ChildRead read;
     read.m_file = collection;
     // A socket, not a pipe: the table's files come back over it.
-    int fds[2];
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) {
+    int pair[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) {
         fail(&read.m_startError, Error::HelperFailed,
              QStringLiteral("no socket for the reading helper: %1")
                  .arg(QString::fromLocal8Bit(strerror(errno))));
@@ -146,11 +146,11 @@ ChildRead ChildRead::startProgram(const QString &program, const QStringList &arg
     std::vector<QByteArray> argv{QFile::encodeName(program)};
     for (const QString &arg : args)
         argv.push_back(QFile::encodeName(arg));
+    UniqueFd ours(pair[0]);
+    const UniqueFd theirs(pair[1]); // the helper's copy is all it needs
     pid_t pid = -1;
-    const int failed = spawn(argv, fds[1], &pid);
-    ::close(fds[1]);
+    const int failed = spawn(argv, theirs.get(), &pid);
     if (failed != 0) {
-        ::close(fds[0]);
         fail(&read.m_startError, Error::HelperMissing,
              QStringLiteral("the reading helper %1 cannot be started: %2")
                  .arg(program, QString::fromLocal8Bit(strerror(failed))),
@@ -158,9 +158,12 @@ ChildRead ChildRead::startProgram(const QString &program, const QStringList &arg
         return read;
     }
     read.m_pid = pid;
-    read.m_fd = fds[0];
-    if (::pipe2(read.m_wake, O_CLOEXEC) != 0)
-        read.m_wake[0] = read.m_wake[1] = -1;
+    read.m_fd = std::move(ours);
+    int wake[2];
+    if (::pipe2(wake, O_CLOEXEC) == 0) {
+        read.m_wake[0].reset(wake[0]);
+        read.m_wake[1].reset(wake[1]);
+    }
     return read;
 }
 
@@ -178,9 +181,9 @@ ChildRead &ChildRead::operator=(ChildRead &&other) noexcept
     release();
     m_file = std::move(other.m_file);
     m_pid = std::exchange(other.m_pid, -1);
-    m_fd = std::exchange(other.m_fd, -1);
-    m_wake[0] = std::exchange(other.m_wake[0], -1);
-    m_wake[1] = std::exchange(other.m_wake[1], -1);
+    m_fd = std::move(other.m_fd);
+    m_wake[0] = std::move(other.m_wake[0]);
+    m_wake[1] = std::move(other.m_wake[1]);
     m_startError = std::exchange(other.m_startError, Error());
     return *this;
 }
@@ -192,25 +195,22 @@ ChildRead::~ChildRead()
 
 void ChildRead::release()
 {
-    for (int *fd : {&m_fd, &m_wake[0], &m_wake[1]}) {
-        if (*fd >= 0)
-            ::close(*fd);
-        *fd = -1;
-    }
+    for (UniqueFd *fd : {&m_fd, &m_wake[0], &m_wake[1]})
+        fd->reset();
     endHelper();
 }
 
 void ChildRead::cancel()
 {
-    if (m_wake[1] >= 0) {
+    if (m_wake[1].isOpen()) {
         const char byte = 1;
-        while (::write(m_wake[1], &byte, 1) < 0 && errno == EINTR) { }
+        while (::write(m_wake[1].get(), &byte, 1) < 0 && errno == EINTR) { }
     }
 }
 
 // Waits at most boundMs for the helper to end, and takes its status; false if it has
-// not ended by then or the read was cancelled meanwhile.
-bool ChildRead::waitForExit(int boundMs, int *status)
+// not ended by then or (if cancellable) the read was cancelled meanwhile.
+bool ChildRead::waitForExit(int boundMs, int *status, bool cancellable)
 {
     QElapsedTimer timer;
     timer.start();
@@ -233,8 +233,9 @@ bool ChildRead::waitForExit(int boundMs, int *status)
         if (left <= 0)
             return false;
         // Sleeps on the wake pipe, so that a cancel ends the wait at once.
-        pollfd wake = {m_wake[0], POLLIN, 0};
-        if (::poll(&wake, m_wake[0] >= 0 ? 1 : 0, int(std::min<qint64>(pause, left))) > 0)
+        const bool watch = cancellable && m_wake[0].isOpen();
+        pollfd wake = {m_wake[0].get(), POLLIN, 0};
+        if (::poll(&wake, watch ? 1 : 0, int(std::min<qint64>(pause, left))) > 0)
             return false;
         pause = std::min(pause * 2, 50);
     }
@@ -242,8 +243,8 @@ bool ChildRead::waitForExit(int boundMs, int *status)
 
 bool ChildRead::cancelRequested() const
 {
-    pollfd wake = {m_wake[0], POLLIN, 0};
-    return m_wake[0] >= 0 && ::poll(&wake, 1, 0) > 0;
+    pollfd wake = {m_wake[0].get(), POLLIN, 0};
+    return m_wake[0].isOpen() && ::poll(&wake, 1, 0) > 0;
 }
 
 // Ends the helper and takes its status. SIGKILL ends any process but one held in the
@@ -254,11 +255,8 @@ void ChildRead::endHelper()
     if (m_pid <= 0)
         return;
     ::kill(m_pid, SIGKILL);
-    const int wake = m_wake[0];
-    m_wake[0] = -1; // a cancel does not cut this wait short
     int status = 0;
-    waitForExit(5000, &status);
-    m_wake[0] = wake;
+    waitForExit(5000, &status, false); // a cancel does not cut this wait short
     m_pid = -1;
 }
 
@@ -280,10 +278,7 @@ bool ChildRead::collectOnce(HadithTable *table, Error *error, const Limits &limi
     try {
         return collectAnswer(table, error, limits);
     } catch (const std::bad_alloc &) {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-            m_fd = -1;
-        }
+        m_fd.reset();
         endHelper();
         return fail(error, Error::NoMemory,
                     QStringLiteral("there is not enough memory to hold the collection"));
@@ -375,7 +370,7 @@ bool failedEnding(const Answer &answer, int status, const AnswerReader &in, Erro
 
 bool ChildRead::collectAnswer(HadithTable *table, Error *error, const Limits &limits)
 {
-    AnswerReader in(m_fd, m_wake[0], limits, m_file);
+    AnswerReader in(m_fd.get(), m_wake[0].get(), limits, m_file);
     ReceivedFiles files;
     Answer answer;
     readAnswer(in, &answer, &files);
@@ -385,8 +380,7 @@ bool ChildRead::collectAnswer(HadithTable *table, Error *error, const Limits &li
     if (answer.ended() && !in.nothingMore())
         answer.refuse(QStringLiteral("the reading helper sent back something it should not have "
                                      "(more after its answer)"));
-    ::close(m_fd);
-    m_fd = -1;
+    m_fd.reset();
 
     // In this order: a cancel is no one's fault, a wait in vain is the helper's, and what
     // it sent counts only once it has ended as it should.
@@ -408,7 +402,7 @@ bool ChildRead::collectAnswer(HadithTable *table, Error *error, const Limits &li
     const bool cleanExit = WIFEXITED(end.status) && WEXITSTATUS(end.status) == 0;
     if (waited == AnswerReader::ReadFailed || answer.state != Answer::Done || !cleanExit)
         return failedEnding(answer, end.status, in, error);
-    return adoptBlock(files.fds.data(), answer.recorded, in.largestFile(), table, error);
+    return adoptBlock(files.descriptors().data(), answer.recorded, in.largestFile(), table, error);
 }
 
 bool ChildRead::read(const QString &path, HadithTable *table, Error *error)

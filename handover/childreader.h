@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/error.h"
+#include "base/uniquefd.h"
 #include "jet/jetreader.h"
 #include "search/hadithtable.h"
 
@@ -95,7 +96,7 @@ private:
         int stopSignal = 0;
     };
     HelperEnd settleHelper(const Answer &answer, const Limits &limits);
-    bool waitForExit(int boundMs, int *status);
+    bool waitForExit(int boundMs, int *status, bool cancellable = true);
     bool cancelRequested() const;
     void endHelper();
 
@@ -103,8 +104,8 @@ private:
 
     QString m_file; // the collection, whose size bounds what the helper may send
     pid_t m_pid = -1;
-    int m_fd = -1;
-    int m_wake[2] = {-1, -1}; // cancel() writes, collect() wakes
+    UniqueFd m_fd; // the socket the helper answers on
+    UniqueFd m_wake[2]; // a pipe: cancel() writes, collect() wakes
     Error m_startError; // why the helper could not be started
 };
 

@@ -12,30 +12,20 @@ namespace tembra {
 
 namespace {
 
-int memoryFile(const char *name)
+UniqueFd memoryFile(const char *name)
 {
-    return ::memfd_create(name, MFD_CLOEXEC | MFD_ALLOW_SEALING);
+    return UniqueFd(::memfd_create(name, MFD_CLOEXEC | MFD_ALLOW_SEALING));
 }
 
 } // namespace
 
 BlockWriter::BlockWriter(qint64 fileSize) : m_fileSize(fileSize) { }
 
-BlockWriter::~BlockWriter()
-{
-    for (Region *region : {&m_text, &m_short}) {
-        if (region->data)
-            ::munmap(region->data, size_t(region->capacity) * 2);
-        if (region->fd >= 0)
-            ::close(region->fd);
-    }
-}
-
 bool BlockWriter::open(Error *error)
 {
     m_text.fd = memoryFile("tembra-text");
     m_short.fd = memoryFile("tembra-short");
-    if (m_text.fd < 0 || m_short.fd < 0)
+    if (!m_text.fd.isOpen() || !m_short.fd.isOpen())
         return fail(error, Error::NoMemory,
                     QStringLiteral("no memory file for the table: %1").arg(systemReason(errno)));
     // Decoded text is at most twice what the file stores; room is only taken where it is
@@ -57,18 +47,17 @@ bool BlockWriter::makeRoom(Region *region, qsizetype units)
         return false;
     }
     const size_t bytes = size_t(capacity) * 2;
-    if (::ftruncate(region->fd, off_t(bytes)) != 0) {
+    if (::ftruncate(region->fd.get(), off_t(bytes)) != 0) {
         m_failed = errno;
         return false;
     }
-    void *at = region->data
-        ? ::mremap(region->data, size_t(region->capacity) * 2, bytes, MREMAP_MAYMOVE)
-        : ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED, region->fd, 0);
-    if (at == MAP_FAILED) {
+    if (region->map.isMapped()
+            ? !region->map.resize(bytes)
+            : !(region->map = Mapping::ofFile(region->fd.get(), bytes, PROT_READ | PROT_WRITE))
+                   .isMapped()) {
         m_failed = errno;
         return false;
     }
-    region->data = static_cast<char16_t *>(at);
     region->capacity = capacity;
     return true;
 }
@@ -77,7 +66,7 @@ bool BlockWriter::append(Region *region, const QString &value)
 {
     if (!makeRoom(region, value.size()))
         return false;
-    std::memcpy(region->data + region->used, value.constData(), size_t(value.size()) * 2);
+    std::memcpy(region->data() + region->used, value.constData(), size_t(value.size()) * 2);
     region->used += value.size();
     return true;
 }
@@ -102,24 +91,25 @@ bool BlockWriter::addRow(const QString *values, const bool *isNull)
 
 // A new memory file with the header and the arrays; -1 if there is none, *written false
 // if the arrays did not all go in.
-int BlockWriter::writeArrays(bool *written)
+UniqueFd BlockWriter::writeArrays(bool *written)
 {
-    const int arrays = memoryFile("tembra-arrays");
-    if (arrays < 0)
-        return -1;
+    UniqueFd arrays = memoryFile("tembra-arrays");
+    if (!arrays.isOpen())
+        return arrays;
     wire::Header header{};
     std::memcpy(header.magic, wire::kMagic, sizeof wire::kMagic);
     header.rows = std::uint32_t(m_nulls.size());
     header.textUnits = std::uint64_t(m_text.used);
     header.shortUnits = std::uint64_t(m_short.used);
-    *written = writeAll(arrays, &header, qint64(sizeof header))
-        && writeAll(arrays, m_start.data(), qint64(m_start.size() * 4))
-        && writeAll(arrays, m_shortEnd.data(), qint64(m_shortEnd.size() * 4))
-        && writeAll(arrays, m_nulls.data(), qint64(m_nulls.size()));
+    const int fd = arrays.get();
+    *written = writeAll(fd, &header, qint64(sizeof header))
+        && writeAll(fd, m_start.data(), qint64(m_start.size() * 4))
+        && writeAll(fd, m_shortEnd.data(), qint64(m_shortEnd.size() * 4))
+        && writeAll(fd, m_nulls.data(), qint64(m_nulls.size()));
     return arrays;
 }
 
-bool BlockWriter::finish(int fds[wire::FileCount], Error *error)
+bool BlockWriter::finish(UniqueFd (&fds)[wire::FileCount], Error *error)
 {
     const auto failed = [error](const QString &what) {
         return fail(error, Error::NoMemory,
@@ -133,30 +123,23 @@ bool BlockWriter::finish(int fds[wire::FileCount], Error *error)
     // Each text file just as long as its text, and no longer mapped for writing: a file
     // is sealed against writing only when no one can write it through a mapping.
     for (Region *region : {&m_text, &m_short}) {
-        if (region->data)
-            ::munmap(region->data, size_t(region->capacity) * 2);
-        region->data = nullptr;
-        if (::ftruncate(region->fd, off_t(region->used) * 2) != 0)
+        region->map.reset();
+        if (::ftruncate(region->fd.get(), off_t(region->used) * 2) != 0)
             return failed(QStringLiteral("cutting a text to its length"));
     }
     bool written = false;
-    const int arrays = writeArrays(&written);
-    if (arrays < 0)
+    UniqueFd arrays = writeArrays(&written);
+    if (!arrays.isOpen())
         return failed(QStringLiteral("a file for its arrays"));
-    fds[wire::Text] = m_text.fd;
-    fds[wire::Short] = m_short.fd;
-    fds[wire::Arrays] = arrays;
+    UniqueFd files[wire::FileCount]
+        = {std::move(m_text.fd), std::move(m_short.fd), std::move(arrays)};
     bool sealed = written;
     for (int f = 0; f < wire::FileCount && sealed; ++f)
-        sealed = ::fcntl(fds[f], F_ADD_SEALS, wire::kSeals) == 0;
-    m_text.fd = m_short.fd = -1; // the caller's now
-    if (!sealed) {
-        const int why = errno;
-        for (int f = 0; f < wire::FileCount; ++f)
-            ::close(fds[f]);
-        errno = why;
+        sealed = ::fcntl(files[f].get(), F_ADD_SEALS, wire::kSeals) == 0;
+    if (!sealed)
         return failed(written ? QStringLiteral("sealing it") : QStringLiteral("its arrays"));
-    }
+    for (int f = 0; f < wire::FileCount; ++f)
+        fds[f] = std::move(files[f]);
     return true;
 }
 

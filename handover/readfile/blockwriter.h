@@ -1,6 +1,8 @@
 #pragma once
 
 #include "base/error.h"
+#include "base/mapping.h"
+#include "base/uniquefd.h"
 #include "handover/wire.h"
 #include "jet/jetreader.h"
 
@@ -17,7 +19,6 @@ class BlockWriter final : public RowSink {
 public:
     // fileSize, the collection's, sizes the room the texts are first given.
     explicit BlockWriter(qint64 fileSize);
-    ~BlockWriter() override;
     Q_DISABLE_COPY_MOVE(BlockWriter)
 
     // False, with *error set, if the memory files cannot be made.
@@ -26,20 +27,21 @@ public:
     bool addRow(const QString *values, const bool *isNull) override;
     quint32 recorded() const { return m_recorded; }
 
-    // Writes the arrays, seals the three files and gives their descriptors to the caller,
-    // who closes them; false, with *error set, if a step fails.
-    bool finish(int fds[wire::FileCount], Error *error);
+    // Writes the arrays, seals the three files and gives them to the caller; false, with
+    // *error set, if a step fails.
+    bool finish(UniqueFd (&fds)[wire::FileCount], Error *error);
 
 private:
     struct Region {
-        int fd = -1;
-        char16_t *data = nullptr;
+        UniqueFd fd;
+        Mapping map; // capacity units, for writing
         qsizetype capacity = 0; // units
         qsizetype used = 0;
+        char16_t *data() const { return static_cast<char16_t *>(map.data()); }
     };
     bool append(Region *region, const QString &value);
     bool makeRoom(Region *region, qsizetype units);
-    int writeArrays(bool *written);
+    UniqueFd writeArrays(bool *written);
 
     qint64 m_fileSize;
     Region m_text;

@@ -7,6 +7,7 @@
 #include "base/cuttext.h"
 #include "base/filereplace.h"
 #include "base/processsetup.h"
+#include "base/uniquefd.h"
 #include "handover/readfile/blockwriter.h"
 #include "handover/readfile/progressreports.h"
 #include "handover/wire.h"
@@ -68,15 +69,15 @@ bool sendWithFiles(int fd, const QByteArray &bytes, const int *fds, int count)
     return writeAll(fd, bytes.constData() + sent, qint64(bytes.size() - sent));
 }
 
-// The answer for a table read whole: 'D' with the three files, which are closed here.
-bool sendTable(int fd, quint32 recorded, const int (&fds)[wire::FileCount])
+// The answer for a table read whole: 'D' with the three files.
+bool sendTable(int fd, quint32 recorded, const UniqueFd (&files)[wire::FileCount])
 {
     QByteArray answer(1, wire::kDone);
     putU32(&answer, recorded);
-    const bool sent = sendWithFiles(fd, answer, fds, wire::FileCount);
-    for (int f : fds)
-        ::close(f);
-    return sent;
+    int fds[wire::FileCount];
+    for (int f = 0; f < wire::FileCount; ++f)
+        fds[f] = files[f].get();
+    return sendWithFiles(fd, answer, fds, wire::FileCount);
 }
 
 // The answer for a reading that failed: 'E' and why.
@@ -112,7 +113,7 @@ int serveRead(const QString &path, int fd)
     progress.stop(); // the answer is the last message
     if (read) {
         auto *writer = static_cast<BlockWriter *>(read.get());
-        int fds[wire::FileCount];
+        UniqueFd fds[wire::FileCount];
         if (writer->finish(fds, &error))
             return sendTable(fd, writer->recorded(), fds) ? 0 : 1;
     }

@@ -1,6 +1,7 @@
 #include "handover/readfile/progressreports.h"
 
 #include "base/filereplace.h"
+#include "base/uniquefd.h"
 #include "handover/wire.h"
 
 #include <QByteArray>
@@ -51,12 +52,11 @@ void ProgressReports::run()
 // itself cost; false where the system does not keep it.
 bool ProgressReports::bytesRead(quint64 *read)
 {
-    const int io = ::open("/proc/self/io", O_RDONLY | O_CLOEXEC);
-    if (io < 0)
+    const UniqueFd io(::open("/proc/self/io", O_RDONLY | O_CLOEXEC));
+    if (!io.isOpen())
         return false;
     char text[512];
-    const ssize_t n = ::read(io, text, sizeof text - 1);
-    ::close(io);
+    const ssize_t n = ::read(io.get(), text, sizeof text - 1);
     if (n <= 0)
         return false;
     m_own += quint64(n);
