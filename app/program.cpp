@@ -59,8 +59,9 @@ void quitOnTerminationSignals()
 // The collection named on the command line ("tembra FILE.mdb", as the desktop entry passes
 // a file), else the design's Book/Data.mdb under the working folder. Read before the
 // toolkit sees the arguments, since the helper starts first: the toolkit's own options,
-// and the values of those that take one, are passed over.
-QString collectionArgument(int argc, char **argv)
+// and the values of those that take one, are passed over. The name stays the bytes it
+// came as: it need not be UTF-8.
+QByteArray collectionArgument(int argc, char **argv)
 {
     static const char *const withValue[] = {"-platform",        "-platformpluginpath",
                                             "-platformtheme",   "-plugin",
@@ -70,7 +71,7 @@ QString collectionArgument(int argc, char **argv)
                                             "-geometry",        "-title",
                                             "-session",         "-name",
                                             "-qmljsdebugger"};
-    QString file;
+    QByteArray file;
     bool ended = false;
     for (int i = 1; i < argc; ++i) {
         const char *arg = argv[i];
@@ -85,10 +86,10 @@ QString collectionArgument(int argc, char **argv)
                 }
             }
         } else {
-            file = QFile::decodeName(arg);
+            file = arg;
         }
     }
-    return file.isEmpty() ? collectionFile() : file;
+    return file.isEmpty() ? QFile::encodeName(collectionFile()) : file;
 }
 
 } // namespace
@@ -99,14 +100,14 @@ int runProgram(int argc, char **argv, const std::function<void(Tembra1 *)> &main
     catchTerminationSignals();
     // The collection is read by a helper program that starts before anything else, so
     // that the reading goes on while the windows are being made.
-    const QString collection = collectionArgument(argc, argv);
+    const QByteArray collection = collectionArgument(argc, argv);
     ChildRead reading = ChildRead::start(collection);
 
     Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tembra"));
     substituteFonts();
     quitOnTerminationSignals();
-    Startup startup(std::move(reading), collection);
+    Startup startup(std::move(reading), QFile::decodeName(collection));
     startup.onMainWindowShown = mainWindowShown;
     startup.showSplash();
     return QApplication::exec();

@@ -35,9 +35,10 @@ QString shownReason(int err)
     }
 }
 
-QByteArray encoded(const QString &path)
+// A name as a message shows it.
+QString shown(const QByteArray &path)
 {
-    return QFile::encodeName(path);
+    return QFile::decodeName(path);
 }
 
 bool sameFile(const struct stat &a, const struct stat &b)
@@ -142,7 +143,14 @@ QString fileKind(unsigned mode)
     }
 }
 
-FileReplacement::FileReplacement(const QString &path) : m_path(path), m_target(path) { }
+FileReplacement::FileReplacement(const QByteArray &path) : m_path(path), m_target(path) { }
+
+FileReplacement::FileReplacement(const QString &path) : FileReplacement(QFile::encodeName(path)) { }
+
+QString FileReplacement::target() const
+{
+    return shown(m_target);
+}
 
 FileReplacement::~FileReplacement() = default;
 
@@ -153,12 +161,14 @@ bool FileReplacement::userMayWrite() const
 
 QString FileReplacement::describedPath() const
 {
-    return m_target == m_path ? m_path : QStringLiteral("%1 (a link to %2)").arg(m_path, m_target);
+    return m_target == m_path
+        ? shown(m_path)
+        : QStringLiteral("%1 (a link to %2)").arg(shown(m_path), shown(m_target));
 }
 
 bool FileReplacement::open(Error *error)
 {
-    const QByteArray path = encoded(m_path);
+    const QByteArray &path = m_path;
     m_target = m_path;
     struct stat st { };
     if (::lstat(path.constData(), &st) == 0 && S_ISLNK(st.st_mode)) {
@@ -167,13 +177,12 @@ bool FileReplacement::open(Error *error)
             return fail(error, Error::NotAFile,
                         QStringLiteral("%1 is a symbolic link that leads to no file (%2); it "
                                        "is left as it is")
-                            .arg(m_path, systemReason(errno)));
-        m_target = QFile::decodeName(real);
+                            .arg(shown(m_path), systemReason(errno)));
+        m_target = QByteArray(real);
     }
-    const QByteArray target = encoded(m_target);
-    const qsizetype slash = target.lastIndexOf('/');
-    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? "/" : target.left(slash);
-    m_name = target.sliced(slash + 1);
+    const qsizetype slash = m_target.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? "/" : m_target.left(slash);
+    m_name = m_target.sliced(slash + 1);
     // A handle that only names the folder: a folder that may be written but not listed
     // still serves.
     m_folder.reset(::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
@@ -317,11 +326,11 @@ bool FileReplacement::commit(const char *data, qint64 size, Error *error)
     const auto failed = [&](int err) {
         return fail(error, Error::WriteFailed,
                     QStringLiteral("cannot write %1: %2").arg(describedPath(), systemReason(err)),
-                    texts::fileDetail(m_target) + QLatin1Char('\n') + shownReason(err));
+                    texts::fileDetail(target()) + QLatin1Char('\n') + shownReason(err));
     };
     if (!m_folder.isOpen()) {
         // open() found no folder: the system's own reason comes from making the file.
-        const QByteArray path = encoded(m_target);
+        const QByteArray &path = m_target;
         UniqueFd probe(::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
         const int err = probe.isOpen() ? EEXIST : errno;
         if (probe.isOpen()) {
@@ -369,7 +378,7 @@ bool FileReplacement::commit(const char *data, qint64 size, Error *error)
                         QStringLiteral("cannot write %1: it changed while it was being "
                                        "written; it is left as it is")
                             .arg(describedPath()),
-                        texts::fileDetail(m_target) + QLatin1Char('\n')
+                        texts::fileDetail(target()) + QLatin1Char('\n')
                             + texts::cannotWriteDetail());
         };
         struct stat now { };

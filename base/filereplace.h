@@ -30,6 +30,9 @@ namespace tembra {
 // file moved into the place between the last look and the rename.
 class FileReplacement final {
 public:
+    // path is the file's name as the system knows it, bytes that need not be UTF-8.
+    explicit FileReplacement(const QByteArray &path);
+    // A name the program has as text (the settings file's), in the system's encoding.
     explicit FileReplacement(const QString &path);
     ~FileReplacement();
     FileReplacement(const FileReplacement &) = delete;
@@ -40,9 +43,10 @@ public:
     // folder) is no error.
     bool open(Error *error);
 
-    // After open: whether there is a file, and where (the path, or where its links lead).
+    // After open: whether there is a file, and where (the path, or where its links lead),
+    // as a message shows it.
     bool exists() const { return m_file.isOpen(); }
-    const QString &target() const { return m_target; }
+    QString target() const;
     // Whether the file's permission bits let this user write it (true where there is no
     // file). Decided from the bits, not by asking the system: root may write anything, and
     // yet a file made read-only (0444 in a writable folder) is meant to stay as it is.
@@ -65,8 +69,8 @@ private:
     bool fill(int fd, const char *data, qint64 size) const;
     bool linkUnnamed(int fd, QByteArray *name) const;
 
-    QString m_path;
-    QString m_target;
+    QByteArray m_path;
+    QByteArray m_target;
     QByteArray m_name; // the file's name within its folder
     UniqueFd m_folder;
     UniqueFd m_file;

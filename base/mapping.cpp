@@ -8,8 +8,7 @@ namespace tembra {
 
 Mapping::Mapping(Mapping &&other) noexcept
     : m_at(std::exchange(other.m_at, nullptr)), m_bytes(std::exchange(other.m_bytes, 0))
-{
-}
+{ }
 
 Mapping &Mapping::operator=(Mapping &&other) noexcept
 {

@@ -2,7 +2,6 @@
 
 #include "handover/wire.h"
 
-#include <QFileInfo>
 #include <QtEndian>
 
 #include <algorithm>
@@ -10,15 +9,17 @@
 #include <cstring>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tembra {
 
 namespace {
 
-qint64 sizeOf(const QString &file)
+qint64 sizeOf(const QByteArray &file)
 {
-    return file.isEmpty() ? 0 : std::max<qint64>(QFileInfo(file).size(), 0);
+    struct stat st { };
+    return !file.isEmpty() && ::stat(file.constData(), &st) == 0 ? qint64(st.st_size) : 0;
 }
 
 // Reads what is there, up to size bytes, without waiting. The files that came with it go
@@ -133,7 +134,8 @@ std::vector<int> ReceivedFiles::descriptors() const
     return numbers;
 }
 
-AnswerReader::AnswerReader(int fd, int wake, const ChildRead::Limits &limits, const QString &file)
+AnswerReader::AnswerReader(int fd, int wake, const ChildRead::Limits &limits,
+                           const QByteArray &file)
     : m_fd(fd), m_wake(wake), m_limits(limits), m_file(file), m_largest(sizeOf(file))
 {
     m_sinceStart.start();

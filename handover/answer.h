@@ -31,7 +31,7 @@ public:
 
     // fd is the socket, wake a descriptor that becomes readable when the read is
     // cancelled (or -1); the collection at file bounds how long the answer may take.
-    AnswerReader(int fd, int wake, const ChildRead::Limits &limits, const QString &file);
+    AnswerReader(int fd, int wake, const ChildRead::Limits &limits, const QByteArray &file);
 
     // Reads size bytes. Files are taken only with the first byte of a message: those
     // come into *files when it is given; any other is closed at once, and StrayFiles
@@ -55,7 +55,7 @@ private:
     const int m_fd;
     const int m_wake;
     const ChildRead::Limits m_limits;
-    const QString m_file;
+    const QByteArray m_file;
     qint64 m_largest; // the collection's size, the largest seen
     QElapsedTimer m_sinceStart;
     QElapsedTimer m_sinceProgress;

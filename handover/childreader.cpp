@@ -69,7 +69,7 @@ int spawn(std::vector<QByteArray> argv, int out, pid_t *pid)
 
 } // namespace
 
-QString ChildRead::helperPath(QString *why)
+QByteArray ChildRead::helperFile(QString *why)
 {
     // Only where the running program's own installation puts it: beside the program (the
     // build tree, or a folder the programs were copied to together), or in the libexec
@@ -78,40 +78,42 @@ QString ChildRead::helperPath(QString *why)
     char self[4096];
     const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
     if (n <= 0) {
-        if (why)
-            *why = QStringLiteral("the running program's own path cannot be found "
-                                  "(/proc/self/exe: %1)")
-                       .arg(QString::fromLocal8Bit(strerror(errno)));
+        *why = QStringLiteral("the running program's own path cannot be found "
+                              "(/proc/self/exe: %1)")
+                   .arg(systemReason(errno));
         return {};
     }
-    QString dir = QFile::decodeName(QByteArray(self, n));
-    dir.truncate(dir.lastIndexOf(QLatin1Char('/')) + 1);
+    // Bytes all the way: a folder whose name is not UTF-8 still holds the helper.
+    QByteArray dir(self, n);
+    dir.truncate(dir.lastIndexOf('/') + 1);
     QStringList looked;
-    for (const QString &candidate : {dir + QLatin1String(kHelperName),
-                                     QDir::cleanPath(dir + QLatin1String("../libexec/tembra/")
-                                                     + QLatin1String(kHelperName))}) {
-        const QByteArray name = QFile::encodeName(candidate);
+    for (const QByteArray &candidate :
+         {dir + kHelperName, dir + "../libexec/tembra/" + kHelperName}) {
+        const QString shown = QDir::cleanPath(QFile::decodeName(candidate));
         struct stat st { };
-        if (::stat(name.constData(), &st) != 0)
-            looked << QStringLiteral("%1 (%2)").arg(candidate,
-                                                    QString::fromLocal8Bit(strerror(errno)));
+        if (::stat(candidate.constData(), &st) != 0)
+            looked << QStringLiteral("%1 (%2)").arg(shown, systemReason(errno));
         else if (!S_ISREG(st.st_mode))
-            looked << QStringLiteral("%1 (%2, not a program)").arg(candidate, fileKind(st.st_mode));
-        else if (::access(name.constData(), X_OK) != 0)
-            looked << QStringLiteral("%1 (not executable: %2)")
-                          .arg(candidate, QString::fromLocal8Bit(strerror(errno)));
+            looked << QStringLiteral("%1 (%2, not a program)").arg(shown, fileKind(st.st_mode));
+        else if (::access(candidate.constData(), X_OK) != 0)
+            looked << QStringLiteral("%1 (not executable: %2)").arg(shown, systemReason(errno));
         else
             return candidate;
     }
-    if (why)
-        *why = looked.join(QStringLiteral("; "));
+    *why = looked.join(QStringLiteral("; "));
     return {};
 }
 
-ChildRead ChildRead::start(const QString &path)
+QString ChildRead::helperPath()
 {
     QString why;
-    const QString helper = helperPath(&why);
+    return QFile::decodeName(helperFile(&why));
+}
+
+ChildRead ChildRead::start(const QByteArray &path)
+{
+    QString why;
+    const QByteArray helper = helperFile(&why);
     if (helper.isEmpty()) {
         ChildRead read;
         // The places looked at, for the reader to tell whoever installed it.
@@ -126,11 +128,19 @@ ChildRead ChildRead::start(const QString &path)
     }
     // The helper ends itself when the process that started it is gone; it is told which
     // one that is, since the parent it finds may already be another.
-    return startProgram(helper, {path, QString::number(::getpid())}, path);
+    return launch({helper, path, QByteArray::number(::getpid())}, path);
 }
 
 ChildRead ChildRead::startProgram(const QString &program, const QStringList &args,
                                   const QString &collection)
+{
+    std::vector<QByteArray> argv{QFile::encodeName(program)};
+    for (const QString &arg : args)
+        argv.push_back(QFile::encodeName(arg));
+    return launch(std::move(argv), QFile::encodeName(collection));
+}
+
+ChildRead ChildRead::launch(std::vector<QByteArray> argv, const QByteArray &collection)
 {
     ChildRead read;
     read.m_file = collection;
@@ -138,22 +148,18 @@ ChildRead ChildRead::startProgram(const QString &program, const QStringList &arg
     int pair[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) {
         fail(&read.m_startError, Error::HelperFailed,
-             QStringLiteral("no socket for the reading helper: %1")
-                 .arg(QString::fromLocal8Bit(strerror(errno))));
+             QStringLiteral("no socket for the reading helper: %1").arg(systemReason(errno)));
         return read;
     }
-
-    std::vector<QByteArray> argv{QFile::encodeName(program)};
-    for (const QString &arg : args)
-        argv.push_back(QFile::encodeName(arg));
     UniqueFd ours(pair[0]);
     const UniqueFd theirs(pair[1]); // the helper's copy is all it needs
+    const QString program = QFile::decodeName(argv[0]);
     pid_t pid = -1;
-    const int failed = spawn(argv, theirs.get(), &pid);
+    const int failed = spawn(std::move(argv), theirs.get(), &pid);
     if (failed != 0) {
         fail(&read.m_startError, Error::HelperMissing,
              QStringLiteral("the reading helper %1 cannot be started: %2")
-                 .arg(program, QString::fromLocal8Bit(strerror(failed))),
+                 .arg(program, systemReason(failed)),
              program);
         return read;
     }
@@ -405,7 +411,7 @@ bool ChildRead::collectAnswer(HadithTable *table, Error *error, const Limits &li
     return adoptBlock(files.descriptors().data(), answer.recorded, in.largestFile(), table, error);
 }
 
-bool ChildRead::read(const QString &path, HadithTable *table, Error *error)
+bool ChildRead::read(const QByteArray &path, HadithTable *table, Error *error)
 {
     return ChildRead::start(path).collect(table, error);
 }

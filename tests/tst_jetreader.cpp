@@ -159,7 +159,7 @@ QByteArray TestJetReader::written(const std::vector<Record> &records)
 {
     const QString path = m_dir.filePath(QStringLiteral("written.mdb"));
     Error error;
-    if (!JetWriter::write(path, records, &error))
+    if (!JetWriter::write(QFile::encodeName(path), records, &error))
         qFatal("cannot write a fixture: %s", qPrintable(error.detail));
     return fileBytes(path);
 }
@@ -203,7 +203,8 @@ void TestJetReader::initTestCase()
     };
     m_path = m_dir.filePath(QStringLiteral("Data.mdb"));
     tembra::Error error;
-    QVERIFY2(JetWriter::write(m_path, m_records, &error), qPrintable(error.detail));
+    QVERIFY2(JetWriter::write(QFile::encodeName(m_path), m_records, &error),
+             qPrintable(error.detail));
     QFile f(m_path);
     QVERIFY(f.open(QIODevice::ReadOnly));
     m_bytes = f.readAll();
@@ -221,7 +222,7 @@ void TestJetReader::readsWhatWasWritten()
 {
     HadithTable table;
     Error error;
-    QVERIFY2(ChildRead::read(m_path, &table, &error), qPrintable(error.detail));
+    QVERIFY2(ChildRead::read(QFile::encodeName(m_path), &table, &error), qPrintable(error.detail));
     QCOMPARE(error.kind, Error::None);
     QCOMPARE(table.rowCount(), 2);
     for (int r = 0; r < 2; ++r)
@@ -334,7 +335,7 @@ void TestJetReader::failures()
     one.appendRow();
     HadithTable table = one.take(); // must come back empty
     Error error;
-    QVERIFY(!ChildRead::read(path, &table, &error));
+    QVERIFY(!ChildRead::read(QFile::encodeName(path), &table, &error));
     QCOMPARE(error.kind, kind);
     QVERIFY(!error.detail.isEmpty());
     QVERIFY2(error.detail.contains(said), qPrintable(error.detail));
@@ -431,7 +432,7 @@ void TestJetReader::changedWhileRead()
     });
     HadithTable table;
     Error error;
-    const bool read = JetReader::readHere(path, &table, &error);
+    const bool read = JetReader::readHere(QFile::encodeName(path), &table, &error);
     JetReader::setMidReadHook({});
     if (changes == 1) {
         QVERIFY2(read, qPrintable(error.detail));
@@ -448,10 +449,11 @@ void TestJetReader::noFileAndFolder()
 {
     HadithTable table;
     Error error;
-    QVERIFY(!ChildRead::read(m_dir.filePath(QStringLiteral("missing.mdb")), &table, &error));
+    QVERIFY(!ChildRead::read(QFile::encodeName(m_dir.filePath(QStringLiteral("missing.mdb"))),
+                             &table, &error));
     QCOMPARE(error.kind, Error::NoFile);
     QVERIFY(!error.detail.contains(QStringLiteral("missing.mdb"))); // the caller shows it
-    QVERIFY(!ChildRead::read(m_dir.path(), &table, &error));
+    QVERIFY(!ChildRead::read(QFile::encodeName(m_dir.path()), &table, &error));
     QCOMPARE(error.kind, Error::NotAFile);
 }
 
@@ -470,7 +472,7 @@ void TestJetReader::bytesAndFileAgree()
 {
     HadithTable a, b;
     Error error;
-    QVERIFY(ChildRead::read(m_path, &a, &error));
+    QVERIFY(ChildRead::read(QFile::encodeName(m_path), &a, &error));
     QVERIFY(JetReader::readBytes(m_bytes, &b, &error));
     QCOMPARE(a.rowCount(), b.rowCount());
     for (int r = 0; r < a.rowCount(); ++r)
@@ -483,7 +485,7 @@ void TestJetReader::readingChangesNothing()
     HadithTable table;
     Error error;
     for (int i = 0; i < 3; ++i)
-        QVERIFY(ChildRead::read(m_path, &table, &error));
+        QVERIFY(ChildRead::read(QFile::encodeName(m_path), &table, &error));
     QFile f(m_path);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), m_bytes);
@@ -496,7 +498,8 @@ void TestJetReader::notARegularFile()
     QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
     HadithTable table;
     Error error;
-    QVERIFY(!ChildRead::read(fifo, &table, &error)); // and does not wait for a writer
+    QVERIFY(!ChildRead::read(QFile::encodeName(fifo), &table,
+                             &error)); // and does not wait for a writer
     QCOMPARE(error.kind, Error::NotAFile);
 }
 
@@ -758,7 +761,7 @@ void TestJetReader::helperHandsOverTheTable()
     writeBytes(db, written(records));
     HadithTable table;
     Error error;
-    QVERIFY2(ChildRead::read(db, &table, &error), qPrintable(error.detail));
+    QVERIFY2(ChildRead::read(QFile::encodeName(db), &table, &error), qPrintable(error.detail));
     QCOMPARE(table.rowCount(), 50);
     for (int i = 0; i < 50; ++i)
         QCOMPARE(table.record(i), records[size_t(i)]);
@@ -1190,7 +1193,7 @@ void TestJetReader::farPointerCostsNoMemory()
 
     HadithTable table;
     Error error;
-    QVERIFY(!ChildRead::read(db, &table, &error));
+    QVERIFY(!ChildRead::read(QFile::encodeName(db), &table, &error));
     QCOMPARE(error.kind, Error::Damaged);
     QVERIFY2(error.detail.contains(QStringLiteral("missing long-value row")),
              qPrintable(error.detail));
@@ -1219,7 +1222,7 @@ void TestJetReader::fuzzFindings()
     QFETCH(QString, path);
     HadithTable table;
     Error error;
-    QVERIFY(!ChildRead::read(path, &table, &error));
+    QVERIFY(!ChildRead::read(QFile::encodeName(path), &table, &error));
     QCOMPARE(error.kind, Error::Damaged);
     QVERIFY(!error.detail.isEmpty());
     QFile f(path);

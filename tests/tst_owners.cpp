@@ -49,8 +49,7 @@ void TestOwners::descriptorOwnership_data()
     QTest::addColumn<QString>("step");
     QTest::addColumn<bool>("firstOpen"); // the first descriptor, once its owners are gone
 
-    QTest::newRow("moved into a new owner, closed once with it")
-        << "move-construct" << false;
+    QTest::newRow("moved into a new owner, closed once with it") << "move-construct" << false;
     QTest::newRow("moved onto an owner: its own closed, the moved one kept until it goes")
         << "move-assign" << false;
     QTest::newRow("moved onto itself: kept") << "self-move" << true;

@@ -88,14 +88,22 @@ bool readStdin(QByteArray *bytes, QString *error)
     return true;
 }
 
-// The arguments that are not options, in order, and the options given among options
-// (each at most once); "--" ends the options.
-QStringList operands(const QStringList &args, const QStringList &options, QStringList *given)
+// A file's name as a message shows it; the name itself stays as the bytes it came as.
+QString shown(const QByteArray &path)
 {
-    QStringList out;
+    return QFile::decodeName(path);
+}
+
+// The arguments that are not options, in order, and the options given among options
+// (each at most once); "--" ends the options. Arguments are bytes as they came: a file's
+// name need not be UTF-8.
+QByteArrayList operands(const QByteArrayList &args, const QByteArrayList &options,
+                        QByteArrayList *given)
+{
+    QByteArrayList out;
     bool ended = false;
-    for (const QString &arg : args) {
-        if (!ended && arg == QLatin1String("--"))
+    for (const QByteArray &arg : args) {
+        if (!ended && arg == "--")
             ended = true;
         else if (!ended && options.contains(arg))
             *given << arg;
@@ -105,13 +113,13 @@ QStringList operands(const QStringList &args, const QStringList &options, QStrin
     return out;
 }
 
-int build(const QStringList &allArgs)
+int build(const QByteArrayList &allArgs)
 {
-    QStringList none;
-    const QStringList args = operands(allArgs, {}, &none);
+    QByteArrayList none;
+    const QByteArrayList args = operands(allArgs, {}, &none);
     if (args.size() != 1)
         return usageError("build takes one argument, the file to write");
-    const QString &out = args.front();
+    const QByteArray &out = args.front();
     // Interrupted, the tool leaves the old file whole and nothing beside it.
     removeTemporaryOnSignals();
 
@@ -142,18 +150,18 @@ int build(const QStringList &allArgs)
     return 0;
 }
 
-int dump(const QStringList &allArgs)
+int dump(const QByteArrayList &allArgs)
 {
-    QStringList none;
-    const QStringList args = operands(allArgs, {}, &none);
+    QByteArrayList none;
+    const QByteArrayList args = operands(allArgs, {}, &none);
     if (args.size() != 1)
         return usageError("dump takes one argument, the collection to print");
-    const QString &path = args.front();
+    const QByteArray &path = args.front();
 
     HadithTable table;
     Error error;
     if (!ChildRead::read(path, &table, &error)) {
-        complain(QStringLiteral("cannot read %1: %2").arg(path, error.detail));
+        complain(QStringLiteral("cannot read %1: %2").arg(shown(path), error.detail));
         return 1;
     }
 
@@ -190,28 +198,28 @@ QByteArray fieldText(const Field &field)
     return line.left(line.indexOf('\t'));
 }
 
-int search(const QStringList &argsIn)
+int search(const QByteArrayList &argsIn)
 {
-    QStringList given;
-    QStringList args
-        = operands(argsIn, {QStringLiteral("--time"), QStringLiteral("--exact")}, &given);
-    const bool timed = given.contains(QStringLiteral("--time"));
-    const bool exact = given.contains(QStringLiteral("--exact"));
+    QByteArrayList given;
+    QByteArrayList args = operands(argsIn, {"--time", "--exact"}, &given);
+    const bool timed = given.contains("--time");
+    const bool exact = given.contains("--exact");
     if (args.size() < 2)
         return usageError("search takes a collection and at least one text");
-    const QString path = args.takeFirst();
+    const QByteArray path = args.takeFirst();
 
     DataControl data;
     HadithTable table;
     Error error;
     if (!ChildRead::read(path, &table, &error)) {
-        complain(QStringLiteral("cannot read %1: %2").arg(path, error.detail));
+        complain(QStringLiteral("cannot read %1: %2").arg(shown(path), error.detail));
         return 1;
     }
     data.setTable(std::move(table));
     data.setComparison(exact ? Comparison::Exact : Comparison::Folded);
     QByteArray out;
-    for (const QString &text : args) {
+    for (const QByteArray &bytes : args) {
+        const QString text = QFile::decodeName(bytes); // a text to look for, not a name
         data.setRecordSource(searchStatement(text));
         data.setCommandType(Statement::Text);
         Error why;
@@ -255,7 +263,7 @@ int search(const QStringList &argsIn)
 
 struct Command {
     const char *name;
-    int (*run)(const QStringList &args);
+    int (*run)(const QByteArrayList &args);
 };
 
 const Command kCommands[] = {
@@ -281,9 +289,9 @@ int main(int argc, char **argv)
         std::fputs("tembra-mdb " TEMBRA_VERSION "\n", stdout);
         return 0;
     }
-    QStringList args;
+    QByteArrayList args;
     for (int i = 2; i < argc; ++i)
-        args << QFile::decodeName(argv[i]);
+        args << QByteArray(argv[i]);
     for (const Command &c : kCommands) {
         if (std::strcmp(name, c.name) != 0)
             continue;

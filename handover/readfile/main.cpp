@@ -14,8 +14,6 @@
 #include "jet/jetreader.h"
 
 #include <QByteArray>
-#include <QFile>
-#include <QFileInfo>
 #include <QtEndian>
 
 #include <cerrno>
@@ -23,6 +21,7 @@
 #include <cstring>
 #include <sys/prctl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace tembra;
@@ -93,12 +92,13 @@ bool sendError(int fd, const Error &error)
 // The helper's whole work: reads path (once more if it changed meanwhile) into sealed
 // memory files and sends them on fd, a socket; or sends why it could not. Returns the
 // exit status.
-int serveRead(const QString &path, int fd)
+int serveRead(const QByteArray &path, int fd)
 {
     // At work: a program that watches can tell a helper past its own set-up.
     if (!writeAll(fd, &wire::kStarted, 1))
         return 1;
-    const qint64 fileSize = QFileInfo(path).size();
+    struct stat st { };
+    const qint64 fileSize = ::stat(path.constData(), &st) == 0 ? qint64(st.st_size) : 0;
     Error error;
     ProgressReports progress(fd);
     const std::unique_ptr<RowSink> read = JetReader::readHere(
@@ -134,5 +134,6 @@ int main(int argc, char **argv)
     const long parent = QByteArray(argv[2]).toLong(&ok);
     if (!ok || ::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != pid_t(parent))
         return 2;
-    return serveRead(QFile::decodeName(argv[1]), 1);
+    // The name as it came, bytes that need not be UTF-8.
+    return serveRead(QByteArray(argv[1]), 1);
 }
