@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include "app/startup.h"
+#include "base/error.h"
 #include "base/processsetup.h"
 #include "design/definition.h"
 #include "forms/application.h"
@@ -10,8 +11,11 @@
 #include <QFile>
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -92,11 +96,34 @@ QByteArray collectionArgument(int argc, char **argv)
     return file.isEmpty() ? QFile::encodeName(collectionFile()) : file;
 }
 
+// The windows' toolkit ends the program on the spot when it cannot open what it needs
+// (its wake-up pipes, the display's socket, fonts). The program holds 16 descriptors once
+// its window is up (under X11), and takes the table's three files and opens font files as
+// it draws; twice that is asked for.
+constexpr rlim_t kFilesNeeded = 32;
+
+// Whether the program may open as many files as its windows need; if not, says so.
+bool enoughFiles()
+{
+    rlimit files{};
+    if (::getrlimit(RLIMIT_NOFILE, &files) != 0 || files.rlim_cur >= kFilesNeeded)
+        return true;
+    std::fprintf(stderr,
+                 "tembra: %s: this program may have only %llu files open, and it needs %llu "
+                 "(ulimit -n)\n",
+                 systemReason(EMFILE).toLocal8Bit().constData(),
+                 static_cast<unsigned long long>(files.rlim_cur),
+                 static_cast<unsigned long long>(kFilesNeeded));
+    return false;
+}
+
 } // namespace
 
 int runProgram(int argc, char **argv, const std::function<void(Tembra1 *)> &mainWindowShown)
 {
     setUpProcess();
+    if (!enoughFiles())
+        return 1;
     catchTerminationSignals();
     // The collection is read by a helper program that starts before anything else, so
     // that the reading goes on while the windows are being made.

@@ -22,26 +22,34 @@ qint64 sizeOf(const QByteArray &file)
     return !file.isEmpty() && ::stat(file.constData(), &st) == 0 ? qint64(st.st_size) : 0;
 }
 
+constexpr size_t kFileRoom = 16;
+
 // Reads what is there, up to size bytes, without waiting. The files that came with it go
 // into *keep, or without keep are closed at once, *stray then set, as it is when more came
-// than there is room for (the system closes those).
-ssize_t receive(int fd, void *into, size_t size, std::vector<UniqueFd> *keep, bool *stray)
+// than there is room for (the system closes those). Files that came but could not be
+// taken because this process has as many open files as it may (the system then takes
+// fewer than there is room for) set *outOfFiles instead.
+ssize_t receive(int fd, void *into, size_t size, std::vector<UniqueFd> *keep, bool *stray,
+                bool *outOfFiles = nullptr)
 {
     iovec part{into, size};
     msghdr message{};
     message.msg_iov = &part;
     message.msg_iovlen = 1;
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * 16)];
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * kFileRoom)];
     message.msg_control = control;
     message.msg_controllen = sizeof control;
     const ssize_t n = ::recvmsg(fd, &message, MSG_CMSG_CLOEXEC | MSG_DONTWAIT);
     if (n < 0)
         return n;
-    *stray = (message.msg_flags & MSG_CTRUNC) != 0;
+    const bool truncated = (message.msg_flags & MSG_CTRUNC) != 0;
+    size_t taken = 0;
+    *stray = truncated;
     for (cmsghdr *c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c)) {
         if (c->cmsg_level != SOL_SOCKET || c->cmsg_type != SCM_RIGHTS)
             continue;
         const size_t count = (c->cmsg_len - CMSG_LEN(0)) / sizeof(int);
+        taken += count;
         for (size_t i = 0; i < count; ++i) {
             int number = -1;
             std::memcpy(&number, CMSG_DATA(c) + i * sizeof(int), sizeof(int));
@@ -51,6 +59,10 @@ ssize_t receive(int fd, void *into, size_t size, std::vector<UniqueFd> *keep, bo
             else
                 *stray = true; // and closed here
         }
+    }
+    if (truncated && taken < kFileRoom && outOfFiles) {
+        *outOfFiles = true;
+        *stray = false;
     }
     return n;
 }
@@ -176,11 +188,18 @@ AnswerReader::Waited AnswerReader::read(void *into, size_t size, std::vector<Uni
         if (waited != Got)
             return waited;
         bool stray = false;
-        const ssize_t n = receive(m_fd, at + got, size - got, got == 0 ? files : nullptr, &stray);
+        bool outOfFiles = false;
+        const ssize_t n
+            = receive(m_fd, at + got, size - got, got == 0 ? files : nullptr, &stray, &outOfFiles);
         if (n < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
         if (n < 0) {
             m_readError = errno;
+            return ReadFailed;
+        }
+        if (outOfFiles) {
+            // The helper's files are lost to this process, not refused for its fault.
+            m_readError = EMFILE;
             return ReadFailed;
         }
         if (stray)

@@ -5,6 +5,7 @@
 #include "handover/childreader.h"
 
 #include "base/filereplace.h"
+#include "base/texts.h"
 #include "handover/adoptblock.h"
 #include "handover/answer.h"
 #include "handover/wire.h"
@@ -187,6 +188,7 @@ ChildRead &ChildRead::operator=(ChildRead &&other) noexcept
     release();
     m_file = std::move(other.m_file);
     m_pid = std::exchange(other.m_pid, -1);
+    m_endUnknown = std::exchange(other.m_endUnknown, false);
     m_fd = std::move(other.m_fd);
     m_wake[0] = std::move(other.m_wake[0]);
     m_wake[1] = std::move(other.m_wake[1]);
@@ -230,8 +232,10 @@ bool ChildRead::waitForExit(int boundMs, int *status, bool cancellable)
         if (reaped < 0 && errno == EINTR)
             continue;
         if (reaped < 0) {
-            // Someone else took its status (SIGCHLD ignored): what it sent is all there is.
+            // Someone else took its status (SIGCHLD ignored, and the kernel reaped it): it
+            // is gone, but how it ended cannot be known.
             *status = 0;
+            m_endUnknown = true;
             m_pid = -1;
             return true;
         }
@@ -314,6 +318,7 @@ ChildRead::HelperEnd ChildRead::settleHelper(const Answer &answer, const Limits 
     }
     if (!end.exited)
         endHelper();
+    end.unknown = m_endUnknown;
     return end;
 }
 
@@ -360,7 +365,10 @@ bool failedEnding(const Answer &answer, int status, const AnswerReader &in, Erro
     if (answer.waited == AnswerReader::ReadFailed)
         return fail(error, Error::HelperFailed,
                     QStringLiteral("the reading helper's answer cannot be read: %1")
-                        .arg(systemReason(in.readError())));
+                        .arg(systemReason(in.readError())),
+                    in.readError() == EMFILE || in.readError() == ENFILE
+                        ? texts::tooManyFilesDetail()
+                        : QString());
     const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     if (answer.state != Answer::Done)
         return fail(error, Error::HelperFailed,
@@ -405,6 +413,14 @@ bool ChildRead::collectAnswer(HadithTable *table, Error *error, const Limits &li
     }
     if (end.overdue)
         return failedWaiting(waited, end.stopSignal, in, limits, error);
+    if (end.unknown && waited != AnswerReader::ReadFailed)
+        return fail(error, Error::HelperFailed,
+                    (answer.state == Answer::Done
+                         ? QStringLiteral("the reading helper answered, but whether it then ended "
+                                          "with status 0 cannot be known")
+                         : QStringLiteral("the reading helper ended without a whole answer"))
+                        + QStringLiteral(" (its end was taken by the system: SIGCHLD is "
+                                         "ignored in this process)"));
     const bool cleanExit = WIFEXITED(end.status) && WEXITSTATUS(end.status) == 0;
     if (waited == AnswerReader::ReadFailed || answer.state != Answer::Done || !cleanExit)
         return failedEnding(answer, end.status, in, error);

@@ -100,6 +100,7 @@ private:
         bool exited = false;
         bool overdue = false;
         int stopSignal = 0;
+        bool unknown = false; // it is gone, but its status went elsewhere
     };
     HelperEnd settleHelper(const Answer &answer, const Limits &limits);
     bool waitForExit(int boundMs, int *status, bool cancellable = true);
@@ -110,6 +111,7 @@ private:
 
     QByteArray m_file; // the collection, whose size bounds what the helper may send
     pid_t m_pid = -1;
+    bool m_endUnknown = false; // waitpid found no child: its status went elsewhere
     UniqueFd m_fd; // the socket the helper answers on
     UniqueFd m_wake[2]; // a pipe: cancel() writes, collect() wakes
     Error m_startError; // why the helper could not be started

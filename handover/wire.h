@@ -42,9 +42,10 @@ struct Kind {
     Error::Kind kind;
 };
 constexpr Kind kKinds[] = {
-    {1, Error::NoFile},        {2, Error::NotAFile},   {3, Error::NotReadable}, {4, Error::NotJet},
-    {5, Error::WrongVersion},  {6, Error::Damaged},    {7, Error::Changed},     {8, Error::NoTable},
-    {9, Error::MissingColumn}, {10, Error::BadColumn}, {11, Error::NoMemory},
+    {1, Error::NoFile},     {2, Error::NotAFile},     {3, Error::NotReadable},
+    {4, Error::NotJet},     {5, Error::WrongVersion}, {6, Error::Damaged},
+    {7, Error::Changed},    {8, Error::NoTable},      {9, Error::MissingColumn},
+    {10, Error::BadColumn}, {11, Error::NoMemory},    {12, Error::TooLarge},
 };
 
 // 0, which no kind has, for a kind the helper has no number for.

@@ -29,6 +29,7 @@ namespace tembra {
 namespace {
 
 constexpr qint64 kPageSize = 4096;
+constexpr qint64 kMaxDatabaseBytes = qint64(2) << 30;
 constexpr int kMemoHeader = 12;
 constexpr quint32 kMemoLengthMask = 0x00FFFFFF;
 constexpr const char *kColumnNames[kColumnCount] = {"Tab1", "Tab2", "Tab3", "Tab4", "Tab5"};
@@ -71,6 +72,14 @@ bool checkHeader(const QByteArray &head, qint64 size, Error *error)
                     QStringLiteral("an Access 2007 or later database (version byte %1); only "
                                    "Jet 4.0 is read")
                         .arg(version));
+    // Jet 4.0 keeps a database within 2 GiB. A larger file that starts as one (a
+    // collection padded with zeros) cannot be a collection, whatever its pages hold.
+    if (size > kMaxDatabaseBytes)
+        return fail(error, Error::TooLarge,
+                    QStringLiteral("the file is %1 bytes long, larger than the %2 bytes a Jet 4.0 "
+                                   "database can be")
+                        .arg(size)
+                        .arg(kMaxDatabaseBytes));
     if (size % kPageSize != 0)
         return fail(error, Error::Damaged,
                     QStringLiteral("the file is %1 bytes long, not a whole number of 4096-byte "
@@ -852,26 +861,37 @@ bool readStart(const QByteArray &path, qsizetype size, QByteArray *start)
     return true;
 }
 
-bool readOnce(const QByteArray &path, RowSink *sink, Error *error)
+// Reads the file once into a sink made for it. The sink is made only once the file is known
+// to be a Jet 4.0 database of a size one can have: a sink sized by the file (the helper's
+// sizes its memory so) must not decide what is said of a file that is no collection.
+std::unique_ptr<RowSink> readOnce(const QByteArray &path, const JetReader::SinkMaker &makeSink,
+                                  Error *error)
 {
     Stamp before;
     if (!stampFile(path, &before, error))
-        return false;
+        return nullptr;
     QByteArray start;
-    if (!readStart(path, 0x18, &start))
-        return fail(error, Error::NotReadable, systemReason(errno));
+    if (!readStart(path, 0x18, &start)) {
+        fail(error, Error::NotReadable, systemReason(errno));
+        return nullptr;
+    }
+    std::unique_ptr<RowSink> sink;
     bool ok = checkHeader(start, qint64(before.size), error);
-    if (ok)
-        ok = readHandle(mdb_open(path.constData(), MDB_NOFLAGS), nullptr, path, qint64(before.size),
-                        sink, error);
+    if (ok) {
+        sink = makeSink(error);
+        ok = sink
+            && readHandle(mdb_open(path.constData(), MDB_NOFLAGS), nullptr, path,
+                          qint64(before.size), sink.get(), error);
+    }
     // A file that changed under the reader can look damaged, or sound but short: say
     // that it changed, so that it is read again.
     Stamp after;
     Error ignored;
-    if (!stampFile(path, &after, &ignored) || !(after == before))
-        return fail(error, Error::Changed,
-                    QStringLiteral("the file changed while it was being read"));
-    return ok;
+    if (!stampFile(path, &after, &ignored) || !(after == before)) {
+        fail(error, Error::Changed, QStringLiteral("the file changed while it was being read"));
+        return nullptr;
+    }
+    return ok ? std::move(sink) : nullptr;
 }
 
 } // namespace
@@ -904,8 +924,8 @@ std::unique_ptr<RowSink> JetReader::readHere(const QByteArray &path, const SinkM
     for (int attempt = 1;; ++attempt) {
         Error why;
         try {
-            std::unique_ptr<RowSink> sink = makeSink(&why);
-            if (sink && readOnce(path, sink.get(), &why))
+            std::unique_ptr<RowSink> sink = readOnce(path, makeSink, &why);
+            if (sink)
                 return sink;
         } catch (const std::bad_alloc &) {
             outOfMemory(error);

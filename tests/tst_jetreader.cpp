@@ -3,6 +3,7 @@
 
 #include "base/cuttext.h"
 #include "base/messages.h"
+#include "base/uniquefd.h"
 #include "forms/messagebox.h"
 #include "handover/adoptblock.h"
 #include "handover/childreader.h"
@@ -19,11 +20,13 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <functional>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -139,6 +142,9 @@ private slots:
     void shownTextIsCut();
     void messageIsCut();
     void helperEndsWithItsParent();
+    void tooManyOpenFiles();
+    void largeFilesAreNamedForWhatTheyAre_data();
+    void largeFilesAreNamedForWhatTheyAre();
     void farPointerCostsNoMemory();
     void fuzzFindings_data();
     void fuzzFindings();
@@ -784,12 +790,12 @@ void TestJetReader::errorKindsByWireCode_data()
         {1, Error::NoFile},     {2, Error::NotAFile},     {3, Error::NotReadable},
         {4, Error::NotJet},     {5, Error::WrongVersion}, {6, Error::Damaged},
         {7, Error::Changed},    {8, Error::NoTable},      {9, Error::MissingColumn},
-        {10, Error::BadColumn}, {11, Error::NoMemory},
+        {10, Error::BadColumn}, {11, Error::NoMemory},    {12, Error::TooLarge},
     };
     for (const auto &[code, kind] : codes)
         QTest::addRow("code %u", code) << code << 20 << kind;
     QTest::newRow("code 0") << 0u << 20 << Error::HelperFailed;
-    QTest::newRow("code 12") << 12u << 20 << Error::HelperFailed;
+    QTest::newRow("code 13") << 13u << 20 << Error::HelperFailed;
     QTest::newRow("code 2^32 - 1") << 0xFFFFFFFFu << 20 << Error::HelperFailed;
     // the texts of an error are 16,384 units at most, 64 KiB the two
     QTest::newRow("a detail of 16,384 units") << 8u << 16384 << Error::NoTable;
@@ -1027,6 +1033,10 @@ void TestJetReader::childThatFailsOrHangs_data()
                                    << Error::HelperCrashed << signal(SIGABRT);
     QTest::newRow("killed, as for lack of memory") << QStringLiteral("cat \"$0\"; kill -KILL $$")
                                                    << cut << Error::HelperKilled << signal(SIGKILL);
+    // Its status taken by the kernel, a helper gone is never said to have ended well.
+    QTest::newRow("killed midway, SIGCHLD ignored")
+        << QStringLiteral("cat \"$0\"; kill -KILL $$") << cut << Error::HelperFailed
+        << QStringLiteral("without a whole answer (its end was taken by the system");
     QTest::newRow("exits without an answer") << QStringLiteral("cat \"$0\"; exit 3") << cut
                                              << Error::HelperFailed << QStringLiteral("status 3");
     QTest::newRow("answers, then exits with 1")
@@ -1068,6 +1078,9 @@ void TestJetReader::childThatFailsOrHangs()
     Error error;
     QElapsedTimer timer;
     timer.start();
+    const bool ignoreChildren = QByteArray(QTest::currentDataTag()).contains("SIGCHLD ignored");
+    const auto before = ::signal(SIGCHLD, ignoreChildren ? SIG_IGN : SIG_DFL);
+    const auto restore = qScopeGuard([before] { ::signal(SIGCHLD, before); });
     ChildRead read = script.isEmpty()
         ? ChildRead::startProgram(m_dir.filePath(QStringLiteral("no-such-helper")), {})
         : script == QStringLiteral("forged")
@@ -1084,6 +1097,76 @@ void TestJetReader::childThatFailsOrHangs()
     QVERIFY2(error.detail.contains(said), qPrintable(error.detail));
     QCOMPARE(table.rowCount(), 0);
     QVERIFY(timer.elapsed() < 20000);
+}
+
+// A program that has all the files open it may cannot take the table's files: it says so
+// in the system's words, and does not blame the helper.
+void TestJetReader::tooManyOpenFiles()
+{
+    ChildRead read = ChildRead::start(QFile::encodeName(m_path));
+    rlimit files{};
+    QVERIFY(::getrlimit(RLIMIT_NOFILE, &files) == 0);
+    const rlimit kept = files;
+    // Every number below the highest open one taken, and none above it allowed.
+    int highest = 0;
+    for (const QString &fd :
+         QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System))
+        highest = std::max(highest, fd.toInt());
+    files.rlim_cur = rlim_t(highest) + 1;
+    std::vector<UniqueFd> filling;
+    QVERIFY(::setrlimit(RLIMIT_NOFILE, &files) == 0);
+    for (;;) {
+        UniqueFd fd(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+        if (!fd.isOpen())
+            break;
+        filling.push_back(std::move(fd));
+    }
+    HadithTable table;
+    Error error;
+    const bool taken = read.collect(&table, &error);
+    filling.clear();
+    QVERIFY(::setrlimit(RLIMIT_NOFILE, &kept) == 0);
+    QVERIFY(!taken);
+    QCOMPARE(error.kind, Error::HelperFailed);
+    QVERIFY2(error.detail.contains(QString::fromLocal8Bit(std::strerror(EMFILE))),
+             qPrintable(error.detail));
+    QVERIFY2(!error.detail.contains(QStringLiteral("carries none")), qPrintable(error.detail));
+    QVERIFY(error.shown.contains(QStringLiteral("ulimit -n")));
+}
+
+// A file far larger than any collection is named for what it is before any memory is set
+// aside for its rows: one of zeros is no database; a database padded past the 2 GiB a Jet
+// 4.0 file can have is too large for one. Neither is "not enough memory".
+void TestJetReader::largeFilesAreNamedForWhatTheyAre_data()
+{
+    QTest::addColumn<bool>("database"); // the collection at the start, or zeros only
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<Error::Kind>("kind");
+    QTest::newRow("50 GB of zeros") << false << (qint64(50) << 30) << Error::NotJet;
+    QTest::newRow("a collection padded to 5 GB") << true << (qint64(5) << 30) << Error::TooLarge;
+    QTest::newRow("a collection padded to 2 GiB and a page")
+        << true << ((qint64(2) << 30) + 4096) << Error::TooLarge;
+}
+
+void TestJetReader::largeFilesAreNamedForWhatTheyAre()
+{
+    QFETCH(bool, database);
+    QFETCH(qint64, size);
+    QFETCH(Error::Kind, kind);
+    const QString path = m_dir.filePath(QStringLiteral("large.mdb"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    if (database)
+        QVERIFY(file.write(m_bytes) == m_bytes.size());
+    if (!file.resize(size))
+        QSKIP("this file system cannot hold a sparse file of that size");
+    file.close();
+    const auto remove = qScopeGuard([&path] { QFile::remove(path); });
+    HadithTable table;
+    Error error;
+    QVERIFY(!ChildRead::read(QFile::encodeName(path), &table, &error));
+    QCOMPARE(error.kind, kind);
+    QVERIFY(!error.detail.contains(QStringLiteral("memory")));
 }
 
 // A text shown in a message box is cut to what a reader can take in: a line to 300
