@@ -17,6 +17,7 @@
 #include <cstring>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tembra {
@@ -82,6 +83,12 @@ QByteArray collectionArgument(int argc, char **argv)
         if (!ended && std::strcmp(arg, "--") == 0) {
             ended = true;
         } else if (!ended && arg[0] == '-') {
+            // A collection whose name starts with '-' is taken as one.
+            struct stat st { };
+            if (QByteArray(arg).endsWith(".mdb") && ::stat(arg, &st) == 0 && S_ISREG(st.st_mode)) {
+                file = arg;
+                continue;
+            }
             for (const char *option : withValue) {
                 const char *name = arg[1] == '-' ? arg + 1 : arg; // --style as -style
                 if (std::strcmp(name, option) == 0 && i + 1 < argc) {

@@ -814,6 +814,11 @@ bool stampFile(const QByteArray &path, Stamp *stamp, Error *error)
 {
     struct stat st { };
     if (::stat(path.constData(), &st) != 0) {
+        if (errno == ENOTDIR && path.endsWith('/')) {
+            // "file.mdb/": the file is there, but a name ending in a slash names a folder.
+            return fail(error, Error::NotAFile,
+                        QStringLiteral("a file, not a folder, though its name ends in \"/\""));
+        }
         if (errno != ENOENT && errno != ENOTDIR)
             return fail(error, Error::NotReadable, QString::fromLocal8Bit(std::strerror(errno)));
         // A relative path is looked for from the folder the program was started in.

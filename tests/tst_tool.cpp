@@ -185,6 +185,10 @@ void TestTool::refusals_data()
                             << "line 2: raw carriage return";
     QTest::newRow("unstorable U+FEFF") << ok + "a\t\xef\xbb\xbf\xc4\x80\tc\td\te\n"
                                        << "line 2: Tab2 begins with U+FEFF";
+    // Tab1 of 2^24 stored bytes, two of text each at most, four fields of 255 units of
+    // three bytes, four tabs and a line end: one byte more, and no row can be written so.
+    QTest::newRow("a line longer than any row can be")
+        << ok + QByteArray((1 << 25) + 4 * 765 + 5 + 1, '\0') << "line 2 is longer than any row";
 }
 
 void TestTool::refusals()
@@ -231,6 +235,9 @@ void TestTool::failures_data()
     QTest::newRow("dump of a text file")
         << QStringList{QStringLiteral("dump"), QStringLiteral("%1/rows.tsv")} << 1
         << QByteArray("rows.tsv: ");
+    QTest::newRow("dump of a file named as a folder")
+        << QStringList{QStringLiteral("dump"), QStringLiteral("%1/rows.tsv/")} << 1
+        << QByteArray("a file, not a folder");
     QTest::newRow("build into a missing folder")
         << QStringList{QStringLiteral("build"), QStringLiteral("%1/no/x.mdb")} << 1
         << QByteArray("x.mdb");

@@ -60,10 +60,21 @@ int usageError(const char *why)
     return kUsageExit;
 }
 
+// The longest line a row of a collection can be written as. Tab1's memo is at most 2^24
+// stored bytes (its length has three), and no stored byte comes out as more than two bytes
+// of COPY text (a letter kept in one byte may be escaped to two; a unit kept in two bytes
+// is at most three of UTF-8, a pair of them four); Tab2 .. Tab5 are 255 units each, at
+// most three bytes a unit; then four tabs and the line's end.
+constexpr qsizetype kMaxLineBytes = (qsizetype(1) << 25) + 4 * 255 * 3 + 5;
+
 // All of stdin, read into memory. Never mapped: a file cut short while it is parsed
-// would end the tool with SIGBUS; read, it is at worst a shorter input.
+// would end the tool with SIGBUS; read, it is at worst a shorter input. A line longer than
+// any row can be stops the reading at once (a stream without line ends, /dev/zero, would
+// otherwise fill the memory).
 bool readStdin(QByteArray *bytes, QString *error)
 {
+    qint64 line = 1;
+    qsizetype lineStart = 0;
     // A file's size saves growing the array; a pipe grows it as it comes.
     struct stat st { };
     qsizetype capacity = 1 << 16;
@@ -82,7 +93,20 @@ bool readStdin(QByteArray *bytes, QString *error)
         }
         if (n == 0)
             break;
+        for (const char *end = bytes->constData() + used + n, *at = bytes->constData() + used;
+             (at = static_cast<const char *>(std::memchr(at, '\n', size_t(end - at))));) {
+            ++at;
+            ++line;
+            lineStart = at - bytes->constData();
+        }
         used += n;
+        if (used - lineStart > kMaxLineBytes) {
+            *error = QStringLiteral("line %1 is longer than any row of a collection can be "
+                                    "(more than %2 bytes)")
+                         .arg(line)
+                         .arg(kMaxLineBytes);
+            return false;
+        }
     }
     bytes->truncate(used);
     return true;
