@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include "app/startup.h"
+#include "base/error.h"
 #include "base/processsetup.h"
 #include "design/definition.h"
 #include "forms/application.h"
@@ -10,9 +11,13 @@
 #include <QFile>
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
+#include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tembra {
@@ -59,8 +64,12 @@ void quitOnTerminationSignals()
 // The collection named on the command line ("tembra FILE.mdb", as the desktop entry passes
 // a file), else the design's Book/Data.mdb under the working folder. Read before the
 // toolkit sees the arguments, since the helper starts first: the toolkit's own options,
-// and the values of those that take one, are passed over.
-QString collectionArgument(int argc, char **argv)
+// and the values of those that take one, are passed over. (The toolkit strips its options
+// itself once QApplication is made, but making it takes 12 to 19 ms offscreen and 64 to
+// 100 ms on an X display, measured with the 70 MB collection; the helper started after it
+// would start that much later, and the reading is what the main window waits for.) The name stays the bytes it
+// came as: it need not be UTF-8.
+QByteArray collectionArgument(int argc, char **argv)
 {
     static const char *const withValue[] = {"-platform",        "-platformpluginpath",
                                             "-platformtheme",   "-plugin",
@@ -70,13 +79,19 @@ QString collectionArgument(int argc, char **argv)
                                             "-geometry",        "-title",
                                             "-session",         "-name",
                                             "-qmljsdebugger"};
-    QString file;
+    QByteArray file;
     bool ended = false;
     for (int i = 1; i < argc; ++i) {
         const char *arg = argv[i];
         if (!ended && std::strcmp(arg, "--") == 0) {
             ended = true;
         } else if (!ended && arg[0] == '-') {
+            // A collection whose name starts with '-' is taken as one.
+            struct stat st { };
+            if (QByteArray(arg).endsWith(".mdb") && ::stat(arg, &st) == 0 && S_ISREG(st.st_mode)) {
+                file = arg;
+                continue;
+            }
             for (const char *option : withValue) {
                 const char *name = arg[1] == '-' ? arg + 1 : arg; // --style as -style
                 if (std::strcmp(name, option) == 0 && i + 1 < argc) {
@@ -85,10 +100,31 @@ QString collectionArgument(int argc, char **argv)
                 }
             }
         } else {
-            file = QFile::decodeName(arg);
+            file = arg;
         }
     }
-    return file.isEmpty() ? collectionFile() : file;
+    return file.isEmpty() ? QFile::encodeName(collectionFile()) : file;
+}
+
+// The windows' toolkit ends the program on the spot when it cannot open what it needs
+// (its wake-up pipes, the display's socket, fonts). The program holds 16 descriptors once
+// its window is up (under X11), and takes the table's three files and opens font files as
+// it draws; twice that is asked for.
+constexpr rlim_t kFilesNeeded = 32;
+
+// Whether the program may open as many files as its windows need; if not, says so.
+bool enoughFiles()
+{
+    rlimit files{};
+    if (::getrlimit(RLIMIT_NOFILE, &files) != 0 || files.rlim_cur >= kFilesNeeded)
+        return true;
+    std::fprintf(stderr,
+                 "tembra: %s: this program may have only %llu files open, and it needs %llu "
+                 "(ulimit -n)\n",
+                 systemReason(EMFILE).toLocal8Bit().constData(),
+                 static_cast<unsigned long long>(files.rlim_cur),
+                 static_cast<unsigned long long>(kFilesNeeded));
+    return false;
 }
 
 } // namespace
@@ -96,17 +132,19 @@ QString collectionArgument(int argc, char **argv)
 int runProgram(int argc, char **argv, const std::function<void(Tembra1 *)> &mainWindowShown)
 {
     setUpProcess();
+    if (!enoughFiles())
+        return 1;
     catchTerminationSignals();
     // The collection is read by a helper program that starts before anything else, so
     // that the reading goes on while the windows are being made.
-    const QString collection = collectionArgument(argc, argv);
+    const QByteArray collection = collectionArgument(argc, argv);
     ChildRead reading = ChildRead::start(collection);
 
     Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tembra"));
     substituteFonts();
     quitOnTerminationSignals();
-    Startup startup(std::move(reading), collection);
+    Startup startup(std::move(reading), QFile::decodeName(collection));
     startup.onMainWindowShown = mainWindowShown;
     startup.showSplash();
     return QApplication::exec();

@@ -25,7 +25,7 @@ class Startup final : public QObject {
     Q_DISABLE_COPY_MOVE(Startup)
 
 public:
-    // reading reads the collection in file.
+    // reading reads the collection in file (its name as the window shows it).
     Startup(ChildRead reading, const QString &file, QObject *parent = nullptr);
     ~Startup() override;
 

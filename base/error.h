@@ -24,6 +24,7 @@ struct Error {
         MissingColumn, // Table1 lacks one of Tab1 .. Tab5
         BadColumn, // a column of a type that cannot be shown as text
         NoMemory, // the collection does not fit in memory
+        TooLarge, // larger than a Jet 4.0 database can be (2 GiB)
         // The reading helper (never the file's fault: the helper's own checks did not
         // find damage)
         HelperMissing, // not installed beside the program, or not a program that can run

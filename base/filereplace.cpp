@@ -35,6 +35,12 @@ QString shownReason(int err)
     }
 }
 
+// A name as a message shows it.
+QString shown(const QByteArray &path)
+{
+    return QFile::decodeName(path);
+}
+
 bool sameFile(const struct stat &a, const struct stat &b)
 {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
@@ -137,34 +143,27 @@ QString fileKind(unsigned mode)
     }
 }
 
+FileReplacement::FileReplacement(const QByteArray &path) : m_path(path), m_target(path) { }
+
 FileReplacement::FileReplacement(const QString &path) : FileReplacement(QFile::encodeName(path)) { }
 
-FileReplacement::FileReplacement(const QByteArray &nativePath)
-    : m_path(nativePath), m_target(nativePath)
-{ }
-
-FileReplacement::~FileReplacement()
+QString FileReplacement::target() const
 {
-    if (m_file >= 0)
-        ::close(m_file);
-    if (m_folder >= 0)
-        ::close(m_folder);
+    return shown(m_target);
 }
+
+FileReplacement::~FileReplacement() = default;
 
 bool FileReplacement::userMayWrite() const
 {
     return !exists() || modeLetsUserWrite(m_stat);
 }
 
-QString FileReplacement::target() const
-{
-    return QFile::decodeName(m_target);
-}
-
 QString FileReplacement::describedPath() const
 {
-    const QString path = QFile::decodeName(m_path);
-    return m_target == m_path ? path : QStringLiteral("%1 (a link to %2)").arg(path, target());
+    return m_target == m_path
+        ? shown(m_path)
+        : QStringLiteral("%1 (a link to %2)").arg(shown(m_path), shown(m_target));
 }
 
 bool FileReplacement::open(Error *error)
@@ -177,16 +176,16 @@ bool FileReplacement::open(Error *error)
             return fail(error, Error::NotAFile,
                         QStringLiteral("%1 is a symbolic link that leads to no file (%2); it "
                                        "is left as it is")
-                            .arg(QFile::decodeName(m_path), systemReason(errno)));
-        m_target = real;
+                            .arg(shown(m_path), systemReason(errno)));
+        m_target = QByteArray(real);
     }
     const qsizetype slash = m_target.lastIndexOf('/');
     const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? "/" : m_target.left(slash);
     m_name = m_target.sliced(slash + 1);
     // A handle that only names the folder: a folder that may be written but not listed
     // still serves.
-    m_folder = ::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (m_folder < 0) {
+    m_folder.reset(::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!m_folder.isOpen()) {
         if (errno == ENOENT || errno == ENOTDIR)
             return true; // nothing there; writing says why it cannot make the file
         return fail(error, Error::NotReadable,
@@ -195,7 +194,7 @@ bool FileReplacement::open(Error *error)
     }
     // Looked at before it is opened: opening a device can do something, and opening a
     // pipe waits for a writer.
-    if (::fstatat(m_folder, m_name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (::fstatat(m_folder.get(), m_name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno == ENOENT)
             return true;
         return fail(error, Error::NotReadable,
@@ -209,15 +208,15 @@ bool FileReplacement::open(Error *error)
     if (!S_ISREG(st.st_mode))
         return notAFile(st.st_mode);
     const int flags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-    m_file = ::openat(m_folder, m_name.constData(), O_RDONLY | flags);
-    if (m_file < 0 && (errno == EACCES || errno == EPERM))
-        m_file = ::openat(m_folder, m_name.constData(), O_PATH | flags); // read() says why
-    if (m_file < 0)
+    m_file.reset(::openat(m_folder.get(), m_name.constData(), O_RDONLY | flags));
+    if (!m_file.isOpen() && (errno == EACCES || errno == EPERM))
+        m_file.reset(
+            ::openat(m_folder.get(), m_name.constData(), O_PATH | flags)); // read() says why
+    if (!m_file.isOpen())
         return fail(error, Error::NotReadable,
                     QStringLiteral("cannot read %1: %2").arg(describedPath(), systemReason(errno)));
-    if (::fstat(m_file, &m_stat) != 0 || !S_ISREG(m_stat.st_mode) || !sameFile(m_stat, st)) {
-        ::close(m_file);
-        m_file = -1;
+    if (::fstat(m_file.get(), &m_stat) != 0 || !S_ISREG(m_stat.st_mode) || !sameFile(m_stat, st)) {
+        m_file.reset();
         return fail(error, Error::Changed,
                     QStringLiteral("%1 changed while it was being looked at; it is left as it is")
                         .arg(describedPath()));
@@ -229,7 +228,7 @@ bool FileReplacement::read(qint64 maxBytes, QByteArray *bytes, bool *tooLarge, E
 {
     bytes->clear();
     *tooLarge = false;
-    if (m_file < 0)
+    if (!m_file.isOpen())
         return true;
     const auto failed = [&](int err) {
         return fail(error, Error::NotReadable,
@@ -248,7 +247,8 @@ bool FileReplacement::read(qint64 maxBytes, QByteArray *bytes, bool *tooLarge, E
             }
             bytes->resize(std::min<qint64>(used * 2, maxBytes + 1));
         }
-        const ssize_t n = ::pread(m_file, bytes->data() + used, size_t(bytes->size() - used), used);
+        const ssize_t n
+            = ::pread(m_file.get(), bytes->data() + used, size_t(bytes->size() - used), used);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -263,21 +263,21 @@ bool FileReplacement::read(qint64 maxBytes, QByteArray *bytes, bool *tooLarge, E
 
 // A file of its own for the new contents, under a short name in the folder that is
 // recorded for the signal handler.
-int FileReplacement::createNamed(QByteArray *name) const
+UniqueFd FileReplacement::createNamed(QByteArray *name) const
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         const SignalsHeld held;
         *name = temporaryName();
         // 0666 less the umask, as any new file; an old file's bits are put on later.
-        const int fd = ::openat(m_folder, name->constData(),
-                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0)
-            setPending(m_folder, *name);
-        if (fd >= 0 || errno != EEXIST)
+        UniqueFd fd(::openat(m_folder.get(), name->constData(),
+                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        if (fd.isOpen())
+            setPending(m_folder.get(), *name);
+        if (fd.isOpen() || errno != EEXIST)
             return fd;
     }
     errno = EEXIST;
-    return -1;
+    return UniqueFd();
 }
 
 // The old file's owner and permission bits, then the contents, to the disk; false with
@@ -305,12 +305,13 @@ bool FileReplacement::linkUnnamed(int fd, QByteArray *name) const
     const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
     for (int attempt = 0; attempt < 100; ++attempt) {
         *name = temporaryName();
-        if (::linkat(fd, "", m_folder, name->constData(), AT_EMPTY_PATH) == 0)
+        if (::linkat(fd, "", m_folder.get(), name->constData(), AT_EMPTY_PATH) == 0)
             return true;
         // Linking a file by its handle needs a privilege on older systems; its name
         // under /proc does not, where /proc is there.
         if (errno != EEXIST
-            && ::linkat(AT_FDCWD, self.constData(), m_folder, name->constData(), AT_SYMLINK_FOLLOW)
+            && ::linkat(AT_FDCWD, self.constData(), m_folder.get(), name->constData(),
+                        AT_SYMLINK_FOLLOW)
                 == 0)
             return true;
         if (errno != EEXIST)
@@ -326,14 +327,14 @@ bool FileReplacement::commit(const char *data, qint64 size, Error *error)
                     QStringLiteral("cannot write %1: %2").arg(describedPath(), systemReason(err)),
                     texts::fileDetail(target()) + QLatin1Char('\n') + shownReason(err));
     };
-    if (m_folder < 0) {
+    if (!m_folder.isOpen()) {
         // open() found no folder: the system's own reason comes from making the file.
-        const int probe
-            = ::open(m_target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        const int err = probe < 0 ? errno : EEXIST;
-        if (probe >= 0) {
-            ::close(probe);
-            ::unlink(m_target.constData());
+        const QByteArray &path = m_target;
+        UniqueFd probe(::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        const int err = probe.isOpen() ? EEXIST : errno;
+        if (probe.isOpen()) {
+            probe.reset();
+            ::unlink(path.constData());
         }
         return failed(err);
     }
@@ -342,26 +343,25 @@ bool FileReplacement::commit(const char *data, qint64 size, Error *error)
     // short name that the signal handler knows.
     for (const bool unnamed : {true, false}) {
         QByteArray name;
-        const int fd = unnamed ? ::openat(m_folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666)
-                               : createNamed(&name);
-        if (fd < 0 && unnamed)
+        UniqueFd fd = unnamed
+            ? UniqueFd(::openat(m_folder.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666))
+            : createNamed(&name);
+        if (!fd.isOpen() && unnamed)
             continue;
-        if (fd < 0)
+        if (!fd.isOpen())
             return failed(errno);
-        bool ok = fill(fd, data, size);
+        bool ok = fill(fd.get(), data, size);
         int err = ok ? 0 : errno;
         // From here the name is either renamed or removed, whatever signal comes.
         const SignalsHeld held;
         const auto forget = [&] {
             if (!name.isEmpty())
-                ::unlinkat(m_folder, name.constData(), 0);
+                ::unlinkat(m_folder.get(), name.constData(), 0);
             g_pending = 0;
         };
-        if (ok && unnamed && !linkUnnamed(fd, &name)) {
-            ::close(fd);
+        if (ok && unnamed && !linkUnnamed(fd.get(), &name))
             continue;
-        }
-        if (::close(fd) != 0 && ok) {
+        if (!fd.close() && ok) {
             ok = false;
             err = errno;
         }
@@ -382,20 +382,21 @@ bool FileReplacement::commit(const char *data, qint64 size, Error *error)
         };
         struct stat now { };
         const bool present
-            = ::fstatat(m_folder, m_name.constData(), &now, AT_SYMLINK_NOFOLLOW) == 0;
+            = ::fstatat(m_folder.get(), m_name.constData(), &now, AT_SYMLINK_NOFOLLOW) == 0;
         if (exists() ? !present || !sameFile(now, m_stat) : present || errno != ENOENT)
             return changed();
+        const int folder = m_folder.get();
         int renamed = -1;
         if (exists()) {
             // Swapped, not renamed over: the file that was in the place comes out under the
             // temporary name, and is removed only if it is the one that was checked. One
             // moved in since the look above goes back where it was.
-            renamed = ::renameat2(m_folder, name.constData(), m_folder, m_name.constData(),
+            renamed = ::renameat2(folder, name.constData(), folder, m_name.constData(),
                                   RENAME_EXCHANGE);
             if (renamed == 0
-                && (::fstatat(m_folder, name.constData(), &now, AT_SYMLINK_NOFOLLOW) != 0
+                && (::fstatat(folder, name.constData(), &now, AT_SYMLINK_NOFOLLOW) != 0
                     || !sameFile(now, m_stat))) {
-                if (::renameat2(m_folder, name.constData(), m_folder, m_name.constData(),
+                if (::renameat2(folder, name.constData(), folder, m_name.constData(),
                                 RENAME_EXCHANGE)
                     != 0)
                     name.clear(); // whatever is there now is not removed
@@ -405,12 +406,12 @@ bool FileReplacement::commit(const char *data, qint64 size, Error *error)
                 forget(); // the old file
         } else {
             // Where there was no file, none made meanwhile is written over.
-            renamed = ::renameat2(m_folder, name.constData(), m_folder, m_name.constData(),
+            renamed = ::renameat2(folder, name.constData(), folder, m_name.constData(),
                                   RENAME_NOREPLACE);
         }
         // A file system that can do neither: the look above is the last one.
         if (renamed != 0 && errno == EINVAL)
-            renamed = ::renameat(m_folder, name.constData(), m_folder, m_name.constData());
+            renamed = ::renameat(folder, name.constData(), folder, m_name.constData());
         if (renamed != 0) {
             err = errno;
             forget();
@@ -418,11 +419,9 @@ bool FileReplacement::commit(const char *data, qint64 size, Error *error)
         }
         g_pending = 0;
         // The rename itself reaches the disk with the folder.
-        const int folder = ::openat(m_folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (folder >= 0) {
-            ::fsync(folder);
-            ::close(folder);
-        }
+        const UniqueFd listed(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (listed.isOpen())
+            ::fsync(listed.get());
         return true;
     }
     return failed(EIO); // not reached: the named way returns

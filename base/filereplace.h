@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/error.h"
+#include "base/uniquefd.h"
 
 #include <QByteArray>
 #include <QString>
@@ -29,10 +30,11 @@ namespace tembra {
 // file moved into the place between the last look and the rename.
 class FileReplacement final {
 public:
+    // path is the file's name as the system knows it, byte for byte: a name that is not
+    // UTF-8 (from argv or the environment) reaches the system as it came.
+    explicit FileReplacement(const QByteArray &path);
+    // A name the program has as text, in the system's encoding.
     explicit FileReplacement(const QString &path);
-    // The path as the system's calls take it, byte for byte: a name that is not UTF-8
-    // (from the environment) reaches the system as it came.
-    explicit FileReplacement(const QByteArray &nativePath);
     ~FileReplacement();
     FileReplacement(const FileReplacement &) = delete;
     FileReplacement &operator=(const FileReplacement &) = delete;
@@ -42,8 +44,9 @@ public:
     // folder) is no error.
     bool open(Error *error);
 
-    // After open: whether there is a file, and where (the path, or where its links lead).
-    bool exists() const { return m_file >= 0; }
+    // After open: whether there is a file, and where (the path, or where its links lead),
+    // as a message shows it.
+    bool exists() const { return m_file.isOpen(); }
     QString target() const;
     // Whether the file's permission bits let this user write it (true where there is no
     // file). Decided from the bits, not by asking the system: root may write anything, and
@@ -63,15 +66,15 @@ public:
 
 private:
     QString describedPath() const;
-    int createNamed(QByteArray *name) const;
+    UniqueFd createNamed(QByteArray *name) const;
     bool fill(int fd, const char *data, qint64 size) const;
     bool linkUnnamed(int fd, QByteArray *name) const;
 
     QByteArray m_path; // as the system's calls take them
     QByteArray m_target;
     QByteArray m_name; // the file's name within its folder
-    int m_folder = -1;
-    int m_file = -1;
+    UniqueFd m_folder;
+    UniqueFd m_file;
     struct stat m_stat { };
 };
 

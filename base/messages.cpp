@@ -18,6 +18,7 @@ QString reasonText(Error::Kind kind)
     case Error::Changed: return texts::reasonChanged();
     case Error::BadColumn: return texts::reasonBadColumn();
     case Error::NoMemory: return texts::reasonNoMemory();
+    case Error::TooLarge: return texts::reasonTooLarge();
     case Error::HelperMissing: return texts::reasonHelperMissing();
     case Error::HelperStopped: return texts::reasonHelperStopped();
     case Error::HelperCrashed: return texts::reasonHelperCrashed();

@@ -288,6 +288,12 @@ inline QString reasonNoMemory()
 {
     return QStringLiteral(u"بیرگەی کۆمپیوتەرەکە بەشی ئەم کۆمەڵە فەرموودەیە ناکات.");
 } // the computer's memory is not enough for this collection
+inline QString reasonTooLarge()
+{
+    return QStringLiteral(u"ئەم فایلە لەوە گەورەترە کە کۆمەڵەی فەرموودە بێت؛ بنکەدراوەی Access "
+                          u"لە 2 گیگابایت گەورەتر نابێت.");
+} // this file is larger than a hadith collection can be; an Access database is never larger
+// than 2 gigabytes (ours, not in the texts list: for a Sorani reader to check)
 
 // The reading helper failed: said as what happened to the reading, never as damage in
 // the file, which the helper's own checks did not find.
@@ -317,6 +323,11 @@ inline QString reasonHelperFailed()
 // from a few words, around the paths and the names Table1, Tab1 .. Tab5 as they are.
 // A path inside the right-to-left line is isolated left to right (U+2066 .. U+2069), so that
 // its leading slash stays at its start.
+inline QString tooManyFilesDetail()
+{
+    return QStringLiteral(u"ئەم بەرنامەیە ڕێگەی پێنەدراوە فایلی زیاتر بکاتەوە (ulimit -n).");
+} // this program is not allowed to open more files (ulimit -n) (ours, not in the texts
+// list: for a Sorani reader to check)
 inline QString folderDetail(const QString &folder)
 {
     return QStringLiteral(u"بوخچە: ") + QChar(0x2066) + folder + QChar(0x2069);

@@ -178,7 +178,7 @@ int measure(const QString &path, int runs)
     Error error;
     {
         HadithTable table;
-        if (!ChildRead::read(path, &table, &error)) {
+        if (!ChildRead::read(QFile::encodeName(path), &table, &error)) {
             std::fprintf(stderr, "cannot open %s: %s\n", qPrintable(path),
                          qPrintable(error.detail));
             return 1;
@@ -361,7 +361,7 @@ int measure(const QString &path, int runs)
         HadithTable again;
         QElapsedTimer r;
         r.start();
-        ChildRead::read(path, &again, &error);
+        ChildRead::read(QFile::encodeName(path), &again, &error);
         std::printf("  of which reading          %.0f ms\n", double(r.nsecsElapsed()) / 1e6);
         r.restart();
         const TableSearch search(again);
@@ -449,7 +449,7 @@ int main(int argc, char *argv[])
         const std::vector<Record> records = makeCollection(rows, &units);
         const double genMs = double(t.restart());
         Error error;
-        if (!JetWriter::write(path, records, &error)) {
+        if (!JetWriter::write(QFile::encodeName(path), records, &error)) {
             std::fprintf(stderr, "cannot write %s: %s\n", qPrintable(path),
                          qPrintable(error.detail));
             return 1;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/error.h"
+#include "base/uniquefd.h"
 #include "jet/jetreader.h"
 #include "search/hadithtable.h"
 
@@ -8,9 +9,13 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 #include <sys/types.h>
 
 namespace tembra {
+
+struct Answer;
 
 // A collection read by a helper program of its own (tembra-readfile). The database
 // library trusts the file it reads: a damaged or hostile file can make it read out of
@@ -45,11 +50,13 @@ public:
     // Starts the helper on the collection at path. The helper is looked for beside the
     // running program and in ../libexec/tembra/ from it, and nowhere else; without it,
     // collect() fails with HelperMissing.
-    static ChildRead start(const QString &path);
+    // path is the collection's name as the system knows it: bytes, which need not be
+    // UTF-8, passed to the helper as they are.
+    static ChildRead start(const QByteArray &path);
     // Reads the collection at path through the helper, start to finish: a file which makes
     // the database library crash or hang costs an error message, not the program. On
     // failure *table is left empty and *error says why.
-    static bool read(const QString &path, HadithTable *table, Error *error);
+    static bool read(const QByteArray &path, HadithTable *table, Error *error);
     // Starts any program whose standard output speaks as the helper does (tests); the
     // answer is bounded as one for the collection at collection would be (as one for an
     // empty file if none is given).
@@ -77,29 +84,37 @@ public:
     // closing and the rows are no longer wanted).
     void cancel();
 
-    // Where the helper is, for the running program: empty if it is in neither place,
-    // with *why naming the places looked at.
-    static QString helperPath(QString *why = nullptr);
+    // Where the helper is, for the running program, as a message shows it: empty if it
+    // is in neither place.
+    static QString helperPath();
 
 private:
+    static QByteArray helperFile(QString *why);
+    static ChildRead launch(std::vector<QByteArray> argv, const QByteArray &collection);
     bool collectOnce(HadithTable *table, Error *error, const Limits &limits);
     bool collectAnswer(HadithTable *table, Error *error, const Limits &limits);
-    bool waitForExit(int boundMs, int *status);
+    // What became of the helper after its answer: its status if it ended (or was made
+    // to), whether it failed to end in time, the signal that had stopped it.
+    struct HelperEnd {
+        int status = 0;
+        bool exited = false;
+        bool overdue = false;
+        int stopSignal = 0;
+        bool unknown = false; // it is gone, but its status went elsewhere
+    };
+    HelperEnd settleHelper(const Answer &answer, const Limits &limits);
+    bool waitForExit(int boundMs, int *status, bool cancellable = true);
     bool cancelRequested() const;
     void endHelper();
 
     void release();
 
-    QString m_file; // the collection, whose size bounds what the helper may send
+    QByteArray m_file; // the collection, whose size bounds what the helper may send
     pid_t m_pid = -1;
-    int m_fd = -1;
-    int m_wake[2] = {-1, -1}; // cancel() writes, collect() wakes
+    bool m_endUnknown = false; // waitpid found no child: its status went elsewhere
+    UniqueFd m_fd; // the socket the helper answers on
+    UniqueFd m_wake[2]; // a pipe: cancel() writes, collect() wakes
     Error m_startError; // why the helper could not be started
 };
-
-// The helper program's whole work: reads path (once more if it changed meanwhile) into
-// sealed memory files and sends them on fd, a socket; or sends why it could not. Returns
-// the exit status for the helper.
-int serveRead(const QString &path, int fd);
 
 } // namespace tembra

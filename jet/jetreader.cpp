@@ -1,6 +1,7 @@
 #include "jet/jetreader.h"
 
 #include "base/texts.h"
+#include "base/uniquefd.h"
 
 #include <QDate>
 #include <QDir>
@@ -12,6 +13,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <fcntl.h>
 #include <functional>
 #include <memory>
 #include <new>
@@ -27,6 +29,7 @@ namespace tembra {
 namespace {
 
 constexpr qint64 kPageSize = 4096;
+constexpr qint64 kMaxDatabaseBytes = qint64(2) << 30;
 constexpr int kMemoHeader = 12;
 constexpr quint32 kMemoLengthMask = 0x00FFFFFF;
 constexpr const char *kColumnNames[kColumnCount] = {"Tab1", "Tab2", "Tab3", "Tab4", "Tab5"};
@@ -69,6 +72,14 @@ bool checkHeader(const QByteArray &head, qint64 size, Error *error)
                     QStringLiteral("an Access 2007 or later database (version byte %1); only "
                                    "Jet 4.0 is read")
                         .arg(version));
+    // Jet 4.0 keeps a database within 2 GiB. A larger file that starts as one (a
+    // collection padded with zeros) cannot be a collection, whatever its pages hold.
+    if (size > kMaxDatabaseBytes)
+        return fail(error, Error::TooLarge,
+                    QStringLiteral("the file is %1 bytes long, larger than the %2 bytes a Jet 4.0 "
+                                   "database can be")
+                        .arg(size)
+                        .arg(kMaxDatabaseBytes));
     if (size % kPageSize != 0)
         return fail(error, Error::Damaged,
                     QStringLiteral("the file is %1 bytes long, not a whole number of 4096-byte "
@@ -290,15 +301,15 @@ bool appendFixed(int type, int scale, const unsigned char *p, QString *out)
 // database leaves the pages to the library, which knows how to decrypt them.
 class PageSource {
 public:
-    PageSource(MdbHandle *mdb, const QByteArray *bytes, const QString &path) : m_mdb(mdb)
+    PageSource(MdbHandle *mdb, const QByteArray *bytes, const QByteArray &path) : m_mdb(mdb)
     {
         if (mdb->f->db_key != 0)
             return;
         if (bytes) {
             m_bytes = bytes;
         } else {
-            m_file.setFileName(path);
-            if (!m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+            m_file.reset(::open(path.constData(), O_RDONLY | O_CLOEXEC));
+            if (!m_file.isOpen())
                 return;
         }
         m_direct = true;
@@ -324,9 +335,7 @@ public:
             m_window.resize(kWindowPages * size);
             m_first = number;
             m_count = 0;
-            if (!m_file.seek(number * size))
-                return nullptr;
-            const qint64 got = m_file.read(m_window.data(), m_window.size());
+            const qint64 got = readAt(number * size);
             m_count = got > 0 ? got / size : 0;
             if (m_count == 0)
                 return nullptr;
@@ -336,11 +345,29 @@ public:
     }
 
 private:
+    // Fills the window from the file at offset; the bytes read, -1 if the system refused.
+    qint64 readAt(qint64 offset)
+    {
+        qint64 got = 0;
+        while (got < m_window.size()) {
+            const ssize_t n = ::pread(m_file.get(), m_window.data() + got,
+                                      size_t(m_window.size() - got), off_t(offset + got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return got > 0 ? got : -1;
+            if (n == 0)
+                break;
+            got += n;
+        }
+        return got;
+    }
+
     static constexpr int kWindowPages = 64;
     MdbHandle *m_mdb;
     bool m_direct = false;
     const QByteArray *m_bytes = nullptr;
-    QFile m_file;
+    UniqueFd m_file;
     QByteArray m_window;
     long m_first = 0;
     long m_count = 0;
@@ -748,7 +775,7 @@ bool Reader::read(RowSink *sink, Error *error)
     return true;
 }
 
-bool readHandle(MdbHandle *handle, const QByteArray *bytes, const QString &path, qint64 size,
+bool readHandle(MdbHandle *handle, const QByteArray *bytes, const QByteArray &path, qint64 size,
                 RowSink *sink, Error *error)
 {
     std::unique_ptr<MdbHandle, HandleCloser> mdb(handle);
@@ -783,21 +810,25 @@ struct Stamp {
 };
 
 // Checks that path names a regular file, and stamps it.
-bool stampFile(const QString &path, Stamp *stamp, Error *error)
+bool stampFile(const QByteArray &path, Stamp *stamp, Error *error)
 {
     struct stat st { };
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
+    if (::stat(path.constData(), &st) != 0) {
+        if (errno == ENOTDIR && path.endsWith('/')) {
+            // "file.mdb/": the file is there, but a name ending in a slash names a folder.
+            return fail(error, Error::NotAFile,
+                        QStringLiteral("a file, not a folder, though its name ends in \"/\""));
+        }
         if (errno != ENOENT && errno != ENOTDIR)
             return fail(error, Error::NotReadable, QString::fromLocal8Bit(std::strerror(errno)));
         // A relative path is looked for from the folder the program was started in.
+        const bool relative = !path.startsWith('/');
         return fail(error, Error::NoFile,
-                    QDir::isRelativePath(path)
-                        ? QStringLiteral("no such file under %1, the folder the program was "
-                                         "started in")
-                              .arg(QDir::currentPath())
-                        : QStringLiteral("no such file"),
-                    QDir::isRelativePath(path) ? texts::folderDetail(QDir::currentPath())
-                                               : QString());
+                    relative ? QStringLiteral("no such file under %1, the folder the program was "
+                                              "started in")
+                                   .arg(QDir::currentPath())
+                             : QStringLiteral("no such file"),
+                    relative ? texts::folderDetail(QDir::currentPath()) : QString());
     }
     // A pipe or a device would block or never end.
     if (S_ISDIR(st.st_mode))
@@ -812,34 +843,65 @@ bool stampFile(const QString &path, Stamp *stamp, Error *error)
     return true;
 }
 
-bool readOnce(const QString &path, RowSink *sink, Error *error)
+// The file's first bytes, as many as there are up to size; false, with errno set, if the
+// file cannot be opened or read.
+bool readStart(const QByteArray &path, qsizetype size, QByteArray *start)
+{
+    const UniqueFd file(::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    if (!file.isOpen())
+        return false;
+    start->resize(size);
+    qsizetype got = 0;
+    while (got < size) {
+        const ssize_t n = ::pread(file.get(), start->data() + got, size_t(size - got), got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        got += n;
+    }
+    start->truncate(got);
+    return true;
+}
+
+// Reads the file once into a sink made for it. The sink is made only once the file is known
+// to be a Jet 4.0 database of a size one can have: a sink sized by the file (the helper's
+// sizes its memory so) must not decide what is said of a file that is no collection.
+std::unique_ptr<RowSink> readOnce(const QByteArray &path, const JetReader::SinkMaker &makeSink,
+                                  Error *error)
 {
     Stamp before;
     if (!stampFile(path, &before, error))
-        return false;
-    bool ok = false;
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            return fail(error, Error::NotReadable, file.errorString());
-        ok = checkHeader(file.read(0x18), file.size(), error);
+        return nullptr;
+    QByteArray start;
+    if (!readStart(path, 0x18, &start)) {
+        fail(error, Error::NotReadable, systemReason(errno));
+        return nullptr;
     }
-    if (ok)
-        ok = readHandle(mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS), nullptr, path,
-                        qint64(before.size), sink, error);
+    std::unique_ptr<RowSink> sink;
+    bool ok = checkHeader(start, qint64(before.size), error);
+    if (ok) {
+        sink = makeSink(error);
+        ok = sink
+            && readHandle(mdb_open(path.constData(), MDB_NOFLAGS), nullptr, path,
+                          qint64(before.size), sink.get(), error);
+    }
     // A file that changed under the reader can look damaged, or sound but short: say
     // that it changed, so that it is read again.
     Stamp after;
     Error ignored;
-    if (!stampFile(path, &after, &ignored) || !(after == before))
-        return fail(error, Error::Changed,
-                    QStringLiteral("the file changed while it was being read"));
-    return ok;
+    if (!stampFile(path, &after, &ignored) || !(after == before)) {
+        fail(error, Error::Changed, QStringLiteral("the file changed while it was being read"));
+        return nullptr;
+    }
+    return ok ? std::move(sink) : nullptr;
 }
 
 } // namespace
 
-void JetReader::waitUntilStill(const QString &path)
+void JetReader::waitUntilStill(const QByteArray &path)
 {
     Stamp last;
     Error ignored;
@@ -861,14 +923,14 @@ void JetReader::setMidReadHook(std::function<void()> hook)
 
 // The one place where a file that changed while it was read is read again: into a new
 // sink, since the rows already passed on are void; changing again, it fails.
-std::unique_ptr<RowSink> JetReader::readHere(const QString &path, const SinkMaker &makeSink,
+std::unique_ptr<RowSink> JetReader::readHere(const QByteArray &path, const SinkMaker &makeSink,
                                              Error *error)
 {
     for (int attempt = 1;; ++attempt) {
         Error why;
         try {
-            std::unique_ptr<RowSink> sink = makeSink(&why);
-            if (sink && readOnce(path, sink.get(), &why))
+            std::unique_ptr<RowSink> sink = readOnce(path, makeSink, &why);
+            if (sink)
                 return sink;
         } catch (const std::bad_alloc &) {
             outOfMemory(error);
@@ -883,7 +945,7 @@ std::unique_ptr<RowSink> JetReader::readHere(const QString &path, const SinkMake
     }
 }
 
-bool JetReader::readHere(const QString &path, HadithTable *table, Error *error)
+bool JetReader::readHere(const QByteArray &path, HadithTable *table, Error *error)
 {
     *table = HadithTable();
     std::unique_ptr<RowSink> read = readHere(
@@ -904,7 +966,7 @@ bool JetReader::readBytes(const QByteArray &bytes, HadithTable *table, Error *er
         QByteArray copy(bytes);
         TableSink sink;
         if (!readHandle(mdb_open_buffer(copy.data(), size_t(copy.size()), MDB_NOFLAGS), &copy,
-                        QString(), bytes.size(), &sink, error))
+                        QByteArray(), bytes.size(), &sink, error))
             return false;
         *table = sink.table.take();
         return true;

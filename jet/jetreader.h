@@ -45,13 +45,14 @@ public:
     // On failure *table is left empty and *error says why; the detail does not repeat the
     // path, which the caller shows. Every row Table1 records is read, or the read fails.
     // A file that changes while it is read is read once more, and if it changes again the
-    // read fails.
-    static bool readHere(const QString &path, HadithTable *table, Error *error);
+    // read fails. path is the file's name as the system knows it: bytes, which need not
+    // be UTF-8.
+    static bool readHere(const QByteArray &path, HadithTable *table, Error *error);
     // The same into a sink of the caller's: makeSink makes one for each reading (null,
     // with *error set, if it cannot), and the sink that holds the whole table is
     // returned; null on failure, *error saying why.
     using SinkMaker = std::function<std::unique_ptr<RowSink>(Error *error)>;
-    static std::unique_ptr<RowSink> readHere(const QString &path, const SinkMaker &makeSink,
+    static std::unique_ptr<RowSink> readHere(const QByteArray &path, const SinkMaker &makeSink,
                                              Error *error);
 
     // Reads a database held in memory, in this process (the fuzzer, tests).
@@ -60,7 +61,7 @@ public:
     // Waits until the file at path has stayed as it is for a quarter of a second, two
     // seconds at most: before a file that changed is read once more, a writer still at
     // work (a copy over it) should be let finish.
-    static void waitUntilStill(const QString &path);
+    static void waitUntilStill(const QByteArray &path);
 
     // For tests: hook is called in every read of a file, in this process, once the
     // first page of rows is read, so that a test can change the file under the reader.

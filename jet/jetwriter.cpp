@@ -702,7 +702,7 @@ bool JetWriter::validate(const std::vector<Record> &records, Error *error)
     return true;
 }
 
-bool JetWriter::write(const QString &path, const std::vector<Record> &records, Error *error)
+bool JetWriter::write(const QByteArray &path, const std::vector<Record> &records, Error *error)
 {
     if (!validate(records, error))
         return false;

@@ -24,7 +24,8 @@ public:
     // that a caller reading numbered lines can name the line instead.
     static bool validateRecord(const Record &record, Error *error);
 
-    static bool write(const QString &path, const std::vector<Record> &records, Error *error);
+    // path is the file's name as the system knows it: bytes, which need not be UTF-8.
+    static bool write(const QByteArray &path, const std::vector<Record> &records, Error *error);
 };
 
 } // namespace tembra

@@ -45,7 +45,7 @@ inline Record utf8Record(const char *tab1, const char *tab2 = nullptr, const cha
 // (through the helper program).
 inline void loadCollection(const QString &path, tembra::DataControl *data)
 {
-    tembra::ChildRead reading = tembra::ChildRead::start(path);
+    tembra::ChildRead reading = tembra::ChildRead::start(QFile::encodeName(path));
     tembra::HadithTable table;
     tembra::Error error;
     if (reading.collect(&table, &error))
@@ -91,7 +91,7 @@ inline ToolRun runTool(const QStringList &args, const QByteArray &input = {},
 inline QString writeCollection(const QString &path, const std::vector<Record> &records)
 {
     tembra::Error error;
-    if (!tembra::JetWriter::write(path, records, &error))
+    if (!tembra::JetWriter::write(QFile::encodeName(path), records, &error))
         return error.detail.isEmpty() ? QStringLiteral("write failed without a message")
                                       : error.detail;
     return {};

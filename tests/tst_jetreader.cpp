@@ -3,8 +3,9 @@
 
 #include "base/cuttext.h"
 #include "base/messages.h"
+#include "base/uniquefd.h"
+#include "handover/adoptblock.h"
 #include "handover/childreader.h"
-#include "handover/tableblock.h"
 #include "jet/jetreader.h"
 #include "jet/jetwriter.h"
 
@@ -18,11 +19,13 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <functional>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -135,6 +138,9 @@ private slots:
     void childThatFailsOrHangs_data();
     void childThatFailsOrHangs();
     void helperEndsWithItsParent();
+    void tooManyOpenFiles();
+    void largeFilesAreNamedForWhatTheyAre_data();
+    void largeFilesAreNamedForWhatTheyAre();
     void farPointerCostsNoMemory();
     void fuzzFindings_data();
     void fuzzFindings();
@@ -155,7 +161,7 @@ QByteArray TestJetReader::written(const std::vector<Record> &records)
 {
     const QString path = m_dir.filePath(QStringLiteral("written.mdb"));
     Error error;
-    if (!JetWriter::write(path, records, &error))
+    if (!JetWriter::write(QFile::encodeName(path), records, &error))
         qFatal("cannot write a fixture: %s", qPrintable(error.detail));
     return fileBytes(path);
 }
@@ -199,7 +205,8 @@ void TestJetReader::initTestCase()
     };
     m_path = m_dir.filePath(QStringLiteral("Data.mdb"));
     tembra::Error error;
-    QVERIFY2(JetWriter::write(m_path, m_records, &error), qPrintable(error.detail));
+    QVERIFY2(JetWriter::write(QFile::encodeName(m_path), m_records, &error),
+             qPrintable(error.detail));
     QFile f(m_path);
     QVERIFY(f.open(QIODevice::ReadOnly));
     m_bytes = f.readAll();
@@ -217,7 +224,7 @@ void TestJetReader::readsWhatWasWritten()
 {
     HadithTable table;
     Error error;
-    QVERIFY2(ChildRead::read(m_path, &table, &error), qPrintable(error.detail));
+    QVERIFY2(ChildRead::read(QFile::encodeName(m_path), &table, &error), qPrintable(error.detail));
     QCOMPARE(error.kind, Error::None);
     QCOMPARE(table.rowCount(), 2);
     for (int r = 0; r < 2; ++r)
@@ -330,7 +337,7 @@ void TestJetReader::failures()
     one.appendRow();
     HadithTable table = one.take(); // must come back empty
     Error error;
-    QVERIFY(!ChildRead::read(path, &table, &error));
+    QVERIFY(!ChildRead::read(QFile::encodeName(path), &table, &error));
     QCOMPARE(error.kind, kind);
     QVERIFY(!error.detail.isEmpty());
     QVERIFY2(error.detail.contains(said), qPrintable(error.detail));
@@ -427,7 +434,7 @@ void TestJetReader::changedWhileRead()
     });
     HadithTable table;
     Error error;
-    const bool read = JetReader::readHere(path, &table, &error);
+    const bool read = JetReader::readHere(QFile::encodeName(path), &table, &error);
     JetReader::setMidReadHook({});
     if (changes == 1) {
         QVERIFY2(read, qPrintable(error.detail));
@@ -444,10 +451,11 @@ void TestJetReader::noFileAndFolder()
 {
     HadithTable table;
     Error error;
-    QVERIFY(!ChildRead::read(m_dir.filePath(QStringLiteral("missing.mdb")), &table, &error));
+    QVERIFY(!ChildRead::read(QFile::encodeName(m_dir.filePath(QStringLiteral("missing.mdb"))),
+                             &table, &error));
     QCOMPARE(error.kind, Error::NoFile);
     QVERIFY(!error.detail.contains(QStringLiteral("missing.mdb"))); // the caller shows it
-    QVERIFY(!ChildRead::read(m_dir.path(), &table, &error));
+    QVERIFY(!ChildRead::read(QFile::encodeName(m_dir.path()), &table, &error));
     QCOMPARE(error.kind, Error::NotAFile);
 }
 
@@ -466,7 +474,7 @@ void TestJetReader::bytesAndFileAgree()
 {
     HadithTable a, b;
     Error error;
-    QVERIFY(ChildRead::read(m_path, &a, &error));
+    QVERIFY(ChildRead::read(QFile::encodeName(m_path), &a, &error));
     QVERIFY(JetReader::readBytes(m_bytes, &b, &error));
     QCOMPARE(a.rowCount(), b.rowCount());
     for (int r = 0; r < a.rowCount(); ++r)
@@ -479,7 +487,7 @@ void TestJetReader::readingChangesNothing()
     HadithTable table;
     Error error;
     for (int i = 0; i < 3; ++i)
-        QVERIFY(ChildRead::read(m_path, &table, &error));
+        QVERIFY(ChildRead::read(QFile::encodeName(m_path), &table, &error));
     QFile f(m_path);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), m_bytes);
@@ -492,7 +500,8 @@ void TestJetReader::notARegularFile()
     QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
     HadithTable table;
     Error error;
-    QVERIFY(!ChildRead::read(fifo, &table, &error)); // and does not wait for a writer
+    QVERIFY(!ChildRead::read(QFile::encodeName(fifo), &table,
+                             &error)); // and does not wait for a writer
     QCOMPARE(error.kind, Error::NotAFile);
 }
 
@@ -543,7 +552,7 @@ constexpr quint32 kNoTableCode = 8;
 // A table's three files as the helper makes them, with one thing changed by spoil before
 // they are sealed (unless spoil says not to seal them).
 struct Block {
-    int fds[BlockWriter::FileCount] = {-1, -1, -1};
+    int fds[wire::FileCount] = {-1, -1, -1};
     Block() = default;
     Q_DISABLE_COPY_MOVE(Block)
     ~Block()
@@ -597,9 +606,9 @@ void makeBlock(const Spoil &spoil, Block *block)
     const auto bytes16 = [](const QString &s) {
         return QByteArray(reinterpret_cast<const char *>(s.constData()), s.size() * 2);
     };
-    block->fds[BlockWriter::Text] = memoryFile(bytes16(text), spoil.seal);
-    block->fds[BlockWriter::Short] = memoryFile(bytes16(shorts), true);
-    block->fds[BlockWriter::Arrays] = memoryFile(arrays, true);
+    block->fds[wire::Text] = memoryFile(bytes16(text), spoil.seal);
+    block->fds[wire::Short] = memoryFile(bytes16(shorts), true);
+    block->fds[wire::Arrays] = memoryFile(arrays, true);
 }
 
 // count rows, every field NULL but in the first two.
@@ -665,7 +674,7 @@ int forge(const QByteArray &how)
     const auto send = [](const QByteArray &bytes) { return sendWith(bytes, {}); };
     const auto pause = [](int ms) { ::usleep(useconds_t(ms) * 1000); };
     const auto blockFiles = [](const Block &block) {
-        return std::vector<int>(block.fds, block.fds + BlockWriter::FileCount);
+        return std::vector<int>(block.fds, block.fds + wire::FileCount);
     };
     if (how == "files with its start") {
         Block block;
@@ -754,7 +763,7 @@ void TestJetReader::helperHandsOverTheTable()
     writeBytes(db, written(records));
     HadithTable table;
     Error error;
-    QVERIFY2(ChildRead::read(db, &table, &error), qPrintable(error.detail));
+    QVERIFY2(ChildRead::read(QFile::encodeName(db), &table, &error), qPrintable(error.detail));
     QCOMPARE(table.rowCount(), 50);
     for (int i = 0; i < 50; ++i)
         QCOMPARE(table.record(i), records[size_t(i)]);
@@ -777,12 +786,12 @@ void TestJetReader::errorKindsByWireCode_data()
         {1, Error::NoFile},     {2, Error::NotAFile},     {3, Error::NotReadable},
         {4, Error::NotJet},     {5, Error::WrongVersion}, {6, Error::Damaged},
         {7, Error::Changed},    {8, Error::NoTable},      {9, Error::MissingColumn},
-        {10, Error::BadColumn}, {11, Error::NoMemory},
+        {10, Error::BadColumn}, {11, Error::NoMemory},    {12, Error::TooLarge},
     };
     for (const auto &[code, kind] : codes)
         QTest::addRow("code %u", code) << code << 20 << kind;
     QTest::newRow("code 0") << 0u << 20 << Error::HelperFailed;
-    QTest::newRow("code 12") << 12u << 20 << Error::HelperFailed;
+    QTest::newRow("code 13") << 13u << 20 << Error::HelperFailed;
     QTest::newRow("code 2^32 - 1") << 0xFFFFFFFFu << 20 << Error::HelperFailed;
     // the texts of an error are 16,384 units at most, 64 KiB the two
     QTest::newRow("a detail of 16,384 units") << 8u << 16384 << Error::NoTable;
@@ -965,17 +974,17 @@ void TestJetReader::handedOverTableIsChecked()
     Block block;
     makeBlock(spoil, &block);
     if (which == 8) {
-        ::close(block.fds[BlockWriter::Arrays]);
+        ::close(block.fds[wire::Arrays]);
         QByteArray other(32 + 4 * 4 + 16 * 3 + 3, '\0');
         other.replace(0, 8, "TEMBRAB0");
-        block.fds[BlockWriter::Arrays] = memoryFile(other, true);
+        block.fds[wire::Arrays] = memoryFile(other, true);
     }
     if (which == 18) { // 20,000,000 rows, all NULL: 421 MB, in a file that holds none yet
-        ::close(block.fds[BlockWriter::Arrays]);
+        ::close(block.fds[wire::Arrays]);
         const int arrays = memoryFile(header(recorded, 0, 0), false);
         QVERIFY(::ftruncate(arrays, 32 + 21 * off_t(recorded) + 4) == 0);
         ::fcntl(arrays, F_ADD_SEALS, F_SEAL_SEAL | F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE);
-        block.fds[BlockWriter::Arrays] = arrays;
+        block.fds[wire::Arrays] = arrays;
     }
     HadithTable table;
     Error error;
@@ -1020,6 +1029,10 @@ void TestJetReader::childThatFailsOrHangs_data()
                                    << Error::HelperCrashed << signal(SIGABRT);
     QTest::newRow("killed, as for lack of memory") << QStringLiteral("cat \"$0\"; kill -KILL $$")
                                                    << cut << Error::HelperKilled << signal(SIGKILL);
+    // Its status taken by the kernel, a helper gone is never said to have ended well.
+    QTest::newRow("killed midway, SIGCHLD ignored")
+        << QStringLiteral("cat \"$0\"; kill -KILL $$") << cut << Error::HelperFailed
+        << QStringLiteral("without a whole answer (its end was taken by the system");
     QTest::newRow("exits without an answer") << QStringLiteral("cat \"$0\"; exit 3") << cut
                                              << Error::HelperFailed << QStringLiteral("status 3");
     QTest::newRow("answers, then exits with 1")
@@ -1061,6 +1074,9 @@ void TestJetReader::childThatFailsOrHangs()
     Error error;
     QElapsedTimer timer;
     timer.start();
+    const bool ignoreChildren = QByteArray(QTest::currentDataTag()).contains("SIGCHLD ignored");
+    const auto before = ::signal(SIGCHLD, ignoreChildren ? SIG_IGN : SIG_DFL);
+    const auto restore = qScopeGuard([before] { ::signal(SIGCHLD, before); });
     ChildRead read = script.isEmpty()
         ? ChildRead::startProgram(m_dir.filePath(QStringLiteral("no-such-helper")), {})
         : script == QStringLiteral("forged")
@@ -1077,6 +1093,76 @@ void TestJetReader::childThatFailsOrHangs()
     QVERIFY2(error.detail.contains(said), qPrintable(error.detail));
     QCOMPARE(table.rowCount(), 0);
     QVERIFY(timer.elapsed() < 20000);
+}
+
+// A program that has all the files open it may cannot take the table's files: it says so
+// in the system's words, and does not blame the helper.
+void TestJetReader::tooManyOpenFiles()
+{
+    ChildRead read = ChildRead::start(QFile::encodeName(m_path));
+    rlimit files{};
+    QVERIFY(::getrlimit(RLIMIT_NOFILE, &files) == 0);
+    const rlimit kept = files;
+    // Every number below the highest open one taken, and none above it allowed.
+    int highest = 0;
+    for (const QString &fd :
+         QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System))
+        highest = std::max(highest, fd.toInt());
+    files.rlim_cur = rlim_t(highest) + 1;
+    std::vector<UniqueFd> filling;
+    QVERIFY(::setrlimit(RLIMIT_NOFILE, &files) == 0);
+    for (;;) {
+        UniqueFd fd(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+        if (!fd.isOpen())
+            break;
+        filling.push_back(std::move(fd));
+    }
+    HadithTable table;
+    Error error;
+    const bool taken = read.collect(&table, &error);
+    filling.clear();
+    QVERIFY(::setrlimit(RLIMIT_NOFILE, &kept) == 0);
+    QVERIFY(!taken);
+    QCOMPARE(error.kind, Error::HelperFailed);
+    QVERIFY2(error.detail.contains(QString::fromLocal8Bit(std::strerror(EMFILE))),
+             qPrintable(error.detail));
+    QVERIFY2(!error.detail.contains(QStringLiteral("carries none")), qPrintable(error.detail));
+    QVERIFY(error.shown.contains(QStringLiteral("ulimit -n")));
+}
+
+// A file far larger than any collection is named for what it is before any memory is set
+// aside for its rows: one of zeros is no database; a database padded past the 2 GiB a Jet
+// 4.0 file can have is too large for one. Neither is "not enough memory".
+void TestJetReader::largeFilesAreNamedForWhatTheyAre_data()
+{
+    QTest::addColumn<bool>("database"); // the collection at the start, or zeros only
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<Error::Kind>("kind");
+    QTest::newRow("50 GB of zeros") << false << (qint64(50) << 30) << Error::NotJet;
+    QTest::newRow("a collection padded to 5 GB") << true << (qint64(5) << 30) << Error::TooLarge;
+    QTest::newRow("a collection padded to 2 GiB and a page")
+        << true << ((qint64(2) << 30) + 4096) << Error::TooLarge;
+}
+
+void TestJetReader::largeFilesAreNamedForWhatTheyAre()
+{
+    QFETCH(bool, database);
+    QFETCH(qint64, size);
+    QFETCH(Error::Kind, kind);
+    const QString path = m_dir.filePath(QStringLiteral("large.mdb"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    if (database)
+        QVERIFY(file.write(m_bytes) == m_bytes.size());
+    if (!file.resize(size))
+        QSKIP("this file system cannot hold a sparse file of that size");
+    file.close();
+    const auto remove = qScopeGuard([&path] { QFile::remove(path); });
+    HadithTable table;
+    Error error;
+    QVERIFY(!ChildRead::read(QFile::encodeName(path), &table, &error));
+    QCOMPARE(error.kind, kind);
+    QVERIFY(!error.detail.contains(QStringLiteral("memory")));
 }
 
 // The helper ends with the process that started it, even stopped: here a shell that
@@ -1136,7 +1222,7 @@ void TestJetReader::farPointerCostsNoMemory()
 
     HadithTable table;
     Error error;
-    QVERIFY(!ChildRead::read(db, &table, &error));
+    QVERIFY(!ChildRead::read(QFile::encodeName(db), &table, &error));
     QCOMPARE(error.kind, Error::Damaged);
     QVERIFY2(error.detail.contains(QStringLiteral("missing long-value row")),
              qPrintable(error.detail));
@@ -1165,7 +1251,7 @@ void TestJetReader::fuzzFindings()
     QFETCH(QString, path);
     HadithTable table;
     Error error;
-    QVERIFY(!ChildRead::read(path, &table, &error));
+    QVERIFY(!ChildRead::read(QFile::encodeName(path), &table, &error));
     QCOMPARE(error.kind, Error::Damaged);
     QVERIFY(!error.detail.isEmpty());
     QFile f(path);

@@ -113,7 +113,8 @@ void compareReader(const QString &path, const Records &records)
 {
     tembra::HadithTable table;
     tembra::Error error;
-    QVERIFY2(tembra::ChildRead::read(path, &table, &error), qPrintable(error.detail));
+    QVERIFY2(tembra::ChildRead::read(QFile::encodeName(path), &table, &error),
+             qPrintable(error.detail));
     QCOMPARE(std::size_t(table.rowCount()), records.size());
     for (int r = 0; r < table.rowCount(); ++r) {
         const Record got = table.record(r);
@@ -280,12 +281,12 @@ void TestJetWriter::refusals()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("Data.mdb"));
-    QVERIFY(!JetWriter::write(path, records, &error));
+    QVERIFY(!JetWriter::write(QFile::encodeName(path), records, &error));
     QVERIFY2(error.detail.startsWith(message), qPrintable(error.detail));
     QVERIFY(QDir(dir.path()).isEmpty());
     QCOMPARE(testutil::writeCollection(path, {record(u("old"))}), QString());
     const QByteArray before = testutil::fileBytes(path);
-    QVERIFY(!JetWriter::write(path, records, &error));
+    QVERIFY(!JetWriter::write(QFile::encodeName(path), records, &error));
     QCOMPARE(testutil::fileBytes(path), before);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
              QStringList{QStringLiteral("Data.mdb")});

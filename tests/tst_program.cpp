@@ -16,6 +16,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -57,6 +59,7 @@ private slots:
     void initTestCase();
     void startsAsLaunched_data();
     void startsAsLaunched();
+    void saysWhenFilesRunOut();
 
 private:
     QTemporaryDir m_dir;
@@ -145,6 +148,23 @@ void TestProgram::startsAsLaunched()
     const QByteArray err = program.readAllStandardError();
     if (!said.isEmpty())
         QVERIFY2(err.contains(said.toUtf8()), err.constData());
+}
+
+// Allowed fewer open files than its windows need (ulimit -n 12, hard and soft), the
+// program says so in the system's words and ends, rather than dying inside the toolkit.
+void TestProgram::saysWhenFilesRunOut()
+{
+    QProcess program;
+    program.setWorkingDirectory(m_dir.path());
+    program.start(QStringLiteral("/bin/sh"),
+                  {QStringLiteral("-c"),
+                   QStringLiteral("ulimit -n 12 && exec \"$0\" %1").arg(QLatin1String(kAsProgram)),
+                   QCoreApplication::applicationFilePath()});
+    QVERIFY(program.waitForFinished(60000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 1);
+    const QByteArray err = program.readAllStandardError();
+    QVERIFY2(err.contains(std::strerror(EMFILE)) && err.contains("ulimit -n"), err.constData());
 }
 
 int main(int argc, char *argv[])

@@ -9,9 +9,12 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "handover/childreader.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -52,6 +55,44 @@ QStringList entries(const QTemporaryDir &dir)
         .entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden | QDir::System);
 }
 
+// Every name in the folder, as the bytes the system keeps (a QDir listing would decode
+// them, a byte that is not UTF-8 lost).
+QByteArrayList rawEntries(const QString &folder)
+{
+    QByteArrayList names;
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    while (dir) {
+        const dirent *entry = ::readdir(dir);
+        if (!entry)
+            break;
+        const QByteArray name(entry->d_name);
+        if (name != "." && name != "..")
+            names << name;
+    }
+    if (dir)
+        ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The tool run in folder with a command and a file name given as printf's escapes
+// ("a\\376.mdb"), so that the name reaches it as those bytes: a QProcess argument is
+// text, and would be encoded as UTF-8.
+testutil::ToolRun runToolOnName(const QString &folder, const QString &command,
+                                const QString &escapedName, const QStringList &more = {},
+                                const QByteArray &input = {})
+{
+    return testutil::runProgram(
+        QStringLiteral("/bin/sh"),
+        QStringList{QStringLiteral("-c"),
+                    QStringLiteral("cd \"$0\" || exit 99; tool=$1; command=$2; "
+                                   "name=$(printf \"$3\"); shift 3; "
+                                   "exec \"$tool\" \"$command\" \"$name\" \"$@\""),
+                    folder, QStringLiteral(TEMBRA_MDB_TOOL), command, escapedName}
+            + more,
+        input);
+}
+
 QByteArray arabicLine(int units)
 {
     QString s;
@@ -85,6 +126,8 @@ private slots:
     void buildInterruptedLeavesTheOldFile();
     void buildLeavesAFileSwappedInAlone();
     void helperIsFoundBesideTheProgramOnly();
+    void fileNamesAreBytes_data();
+    void fileNamesAreBytes();
     void search();
     void contents();
     void sampleCollectionMatchesItsText();
@@ -144,6 +187,10 @@ void TestTool::refusals_data()
                             << "line 2: raw carriage return";
     QTest::newRow("unstorable U+FEFF") << ok + "a\t\xef\xbb\xbf\xc4\x80\tc\td\te\n"
                                        << "line 2: Tab2 begins with U+FEFF";
+    // Tab1 of 2^24 stored bytes, two of text each at most, four fields of 255 units of
+    // three bytes, four tabs and a line end: one byte more, and no row can be written so.
+    QTest::newRow("a line longer than any row can be")
+        << ok + QByteArray((1 << 25) + 4 * 765 + 5 + 1, '\0') << "line 2 is longer than any row";
 }
 
 void TestTool::refusals()
@@ -195,6 +242,9 @@ void TestTool::failures_data()
     QTest::newRow("contents of a text file")
         << QStringList{QStringLiteral("contents"), QStringLiteral("%1/rows.tsv")} << 1
         << QByteArray("rows.tsv: ");
+    QTest::newRow("dump of a file named as a folder")
+        << QStringList{QStringLiteral("dump"), QStringLiteral("%1/rows.tsv/")} << 1
+        << QByteArray("a file, not a folder");
     QTest::newRow("build into a missing folder")
         << QStringList{QStringLiteral("build"), QStringLiteral("%1/no/x.mdb")} << 1
         << QByteArray("x.mdb");
@@ -539,6 +589,81 @@ void TestTool::helperIsFoundBesideTheProgramOnly()
     run = testutil::runProgram(tool, dump);
     QVERIFY2(run.exitCode == 0, run.err.constData());
     QCOMPARE(run.out, QByteArray("x\t1\t\\N\t\\N\t\\N\n"));
+}
+
+// A file's name is bytes, from the command line to the system and back: a name that is not
+// UTF-8 is written, read and searched under exactly its bytes, by the tool and by the
+// reader's helper, and no other file is made or written over (the name its bytes would
+// decode to and be encoded back as, with U+FFFD, least of all).
+void TestTool::fileNamesAreBytes_data()
+{
+    QTest::addColumn<QString>("how"); // build, dump, search, or read (the reader's path)
+    QTest::addColumn<QByteArray>("name"); // the file's name, in bytes
+    QTest::newRow("build a name with \\xfe") << "build" << QByteArray("a\xfe.mdb");
+    QTest::newRow("build a name with \\xff") << "build" << QByteArray("bad\xff.mdb");
+    QTest::newRow("dump a name with \\xff") << "dump" << QByteArray("bad\xff.mdb");
+    QTest::newRow("search a name with \\xfe") << "search" << QByteArray("a\xfe.mdb");
+    QTest::newRow("the reader's helper on a name with \\xff")
+        << "read" << QByteArray("bad\xff.mdb");
+}
+
+void TestTool::fileNamesAreBytes()
+{
+    QFETCH(QString, how);
+    QFETCH(QByteArray, name);
+    QTemporaryDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path());
+    // (QTemporaryDir removes files by their decoded names, which these are not)
+    const auto removeAll = qScopeGuard([&] {
+        for (const QByteArray &entry : rawEntries(dir.path()))
+            ::unlink((folder + '/' + entry).constData());
+    });
+    // Beside it, the file whose name the bad byte would turn into, which must stay as it is.
+    QByteArray lookalike = name;
+    lookalike.replace(name.indexOf('.') - 1, 1, "\xef\xbf\xbd");
+    const QByteArray rows = "x\t1\t\\N\t\\N\t\\N\n";
+    {
+        std::vector<tembra::Record> other{testutil::utf8Record("y", "2"),
+                                          testutil::utf8Record("z", "3")};
+        tembra::Error error;
+        QVERIFY(tembra::JetWriter::write(folder + '/' + lookalike, other, &error));
+    }
+    const QByteArray lookalikeBytes
+        = testutil::fileBytes(QFile::decodeName(folder + '/' + lookalike));
+    QVERIFY(!lookalikeBytes.isEmpty());
+    if (how != QLatin1String("build")) {
+        tembra::Error error;
+        QVERIFY(tembra::JetWriter::write(folder + '/' + name, {testutil::utf8Record("x", "1")},
+                                         &error));
+    }
+    QString escaped;
+    for (const char c : name)
+        escaped += QStringLiteral("\\%1").arg(uint(uchar(c)), 3, 8, QLatin1Char('0'));
+
+    if (how == QLatin1String("read")) {
+        tembra::HadithTable table;
+        tembra::Error error;
+        QVERIFY2(tembra::ChildRead::read(folder + '/' + name, &table, &error),
+                 qPrintable(error.detail));
+        QCOMPARE(table.rowCount(), 1);
+    } else {
+        const QStringList more
+            = how == QLatin1String("search") ? QStringList{QStringLiteral("x")} : QStringList();
+        const auto run = runToolOnName(dir.path(), how, escaped, more, rows);
+        QVERIFY(run.finished);
+        QVERIFY2(run.exitCode == 0, run.err.constData());
+        if (how == QLatin1String("dump"))
+            QCOMPARE(run.out, rows);
+        if (how == QLatin1String("search"))
+            QCOMPARE(run.out, QByteArray("1\n1\t\\N\tx\n"));
+    }
+    // What the tool built reads back under its own name.
+    if (how == QLatin1String("build"))
+        QCOMPARE(runToolOnName(dir.path(), QStringLiteral("dump"), escaped).out, rows);
+    QByteArrayList expected{name, lookalike};
+    std::sort(expected.begin(), expected.end());
+    QCOMPARE(rawEntries(dir.path()), expected);
+    QCOMPARE(testutil::fileBytes(QFile::decodeName(folder + '/' + lookalike)), lookalikeBytes);
 }
 
 void TestTool::search()

@@ -66,10 +66,21 @@ int usageError(const char *why)
     return kUsageExit;
 }
 
+// The longest line a row of a collection can be written as. Tab1's memo is at most 2^24
+// stored bytes (its length has three), and no stored byte comes out as more than two bytes
+// of COPY text (a letter kept in one byte may be escaped to two; a unit kept in two bytes
+// is at most three of UTF-8, a pair of them four); Tab2 .. Tab5 are 255 units each, at
+// most three bytes a unit; then four tabs and the line's end.
+constexpr qsizetype kMaxLineBytes = (qsizetype(1) << 25) + 4 * 255 * 3 + 5;
+
 // All of stdin, read into memory. Never mapped: a file cut short while it is parsed
-// would end the tool with SIGBUS; read, it is at worst a shorter input.
+// would end the tool with SIGBUS; read, it is at worst a shorter input. A line longer than
+// any row can be stops the reading at once (a stream without line ends, /dev/zero, would
+// otherwise fill the memory).
 bool readStdin(QByteArray *bytes, QString *error)
 {
+    qint64 line = 1;
+    qsizetype lineStart = 0;
     // A file's size saves growing the array; a pipe grows it as it comes.
     struct stat st { };
     qsizetype capacity = 1 << 16;
@@ -88,20 +99,41 @@ bool readStdin(QByteArray *bytes, QString *error)
         }
         if (n == 0)
             break;
+        for (const char *end = bytes->constData() + used + n, *at = bytes->constData() + used;
+             (at = static_cast<const char *>(std::memchr(at, '\n', size_t(end - at))));) {
+            ++at;
+            ++line;
+            lineStart = at - bytes->constData();
+        }
         used += n;
+        if (used - lineStart > kMaxLineBytes) {
+            *error = QStringLiteral("line %1 is longer than any row of a collection can be "
+                                    "(more than %2 bytes)")
+                         .arg(line)
+                         .arg(kMaxLineBytes);
+            return false;
+        }
     }
     bytes->truncate(used);
     return true;
 }
 
-// The arguments that are not options, in order, and the options given among options
-// (each at most once); "--" ends the options.
-QStringList operands(const QStringList &args, const QStringList &options, QStringList *given)
+// A file's name as a message shows it; the name itself stays as the bytes it came as.
+QString shown(const QByteArray &path)
 {
-    QStringList out;
+    return QFile::decodeName(path);
+}
+
+// The arguments that are not options, in order, and the options given among options
+// (each at most once); "--" ends the options. Arguments are bytes as they came: a file's
+// name need not be UTF-8.
+QByteArrayList operands(const QByteArrayList &args, const QByteArrayList &options,
+                        QByteArrayList *given)
+{
+    QByteArrayList out;
     bool ended = false;
-    for (const QString &arg : args) {
-        if (!ended && arg == QLatin1String("--"))
+    for (const QByteArray &arg : args) {
+        if (!ended && arg == "--")
             ended = true;
         else if (!ended && options.contains(arg))
             *given << arg;
@@ -111,13 +143,13 @@ QStringList operands(const QStringList &args, const QStringList &options, QStrin
     return out;
 }
 
-int build(const QStringList &allArgs)
+int build(const QByteArrayList &allArgs)
 {
-    QStringList none;
-    const QStringList args = operands(allArgs, {}, &none);
+    QByteArrayList none;
+    const QByteArrayList args = operands(allArgs, {}, &none);
     if (args.size() != 1)
         return usageError("build takes one argument, the file to write");
-    const QString &out = args.front();
+    const QByteArray &out = args.front();
     // Interrupted, the tool leaves the old file whole and nothing beside it.
     removeTemporaryOnSignals();
 
@@ -148,18 +180,18 @@ int build(const QStringList &allArgs)
     return 0;
 }
 
-int dump(const QStringList &allArgs)
+int dump(const QByteArrayList &allArgs)
 {
-    QStringList none;
-    const QStringList args = operands(allArgs, {}, &none);
+    QByteArrayList none;
+    const QByteArrayList args = operands(allArgs, {}, &none);
     if (args.size() != 1)
         return usageError("dump takes one argument, the collection to print");
-    const QString &path = args.front();
+    const QByteArray &path = args.front();
 
     HadithTable table;
     Error error;
     if (!ChildRead::read(path, &table, &error)) {
-        complain(QStringLiteral("cannot read %1: %2").arg(path, error.detail));
+        complain(QStringLiteral("cannot read %1: %2").arg(shown(path), error.detail));
         return 1;
     }
 
@@ -196,28 +228,28 @@ QByteArray fieldText(const Field &field)
     return line.left(line.indexOf('\t'));
 }
 
-int search(const QStringList &argsIn)
+int search(const QByteArrayList &argsIn)
 {
-    QStringList given;
-    QStringList args
-        = operands(argsIn, {QStringLiteral("--time"), QStringLiteral("--exact")}, &given);
-    const bool timed = given.contains(QStringLiteral("--time"));
-    const bool exact = given.contains(QStringLiteral("--exact"));
+    QByteArrayList given;
+    QByteArrayList args = operands(argsIn, {"--time", "--exact"}, &given);
+    const bool timed = given.contains("--time");
+    const bool exact = given.contains("--exact");
     if (args.size() < 2)
         return usageError("search takes a collection and at least one text");
-    const QString path = args.takeFirst();
+    const QByteArray path = args.takeFirst();
 
     DataControl data;
     HadithTable table;
     Error error;
     if (!ChildRead::read(path, &table, &error)) {
-        complain(QStringLiteral("cannot read %1: %2").arg(path, error.detail));
+        complain(QStringLiteral("cannot read %1: %2").arg(shown(path), error.detail));
         return 1;
     }
     data.setTable(std::move(table));
     data.setComparison(exact ? Comparison::Exact : Comparison::Folded);
     QByteArray out;
-    for (const QString &text : args) {
+    for (const QByteArray &bytes : args) {
+        const QString text = QFile::decodeName(bytes); // a text to look for, not a name
         data.setRecordSource(searchStatement(text));
         data.setCommandType(Statement::Text);
         Error why;
@@ -259,17 +291,17 @@ int search(const QStringList &argsIn)
     return 0;
 }
 
-int contents(const QStringList &allArgs)
+int contents(const QByteArrayList &allArgs)
 {
-    QStringList none;
-    const QStringList args = operands(allArgs, {}, &none);
+    QByteArrayList none;
+    const QByteArrayList args = operands(allArgs, {}, &none);
     if (args.size() != 1)
         return usageError("contents takes one argument, the collection");
-    const QString &path = args.front();
+    const QByteArray &path = args.front();
     HadithTable table;
     Error error;
     if (!ChildRead::read(path, &table, &error)) {
-        complain(QStringLiteral("cannot read %1: %2").arg(path, error.detail));
+        complain(QStringLiteral("cannot read %1: %2").arg(shown(path), error.detail));
         return 1;
     }
     const Contents made(table);
@@ -291,7 +323,7 @@ int contents(const QStringList &allArgs)
 
 struct Command {
     const char *name;
-    int (*run)(const QStringList &args);
+    int (*run)(const QByteArrayList &args);
 };
 
 const Command kCommands[] = {
@@ -318,9 +350,9 @@ int main(int argc, char **argv)
         std::fputs("tembra-mdb " TEMBRA_VERSION "\n", stdout);
         return 0;
     }
-    QStringList args;
+    QByteArrayList args;
     for (int i = 2; i < argc; ++i)
-        args << QFile::decodeName(argv[i]);
+        args << QByteArray(argv[i]);
     for (const Command &c : kCommands) {
         if (std::strcmp(name, c.name) != 0)
             continue;
