@@ -112,11 +112,16 @@ bool Statement::parse(const QString &source, int commandType, Statement *out, Er
     }
 }
 
+QString searchPattern(const QString &text)
+{
+    return QLatin1Char('%') + text + QLatin1Char('%');
+}
+
 QString searchStatement(const QString &text)
 {
-    QString literal = text;
+    QString literal = searchPattern(text);
     literal.replace(QLatin1Char('\''), QLatin1String("''"));
-    return QLatin1String("select * from Table1 where Tab1 like '%") + literal + QLatin1String("%'");
+    return QLatin1String("select * from Table1 where Tab1 like '") + literal + QLatin1Char('\'');
 }
 
 } // namespace tembra

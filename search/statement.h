@@ -30,6 +30,8 @@ struct Statement {
 // The statement the search gives the data control: every row whose hadith text holds
 // text anywhere. An apostrophe is doubled so that it stays inside the literal.
 QString searchStatement(const QString &text);
+// The LIKE pattern of that statement, as the search runs it: text anywhere ("%text%").
+QString searchPattern(const QString &text);
 
 // The hadiths of one book (Tab5 equal to book): among those the search for text finds, or,
 // for an empty text, the whole book in the order of the table.
