@@ -12,7 +12,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 top=$(pwd)
 
-packages=(g++ cmake make pkg-config qt6-base-dev libgl-dev mdbtools-dev mdbtools
+packages=(g++ cmake make pkg-config qt6-base-dev libgl-dev mdbtools-dev mdbtools libsqlite3-dev
           fonts-hosny-amiri fonts-noto-core clang-format git)
 install_missing() {
     local missing=()
