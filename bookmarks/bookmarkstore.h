@@ -33,7 +33,8 @@ struct Failure;
 //
 // Errors: open() fails with BookmarksBad (the file is damaged or not ours), NotAFile or
 // NotReadable; a change fails with MarkNotSaved, whose shown detail gives the system's
-// reason and the file. Every detail names the file.
+// reason and the file; an import with NotAnExport, an export with WriteFailed. Every
+// detail names the file; bookmarksErrorMessage() (base/messages.h) is what a window shows.
 class BookmarkStore final {
 public:
     BookmarkStore();
