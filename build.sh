@@ -12,7 +12,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 top=$(pwd)
 
-packages=(g++ cmake make pkg-config qt6-base-dev libgl-dev mdbtools-dev mdbtools
+packages=(g++ cmake make pkg-config qt6-base-dev libgl-dev mdbtools-dev mdbtools libsqlite3-dev
           fonts-hosny-amiri fonts-noto-core clang-format git)
 install_missing() {
     local missing=()
@@ -54,7 +54,7 @@ test)
     cmake -S "$top" -B "$top/build-tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTEMBRA_TSAN=ON \
         -DTEMBRA_WERROR=ON >/dev/null
     cmake --build "$top/build-tsan" -j"$(nproc)" --target tst_search tst_datacontrol \
-        tst_jetreader tst_program tembra-readfile tembra-mdb
+        tst_jetreader tst_program tst_bookmarks bookmarkprobe tembra-readfile tembra-mdb
     (cd "$top/build-tsan" && ctest --output-on-failure -j"$(nproc)" -L threads)
     ;;
 format)

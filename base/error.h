@@ -43,6 +43,10 @@ struct Error {
         SettingsNotWritten, // the system refused the write
         SettingsNotOurs, // the file is not one this program wrote; it is left alone
         SettingsTooLarge, // the file is, or would become, larger than the store reads
+        // The bookmarks (NotAFile, NotReadable and WriteFailed serve them too)
+        BookmarksBad, // the bookmarks file is damaged or not this program's; left alone
+        MarkNotSaved, // a change to the bookmarks was refused (read-only, disk full)
+        NotAnExport, // a file to import that is not, whole, an export of bookmarks
     };
     Kind kind = None;
     QString detail;
@@ -53,6 +57,10 @@ struct Error {
 
 // The system's own words for an errno value, for a technical detail.
 QString systemReason(int err);
+// Why the system refused a write, in the reader's words, for the reasons a reader can do
+// something about (no space, a size limit, no permission, a read-only disk); "cannot be
+// written" for the rest.
+QString shownSystemReason(int err);
 
 // Sets *error (when given) and returns false, so that a failing step reads
 // `return fail(error, Error::Damaged, ...);`.

@@ -21,20 +21,6 @@ namespace tembra {
 
 namespace {
 
-// The system's reason in Sorani, for the reasons a reader can do something about.
-QString shownReason(int err)
-{
-    switch (err) {
-    case ENOSPC:
-    case EDQUOT: return texts::noSpaceDetail();
-    case EFBIG: return texts::sizeLimitDetail();
-    case EACCES:
-    case EPERM: return texts::noPermissionDetail();
-    case EROFS: return texts::readOnlyDetail();
-    default: return texts::cannotWriteDetail();
-    }
-}
-
 // A name as a message shows it.
 QString shown(const QByteArray &path)
 {
@@ -44,21 +30,6 @@ QString shown(const QByteArray &path)
 bool sameFile(const struct stat &a, const struct stat &b)
 {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-// The owner's bits for the owner, the group's for its members, the others' for the rest.
-bool modeLetsUserWrite(const struct stat &st)
-{
-    if (st.st_uid == ::geteuid())
-        return st.st_mode & S_IWUSR;
-    bool inGroup = st.st_gid == ::getegid();
-    if (!inGroup) {
-        std::vector<gid_t> groups(std::max(::getgroups(0, nullptr), 0));
-        const int count = ::getgroups(int(groups.size()), groups.data());
-        inGroup = std::find(groups.begin(), groups.begin() + std::max(count, 0), st.st_gid)
-            != groups.begin() + std::max(count, 0);
-    }
-    return st.st_mode & (inGroup ? S_IWGRP : S_IWOTH);
 }
 
 // A short name, so that a file whose own name is as long as the system allows can still
@@ -127,6 +98,20 @@ void removeTemporaryOnSignals()
         sigaddset(&action.sa_mask, sig);
     for (const int sig : {SIGINT, SIGTERM, SIGHUP})
         ::sigaction(sig, &action, nullptr);
+}
+
+bool modeLetsUserWrite(const struct stat &st)
+{
+    if (st.st_uid == ::geteuid())
+        return st.st_mode & S_IWUSR;
+    bool inGroup = st.st_gid == ::getegid();
+    if (!inGroup) {
+        std::vector<gid_t> groups(std::max(::getgroups(0, nullptr), 0));
+        const int count = ::getgroups(int(groups.size()), groups.data());
+        inGroup = std::find(groups.begin(), groups.begin() + std::max(count, 0), st.st_gid)
+            != groups.begin() + std::max(count, 0);
+    }
+    return st.st_mode & (inGroup ? S_IWGRP : S_IWOTH);
 }
 
 QString fileKind(unsigned mode)
@@ -325,7 +310,7 @@ bool FileReplacement::commit(const char *data, qint64 size, Error *error)
     const auto failed = [&](int err) {
         return fail(error, Error::WriteFailed,
                     QStringLiteral("cannot write %1: %2").arg(describedPath(), systemReason(err)),
-                    texts::fileDetail(target()) + QLatin1Char('\n') + shownReason(err));
+                    texts::fileDetail(target()) + QLatin1Char('\n') + shownSystemReason(err));
     };
     if (!m_folder.isOpen()) {
         // open() found no folder: the system's own reason comes from making the file.

@@ -91,4 +91,8 @@ bool writeAll(int fd, const void *data, qint64 size);
 // What a file that is not a regular one is, in a few words ("a folder").
 QString fileKind(unsigned mode);
 
+// Whether a file's permission bits let this user write it: the owner's bits for the owner,
+// the group's for its members, the others' for the rest. Root too is held to them.
+bool modeLetsUserWrite(const struct stat &st);
+
 } // namespace tembra

@@ -27,6 +27,10 @@ QString reasonText(Error::Kind kind)
     case Error::SettingsNotWritten: return texts::reasonSettingsNotWritten();
     case Error::SettingsNotOurs: return texts::reasonSettingsNotOurs();
     case Error::SettingsTooLarge: return texts::reasonSettingsTooLarge();
+    case Error::BookmarksBad: return texts::bookmarksFileBad();
+    case Error::MarkNotSaved: return texts::markNotSaved();
+    case Error::NotAnExport: return texts::reasonNotAnExport();
+    case Error::WriteFailed: return texts::reasonNotWritten();
     case Error::None: return {};
     default: return texts::reasonDamaged();
     }
@@ -67,6 +71,11 @@ QString saveErrorMessage(const Error &error)
 QString optionSaveErrorMessage(const Error &error)
 {
     return cutForShowing(texts::cannotSaveOption() + QLatin1Char('\n') + reasonAndDetail(error));
+}
+
+QString bookmarksErrorMessage(const Error &error)
+{
+    return cutForShowing(reasonAndDetail(error));
 }
 
 QString unhandledErrorMessage(const QString &what)

@@ -21,6 +21,10 @@ QString saveErrorMessage(const Error &error);
 // The message for the search option that could not be saved when it changed.
 QString optionSaveErrorMessage(const Error &error);
 
+// The message for a failure of the bookmarks: opening them, a change that was not saved,
+// an export or an import. The plain words, then the system's reason and the file.
+QString bookmarksErrorMessage(const Error &error);
+
 // The message for an error that no handler trapped.
 QString unhandledErrorMessage(const QString &what);
 

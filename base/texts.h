@@ -639,5 +639,16 @@ inline QString bookmarksFileBad()
 {
     return QStringLiteral(u"فایلی نیشانەکراوەکان تێکچووە یان هی ئەم بەرنامەیە نییە");
 } // the bookmarks file is damaged or not the program's
+// A file given to import that export did not write (or not whole): "this file is not an
+// export of the marked hadiths"
+inline QString reasonNotAnExport()
+{
+    return QStringLiteral(u"ئەم فایلە فایلی ناردنە دەرەوەی نیشانەکراوەکان نییە.");
+}
+// An export whose file the system would not write: "the file was not written"
+inline QString reasonNotWritten()
+{
+    return QStringLiteral(u"فایلەکە نەنووسرا.");
+}
 
 } // namespace tembra::texts

@@ -1,23 +1,29 @@
 // Search benchmark: builds a collection shaped like real hadith text, then measures
 // opening it, searching it and the memory it takes, beside a naive row-by-row search.
 //
-//   tembra-bench [--rows N] [--runs N] [--keep FILE]
+//   tembra-bench [--rows N] [--runs N] [--keep FILE] [--collection FILE.mdb] [--bookmarks]
 //
+// --bookmarks measures only the bookmarks: 10,000 of them, with a collection of 50,000.
 // Opening and searching run in a fresh process of their own, so that the memory figure
 // is the reader's and not the generator's.
 
 #include "base/processsetup.h"
+#include "bookmarks/bookmarkfilter.h"
+#include "bookmarks/bookmarkstore.h"
+#include "bookmarks/markdown.h"
 #include "handover/childreader.h"
 #include "jet/jetreader.h"
 #include "jet/jetwriter.h"
 #include "search/contents.h"
 #include "search/datacontrol.h"
+#include "search/hadithkey.h"
 #include "search/statement.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSet>
@@ -371,6 +377,127 @@ int measure(const QString &path, int runs)
     return 0;
 }
 
+// The bookmarks: 10,000 of them, every fifth hadith of a generated collection of 50,000,
+// in a store of their own; the view's list, the filter typed into it, a mark, and finding
+// each bookmark's hadith in the collection.
+int benchBookmarks(int runs)
+{
+    constexpr int kBookmarks = 10000;
+    qint64 units = 0;
+    const std::vector<Record> collection = makeCollection(5 * kBookmarks, &units);
+    TableBuilder builder;
+    for (const Record &r : collection)
+        builder.append(r);
+    const HadithTable table = builder.take();
+    std::vector<Bookmark> made;
+    const QDateTime start = QDateTime::currentDateTimeUtc().addDays(-400);
+    for (int i = 0; i < kBookmarks; ++i) {
+        const Record &r = collection[size_t(5 * i)];
+        Bookmark b;
+        b.key = keyOf(r);
+        b.heading = r[Column::Heading];
+        b.text = r[Column::Text];
+        b.note = QStringLiteral(u"تێبینی %1 بۆ وتاری هەینی").arg(i);
+        b.created = start.addSecs(60 * i);
+        made.push_back(std::move(b));
+    }
+    QTemporaryDir dir;
+    const QString exported = dir.filePath(QStringLiteral("made.md"));
+    {
+        QFile out(exported);
+        if (!out.open(QIODevice::WriteOnly) || out.write(markdown::write(made)) < 0)
+            return 1;
+    }
+    const QByteArray path = QFile::encodeName(dir.filePath(QStringLiteral("bookmarks.sqlite")));
+    BookmarkStore store;
+    Error error;
+    QElapsedTimer t;
+    t.start();
+    if (!store.open(path, &error) || !store.importMarkdown(exported, nullptr, &error)) {
+        std::fprintf(stderr, "bookmarks: %s\n", qPrintable(error.detail));
+        return 1;
+    }
+    std::printf("\n== bookmarks: %d of a collection of %d (%.1f M units)\n", kBookmarks,
+                table.rowCount(), double(units) / 1e6);
+    std::printf("import of %d from Markdown (%.1f MB)  %.0f ms, one transaction\n", kBookmarks,
+                double(QFileInfo(exported).size()) / 1e6, double(t.nsecsElapsed()) / 1e6);
+    std::printf("file                     %.1f MB\n",
+                double(QFileInfo(QFile::decodeName(path)).size()) / 1e6);
+
+    std::printf("open (checks the file)   %7.2f ms median\n", medianMs(runs, [&] {
+                    BookmarkStore other;
+                    other.open(path);
+                }));
+    std::vector<Bookmark> list;
+    std::printf("view's list, all()       %7.2f ms median\n",
+                medianMs(runs, [&] { store.all(&list); }));
+    const QString typed[] = {QStringLiteral(u"رسول"), QStringLiteral(u"اللَّهِ"),
+                             QStringLiteral(u"الصرعة"), QStringLiteral(u"تێبینی 1234")};
+    for (const QString &text : typed) {
+        size_t found = 0;
+        const double first = medianMs(runs, [&] {
+            store.all(&list);
+            const BookmarkFilter filter(std::move(list));
+            found = filter.matching(text, Comparison::Folded).size();
+        });
+        std::vector<Bookmark> again;
+        store.all(&again);
+        const BookmarkFilter filter(std::move(again));
+        const double next = medianMs(runs, [&] { filter.matching(text, Comparison::Folded); });
+        std::printf("list and filter by %-14s %6.2f ms median (target <= 50), then %5.2f ms a "
+                    "key; %zu found\n",
+                    qPrintable(QLatin1Char('"') + text + QLatin1Char('"')), first, next, found);
+    }
+    int n = 0;
+    const double markMs = medianMs(std::max(runs, 31), [&] {
+        const Record &r = collection[size_t(5 * (n++ % kBookmarks) + 1)];
+        if (!store.mark(r, QStringLiteral("new"), nullptr, &error))
+            std::fprintf(stderr, "mark: %s\n", qPrintable(error.detail));
+    });
+    std::printf("mark, committed (FULL)   %7.2f ms median (target <= 16)\n", markMs);
+    n = 0;
+    store.all(&list);
+    const double noteMs = medianMs(
+        std::max(runs, 31), [&] { store.setNote(list[size_t(n++)].id, QStringLiteral("edited")); });
+    std::printf("note edited, committed   %7.2f ms median\n", noteMs);
+
+    t.restart();
+    const HadithIndex index(table);
+    const double indexMs = double(t.nsecsElapsed()) / 1e6;
+    store.all(&list);
+    int resolved = 0;
+    const double withText = medianMs(runs, [&] {
+        resolved = 0;
+        for (const Bookmark &b : list)
+            resolved += index.find(b.key, b.text) >= 0;
+    });
+    const double byKey = medianMs(std::max(1, runs / 4), [&] {
+        for (const Bookmark &b : list)
+            index.find(b.key);
+    });
+    t.restart();
+    for (int i = 0; i < 100; ++i)
+        findHadith(table, list[size_t(i)].key);
+    const double scanMs = double(t.nsecsElapsed()) / 1e6 * double(list.size()) / 100;
+    std::printf("index of the collection  %7.2f ms, made once\n", indexMs);
+    std::printf("resolve %zu bookmarks  %7.2f ms median (%d found); by key alone (digest "
+                "each row) %.1f ms; by the plain scan about %.0f ms\n",
+                list.size(), withText, resolved, byKey, scanMs);
+
+    const QString out = dir.filePath(QStringLiteral("export.md"));
+    t.restart();
+    store.exportMarkdown(out);
+    const double exportMs = double(t.nsecsElapsed()) / 1e6;
+    BookmarkStore empty;
+    empty.open(QFile::encodeName(dir.filePath(QStringLiteral("empty.sqlite"))));
+    t.restart();
+    BookmarkStore::ImportCounts counts;
+    empty.importMarkdown(out, &counts);
+    std::printf("export %.0f ms, import into an empty store %.0f ms (%d added)\n", exportMs,
+                double(t.nsecsElapsed()) / 1e6, counts.added);
+    return 0;
+}
+
 } // namespace
 
 // The time from starting the program to its main window on screen with the first
@@ -431,10 +558,12 @@ int main(int argc, char *argv[])
             collection = args[++i];
         else if (args[i] == QLatin1String("--measure") && i + 1 < args.size())
             return measure(args[i + 1], runs);
+        else if (args[i] == QLatin1String("--bookmarks"))
+            return benchBookmarks(runs);
         else {
             std::fprintf(stderr,
                          "usage: tembra-bench [--rows N] [--runs N] [--keep FILE] "
-                         "[--collection FILE.mdb]\n");
+                         "[--collection FILE.mdb] [--bookmarks]\n");
             return 2;
         }
     }
@@ -474,6 +603,9 @@ int main(int argc, char *argv[])
         if (child.exitCode() != 0)
             return child.exitCode();
     }
+
+    if (const int failed = benchBookmarks(runs))
+        return failed;
 
     // Start-up, every collection against the bundled sample, in the same run.
     const int starts = std::max(3, runs / 3);

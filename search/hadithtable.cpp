@@ -65,6 +65,15 @@ Record HadithTable::record(int row) const
 
 TableBuilder::TableBuilder() = default;
 
+void TableBuilder::reserve(int rows, qsizetype textUnits, qsizetype shortUnits)
+{
+    m_text.reserve(textUnits);
+    m_short.reserve(shortUnits);
+    m_start.reserve(size_t(rows) + 1);
+    m_shortEnd.reserve(size_t(rows) * kShort);
+    m_nulls.reserve(size_t(rows));
+}
+
 void TableBuilder::appendRow()
 {
     m_nulls.push_back(kAllNull);

@@ -94,6 +94,9 @@ public:
     TableBuilder();
     Q_DISABLE_COPY_MOVE(TableBuilder)
 
+    // Room for this many rows and units of text, so that a table whose size is known is
+    // made without copying what it holds as it grows.
+    void reserve(int rows, qsizetype textUnits, qsizetype shortUnits = 0);
     void appendRow();
     void setField(Column column, QStringView value); // on the last row appended
     void append(const Record &record);

@@ -149,10 +149,14 @@ QString whereStatement(const QStringList &conditions)
     return QLatin1String("select * from Table1 where ") + conditions.join(QLatin1String(" and "));
 }
 
+QString searchPattern(const QString &text)
+{
+    return QLatin1Char('%') + text + QLatin1Char('%');
+}
+
 QString searchStatement(const QString &text)
 {
-    return whereStatement(
-        {likeCondition(Column::Text, QLatin1Char('%') + text + QLatin1Char('%'))});
+    return whereStatement({likeCondition(Column::Text, searchPattern(text))});
 }
 
 } // namespace tembra

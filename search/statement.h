@@ -49,5 +49,7 @@ QString whereStatement(const QStringList &conditions);
 // The statement the search gives the data control: every row whose hadith text holds
 // text anywhere.
 QString searchStatement(const QString &text);
+// The LIKE pattern of that statement, as the search runs it: text anywhere ("%text%").
+QString searchPattern(const QString &text);
 
 } // namespace tembra
