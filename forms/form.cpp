@@ -4,6 +4,7 @@
 #include "forms/pictures.h"
 #include "forms/tooltips.h"
 
+#include <QApplication>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QHash>
@@ -65,45 +66,47 @@ void keepSelectionVisible(QWidget *widget)
 
 // A line edit holding a long text keeps its cursor still. Each blink asks Qt for the
 // cursor's place and repaints, and Qt lays the whole line out again for both: with a
-// 1,000,000-character search text the idle window kept a core half busy. The blink is a
-// timer of the line edit's own text control, which shows the cursor when it starts (at a
-// focus change, at a key press) and turns it off and on at each tick. While the text is
-// long, that timer's ticks are dropped once it has ticked an even number of times, so the
-// cursor stays shown. A timer that ends at its first tick (the triple-click timer) is
-// untouched.
+// 1,000,000-character search text the idle window kept a core busy. While such a box has
+// the keys, the application's cursor flash time is 0, which Qt takes as no blinking, the
+// cursor shown; it is given back when the box loses the keys or its text is short again.
+// No other box blinks meanwhile, and none has the keys to blink with.
 class SteadyCursor final : public QObject {
 public:
     explicit SteadyCursor(QLineEdit *edit) : QObject(edit), m_edit(edit)
     {
         edit->installEventFilter(this);
-        for (QObject *child : edit->children()) {
-            if (std::strcmp(child->metaObject()->className(), "QWidgetLineControl") == 0)
-                child->installEventFilter(this);
-        }
+        connect(edit, &QLineEdit::textChanged, this, &SteadyCursor::apply);
+    }
+    ~SteadyCursor() override
+    {
+        if (m_stilled)
+            QApplication::setCursorFlashTime(m_flashTime);
     }
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
+    bool eventFilter(QObject *, QEvent *event) override
     {
-        if (watched == m_edit) {
-            const QEvent::Type type = event->type();
-            if (type == QEvent::FocusIn || type == QEvent::FocusOut || type == QEvent::KeyPress)
-                m_ticks.clear(); // the blink starts anew, the cursor shown
-            return false;
-        }
-        if (event->type() != QEvent::Timer)
-            return false;
-        int &ticks = m_ticks[static_cast<QTimerEvent *>(event)->timerId()];
-        if (m_edit->text().size() >= kLongText && ticks >= 2 && ticks % 2 == 0)
-            return true;
-        ++ticks;
+        if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)
+            QMetaObject::invokeMethod(this, &SteadyCursor::apply, Qt::QueuedConnection);
         return false;
     }
 
 private:
+    void apply()
+    {
+        const bool still = m_edit->hasFocus() && m_edit->text().size() >= kLongText;
+        if (still == m_stilled)
+            return;
+        m_stilled = still;
+        if (still)
+            m_flashTime = QApplication::cursorFlashTime();
+        QApplication::setCursorFlashTime(still ? 0 : m_flashTime);
+    }
+
     static constexpr int kLongText = 10000;
     QLineEdit *m_edit;
-    QHash<int, int> m_ticks; // by timer: the ticks let through
+    bool m_stilled = false;
+    int m_flashTime = 0;
 };
 
 QWidget *makeLabel(const ControlDef &def, QWidget *parent)
