@@ -756,9 +756,11 @@ bool BookmarkStore::importMarkdown(const QString &path, ImportCounts *counts, Er
     sqlite::Transaction transaction(*m_db);
     if (!transaction.isActive())
         return notSaved(error);
-    for (const Bookmark &b : read) {
+    // Oldest first, as they were made: bookmarks made in the same millisecond keep their
+    // order, which the list breaks such ties by.
+    for (auto b = read.rbegin(); b != read.rend(); ++b) {
         bool added = false;
-        if (!insert(b, false, &added, error))
+        if (!insert(*b, false, &added, error))
             return false;
         ++(added ? done.added : done.skipped);
     }
