@@ -247,6 +247,108 @@ bool copied(const QByteArray &bytes, QTemporaryFile *copy, const QString &path, 
 // The file's values, read by QSettings, from a copy of the bytes checked here: the
 // settings file is never opened twice, and a file put in its place meanwhile (a pipe that
 // would keep a reader waiting) is never read.
+// The values of a file that QSettings has read, as the program's settings take them.
+class FileValues final {
+public:
+    FileValues(const QByteArray &bytes, const QString &path, const QSettings &settings)
+        : m_bytes(bytes), m_path(path), m_settings(settings)
+    { }
+
+    bool contains(const QString &key) const { return m_settings.contains(key); }
+    // As QSettings reads yes or no, and numbers.
+    bool flag(const QString &key) const { return m_settings.value(key).toBool(); }
+    QString raw(const QString &key) const { return m_settings.value(key).toString(); }
+
+    // A text as the file holds it. QSettings reads some texts as other things (a,b as a
+    // list, @Size(1 2) as a size), which would read back empty and be written so: those
+    // are read again from a copy that keeps them texts. A value that is still no text (an
+    // '@' behind an escape) makes the file someone else's: notText() names it.
+    QString text(const QString &key)
+    {
+        const QVariant value = m_settings.value(key);
+        if (isText(value) || !m_settings.contains(key))
+            return value.toString();
+        if (!m_asText && copied(asTexts(m_bytes), &m_textCopy, m_path, nullptr))
+            m_asText.emplace(m_textCopy.fileName(), QSettings::IniFormat);
+        const QVariant restored = m_asText ? m_asText->value(key) : QVariant();
+        if (isText(restored))
+            return restored.toString();
+        if (m_notText.isEmpty())
+            m_notText = key;
+        return QString();
+    }
+    const QString &notText() const { return m_notText; }
+
+    // [History]: as QSettings keeps an array, searches 1 to size, none past it.
+    bool history(const QStringList &keys, QVariant *value, Error *error)
+    {
+        int last = 0; // the highest number a search has among the keys
+        for (const QString &k : keys)
+            last = std::max(last, searchNumber(k));
+        const QString sizeKey = QStringLiteral("History/size");
+        if (!contains(sizeKey))
+            return last == 0 || notOurs(error, m_path, QStringLiteral("its [History] has no size"));
+        bool ok = false;
+        const int size = raw(sizeKey).toInt(&ok);
+        if (!ok || size < 0 || size > ReaderSettings::kHistoryLength)
+            return notOurs(error, m_path,
+                           QStringLiteral("its History/size is not a number from 0 to %1")
+                               .arg(ReaderSettings::kHistoryLength));
+        if (last > size)
+            return notOurs(error, m_path,
+                           QStringLiteral("its [History] holds search %1 past its size, %2")
+                               .arg(last)
+                               .arg(size));
+        SearchHistory history;
+        for (int n = 1; n <= size; ++n) {
+            const QString search = QStringLiteral("History/%1/").arg(n);
+            history.push_back({text(search + QLatin1String("Text")),
+                               flag(search + QLatin1String("ExactMatch")),
+                               flag(search + QLatin1String("AnyOrder"))});
+        }
+        *value = QVariant::fromValue(history);
+        return true;
+    }
+
+    // [Place], where a NULL field is a key that is not there; none without the group.
+    QVariant place(const QStringList &keys)
+    {
+        const bool any = std::any_of(keys.begin(), keys.end(), [](const QString &k) {
+            return k.startsWith(QLatin1String("Place/"));
+        });
+        if (!any)
+            return {};
+        const auto name
+            = [](PlaceKey k) { return QLatin1String("Place/") + QLatin1String(kPlaceKeys[k]); };
+        const auto nullable = [&](PlaceKey k) -> std::optional<QString> {
+            if (!contains(name(k)))
+                return std::nullopt;
+            return text(name(k));
+        };
+        SavedPlace place;
+        place.list = text(name(PlaceList));
+        place.text = text(name(PlaceText));
+        place.exact = flag(name(PlaceExactMatch));
+        place.anyOrder = flag(name(PlaceAnyOrder));
+        place.book = nullable(PlaceBook);
+        place.chapter = nullable(PlaceChapter);
+        place.hadithBook = nullable(PlaceHadithBook);
+        place.hadithNumber = nullable(PlaceHadithNumber);
+        place.hadithDigest = text(name(PlaceHadithDigest));
+        return QVariant::fromValue(place);
+    }
+
+private:
+    static bool isText(const QVariant &v) { return v.metaType().id() == QMetaType::QString; }
+
+    const QByteArray &m_bytes;
+    const QString &m_path;
+    const QSettings &m_settings;
+    QTemporaryFile m_textCopy;
+    std::optional<QSettings> m_asText; // made the first time a value needs it
+    QString m_notText; // the first key whose value is still no text
+};
+
 bool parse(const QByteArray &bytes, const QString &path, Values *values, Error *error)
 {
     QString why;
@@ -267,110 +369,35 @@ bool parse(const QByteArray &bytes, const QString &path, Values *values, Error *
     // A file of comments alone is someone's notes, not a file the program wrote.
     if (keys.isEmpty() && !bytes.trimmed().isEmpty() && bytes != "\xEF\xBB\xBF")
         return notOurs(error, path, QStringLiteral("it holds none of this program's settings"));
-    // A text as the file holds it. QSettings reads some texts as other things (a,b as a
-    // list, @Size(1 2) as a size), which would read back empty and be written so: those
-    // are read again from a copy that keeps them texts. A value that is still no text
-    // (an '@' behind an escape) makes the file someone else's.
-    QTemporaryFile textCopy;
-    std::optional<QSettings> asText; // made the first time a value needs it
-    QString notText; // the first key whose value is still no text
-    const auto isText = [](const QVariant &v) { return v.metaType().id() == QMetaType::QString; };
-    const auto text = [&](const QString &key) -> QString {
-        const QVariant value = settings.value(key);
-        if (isText(value) || !settings.contains(key))
-            return value.toString();
-        if (!asText && copied(asTexts(bytes), &textCopy, path, nullptr))
-            asText.emplace(textCopy.fileName(), QSettings::IniFormat);
-        const QVariant restored = asText ? asText->value(key) : QVariant();
-        if (isText(restored))
-            return restored.toString();
-        if (notText.isEmpty())
-            notText = key;
-        return QString();
-    };
-    // As QSettings reads yes or no, and numbers.
-    const auto flag = [&](const QString &key) { return settings.value(key).toBool(); };
-    const auto raw = [&](const QString &key) { return settings.value(key).toString(); };
+    FileValues file(bytes, path, settings);
     for (const Entry &entry : kEntries) {
         const QString key = QLatin1String(entry.key);
         QVariant &value = (*values)[indexOf(entry.setting)];
         switch (entry.kind) {
         case Kind::Flag:
-            if (settings.contains(key))
-                value = flag(key);
+            if (file.contains(key))
+                value = file.flag(key);
             break;
         case Kind::Number: {
             bool ok = false;
-            const double number = raw(key).toDouble(&ok);
+            const double number = file.raw(key).toDouble(&ok);
             if (ok && number > 0)
                 value = number;
             break;
         }
         case Kind::Text:
-            if (settings.contains(key))
-                value = text(key);
+            if (file.contains(key))
+                value = file.text(key);
             break;
-        case Kind::History: {
-            int last = 0; // the highest number a search has among the keys
-            for (const QString &k : keys)
-                last = std::max(last, searchNumber(k));
-            const QString sizeKey = QStringLiteral("History/size");
-            if (!settings.contains(sizeKey)) {
-                if (last > 0)
-                    return notOurs(error, path, QStringLiteral("its [History] has no size"));
-                break;
-            }
-            bool ok = false;
-            const int size = raw(sizeKey).toInt(&ok);
-            if (!ok || size < 0 || size > ReaderSettings::kHistoryLength)
-                return notOurs(error, path,
-                               QStringLiteral("its History/size is not a number from 0 to %1")
-                                   .arg(ReaderSettings::kHistoryLength));
-            if (last > size)
-                return notOurs(error, path,
-                               QStringLiteral("its [History] holds search %1 past its size, %2")
-                                   .arg(last)
-                                   .arg(size));
-            SearchHistory history;
-            for (int n = 1; n <= size; ++n) {
-                const QString search = QStringLiteral("History/%1/").arg(n);
-                history.push_back({text(search + QLatin1String("Text")),
-                                   flag(search + QLatin1String("ExactMatch")),
-                                   flag(search + QLatin1String("AnyOrder"))});
-            }
-            value = QVariant::fromValue(history);
+        case Kind::History:
+            if (!file.history(keys, &value, error))
+                return false;
             break;
-        }
-        case Kind::Place: {
-            const bool any = std::any_of(keys.begin(), keys.end(), [](const QString &k) {
-                return k.startsWith(QLatin1String("Place/"));
-            });
-            if (!any)
-                break;
-            const auto name
-                = [](PlaceKey k) { return QLatin1String("Place/") + QLatin1String(kPlaceKeys[k]); };
-            const auto nullable = [&](PlaceKey k) -> std::optional<QString> {
-                if (!settings.contains(name(k)))
-                    return std::nullopt;
-                return text(name(k));
-            };
-            SavedPlace place;
-            place.list = text(name(PlaceList));
-            place.text = text(name(PlaceText));
-            place.exact = flag(name(PlaceExactMatch));
-            place.anyOrder = flag(name(PlaceAnyOrder));
-            place.book = nullable(PlaceBook);
-            place.chapter = nullable(PlaceChapter);
-            place.hadithBook = nullable(PlaceHadithBook);
-            place.hadithNumber = nullable(PlaceHadithNumber);
-            place.hadithDigest = text(name(PlaceHadithDigest));
-            value = QVariant::fromValue(place);
-            break;
-        }
+        case Kind::Place: value = file.place(keys); break;
         }
     }
-    if (!notText.isEmpty())
-        return notOurs(error, path, QStringLiteral("its %1 is not a text").arg(notText));
+    if (!file.notText().isEmpty())
+        return notOurs(error, path, QStringLiteral("its %1 is not a text").arg(file.notText()));
     return true;
 }
 
