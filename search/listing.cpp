@@ -64,9 +64,9 @@ QString Listing::statement() const
         // The design's own statement, exactly, for a plain search in every book.
         if (!anyOrder && !book && !chapter)
             return searchStatement(text);
-        conditions = anyOrder ? wordsConditions(text)
-                              : QStringList{likeCondition(Column::Text, QLatin1Char('%') + text
-                                                              + QLatin1Char('%'))};
+        conditions = anyOrder
+            ? wordsConditions(text)
+            : QStringList{likeCondition(Column::Text, QLatin1Char('%') + text + QLatin1Char('%'))};
         break;
     case Kind::Book:
     case Kind::Chapter: break;

@@ -18,10 +18,11 @@ namespace tembra {
 // Runs LIKE patterns over one column of a table held in memory, under either comparison.
 //
 // For the default comparison it keeps the hadith texts folded and without their marks,
-// one byte a character, back to back, with a code for the run of marks after each letter:
-// a search scans that copy for the pattern's rarest literal and checks a row only where
-// the literal occurs. A pattern with marks is looked for in the same copy without them, and
-// each place found is checked, marks in canonical order, by the codes or in the text. For
+// one byte a character, back to back, with a code for the marks on each letter: a search
+// scans that copy for the pattern's rarest literal and checks a row only where the literal
+// occurs. A pattern with marks is looked for in the same copy by its letters, and each
+// place found is checked, the marks typed against the text's (fold::marksAgree()), by the
+// codes or in the text. For
 // the exact comparison a rare plain text is found the same way; anything else scans the
 // texts as they are, with a folded copy of the few that letter case changes.
 //
@@ -49,16 +50,15 @@ private:
     std::vector<int> scanWithoutMarks(QStringView pattern) const;
     std::vector<int> scanWithMarks(QStringView pattern) const;
     std::vector<int> otherColumn(QStringView pattern, fold::Form form, Column column) const;
-    std::vector<int> scanMarkedLiteral(std::string_view withoutMarks, std::u16string_view literal,
-                                       qsizetype firstLetter) const;
-    std::vector<int> scanMarksAlone(std::u16string_view marks,
-                                    const BasicLikePattern<char16_t> &like) const;
-    bool marksMatchAt(int row, qsizetype at, std::u16string_view literal,
-                      qsizetype firstLetter) const;
+    std::vector<int> scanMarkedLiteral(std::string_view literal, fold::MarkSet lead,
+                                       const std::vector<fold::MarkSet> &typed) const;
+    std::vector<int> scanMarksAlone(fold::MarkSet typed) const;
+    static bool matchesText(const BasicLikePattern<char16_t> &like, fold::Form form,
+                            QStringView text);
+    void marksOf(int row, qsizetype from, qsizetype to, fold::MarkSet *out, fold::MarkSet *before,
+                 bool fromText) const;
     QStringView text(int row) const;
-    bool rowWithMarks(int row, std::u16string *out) const;
     bool marksFirst(int row) const;
-    bool lettersWithMarks(qsizetype from, qsizetype stop, std::u16string *out) const;
     bool placesFew(std::string_view literal) const;
     qsizetype letterAt(int row, qsizetype at) const;
     bool scanExactLiteral(std::u16string_view literal, std::vector<int> *rows) const;
