@@ -53,6 +53,8 @@ private slots:
     void narrowingKeepsTheCurrentHadith();
     void cellTextAroundTheMatch_data();
     void cellTextAroundTheMatch();
+    void cellIsShortWhateverTheText_data();
+    void cellIsShortWhateverTheText();
     void rowsNameTheirHadith();
     void citationFormat_data();
     void citationFormat();
@@ -545,6 +547,48 @@ void TestDataControl::cellTextAroundTheMatch()
         QCOMPARE(model.data(model.index(0, 1), Qt::DisplayRole).toString(), cell);
         QCOMPARE(model.data(model.index(0, 1), ResultModel::MatchRole).toPoint(),
                  QPoint(int(got.matchStart), int(got.matchLength)));
+    }
+}
+
+// A hadith cell holds about 300 units whatever the hadith: a text of marks alone, or of
+// invisible characters, has no letter to keep its marks with or no word to end on, and is
+// cut all the same; and the cell is a piece of the text, with its match in it.
+void TestDataControl::cellIsShortWhateverTheText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("term");
+    QTest::addColumn<bool>("found");
+    const QString fatha(QChar(0x064E));
+    QTest::newRow("marks alone") << fatha.repeated(100000) << QStringLiteral(u"رسول") << false;
+    QTest::newRow("invisible characters alone")
+        << QStringLiteral(u"\u200F\u200C").repeated(50000) << QStringLiteral(u"رسول") << false;
+    QTest::newRow("a letter with a hundred thousand marks")
+        << QStringLiteral(u"ر") + fatha.repeated(100000) + QStringLiteral(u"سول")
+        << QStringLiteral(u"رسول") << true;
+    QTest::newRow("a match after them")
+        << fatha.repeated(100000) + QStringLiteral(u" رسول") << QStringLiteral(u"رسول") << true;
+    QTest::newRow("one word of a hundred thousand letters")
+        << QString(50000, QChar(0x0628)) + QStringLiteral(u"رسول") + QString(50000, QChar(0x0628))
+        << QStringLiteral(u"رسول") << true;
+}
+
+void TestDataControl::cellIsShortWhateverTheText()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, term);
+    QFETCH(bool, found);
+    const Excerpt got = excerpt(text, term, Comparison::Folded);
+    QVERIFY2(got.text.size() <= 340, qPrintable(QString::number(got.text.size())));
+    QString piece = got.text;
+    if (piece.startsWith(QChar(0x2026)))
+        piece.remove(0, 1);
+    if (piece.endsWith(QChar(0x2026)))
+        piece.chop(1);
+    QVERIFY(!piece.isEmpty() && text.contains(piece));
+    QCOMPARE(got.matchStart >= 0, found);
+    if (found) {
+        QVERIFY(got.matchStart + got.matchLength <= got.text.size());
+        QVERIFY(got.text.mid(got.matchStart, got.matchLength).startsWith(QChar(0x0631)));
     }
 }
 

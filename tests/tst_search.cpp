@@ -1,6 +1,7 @@
 // The LIKE matcher and the table search: the pattern language, the two comparisons, and the
 // fast scans checked against plain references on random tables.
 
+#include "search/excerpt.h"
 #include "search/hadithtable.h"
 #include "search/likepattern.h"
 #include "search/pane.h"
@@ -33,6 +34,8 @@ private slots:
     void otherColumns();
     void paneOccurrences_data();
     void paneOccurrences();
+    void workGrowsWithTheLength_data();
+    void workGrowsWithTheLength();
 };
 
 void TestSearch::like_data()
@@ -796,6 +799,93 @@ void TestSearch::paneOccurrences()
         found << text.mid(span.start, span.end - span.start);
     }
     QCOMPARE(found, expected);
+}
+
+// What finding in one long hadith costs, counted in the units of text looked at (folded,
+// measured, compared), for a text of 10,000 repeats of a piece and one of 40,000: work
+// that grows with the square of the length grows sixteen times, not four.
+void TestSearch::workGrowsWithTheLength_data()
+{
+    QTest::addColumn<QString>("piece");
+    QTest::addColumn<QString>("tail"); // once, after the repeats
+    QTest::addColumn<QString>("term");
+    QTest::addColumn<bool>("exact");
+    QTest::addColumn<QString>("what"); // every occurrence, the first, or the list's excerpt
+    QTest::addColumn<double>("least"); // how many times the work may grow
+    QTest::addColumn<double>("most");
+    const QString word = QStringLiteral(u"رسول ");
+    const QString vowelled = QStringLiteral(u"رَسُولُ ");
+    const QString every = QStringLiteral("every");
+    const QString first = QStringLiteral("first");
+    const QString cell = QStringLiteral("excerpt");
+    QTest::newRow("every match") << word << QString() << QStringLiteral(u"رسول") << false << every
+                                 << 3.0 << 5.0;
+    QTest::newRow("every match, marks typed")
+        << vowelled << QString() << QStringLiteral(u"رَسُولُ") << false << every << 3.0 << 5.0;
+    QTest::newRow("no match, marks contradicting")
+        << vowelled << QString() << QStringLiteral(u"رَسُولِ") << false << every << 3.0 << 5.0;
+    QTest::newRow("every match of a pattern")
+        << word << QString() << QStringLiteral(u"ر_ول") << false << every << 3.0 << 5.0;
+    QTest::newRow("every match of two parts")
+        << word << QString() << QStringLiteral(u"رس%ول") << false << every << 3.0 << 5.0;
+    QTest::newRow("every match of marks alone")
+        << word << QString() << QStringLiteral(u"\u064E\u064E\u064E") << false << every << 3.0
+        << 5.0;
+    QTest::newRow("every match, exact")
+        << word << QString() << QStringLiteral(u"رسول") << true << every << 3.0 << 5.0;
+    QTest::newRow("the first, at the start")
+        << word << QString() << QStringLiteral(u"رسول") << false << first << 0.5 << 1.5;
+    QTest::newRow("the first, marks alone")
+        << word << QString() << QStringLiteral(u"\u064E\u064E\u064E") << false << first << 0.5
+        << 1.5;
+    QTest::newRow("the first, at the end")
+        << word << QStringLiteral(u"الله") << QStringLiteral(u"الله") << false << first << 3.0
+        << 5.0;
+    QTest::newRow("the first of two parts")
+        << word << QStringLiteral(u"الله") << QStringLiteral(u"رس%الله") << false << first << 3.0
+        << 5.0;
+    QTest::newRow("the excerpt, at the start")
+        << word << QString() << QStringLiteral(u"رسول") << false << cell << 0.5 << 1.5;
+    QTest::newRow("the excerpt of a text of marks")
+        << QStringLiteral(u"\u064E") << QString() << QStringLiteral(u"رسول") << false << cell << 3.0
+        << 5.0;
+    QTest::newRow("the excerpt of invisible characters")
+        << QStringLiteral(u"\u200F\u200C") << QString() << QStringLiteral(u"رسول") << false << cell
+        << 3.0 << 5.0;
+}
+
+void TestSearch::workGrowsWithTheLength()
+{
+    QFETCH(QString, piece);
+    QFETCH(QString, tail);
+    QFETCH(QString, term);
+    QFETCH(bool, exact);
+    QFETCH(QString, what);
+    QFETCH(double, least);
+    QFETCH(double, most);
+    const Comparison comparison = exact ? Comparison::Exact : Comparison::Folded;
+    bool found = true; // what is looked for is there
+    const auto work = [&](int repeats) {
+        const QString text = piece.repeated(repeats) + tail;
+        meter::units = 0;
+        if (what == QLatin1String("every"))
+            found
+                = !pane::occurrences(text, term, comparison, std::numeric_limits<qsizetype>::max())
+                       .empty();
+        else if (what == QLatin1String("first"))
+            found = pane::firstOccurrence(text, term, comparison).has_value();
+        else
+            found = excerpt(text, term, comparison).text.size() < 400; // and short
+        return double(meter::units);
+    };
+    const double shorter = work(10000);
+    QCOMPARE(found, !term.endsWith(QChar(0x0650)));
+    const double longer = work(40000);
+    QVERIFY(shorter > 0);
+    const double grown = longer / shorter;
+    if (grown < least || grown > most)
+        QFAIL(qPrintable(
+            QStringLiteral("%1 units, then %2: %3 times").arg(shorter).arg(longer).arg(grown)));
 }
 
 QTEST_APPLESS_MAIN(TestSearch)
