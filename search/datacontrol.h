@@ -63,6 +63,12 @@ public:
     // holds it (narrowing to one book, or back to all of them, keeps the hadith read).
     bool refreshKeeping(int row, Error *error = nullptr);
 
+    // How many hadiths the listing would hold under its own comparison, without making it
+    // the result: after a plain search that found nothing, the window asks how many the
+    // same text finds as words in any order (listing.inAnyOrder()) before it offers that.
+    // 0 while there is no table.
+    int count(const Listing &listing) const;
+
     // The result, in the order of the table.
     int recordCount() const { return static_cast<int>(m_rows.size()); }
     int rowAt(int index) const { return m_rows[index]; } // index 0-based in the result
@@ -95,7 +101,7 @@ signals:
 
 private:
     bool run(int keepRow, Error *error);
-    std::vector<int> matching(const Statement &statement) const;
+    std::vector<int> matching(const Statement &statement, Comparison comparison) const;
     bool move(int position, Error *error);
     void setPosition(int position);
 

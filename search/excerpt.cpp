@@ -39,6 +39,11 @@ Excerpt excerpt(QStringView text, QStringView term, Comparison comparison, qsize
     return excerptAround(text, pane::firstOccurrence(text, term, comparison), lead, length);
 }
 
+Excerpt excerpt(QStringView text, const Listing &listing, qsizetype lead, qsizetype length)
+{
+    return excerptAround(text, pane::firstOccurrence(text, listing), lead, length);
+}
+
 Excerpt excerptAround(QStringView text, const std::optional<pane::Span> &found, qsizetype lead,
                       qsizetype length)
 {

@@ -27,6 +27,10 @@ constexpr qsizetype kExcerptLead = 60;
 constexpr qsizetype kExcerptLength = 300;
 Excerpt excerpt(QStringView text, QStringView term, Comparison comparison,
                 qsizetype lead = kExcerptLead, qsizetype length = kExcerptLength);
+// For what a listing searched: its term, or the first place where one of its words that
+// must occur occurs; the start of the text for a listing that is no search.
+Excerpt excerpt(QStringView text, const Listing &listing, qsizetype lead = kExcerptLead,
+                qsizetype length = kExcerptLength);
 // Around a stretch of the text already found (none: the start of the text).
 Excerpt excerptAround(QStringView text, const std::optional<pane::Span> &match,
                       qsizetype lead = kExcerptLead, qsizetype length = kExcerptLength);

@@ -387,12 +387,17 @@ void BasicLikePattern<Unit>::build(View pattern, const Frequency &frequency,
 }
 
 template <typename Unit>
+BasicLikePattern<Unit>::Subject::Subject(View text) : units(text), fixed(fixedWidth(text))
+{ }
+
+template <typename Unit>
 BasicLikePattern<Unit>::Subject::Subject(View text, const MarkSet *textMarks, MarkSet marksBefore,
                                          bool letterBefore)
     : units(text),
       marks(textMarks),
       before(marksBefore),
       beforeIsLetter(letterBefore),
+      withMarks(true),
       fixed(fixedWidth(text))
 { }
 
@@ -479,7 +484,7 @@ bool BasicLikePattern<Unit>::matchAt(const Segment &seg, const Subject &subject,
             }
         }
     }
-    if (seg.marked && subject.marks && !marksAgree(seg, subject, pos))
+    if (seg.marked && subject.withMarks && !marksAgree(seg, subject, pos))
         return false;
     *end = stop;
     return true;
@@ -491,7 +496,7 @@ qsizetype BasicLikePattern<Unit>::find(const Segment &seg, const Subject &subjec
 {
     const View text = subject.units;
     const auto n = qsizetype(text.size());
-    const bool marks = seg.marked && subject.marks;
+    const bool marks = seg.marked && subject.withMarks;
     if (seg.pieces.empty()) {
         // Only "_", or only marks: without marks to compare, the first place is as good as
         // any; with them, each place in turn.

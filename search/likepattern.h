@@ -87,17 +87,19 @@ public:
 
     // A text to match, measured once however often it is looked at.
     struct Subject {
-        explicit Subject(View text, const MarkSet *textMarks = nullptr, MarkSet marksBefore = 0,
-                         bool beforeIsLetter = false);
+        // Its marks not compared.
+        explicit Subject(View text);
+        // Its marks compared: those after each unit (a pair's on its second unit), and
+        // those before units[0]: a letter's when the text is a stretch of a longer one,
+        // else those standing before the text's first letter.
+        Subject(View text, const MarkSet *textMarks, MarkSet marksBefore,
+                bool beforeIsLetter = false);
         View units;
-        // The marks after each unit (a pair's on its second unit); none: marks are not
-        // compared.
-        const MarkSet *marks;
-        // The marks before units[0]: a letter's when the text is a stretch of a longer
-        // one, else those standing before the text's first letter.
-        MarkSet before;
-        bool beforeIsLetter;
-        bool fixed; // every character one unit
+        const MarkSet *marks = nullptr;
+        MarkSet before = 0;
+        bool beforeIsLetter = false;
+        bool withMarks = false;
+        bool fixed = true; // every character one unit
     };
 
     bool matchesUnits(View text) const { return matches(Subject(text)); }

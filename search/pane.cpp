@@ -58,19 +58,22 @@ struct Folded {
             units = std::move(m.letters);
             marks = std::move(m.marks);
             lead = m.lead;
+            withMarks = true;
         } else {
             units = fold::apply(text, form, &position);
         }
     }
     Pattern::Subject subject() const
     {
-        return Pattern::Subject(LikePattern::units(units), marks.empty() ? nullptr : marks.data(),
-                                lead);
+        if (!withMarks)
+            return Pattern::Subject(LikePattern::units(units));
+        return Pattern::Subject(LikePattern::units(units), marks.data(), lead);
     }
     QString units;
     std::vector<qsizetype> position;
     std::vector<fold::MarkSet> marks;
     fold::MarkSet lead = 0;
+    bool withMarks = false;
 };
 
 // The stretch of text that the match [start, end) of folded stands for.
@@ -167,6 +170,65 @@ std::vector<Span> occurrences(QStringView text, QStringView term, Comparison com
 std::optional<Span> firstOccurrence(QStringView text, QStringView term, Comparison comparison)
 {
     return findFirst(text, Term(term, comparison));
+}
+
+std::vector<Span> occurrences(QStringView text, const std::vector<WordItem> &items,
+                              Comparison comparison, qsizetype most)
+{
+    std::vector<Span> all;
+    for (const WordItem &item : items) {
+        if (item.excluded)
+            continue;
+        const std::vector<Span> found = find(text, Term(item.text, comparison), most);
+        std::vector<Span> merged;
+        std::merge(all.begin(), all.end(), found.begin(), found.end(), std::back_inserter(merged),
+                   [](const Span &a, const Span &b) { return a.start < b.start; });
+        all.swap(merged);
+    }
+    std::vector<Span> spans;
+    for (const Span &span : all) {
+        if (!spans.empty() && span.start < spans.back().end)
+            spans.back().end = std::max(spans.back().end, span.end);
+        else if (qsizetype(spans.size()) < most)
+            spans.push_back(span);
+        else
+            break;
+    }
+    return spans;
+}
+
+std::optional<Span> firstOccurrence(QStringView text, const std::vector<WordItem> &items,
+                                    Comparison comparison)
+{
+    std::optional<Span> first;
+    for (const WordItem &item : items) {
+        if (item.excluded)
+            continue;
+        const std::optional<Span> found = findFirst(text, Term(item.text, comparison));
+        if (found
+            && (!first || found->start < first->start
+                || (found->start == first->start && found->end > first->end)))
+            first = found;
+    }
+    return first;
+}
+
+std::vector<Span> occurrences(QStringView text, const Listing &listing, qsizetype most)
+{
+    if (!listing.isSearch())
+        return {};
+    if (listing.anyOrder)
+        return occurrences(text, splitWords(listing.text), listing.comparison, most);
+    return occurrences(text, listing.text, listing.comparison, most);
+}
+
+std::optional<Span> firstOccurrence(QStringView text, const Listing &listing)
+{
+    if (!listing.isSearch())
+        return std::nullopt;
+    if (listing.anyOrder)
+        return firstOccurrence(text, splitWords(listing.text), listing.comparison);
+    return firstOccurrence(text, listing.text, listing.comparison);
 }
 
 DocumentPositions::DocumentPositions(QStringView text)

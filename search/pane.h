@@ -1,6 +1,8 @@
 #pragma once
 
 #include "search/comparison.h"
+#include "search/listing.h"
+#include "search/words.h"
 
 #include <QString>
 #include <QStringView>
@@ -41,6 +43,20 @@ std::vector<Span> occurrences(QStringView text, QStringView term, Comparison com
 // The first of them alone, with no more work than it takes: a long hadith is looked at
 // only as far as its first match, where the term's matches are of a bounded length.
 std::optional<Span> firstOccurrence(QStringView text, QStringView term, Comparison comparison);
+
+// A search by words in any order: every place where an item that must occur occurs, each
+// item compared as a whole search text is, in order, places that overlap joined into one.
+// The first is the place to select.
+std::vector<Span> occurrences(QStringView text, const std::vector<WordItem> &items,
+                              Comparison comparison, qsizetype most = kMostOccurrences);
+std::optional<Span> firstOccurrence(QStringView text, const std::vector<WordItem> &items,
+                                    Comparison comparison);
+
+// What a listing searched for (its text as one term, or its words in any order, under its
+// comparison); none for a listing that is no search.
+std::vector<Span> occurrences(QStringView text, const Listing &listing,
+                              qsizetype most = kMostOccurrences);
+std::optional<Span> firstOccurrence(QStringView text, const Listing &listing);
 
 // A text box's document knows one kind of line break: "\r\n" is one position there.
 // Positions in the document of positions in the text.

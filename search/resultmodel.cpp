@@ -27,10 +27,14 @@ int ResultModel::columnCount(const QModelIndex &parent) const
 
 void ResultModel::setSearchTerm(const QString &term, Comparison comparison)
 {
-    if (term == m_term && comparison == m_comparison)
+    setListing(Listing::search(term, comparison, false));
+}
+
+void ResultModel::setListing(const Listing &listing)
+{
+    if (listing == m_listing)
         return;
-    m_term = term;
-    m_comparison = comparison;
+    m_listing = listing;
     m_excerpts.clear();
     if (rowCount() > 0)
         emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
@@ -44,7 +48,7 @@ Excerpt ResultModel::cellExcerpt(int row) const
     if (m_excerpts.size() >= 512)
         m_excerpts.clear();
     const Excerpt made
-        = excerpt(m_data->table()->view(m_data->rowAt(row), Column::Text), m_term, m_comparison);
+        = excerpt(m_data->table()->view(m_data->rowAt(row), Column::Text), m_listing);
     m_excerpts.insert(row, made);
     return made;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "search/excerpt.h"
+#include "search/listing.h"
 #include "search/record.h"
 
 #include <QAbstractTableModel>
@@ -35,6 +36,9 @@ public:
     // pattern, as the search ran it), found as the reading pane finds it; with no term, or
     // where the term does not occur, the start of the hadith.
     void setSearchTerm(const QString &term, Comparison comparison);
+    // The same for what a listing searched: its text, or the first place where one of its
+    // words occurs; the start of each hadith for a listing that is no search.
+    void setListing(const Listing &listing);
 
     // Where the match stands in a hadith cell's text: QPoint(start, length) in its units;
     // none where nothing is to be emphasised.
@@ -45,8 +49,7 @@ private:
 
     DataControl *m_data;
     std::vector<Shown> m_columns;
-    QString m_term;
-    Comparison m_comparison = Comparison::Folded;
+    Listing m_listing = Listing::search(QString(), Comparison::Folded, false);
     // The excerpts of the rows lately drawn: the grid asks for a cell's text and its match
     // apart, and again at every repaint. Emptied with each new result or term.
     mutable QHash<int, Excerpt> m_excerpts;

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <numeric>
 
 namespace tembra {
 
@@ -475,6 +476,284 @@ std::vector<int> TableSearch::otherColumn(QStringView pattern, fold::Form form, 
     return rows;
 }
 
+// A plain text with marks, as it is looked for in the copy: where its letters occur there
+// (literal), the marks typed before the first letter (lead) and after each (typed) must
+// agree with the text's. The codes decide most places; the rest are looked at in the text.
+class TableSearch::MarkedLiteral final {
+public:
+    MarkedLiteral(const TableSearch &search, ByteView literal, MarkSet lead,
+                  const std::vector<MarkSet> &typed)
+        : m_search(search),
+          m_literal(literal),
+          m_lead(lead),
+          m_typed(typed),
+          m_marks(typed.size()),
+          m_agreeBefore(agreeingCodes(lead))
+    {
+        for (const MarkSet m : typed)
+            m_agree.push_back(agreeingCodes(m));
+    }
+    enum Answer { No, Yes, LookInTheText };
+
+    ByteView literal() const { return m_literal; }
+
+    // What the codes say of the place at, in row r.
+    Answer byCodes(qsizetype at, int r) const
+    {
+        const Kept &k = *m_search.m_kept;
+        Answer answer = Yes;
+        if (m_lead != 0) {
+            if (at == k.start(r)) {
+                if (!m_search.marksFirst(r))
+                    return No; // no letter before, and no marks to stand for one
+                answer = LookInTheText;
+            } else {
+                const std::uint8_t code = k.marksAfter(at - 1);
+                if (!((m_agreeBefore >> code) & 1)) {
+                    if (code != kOtherMarks)
+                        return No;
+                    answer = LookInTheText;
+                }
+            }
+        }
+        for (size_t j = 0; j < m_literal.size(); ++j) {
+            const std::uint8_t code = k.marksAfter(at + qsizetype(j));
+            if ((m_agree[j] >> code) & 1)
+                continue;
+            if (code != kOtherMarks)
+                return No;
+            answer = LookInTheText;
+        }
+        return answer;
+    }
+
+    // What the text says of it.
+    bool byText(qsizetype at, int r)
+    {
+        const Kept &k = *m_search.m_kept;
+        MarkSet before = 0;
+        m_search.marksOf(r, at, at + qsizetype(m_literal.size()), m_marks.data(), &before, true);
+        if (m_lead != 0
+            && !(at > k.start(r) ? fold::marksAgree(m_lead, before)
+                                 : fold::marksAgreeAtStart(m_lead, before)))
+            return false;
+        for (size_t j = 0; j < m_literal.size(); ++j) {
+            if (!fold::marksAgree(m_typed[j], m_marks[j]))
+                return false;
+        }
+        return true;
+    }
+
+    // Whether it occurs in row r of the copy.
+    bool inRow(int r)
+    {
+        const Kept &k = *m_search.m_kept;
+        const ByteView row = k.bytesOf(r);
+        for (qsizetype p = findUnits(row, m_literal, 0); p >= 0;
+             p = findUnits(row, m_literal, p + 1)) {
+            const qsizetype at = k.start(r) + p;
+            const Answer answer = byCodes(at, r);
+            if (answer == Yes || (answer == LookInTheText && byText(at, r)))
+                return true;
+        }
+        return false;
+    }
+
+private:
+    const TableSearch &m_search;
+    ByteView m_literal;
+    MarkSet m_lead;
+    const std::vector<MarkSet> &m_typed;
+    std::vector<MarkSet> m_marks;
+    std::vector<std::uint16_t> m_agree;
+    std::uint16_t m_agreeBefore;
+};
+
+// One condition of a where clause, ready to be run over the table or checked on one row.
+class TableSearch::Query final {
+public:
+    Query(const TableSearch &search, const Condition &condition, Comparison comparison)
+        : m_search(search),
+          m_condition(condition),
+          m_comparison(comparison),
+          m_form(fold::formFor(condition.pattern, comparison))
+    {
+        const Kept &k = *search.m_kept;
+        if (condition.column != Column::Text || m_form == fold::Form::CaseOnly) {
+            m_units = comparedPattern(condition.pattern, m_form, k.unitFrequency());
+            if (condition.column == Column::Text) {
+                const std::u16string_view key = m_units.keyLiteral();
+                m_hasBytes = toBytes(fold::apply(QStringView(key.data(), qsizetype(key.size())),
+                                                 fold::Form::NoMarks),
+                                     &m_key);
+                m_caseFolded = LikePattern(condition.pattern, k.unitFrequency());
+            }
+            return;
+        }
+        const fold::Marked folded = fold::marked(condition.pattern);
+        m_typed = patternMarks(folded);
+        m_units = m_form == fold::Form::WithMarks
+            ? BasicLikePattern<char16_t>(units(folded.letters), k.unitFrequency(), m_typed)
+            : BasicLikePattern<char16_t>(units(folded.letters), k.unitFrequency());
+        m_hasBytes = toBytes(folded.letters, &m_bytes);
+        if (!m_hasBytes)
+            return;
+        m_bytePattern = m_form == fold::Form::WithMarks
+            ? BytePattern(ByteView(m_bytes), k.byteFrequency(), m_typed)
+            : BytePattern(ByteView(m_bytes), k.byteFrequency());
+        m_key = Bytes(m_bytePattern.keyLiteral());
+        if (m_bytePattern.isLiteral() && m_bytePattern.hasMarks())
+            m_literal = std::make_unique<MarkedLiteral>(
+                search, ByteView(m_key), m_bytePattern.leadMarks(), m_bytePattern.unitMarks());
+    }
+
+    const Condition &condition() const { return m_condition; }
+
+    // About how many places of the copy hold the pattern's rarest letters: counted in a
+    // sample of the copy, and estimated from the letters' frequencies beside (a rare text
+    // is in no sample). A pattern that only the rows kept apart can match has none.
+    double places() const
+    {
+        if (m_condition.column != Column::Text)
+            return 1e12; // no copy: each row is looked at
+        const Kept &k = *m_search.m_kept;
+        if (!m_hasBytes)
+            return 0;
+        if (m_key.empty())
+            return double(k.byteCount);
+        constexpr qsizetype kSlices = 16;
+        constexpr qsizetype kSlice = 16384;
+        double estimate = double(k.byteCount);
+        for (const char b : m_key)
+            estimate *= k.frequency[std::uint8_t(b)];
+        if (k.byteCount <= kSlices * kSlice) // a small copy: counted whole
+            return estimate + double(count(k.all()));
+        qsizetype hits = 0;
+        for (qsizetype i = 0; i < kSlices; ++i) {
+            const qsizetype from = (k.byteCount - kSlice) / (kSlices - 1) * i;
+            hits += count(k.all().substr(size_t(from), size_t(kSlice)));
+        }
+        return estimate + double(hits) * double(k.byteCount) / double(kSlices * kSlice);
+    }
+
+    std::vector<int> scan() const
+    {
+        return m_search.run(m_condition.pattern, m_comparison, m_condition.column);
+    }
+
+    // Whether row's value matches the pattern (NULL never does).
+    bool holds(int row) const
+    {
+        const TableSearch &s = m_search;
+        const Kept &k = *s.m_kept;
+        const Column column = m_condition.column;
+        if (s.m_table.isNull(row, column))
+            return false;
+        if (column != Column::Text)
+            return matchesText(m_units, m_form, s.m_table.view(row, column));
+        const QStringView text = s.text(row);
+        if (m_form == fold::Form::CaseOnly) {
+            if (k.cased[size_t(row)])
+                return m_caseFolded.matchesFolded(foldCase(text));
+            if (m_caseFolded.isPlainSubstring())
+                return findUnits(units(text), m_caseFolded.keyLiteral(), 0) >= 0;
+            return m_caseFolded.matchesFolded(text);
+        }
+        if (k.apart[size_t(row)])
+            return matchesText(m_units, m_form, text);
+        if (!m_hasBytes)
+            return false;
+        const ByteView bytes = k.bytesOf(row);
+        if (m_literal)
+            return m_literal->inRow(row);
+        if (!m_bytePattern.hasMarks()) {
+            if (m_bytePattern.isPlainSubstring())
+                return findUnits(bytes, m_bytePattern.keyLiteral(), 0) >= 0;
+            return m_bytePattern.matchesUnits(bytes);
+        }
+        if (!m_bytePattern.matches(BytePattern::Subject(bytes)))
+            return false; // not even the letters
+        m_marks.resize(bytes.size());
+        MarkSet before = 0;
+        s.marksOf(row, k.start(row), k.end[size_t(row)], m_marks.data(), &before, false);
+        return m_bytePattern.matches(BytePattern::Subject(bytes, m_marks.data(), before));
+    }
+
+private:
+    qsizetype count(ByteView slice) const
+    {
+        qsizetype hits = 0;
+        UnitFinder<char> finder(slice, m_key);
+        for (qsizetype at = finder.next(0); at >= 0; at = finder.next(at + 1))
+            ++hits;
+        return hits;
+    }
+
+    const TableSearch &m_search;
+    Condition m_condition;
+    Comparison m_comparison;
+    fold::Form m_form;
+    std::vector<MarkSet> m_typed;
+    BasicLikePattern<char16_t> m_units; // over folded UTF-16
+    LikePattern m_caseFolded; // the exact rule's
+    Bytes m_bytes; // the folded pattern in bytes, when it has them
+    bool m_hasBytes = false;
+    BytePattern m_bytePattern;
+    Bytes m_key; // the rarest run of letters, in bytes
+    std::unique_ptr<MarkedLiteral> m_literal;
+    mutable std::vector<MarkSet> m_marks;
+};
+
+std::vector<int> TableSearch::run(const std::vector<Condition> &conditions,
+                                  Comparison comparison) const
+{
+    waitUntilReady();
+    std::vector<std::unique_ptr<Query>> queries;
+    for (const Condition &c : conditions)
+        queries.push_back(std::make_unique<Query>(*this, c, comparison));
+    // The rarest that must hold is run over the table.
+    const Query *first = nullptr;
+    double fewest = 0;
+    for (const auto &q : queries) {
+        if (q->condition().negated)
+            continue;
+        const double places = q->places();
+        if (!first || places < fewest) {
+            first = q.get();
+            fewest = places;
+        }
+    }
+    std::vector<int> rows;
+    if (first) {
+        rows = first->scan();
+    } else {
+        rows.resize(size_t(m_table.rowCount()));
+        std::iota(rows.begin(), rows.end(), 0);
+    }
+    // The others on the rows it found, the rarest first, so that fewer are left for the
+    // commoner ones.
+    std::vector<std::pair<double, const Query *>> rest;
+    for (const auto &q : queries) {
+        if (q.get() != first)
+            rest.emplace_back(q->condition().negated ? -q->places() : q->places(), q.get());
+    }
+    std::stable_sort(rest.begin(), rest.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    for (const auto &next : rest) {
+        const Query &q = *next.second;
+        const bool negated = q.condition().negated;
+        const Column column = q.condition().column;
+        rows.erase(std::remove_if(rows.begin(), rows.end(),
+                                  [&](int r) {
+                                      if (m_table.isNull(r, column))
+                                          return true; // meets neither
+                                      return q.holds(r) == negated;
+                                  }),
+                   rows.end());
+    }
+    return rows;
+}
+
 // A plain text under the exact rule occurs only where its folded form occurs in the
 // folded copy, a quarter of the text's bytes: where that form is rare, its places there
 // are checked in the text, and the text itself is not scanned.
@@ -773,11 +1052,10 @@ void TableSearch::marksOf(int row, qsizetype from, qsizetype to, MarkSet *out, M
     }
 }
 
-// The rows where a plain text with marks occurs: where its letters occur in the copy
-// (literal), and the marks there agree with those typed before the first letter (lead)
-// and after each (typed). The codes decide most places; the rest are checked in the text
-// itself, at a place that no earlier search has brought near: the places are taken a batch
-// at a time and their text fetched ahead, so that the waits for memory overlap.
+// The rows where a plain text with marks occurs. Each place that the codes cannot decide is
+// checked in the text, at a place that no earlier search has brought near: the places are
+// taken a batch at a time and their text fetched ahead, so that the waits for memory
+// overlap.
 std::vector<int> TableSearch::scanMarkedLiteral(ByteView literal, MarkSet lead,
                                                 const std::vector<MarkSet> &typed) const
 {
@@ -788,58 +1066,12 @@ std::vector<int> TableSearch::scanMarkedLiteral(ByteView literal, MarkSet lead,
         bool decided; // by the codes alone
     };
     const Kept &k = *m_kept;
-    const ByteView all = k.all();
     const auto *t = m_table.textUnits16();
     const auto length = qsizetype(literal.size());
-    std::vector<std::uint16_t> agree;
-    for (const MarkSet m : typed)
-        agree.push_back(agreeingCodes(m));
-    const std::uint16_t agreeBefore = agreeingCodes(lead);
-    enum Answer { No, Yes, LookInTheText };
-    // What the codes say of the place at, in row r.
-    const auto byCodes = [&](qsizetype at, int r) {
-        Answer answer = Yes;
-        if (lead != 0) {
-            if (at == k.start(r)) {
-                if (!marksFirst(r))
-                    return No; // no letter before, and no marks to stand for one
-                answer = LookInTheText;
-            } else {
-                const std::uint8_t code = k.marksAfter(at - 1);
-                if (!((agreeBefore >> code) & 1)) {
-                    if (code != kOtherMarks)
-                        return No;
-                    answer = LookInTheText;
-                }
-            }
-        }
-        for (qsizetype j = 0; j < length; ++j) {
-            const std::uint8_t code = k.marksAfter(at + j);
-            if ((agree[size_t(j)] >> code) & 1)
-                continue;
-            if (code != kOtherMarks)
-                return No;
-            answer = LookInTheText;
-        }
-        return answer;
-    };
-    std::vector<MarkSet> marks(static_cast<size_t>(length));
-    const auto byText = [&](qsizetype at, int r) {
-        MarkSet before = 0;
-        marksOf(r, at, at + length, marks.data(), &before, true);
-        if (lead != 0
-            && !(at > k.start(r) ? fold::marksAgree(lead, before)
-                                 : fold::marksAgreeAtStart(lead, before)))
-            return false;
-        for (qsizetype j = 0; j < length; ++j) {
-            if (!fold::marksAgree(typed[size_t(j)], marks[size_t(j)]))
-                return false;
-        }
-        return true;
-    };
+    MarkedLiteral marked(*this, literal, lead, typed);
     std::vector<int> rows;
     Place batch[kBatch];
-    UnitFinder<char> places(all, literal);
+    UnitFinder<char> places(k.all(), literal);
     int r = 0;
     qsizetype at = places.next(0);
     while (at >= 0) {
@@ -857,13 +1089,13 @@ std::vector<int> TableSearch::scanMarkedLiteral(ByteView literal, MarkSet lead,
                 at = places.next(at + 1); // straddles two rows
                 continue;
             }
-            const Answer answer = byCodes(at, r);
-            if (answer == Yes) { // the row is found: on to the next
+            const MarkedLiteral::Answer answer = marked.byCodes(at, r);
+            if (answer == MarkedLiteral::Yes) { // the row is found: on to the next
                 batch[count++] = {at, r, true};
                 at = places.next(rowEnd);
                 continue;
             }
-            if (answer == LookInTheText) {
+            if (answer == MarkedLiteral::LookInTheText) {
                 batch[count++] = {at, r, false};
                 qsizetype key = 0;
                 qsizetype from = k.checkpointBefore(at, &key);
@@ -876,7 +1108,7 @@ std::vector<int> TableSearch::scanMarkedLiteral(ByteView literal, MarkSet lead,
         }
         for (int i = 0; i < count; ++i) {
             if ((rows.empty() || rows.back() != batch[i].row)
-                && (batch[i].decided || byText(batch[i].at, batch[i].row)))
+                && (batch[i].decided || marked.byText(batch[i].at, batch[i].row)))
                 rows.push_back(batch[i].row);
         }
     }

@@ -22,9 +22,9 @@ namespace tembra {
 // scans that copy for the pattern's rarest literal and checks a row only where the literal
 // occurs. A pattern with marks is looked for in the same copy by its letters, and each
 // place found is checked, the marks typed against the text's (fold::marksAgree()), by the
-// codes or in the text. For
-// the exact comparison a rare plain text is found the same way; anything else scans the
-// texts as they are, with a folded copy of the few that letter case changes.
+// codes or in the text. For the exact comparison a rare plain text is found the same way;
+// anything else scans the texts as they are, with a folded copy of the few that letter
+// case changes.
 //
 // What it keeps is made on threads of its own from the moment it is built, so that a
 // window can show the collection at once; the first search waits for it if need be.
@@ -39,6 +39,18 @@ public:
     std::vector<int> run(QStringView pattern, Comparison comparison,
                          Column column = Column::Text) const;
 
+    // A condition of a where clause: the column matches a LIKE pattern, or (negated) it
+    // does not; a NULL value meets neither.
+    struct Condition {
+        QString pattern;
+        bool negated = false;
+        Column column = Column::Text;
+    };
+    // The rows, in stored order, that meet every condition; every row when there is none.
+    // The rarest condition that must hold is run over the table, and the others are
+    // checked only on the rows it finds; with none that must hold, every row is checked.
+    std::vector<int> run(const std::vector<Condition> &conditions, Comparison comparison) const;
+
     // Waits until the search is ready; true at once when it is.
     void waitUntilReady() const;
     // The bytes kept beside the table (for the benchmark).
@@ -46,6 +58,8 @@ public:
 
 private:
     struct Kept;
+    class Query;
+    class MarkedLiteral;
     std::vector<int> scanExact(QStringView pattern) const;
     std::vector<int> scanWithoutMarks(QStringView pattern) const;
     std::vector<int> scanWithMarks(QStringView pattern) const;

@@ -34,6 +34,8 @@ private slots:
     void otherColumns();
     void paneOccurrences_data();
     void paneOccurrences();
+    void wordsOccurrences_data();
+    void wordsOccurrences();
     void workGrowsWithTheLength_data();
     void workGrowsWithTheLength();
 };
@@ -612,7 +614,9 @@ void TestSearch::scansAgreeWithReference_data()
 }
 
 // The scans (the byte copy, the places checked with their marks, the rows kept apart, the
-// exact scan) against the reference, over texts full of what the rule folds.
+// exact scan) against the reference, over texts full of what the rule folds; and the
+// search for several conditions at once (the last few patterns, some of them negated),
+// whose checks on single rows are other code again.
 void TestSearch::scansAgreeWithReference()
 {
     QFETCH(quint32, seed);
@@ -637,6 +641,7 @@ void TestSearch::scansAgreeWithReference()
     }
     const HadithTable table = rows.take();
     const TableSearch search(table);
+    std::vector<TableSearch::Condition> recent;
     for (int round = 0; round < 300; ++round) {
         QString typed;
         if (longRuns) {
@@ -680,6 +685,27 @@ void TestSearch::scansAgreeWithReference()
                                  .arg(describe(pattern))
                                  .arg(found.size())
                                  .arg(expected.size())));
+
+        recent.push_back({pattern, rng.bounded(3) == 0});
+        if (recent.size() > 4)
+            recent.erase(recent.begin());
+        const std::vector<int> all = rowsMatching(table, [&](int r) {
+            for (const TableSearch::Condition &c : recent) {
+                if (refMatches(c.pattern, table.text(r, Column::Text), comparison) == c.negated)
+                    return false;
+            }
+            return true;
+        });
+        if (search.run(recent, comparison) != all) {
+            QStringList said;
+            for (const TableSearch::Condition &c : recent)
+                said << (c.negated ? QStringLiteral("not [") : QStringLiteral("["))
+                        + describe(c.pattern) + QLatin1Char(']');
+            QFAIL(qPrintable(QStringLiteral("seed %1, %2 at once: %3 rows expected")
+                                 .arg(seed)
+                                 .arg(said.join(QStringLiteral(", ")))
+                                 .arg(all.size())));
+        }
     }
 }
 
@@ -801,6 +827,52 @@ void TestSearch::paneOccurrences()
     QCOMPARE(found, expected);
 }
 
+// What the pane shades for a search by words: every place of every word that must occur,
+// in order, places that overlap joined; the first is selected, and the list's cell shows
+// where it starts.
+void TestSearch::wordsOccurrences_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("expected");
+    const QString text = QStringLiteral("prayer then faith, then prayer again");
+    QTest::newRow("each word wherever it is")
+        << text << QStringLiteral("faith prayer -then")
+        << QStringList{QStringLiteral("prayer"), QStringLiteral("faith"), QStringLiteral("prayer")};
+    QTest::newRow("a phrase") << text << QStringLiteral("\"then prayer\" faith")
+                              << QStringList{QStringLiteral("faith"),
+                                             QStringLiteral("then prayer")};
+    QTest::newRow("words that overlap are one place")
+        << QStringLiteral("faith faith") << QStringLiteral("faith \"ith f\"")
+        << QStringList{QStringLiteral("faith faith")};
+    QTest::newRow("each word with its own marks")
+        << QStringLiteral(u"قَالَ رَسُولُ اللَّهِ") << QStringLiteral(u"اللَّهِ رسول")
+        << QStringList{QStringLiteral(u"رَسُولُ"), QStringLiteral(u"اللَّهِ")};
+    QTest::newRow("a word whose marks contradict is not shaded")
+        << QStringLiteral(u"قَالَ رَسُولُ اللَّهِ") << QStringLiteral(u"اللَّهُ رسول")
+        << QStringList{QStringLiteral(u"رَسُولُ")};
+    QTest::newRow("only words left out") << text << QStringLiteral("-faith") << QStringList{};
+}
+
+void TestSearch::wordsOccurrences()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, typed);
+    QFETCH(QStringList, expected);
+    const Listing listing = Listing::search(typed, Comparison::Folded, true);
+    QStringList found;
+    for (const pane::Span &span : pane::occurrences(text, listing))
+        found << text.mid(span.start, span.end - span.start);
+    QCOMPARE(found, expected);
+    // the cell shows the first place (one word of it, where words overlap)
+    const Excerpt cell = excerpt(text, listing);
+    QCOMPARE(cell.matchStart >= 0, !expected.isEmpty());
+    if (cell.matchStart >= 0) {
+        const QString shown = cell.text.mid(cell.matchStart, cell.matchLength);
+        QVERIFY2(!shown.isEmpty() && expected.front().startsWith(shown), qPrintable(shown));
+    }
+}
+
 // What finding in one long hadith costs, counted in the units of text looked at (folded,
 // measured, compared), for a text of 10,000 repeats of a piece and one of 40,000: work
 // that grows with the square of the length grows sixteen times, not four.
@@ -810,7 +882,7 @@ void TestSearch::workGrowsWithTheLength_data()
     QTest::addColumn<QString>("tail"); // once, after the repeats
     QTest::addColumn<QString>("term");
     QTest::addColumn<bool>("exact");
-    QTest::addColumn<QString>("what"); // every occurrence, the first, or the list's excerpt
+    QTest::addColumn<QString>("what"); // every occurrence, of words, the first, the excerpt
     QTest::addColumn<double>("least"); // how many times the work may grow
     QTest::addColumn<double>("most");
     const QString word = QStringLiteral(u"رسول ");
@@ -844,6 +916,8 @@ void TestSearch::workGrowsWithTheLength_data()
     QTest::newRow("the first of two parts")
         << word << QStringLiteral(u"الله") << QStringLiteral(u"رس%الله") << false << first << 3.0
         << 5.0;
+    QTest::newRow("every match of words") << word << QString() << QStringLiteral(u"رسول سو")
+                                          << false << QStringLiteral("words") << 3.0 << 5.0;
     QTest::newRow("the excerpt, at the start")
         << word << QString() << QStringLiteral(u"رسول") << false << cell << 0.5 << 1.5;
     QTest::newRow("the excerpt of a text of marks")
@@ -872,6 +946,10 @@ void TestSearch::workGrowsWithTheLength()
             found
                 = !pane::occurrences(text, term, comparison, std::numeric_limits<qsizetype>::max())
                        .empty();
+        else if (what == QLatin1String("words"))
+            found = !pane::occurrences(text, splitWords(term), comparison,
+                                       std::numeric_limits<qsizetype>::max())
+                         .empty();
         else if (what == QLatin1String("first"))
             found = pane::firstOccurrence(text, term, comparison).has_value();
         else
