@@ -212,6 +212,63 @@ qsizetype findUnits(std::string_view haystack, std::string_view needle, qsizetyp
     return findIn(haystack, needle, from);
 }
 
+#ifdef TEMBRA_X86
+namespace {
+
+// findAvx2's loop for places up to last, in a text that may be read up to hn: -1 if none is
+// there, and -2 where the last few places are left to look at from *stop.
+__attribute__((target("avx2"))) qsizetype findAvx2Within(const char *h, qsizetype hn,
+                                                         const char *nd, qsizetype nn,
+                                                         qsizetype from, qsizetype last,
+                                                         qsizetype *stop)
+{
+    constexpr qsizetype lanes = 32;
+    const __m256i first = _mm256_set1_epi8(nd[0]);
+    const __m256i lastUnit = _mm256_set1_epi8(nd[nn - 1]);
+    qsizetype p = from;
+    for (; p <= last && p + nn - 1 + lanes <= hn; p += lanes) {
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(h + p));
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(h + p + nn - 1));
+        auto mask = static_cast<std::uint32_t>(_mm256_movemask_epi8(
+            _mm256_and_si256(_mm256_cmpeq_epi8(a, first), _mm256_cmpeq_epi8(b, lastUnit))));
+        if (last - p < lanes - 1)
+            mask &= (std::uint32_t(2) << (last - p)) - 1; // none past the last place
+        while (mask) {
+            const int bit = __builtin_ctz(mask);
+            mask &= mask - 1;
+            if (equalUnits(h + p + bit + 1, nd + 1, nn - 2 > 0 ? nn - 2 : 0))
+                return p + bit;
+        }
+    }
+    *stop = p;
+    return p > last ? -1 : -2;
+}
+
+} // namespace
+#endif
+
+qsizetype findUnitsWithin(std::string_view haystack, std::string_view needle, qsizetype from,
+                          qsizetype to)
+{
+    const auto nn = qsizetype(needle.size());
+    const auto hn = qsizetype(haystack.size());
+    to = std::min(to, hn);
+    if (nn == 0 || from < 0 || to - from < nn)
+        return nn == 0 && from >= 0 && from <= to ? from : -1;
+    meter::count(to - from);
+#ifdef TEMBRA_X86
+    if (haveAvx2()) {
+        qsizetype stop = from;
+        const qsizetype at
+            = findAvx2Within(haystack.data(), hn, needle.data(), nn, from, to - nn, &stop);
+        if (at != -2)
+            return at;
+        from = stop;
+    }
+#endif
+    return findScalar(haystack.data(), to, needle.data(), nn, from);
+}
+
 template <typename Unit>
 UnitFinder<Unit>::UnitFinder(View haystack, View needle) : m_haystack(haystack), m_needle(needle)
 {
@@ -287,7 +344,11 @@ void BasicLikePattern<Unit>::build(View pattern, const Frequency &frequency,
         seg.marked = seg.lead != 0
             || std::find_if(seg.marks.begin(), seg.marks.end(), [](MarkSet m) { return m != 0; })
                 != seg.marks.end();
-        if (!seg.units.empty() || seg.lead != 0)
+        // Marks alone asked for again right after the same marks alone ("%َ%َ") are met
+        // where the first are: the letter that carries them carries them for both.
+        const bool again = seg.units.empty() && !parts.empty() && parts.back().units.empty()
+            && parts.back().lead == seg.lead;
+        if ((!seg.units.empty() || seg.lead != 0) && !again)
             parts.push_back(std::move(seg));
         seg = Segment();
     };

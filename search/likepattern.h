@@ -34,6 +34,10 @@ bool isFoldInvariant(QStringView text);
 // the standard's own string type.
 qsizetype findUnits(std::u16string_view haystack, std::u16string_view needle, qsizetype from);
 qsizetype findUnits(std::string_view haystack, std::string_view needle, qsizetype from);
+// The same within [from, to) of a longer text of bytes, which may be read beyond to: a
+// row of the search's copy is scanned in whole blocks, without a slow last few bytes.
+qsizetype findUnitsWithin(std::string_view haystack, std::string_view needle, qsizetype from,
+                          qsizetype to);
 
 // The places where needle occurs in haystack, one after the other (overlapping ones too):
 // what findUnits() gives, without starting the vectorised scan afresh for each.

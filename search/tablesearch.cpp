@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <mutex>
 #include <numeric>
 
 namespace tembra {
@@ -415,10 +416,60 @@ void TableSearch::Kept::build(const HadithTable &table)
     frequency[0] = 1e-6;
 }
 
-TableSearch::TableSearch(const HadithTable &table) : m_table(table), m_kept(new Kept)
+// The copy of a table begun before any search was made for it: one at a time, taken by the
+// first search made for the same table.
+struct TableSearch::Early {
+    std::mutex lock;
+    HadithTable table;
+    std::shared_ptr<Kept> kept;
+    std::shared_future<void> ready;
+
+    static Early &slot()
+    {
+        static Early early;
+        return early;
+    }
+    // The same table: a copy that shares its arrays.
+    static bool same(const HadithTable &a, const HadithTable &b)
+    {
+        return a.textUnits16() == b.textUnits16() && a.rowCount() == b.rowCount()
+            && a.allText().size() == b.allText().size();
+    }
+};
+
+void TableSearch::prepare(const HadithTable &table)
 {
+    // Made before the slot, so that they outlast it: at exit the slot waits for its thread.
+    fold::tables();
+    buildTables();
+    codeMarks();
+    Early &early = Early::slot();
+    auto kept = std::make_shared<Kept>();
+    // The thread holds the table and the copy for as long as it builds.
+    std::shared_future<void> ready
+        = std::async(std::launch::async, [kept, table] { kept->build(table); }).share();
+    const std::lock_guard<std::mutex> hold(early.lock);
+    early.table = table;
+    early.kept = std::move(kept);
+    early.ready = std::move(ready);
+}
+
+TableSearch::TableSearch(const HadithTable &table) : m_table(table)
+{
+    {
+        Early &early = Early::slot();
+        const std::lock_guard<std::mutex> hold(early.lock);
+        if (early.kept && Early::same(early.table, table)) {
+            m_kept = std::move(early.kept);
+            m_ready = std::move(early.ready);
+            early.table = HadithTable();
+            return;
+        }
+    }
+    auto kept = std::make_shared<Kept>();
+    m_kept = kept;
     // The table does not change from here on; the thread only reads it.
-    m_ready = std::async(std::launch::async, [this] { m_kept->build(m_table); }).share();
+    m_ready = std::async(std::launch::async, [kept, this] { kept->build(m_table); }).share();
 }
 
 TableSearch::~TableSearch()
@@ -487,7 +538,6 @@ public:
           m_literal(literal),
           m_lead(lead),
           m_typed(typed),
-          m_marks(typed.size()),
           m_agreeBefore(agreeingCodes(lead))
     {
         for (const MarkSet m : typed)
@@ -527,33 +577,33 @@ public:
         return answer;
     }
 
-    // What the text says of it.
-    bool byText(qsizetype at, int r)
+    // What the text says of it; marks has room for a set a letter.
+    bool byText(qsizetype at, int r, std::vector<MarkSet> *marks) const
     {
         const Kept &k = *m_search.m_kept;
         MarkSet before = 0;
-        m_search.marksOf(r, at, at + qsizetype(m_literal.size()), m_marks.data(), &before, true);
+        marks->resize(m_literal.size());
+        m_search.marksOf(r, at, at + qsizetype(m_literal.size()), marks->data(), &before, true);
         if (m_lead != 0
             && !(at > k.start(r) ? fold::marksAgree(m_lead, before)
                                  : fold::marksAgreeAtStart(m_lead, before)))
             return false;
         for (size_t j = 0; j < m_literal.size(); ++j) {
-            if (!fold::marksAgree(m_typed[j], m_marks[j]))
+            if (!fold::marksAgree(m_typed[j], (*marks)[j]))
                 return false;
         }
         return true;
     }
 
     // Whether it occurs in row r of the copy.
-    bool inRow(int r)
+    bool inRow(int r, std::vector<MarkSet> *marks) const
     {
         const Kept &k = *m_search.m_kept;
-        const ByteView row = k.bytesOf(r);
-        for (qsizetype p = findUnits(row, m_literal, 0); p >= 0;
-             p = findUnits(row, m_literal, p + 1)) {
-            const qsizetype at = k.start(r) + p;
+        const qsizetype end = k.end[size_t(r)];
+        for (qsizetype at = findUnitsWithin(k.all(), m_literal, k.start(r), end); at >= 0;
+             at = findUnitsWithin(k.all(), m_literal, at + 1, end)) {
             const Answer answer = byCodes(at, r);
-            if (answer == Yes || (answer == LookInTheText && byText(at, r)))
+            if (answer == Yes || (answer == LookInTheText && byText(at, r, marks)))
                 return true;
         }
         return false;
@@ -564,7 +614,6 @@ private:
     ByteView m_literal;
     MarkSet m_lead;
     const std::vector<MarkSet> &m_typed;
-    std::vector<MarkSet> m_marks;
     std::vector<std::uint16_t> m_agree;
     std::uint16_t m_agreeBefore;
 };
@@ -641,8 +690,8 @@ public:
         return m_search.run(m_condition.pattern, m_comparison, m_condition.column);
     }
 
-    // Whether row's value matches the pattern (NULL never does).
-    bool holds(int row) const
+    // Whether row's value matches the pattern (NULL never does); marks is room to work in.
+    bool holds(int row, std::vector<MarkSet> *marks) const
     {
         const TableSearch &s = m_search;
         const Kept &k = *s.m_kept;
@@ -665,18 +714,20 @@ public:
             return false;
         const ByteView bytes = k.bytesOf(row);
         if (m_literal)
-            return m_literal->inRow(row);
+            return m_literal->inRow(row, marks);
         if (!m_bytePattern.hasMarks()) {
             if (m_bytePattern.isPlainSubstring())
-                return findUnits(bytes, m_bytePattern.keyLiteral(), 0) >= 0;
+                return findUnitsWithin(k.all(), m_bytePattern.keyLiteral(), k.start(row),
+                                       k.end[size_t(row)])
+                    >= 0;
             return m_bytePattern.matchesUnits(bytes);
         }
         if (!m_bytePattern.matches(BytePattern::Subject(bytes)))
             return false; // not even the letters
-        m_marks.resize(bytes.size());
+        marks->resize(bytes.size());
         MarkSet before = 0;
-        s.marksOf(row, k.start(row), k.end[size_t(row)], m_marks.data(), &before, false);
-        return m_bytePattern.matches(BytePattern::Subject(bytes, m_marks.data(), before));
+        s.marksOf(row, k.start(row), k.end[size_t(row)], marks->data(), &before, false);
+        return m_bytePattern.matches(BytePattern::Subject(bytes, marks->data(), before));
     }
 
 private:
@@ -701,7 +752,6 @@ private:
     BytePattern m_bytePattern;
     Bytes m_key; // the rarest run of letters, in bytes
     std::unique_ptr<MarkedLiteral> m_literal;
-    mutable std::vector<MarkSet> m_marks;
 };
 
 std::vector<int> TableSearch::run(const std::vector<Condition> &conditions,
@@ -724,6 +774,7 @@ std::vector<int> TableSearch::run(const std::vector<Condition> &conditions,
         }
     }
     std::vector<int> rows;
+
     if (first) {
         rows = first->scan();
     } else {
@@ -739,24 +790,29 @@ std::vector<int> TableSearch::run(const std::vector<Condition> &conditions,
     }
     std::stable_sort(rest.begin(), rest.end(),
                      [](const auto &a, const auto &b) { return a.first < b.first; });
-    for (const auto &next : rest) {
-        const Query &q = *next.second;
-        const bool negated = q.condition().negated;
-        const Column column = q.condition().column;
-        rows.erase(std::remove_if(rows.begin(), rows.end(),
-                                  [&](int r) {
-                                      if (m_table.isNull(r, column))
-                                          return true; // meets neither
-                                      return q.holds(r) == negated;
-                                  }),
-                   rows.end());
-    }
+    // Each row is checked against every other condition while its text is at hand. (On
+    // two threads it was slower here: the checks take a few milliseconds, and a second
+    // thread on a busy machine waits longer than that for its turn.)
+    std::vector<MarkSet> marks;
+    rows.erase(std::remove_if(rows.begin(), rows.end(),
+                              [&](int r) {
+                                  for (const auto &next : rest) {
+                                      const Query &q = *next.second;
+                                      // a NULL value meets neither a condition nor its
+                                      // negation
+                                      if (m_table.isNull(r, q.condition().column)
+                                          || q.holds(r, &marks) == q.condition().negated)
+                                          return true;
+                                  }
+                                  return false;
+                              }),
+               rows.end());
     return rows;
 }
 
 // A plain text under the exact rule occurs only where its folded form occurs in the
-// folded copy, a quarter of the text's bytes: where that form is rare, its places there
-// are checked in the text, and the text itself is not scanned.
+// folded copy, a quarter of the text's bytes: its places there, the codes of their marks
+// agreeing, are checked in the text, and the text itself is not scanned.
 bool TableSearch::scanExactLiteral(std::u16string_view literal, std::vector<int> *rows) const
 {
     const Kept &k = *m_kept;
@@ -770,28 +826,69 @@ bool TableSearch::scanExactLiteral(std::u16string_view literal, std::vector<int>
                                 fold::Form::NoMarks),
                     &bytes))
         return false;
-    double places = double(k.byteCount);
-    for (const char b : bytes)
-        places *= k.frequency[std::uint8_t(b)];
-    if (places > 20000)
-        return false; // common: scanning the text is quicker than looking up each place
+    // Where it occurs as typed, the marks between its letters are the text's, all of them,
+    // and those after its last letter begin the text's: the codes rule out most places
+    // before the text is looked at.
+    std::vector<std::uint16_t> codes; // per letter, the codes its place may have
+    {
+        const fold::Marked typed
+            = fold::marked(QStringView(literal.data(), qsizetype(literal.size())));
+        for (size_t j = 0; j < typed.marks.size(); ++j) {
+            const MarkSet set = typed.marks[j];
+            std::uint16_t allowed = 0;
+            for (std::uint8_t code = 0; code <= kOtherMarks; ++code) {
+                const bool known = code != kOtherMarks;
+                const MarkSet stored = codeMarks()[code];
+                if (j + 1 < typed.marks.size() ? (known ? stored == set : markCode(set) == code)
+                                               : (!known || (set & ~stored) == 0))
+                    allowed = std::uint16_t(allowed | 1u << code);
+            }
+            codes.push_back(allowed);
+        }
+    }
     const auto *t = m_table.textUnits16();
+    const auto letters = qsizetype(bytes.size());
     const auto length = qsizetype(literal.size());
     rows->clear();
     UnitFinder<char> finder(k.all(), bytes);
     int r = 0;
+    int scannedRow = -1; // the row looked at in the text so far, up to scannedTo
+    qsizetype scannedTo = 0;
     for (qsizetype at = finder.next(0); at >= 0;) {
         if (qsizetype(k.end[size_t(r)]) <= at)
             r = int(std::upper_bound(k.end.begin() + r, k.end.end(), std::uint32_t(at))
                     - k.end.begin());
-        const qsizetype o = k.cased[size_t(r)] ? -1 : letterAt(r, at) - qsizetype(first);
-        if (o >= m_table.textStart(r) && o + length <= m_table.textEnd(r)
-            && std::equal(literal.begin(), literal.end(), t + o)) {
-            rows->push_back(r);
-            at = finder.next(k.end[size_t(r)]);
-        } else {
+        bool maybe = !k.cased[size_t(r)] && at + letters <= qsizetype(k.end[size_t(r)]);
+        for (qsizetype j = 0; maybe && j < letters; ++j)
+            maybe = (codes[size_t(j)] >> k.marksAfter(at + j)) & 1;
+        if (!maybe) {
             at = finder.next(at + 1);
+            continue;
         }
+        // Where it occurs as typed at this place, it lies between the checkpoints around the
+        // place: that stretch of the text is looked at, and no more than once for a row.
+        const qsizetype rowEnd = k.end[size_t(r)];
+        qsizetype key = 0;
+        qsizetype from = k.checkpointBefore(at, &key);
+        if (key < k.start(r))
+            from = m_table.textStart(r);
+        from = std::max(m_table.textStart(r), from - qsizetype(first));
+        if (r == scannedRow)
+            from = std::max(from, scannedTo - length + 1);
+        qsizetype to = m_table.textEnd(r);
+        if (at + letters - 1 + kCheckpointEvery < rowEnd) {
+            const qsizetype next = k.checkpointBefore(at + letters - 1 + kCheckpointEvery, &key);
+            to = std::min(to, next);
+        }
+        if (from < to
+            && findUnits(std::u16string_view(t + from, size_t(to - from)), literal, 0) >= 0) {
+            rows->push_back(r);
+            at = finder.next(rowEnd);
+            continue;
+        }
+        scannedRow = r;
+        scannedTo = std::max(to, scannedTo);
+        at = finder.next(at + 1);
     }
     // the rows kept apart have no bytes; those that case changes are matched below
     std::vector<int> apart;
@@ -1068,7 +1165,8 @@ std::vector<int> TableSearch::scanMarkedLiteral(ByteView literal, MarkSet lead,
     const Kept &k = *m_kept;
     const auto *t = m_table.textUnits16();
     const auto length = qsizetype(literal.size());
-    MarkedLiteral marked(*this, literal, lead, typed);
+    const MarkedLiteral marked(*this, literal, lead, typed);
+    std::vector<MarkSet> marks;
     std::vector<int> rows;
     Place batch[kBatch];
     UnitFinder<char> places(k.all(), literal);
@@ -1108,7 +1206,7 @@ std::vector<int> TableSearch::scanMarkedLiteral(ByteView literal, MarkSet lead,
         }
         for (int i = 0; i < count; ++i) {
             if ((rows.empty() || rows.back() != batch[i].row)
-                && (batch[i].decided || marked.byText(batch[i].at, batch[i].row)))
+                && (batch[i].decided || marked.byText(batch[i].at, batch[i].row, &marks)))
                 rows.push_back(batch[i].row);
         }
     }
