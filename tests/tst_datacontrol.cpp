@@ -394,18 +394,6 @@ void TestDataControl::conditionsSelect_data()
         << "select * from Table1 where Tab5 = 'Bukhari' and Tab3 = 'sahih'" << QList<int>{0, 1};
     QTest::newRow("a chapter named NULL")
         << "select * from Table1 where Tab3 is null" << QList<int>{4, 6};
-    QTest::newRow("every word") << "select * from Table1 where Tab1 like '%about%' and Tab1 like "
-                                   "'%prayer%'"
-                                << QList<int>{1, 2};
-    QTest::newRow("in any order")
-        << "select * from Table1 where Tab1 like '%prayer%' and Tab1 like '%faith%'"
-        << QList<int>{2};
-    QTest::newRow("one left out")
-        << "select * from Table1 where Tab1 like '%about%' and not Tab1 like '%prayer%'"
-        << QList<int>{0};
-    // row 6 has no text: it holds nothing, and holds nothing left out either
-    QTest::newRow("left out alone")
-        << "select * from Table1 where not Tab1 like '%a%'" << QList<int>{3};
 }
 
 void TestDataControl::conditionsSelect()
