@@ -360,7 +360,13 @@ void BasicLikePattern<Unit>::build(View pattern, const Frequency &frequency,
             continue;
         }
         seg.units.push_back(u);
-        seg.marks.push_back(marksAfter(i + 1));
+        // Kept only for a part with marks: a long pattern has many parts.
+        if (const MarkSet typed = marksAfter(i + 1); typed != 0) {
+            seg.marks.resize(seg.units.size());
+            seg.marks.back() = typed;
+        } else if (!seg.marks.empty()) {
+            seg.marks.push_back(0);
+        }
         if (u == Unit('_')) {
             seg.any.push_back(true);
             ++seg.characters;
@@ -489,6 +495,8 @@ bool BasicLikePattern<Unit>::marksAgree(const Segment &seg, const Subject &text,
                                       : !fold::marksAgreeAtStart(seg.lead, text.before))
             return false;
     }
+    if (seg.marks.empty())
+        return true; // marks only before it
     const MarkSet *typed = seg.marks.data();
     const qsizetype count = qsizetype(seg.units.size());
     if (text.fixed) {

@@ -141,10 +141,13 @@ public:
     // first unit and after each unit.
     bool hasMarks() const { return m_marked; }
     MarkSet leadMarks() const { return m_segments.empty() ? 0 : m_segments.front().lead; }
-    const std::vector<MarkSet> &unitMarks() const
+    std::vector<MarkSet> unitMarks() const
     {
-        static const std::vector<MarkSet> none;
-        return m_segments.empty() ? none : m_segments.front().marks;
+        if (m_segments.empty())
+            return {};
+        std::vector<MarkSet> marks = m_segments.front().marks;
+        marks.resize(m_segments.front().units.size());
+        return marks;
     }
 
 private:
@@ -156,7 +159,8 @@ private:
     struct Segment {
         std::basic_string<Unit> units; // a "_" where any[i] is set
         std::vector<bool> any; // per unit of units: true for "_"
-        std::vector<MarkSet> marks; // per unit of units, the marks typed after it
+        // per unit of units, the marks typed after it; empty for a part without them
+        std::vector<MarkSet> marks;
         MarkSet lead = 0; // the marks typed before its first unit
         bool marked = false; // some of them are set
         std::vector<Piece> pieces; // its runs of literal units, the rarest first

@@ -4,6 +4,9 @@
 
 #include <QVarLengthArray>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #ifdef __linux__
 #include <sys/mman.h>
 #include <unistd.h>
@@ -414,6 +417,11 @@ void TableSearch::Kept::build(const HadithTable &table)
     for (int b = 0; b < 256; ++b)
         frequency[b] = (counts[b] + 0.5) / sampled;
     frequency[0] = 1e-6;
+#ifdef __GLIBC__
+    // The halves' arrays, joined, are free again: their pages go back to the system rather
+    // than stay with the program.
+    ::malloc_trim(0);
+#endif
 }
 
 // The copy of a table begun before any search was made for it: one at a time, taken by the
@@ -501,8 +509,31 @@ QStringView TableSearch::text(int row) const
     return m_table.view(row, Column::Text);
 }
 
+namespace {
+
+// A pattern of thousands of parts ("%_" again and again) leaves its parts' memory behind,
+// freed but in pieces the system does not get back by itself: it is given back once the
+// search is done.
+struct GiveBackAfter final {
+    explicit GiveBackAfter(qsizetype units) : m_long(units > 4096) { }
+    ~GiveBackAfter()
+    {
+#ifdef __GLIBC__
+        if (m_long)
+            ::malloc_trim(0);
+#endif
+    }
+    Q_DISABLE_COPY_MOVE(GiveBackAfter)
+
+private:
+    bool m_long;
+};
+
+} // namespace
+
 std::vector<int> TableSearch::run(QStringView pattern, Comparison comparison, Column column) const
 {
+    const GiveBackAfter giveBack(pattern.size());
     const fold::Form form = fold::formFor(pattern, comparison);
     if (column != Column::Text)
         return otherColumn(pattern, form, column);
@@ -613,7 +644,7 @@ private:
     const TableSearch &m_search;
     ByteView m_literal;
     MarkSet m_lead;
-    const std::vector<MarkSet> &m_typed;
+    std::vector<MarkSet> m_typed;
     std::vector<std::uint16_t> m_agree;
     std::uint16_t m_agreeBefore;
 };
@@ -627,16 +658,18 @@ public:
           m_comparison(comparison),
           m_form(fold::formFor(condition.pattern, comparison))
     {
+        if (condition.column != Column::Text) { // nothing is kept for the other columns
+            m_units = comparedPattern(condition.pattern, m_form);
+            return;
+        }
         const Kept &k = *search.m_kept;
-        if (condition.column != Column::Text || m_form == fold::Form::CaseOnly) {
+        if (m_form == fold::Form::CaseOnly) {
             m_units = comparedPattern(condition.pattern, m_form, k.unitFrequency());
-            if (condition.column == Column::Text) {
-                const std::u16string_view key = m_units.keyLiteral();
-                m_hasBytes = toBytes(fold::apply(QStringView(key.data(), qsizetype(key.size())),
-                                                 fold::Form::NoMarks),
-                                     &m_key);
-                m_caseFolded = LikePattern(condition.pattern, k.unitFrequency());
-            }
+            const std::u16string_view key = m_units.keyLiteral();
+            m_hasBytes = toBytes(
+                fold::apply(QStringView(key.data(), qsizetype(key.size())), fold::Form::NoMarks),
+                &m_key);
+            m_caseFolded = LikePattern(condition.pattern, k.unitFrequency());
             return;
         }
         const fold::Marked folded = fold::marked(condition.pattern);
@@ -757,7 +790,14 @@ private:
 std::vector<int> TableSearch::run(const std::vector<Condition> &conditions,
                                   Comparison comparison) const
 {
-    waitUntilReady();
+    // One condition is the search itself; none, every row (the whole table is listed at
+    // once, without waiting for the copy).
+    if (conditions.size() == 1 && !conditions.front().negated)
+        return run(conditions.front().pattern, comparison, conditions.front().column);
+    const bool text = std::any_of(conditions.begin(), conditions.end(),
+                                  [](const Condition &c) { return c.column == Column::Text; });
+    if (text)
+        waitUntilReady();
     std::vector<std::unique_ptr<Query>> queries;
     for (const Condition &c : conditions)
         queries.push_back(std::make_unique<Query>(*this, c, comparison));
@@ -970,8 +1010,7 @@ std::vector<int> TableSearch::scanWithMarks(QStringView pattern) const
         const auto end = [&k](int r) { return k.end[size_t(r)]; };
         const ByteView literal = filter.keyLiteral();
         if (filter.isLiteral()) {
-            const std::vector<MarkSet> &after = filter.unitMarks();
-            rows = scanMarkedLiteral(literal, filter.leadMarks(), after);
+            rows = scanMarkedLiteral(literal, filter.leadMarks(), filter.unitMarks());
         } else if (filter.isOnePart() && literal.empty() && filter.minimumUnits() == 0) {
             rows = scanMarksAlone(filter.leadMarks());
         } else if (filter.isOnePart() && placesFew(literal)) {
