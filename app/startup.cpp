@@ -3,6 +3,7 @@
 #include "app/about1.h"
 #include "app/tembra2.h"
 #include "mainwindow/tembra1.h"
+#include "search/tablesearch.h"
 
 #include <QMetaObject>
 
@@ -13,6 +14,10 @@ Startup::Startup(ChildRead reading, const QString &file, QObject *parent)
 {
     m_collector = std::thread([this] {
         m_readOk = m_reading.collect(&m_table, &m_error);
+        // The search's copy is begun at once, while the splash still fades, rather than
+        // when the window takes the table.
+        if (m_readOk)
+            TableSearch::prepare(m_table);
         QMetaObject::invokeMethod(this, &Startup::collectionRead, Qt::QueuedConnection);
     });
 }

@@ -17,6 +17,7 @@
 #include "search/contents.h"
 #include "search/datacontrol.h"
 #include "search/hadithkey.h"
+#include "search/listing.h"
 #include "search/statement.h"
 
 #include <QCoreApplication>
@@ -291,6 +292,32 @@ int measure(const QString &path, int runs)
             std::printf("; grep -F %6.2f ms", grepMs(lines, q.text, std::max(3, runs / 4)));
         std::printf("\n");
     }
+    // Words in any order, two to four, common and rare mixed, under both rules.
+    const QString wordSearches[] = {
+        QStringLiteral(u"الله أحب الأعمال"),
+        QStringLiteral(u"الإيمان الحياء"),
+        QStringLiteral(u"رسول الله صلى"),
+        QStringLiteral(u"قال رسول الله -النبي"),
+        QStringLiteral(u"الصلاة الزكاة الصوم الحج"),
+        QStringLiteral(u"اللَّهِ رَسُولُ الْجَنَّةَ"),
+        QStringLiteral(u"«رسول الله» الصرعة"),
+        QStringLiteral(u"-الله -رسول"),
+    };
+    for (const Comparison comparison : {Comparison::Folded, Comparison::Exact}) {
+        data.setComparison(comparison);
+        for (const QString &text : wordSearches) {
+            int count = 0;
+            data.setRecordSource(Listing::search(text, comparison, true));
+            const double ms = medianMs(runs, [&] {
+                data.refresh();
+                count = data.recordCount();
+            });
+            std::printf("words%s %-28s %7.2f ms median (target <= 10), %6d matches\n",
+                        comparison == Comparison::Exact ? ", exact," : ",", qPrintable(text), ms,
+                        count);
+        }
+    }
+
     // Random real substrings, as a reader pastes a phrase: the share that answers late.
     for (const Comparison comparison : {Comparison::Exact, Comparison::Folded}) {
         QRandomGenerator rng(20261209);

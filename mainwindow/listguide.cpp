@@ -138,7 +138,7 @@ void ListGuide::offerAnyOrder(const Listing &search)
         required += item.excluded ? 0 : 1;
     if (required < 2)
         return;
-    const int found = m_data->countOf(Listing::search(search.text, search.comparison, true));
+    const int found = m_data->count(search.inAnyOrder());
     if (found <= 0)
         return;
     m_offer->setText(texts::nothingButAnyOrder(found));

@@ -31,7 +31,7 @@ void SearchSteps::search(const QString &text, Comparison comparison, bool anyOrd
     m_term = term;
     m_history = remembered(m_history, {term, comparison == Comparison::Exact, anyOrder});
     m_lastSearch = Listing::search(term, comparison, anyOrder);
-    m_c.model->setSearch(m_lastSearch);
+    m_c.model->setListing(m_lastSearch);
     m_c.data->setRecordSource(m_lastSearch);
     m_c.data->setCommandType(Statement::Text);
     if (!m_c.data->refresh())
@@ -100,7 +100,7 @@ bool SearchSteps::showPlace(const Place &place)
     if (place.listing.isSearch()) {
         m_term = place.listing.text;
         m_lastSearch = place.listing.inEveryBook();
-        m_c.model->setSearch(m_lastSearch);
+        m_c.model->setListing(m_lastSearch);
     }
     return showKeeping(place.listing, findHadith(*m_c.data->table(), place.hadith));
 }

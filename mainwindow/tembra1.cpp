@@ -19,7 +19,6 @@
 #include "search/citation.h"
 #include "search/pane.h"
 #include "search/resultmodel.h"
-#include "search/shownmatches.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -471,7 +470,7 @@ void Tembra1::Text1_Change()
 // The first occurrence of the term is selected, found as the search found it.
 void Tembra1::highlightTerm()
 {
-    Text1->showOccurrences(shownMatches(Text1->text(), m_steps->lastSearch()));
+    Text1->showOccurrences(pane::occurrences(Text1->text(), m_steps->lastSearch()));
 }
 
 void Tembra1::Label1_Change()

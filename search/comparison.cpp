@@ -74,8 +74,13 @@ constexpr char16_t kByteUnits[] = {
 
 } // namespace
 
-Tables::Tables() : folded{}, kind{}, byte{}, rawByte{}
+Tables::Tables() : folded{}, kind{}, byte{}, rawByte{}, markIndex{}
 {
+    std::uint8_t bit = 0;
+    for (char16_t u = 0x0600; u < 0x0700; ++u) {
+        if (isMarkCode(u))
+            markIndex[u - 0x0600] = ++bit; // 52 marks: they fit a MarkSet
+    }
     for (char32_t c = 0; c < 0x10000; ++c) {
         const auto u = char16_t(c);
         if (isIgnoredCode(c))
@@ -133,50 +138,41 @@ bool hasMarks(QStringView text)
     return false;
 }
 
-void canonicalOrder(char16_t *run, qsizetype count, qsizetype *positions)
+MarkSet markBit(char16_t u)
 {
-    // Insertion sort: stable, and runs hold two or three marks.
-    for (qsizetype i = 1; i < count; ++i) {
-        const char16_t u = run[i];
-        const int cc = QChar::combiningClass(u);
-        const qsizetype at = positions ? positions[i] : 0;
-        qsizetype j = i;
-        for (; j > 0 && QChar::combiningClass(run[j - 1]) > cc; --j) {
-            run[j] = run[j - 1];
-            if (positions)
-                positions[j] = positions[j - 1];
-        }
-        run[j] = u;
-        if (positions)
-            positions[j] = at;
-    }
+    if ((u >> 8) != 0x06)
+        return 0;
+    const std::uint8_t index = tables().markIndex[u & 0xFF];
+    return index ? MarkSet(1) << (index - 1) : 0;
 }
 
-QString apply(QStringView text, Form form, std::vector<qsizetype> *positions)
+namespace {
+
+// One pass: each character folded, or set aside (ignored), or, for a mark, added to the
+// marks of the letter before it when they are wanted (marks given).
+QString foldLetters(QStringView text, std::vector<qsizetype> *positions, Marked *marks)
 {
+    meter::count(text.size());
     if (positions)
         positions->clear();
-    if (form == Form::CaseOnly) {
-        if (positions) {
-            for (qsizetype i = 0; i < text.size(); ++i)
-                positions->push_back(i);
-        }
-        return foldCase(text);
-    }
     const Tables &t = tables();
-    const bool withMarks = form == Form::WithMarks;
-    const std::uint8_t dropped = withMarks ? Ignore : Mark; // and above
     const char16_t *d = text.utf16();
     const qsizetype n = text.size();
     QString out(n, Qt::Uninitialized); // never longer than the text
     auto *w = reinterpret_cast<char16_t *>(out.data());
     qsizetype used = 0;
-    qsizetype runStart = 0; // where the run of marks that ends at used starts
-    const auto closeRun = [&] {
-        if (withMarks && used - runStart > 1)
-            canonicalOrder(w + runStart, used - runStart,
-                           positions ? positions->data() + runStart : nullptr);
+    MarkSet run = 0; // the marks after the last letter
+    const auto endRun = [&] {
+        if (!marks)
+            return;
+        if (used == 0)
+            marks->lead = run;
+        else
+            marks->marks[size_t(used - 1)] = run;
+        run = 0;
     };
+    if (marks)
+        marks->marks.assign(size_t(n), 0);
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t u = d[i];
         if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(d[i + 1])) {
@@ -184,7 +180,7 @@ QString apply(QStringView text, Form form, std::vector<qsizetype> *positions)
             ++i;
             if (isIgnoredCode(c))
                 continue;
-            closeRun();
+            endRun();
             // Its case folded as a whole: a pair folds to a pair (Unicode folds no
             // character out of its plane; if one ever did, it would stay as it is). A
             // digit becomes its ASCII digit.
@@ -204,22 +200,47 @@ QString apply(QStringView text, Form form, std::vector<qsizetype> *positions)
                 if (positions)
                     positions->push_back(i - 1);
             }
-            runStart = used;
             continue;
         }
         const std::uint8_t kind = t.kind[u];
-        if (kind >= dropped)
+        if (kind == Ignore)
             continue;
-        if (kind != Mark) {
-            closeRun();
-            runStart = used + 1;
+        if (kind == Mark) {
+            if (marks)
+                run |= markBit(u);
+            continue;
         }
+        endRun();
         w[used++] = t.folded[u];
         if (positions)
             positions->push_back(i);
     }
-    closeRun();
+    endRun();
     out.truncate(used);
+    if (marks)
+        marks->marks.resize(size_t(used));
+    return out;
+}
+
+} // namespace
+
+QString apply(QStringView text, Form form, std::vector<qsizetype> *positions)
+{
+    if (form != Form::CaseOnly)
+        return foldLetters(text, positions, nullptr);
+    meter::count(text.size());
+    if (positions) {
+        positions->clear();
+        for (qsizetype i = 0; i < text.size(); ++i)
+            positions->push_back(i);
+    }
+    return foldCase(text);
+}
+
+Marked marked(QStringView text, std::vector<qsizetype> *positions)
+{
+    Marked out;
+    out.letters = foldLetters(text, positions, &out);
     return out;
 }
 
@@ -227,7 +248,8 @@ Form formFor(QStringView pattern, Comparison comparison)
 {
     if (comparison == Comparison::Exact)
         return Form::CaseOnly;
-    const Form form = hasMarks(pattern) ? Form::WithMarks : Form::NoMarks;
+    if (hasMarks(pattern))
+        return Form::WithMarks; // a mark is something to compare
     const auto onlyPercent = [](QStringView s) {
         for (const QChar c : s) {
             if (c != u'%')
@@ -235,9 +257,9 @@ Form formFor(QStringView pattern, Comparison comparison)
         }
         return true;
     };
-    if (onlyPercent(apply(pattern, form)) && !onlyPercent(pattern))
+    if (onlyPercent(apply(pattern, Form::NoMarks)) && !onlyPercent(pattern))
         return Form::CaseOnly;
-    return form;
+    return Form::NoMarks;
 }
 
 } // namespace tembra::fold

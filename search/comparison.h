@@ -10,11 +10,12 @@ namespace tembra {
 
 // How the search compares the hadith text with the text typed.
 enum class Comparison {
-    // The reader's: vowel marks set aside unless the typed text holds some, and compared
-    // in canonical order when it does; tatweels and every format character (joiners,
-    // direction marks, soft hyphens) always; every space a plain space, every decimal
-    // digit its value; the look-alike letter forms that a Kurdish or an Arabic keyboard
-    // types for the same letter taken as one; letter case ignored.
+    // The reader's: vowel marks set aside unless the typed text holds some, and when it
+    // does, the marks typed on each letter must not contradict the text's (see
+    // marksAgree()); tatweels and every format character (joiners, direction marks, soft
+    // hyphens) always; every space a plain space, every decimal digit its value; the
+    // look-alike letter forms that a Kurdish or an Arabic keyboard types for the same
+    // letter taken as one; letter case ignored.
     Folded,
     // Letter case ignored, every other character compared as it stands.
     Exact,
@@ -37,6 +38,7 @@ struct Tables {
     std::uint8_t kind[0x10000];
     std::uint8_t byte[0x10000]; // of a folded unit: see byteOf()
     std::uint8_t rawByte[0x10000]; // byte[folded[u]]
+    std::uint8_t markIndex[0x100]; // of U+0600 .. U+06FF: a mark's bit in a MarkSet, plus one
 };
 const Tables &tables();
 
@@ -56,20 +58,48 @@ bool hasMarks(QStringView text);
 enum class Form {
     CaseOnly, // letter case folded, nothing else
     NoMarks, // the default rule, marks set aside
-    WithMarks, // the default rule, marks kept
+    WithMarks, // the default rule, the letters as NoMarks has them and the marks on each (marked())
 };
 
-// The text in that form; in the WithMarks form every run of marks is in canonical order.
-// positions, when given, receives for each unit of the result the index in text of the
-// character that it comes from.
+// The text in the CaseOnly or the NoMarks form (WithMarks gives the NoMarks letters: see
+// marked() for their marks). positions, when given, receives for each unit of the result
+// the index in text of the character that it comes from.
 QString apply(QStringView text, Form form, std::vector<qsizetype> *positions = nullptr);
 
-// Puts a run of marks (folded units) in canonical order: a stable sort by their canonical
-// combining class, as canonical equivalence orders them, so that the order in which marks
-// were typed or stored does not matter. positions, when given, are moved with them.
-void canonicalOrder(char16_t *run, qsizetype count, qsizetype *positions = nullptr);
+// The marks on one letter, as the default rule compares them when marks are typed: a set,
+// one bit a mark, so that neither their order nor a mark stored twice matters.
+using MarkSet = std::uint64_t;
+MarkSet markBit(char16_t u); // 0 for a unit that is not a mark
 
-// The form a comparison looks at for a LIKE pattern: the default keeps the marks only when
+// Whether the marks typed on a letter agree with the marks on the text's letter, as a
+// partly vowelled text is read: a letter typed bare agrees with any marks, a bare letter of
+// the text with any marks typed; otherwise every mark typed must be among the text's
+// (extra marks in the text are fine). So a damma typed does not find a kasra.
+inline bool marksAgree(MarkSet typed, MarkSet text)
+{
+    return (typed & ~text) == 0 || text == 0;
+}
+// The same for marks typed before a text's first letter, which belong to the letter before
+// the match: where the match starts the text there is no letter, and only marks standing
+// before the text's first letter can hold them.
+inline bool marksAgreeAtStart(MarkSet typed, MarkSet text)
+{
+    return (typed & ~text) == 0 && (text != 0 || typed == 0);
+}
+
+// A text as the default rule reads it when marks are typed: its letters in the NoMarks
+// form, and the marks on each.
+struct Marked {
+    QString letters;
+    // For each unit of letters, the marks that follow it up to the next letter (ignored
+    // characters between them skipped); a surrogate pair's marks are on its second unit.
+    std::vector<MarkSet> marks;
+    MarkSet lead = 0; // the marks before the first letter
+};
+// positions as apply() gives them.
+Marked marked(QStringView text, std::vector<qsizetype> *positions = nullptr);
+
+// The form a comparison looks at for a LIKE pattern: the default compares marks only when
 // the pattern holds one, and a pattern that folds to nothing but "%" (only tatweels, say)
 // is compared as typed, letter case aside.
 Form formFor(QStringView pattern, Comparison comparison);

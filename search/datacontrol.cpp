@@ -35,11 +35,6 @@ void DataControl::setRecordSource(const Listing &listing)
         m_comparison = listing.comparison;
 }
 
-int DataControl::countOf(const Listing &listing) const
-{
-    return m_table ? int(rowsOf(listing).size()) : -1;
-}
-
 std::vector<int> DataControl::rowsOf(const Listing &listing) const
 {
     Statement statement;
@@ -59,44 +54,15 @@ bool DataControl::refreshKeeping(int row, Error *error)
     return run(row, error);
 }
 
-// The rows that meet every condition, in the order of the table. Each LIKE is the search's;
-// the rows one excludes are taken away from those the others find, and a statement of
-// exclusions alone starts from every row that has a value to look in.
+// The rows that meet every condition, in the order of the table. The LIKEs are the
+// search's, all at once: it runs the rarest over the table and checks the others on the
+// rows that one finds (a statement of exclusions alone starts from every row).
 std::vector<int> DataControl::matching(const Statement &statement, Comparison comparison) const
 {
-    std::vector<int> rows;
-    bool first = true;
-    for (const Statement::Like &like : statement.likes) {
-        if (like.negated)
-            continue;
-        std::vector<int> found = m_search->run(like.pattern, comparison, like.column);
-        if (first) {
-            rows = std::move(found);
-            first = false;
-            continue;
-        }
-        std::vector<int> both;
-        std::set_intersection(rows.begin(), rows.end(), found.begin(), found.end(),
-                              std::back_inserter(both));
-        rows.swap(both);
-    }
-    if (first) {
-        rows.reserve(size_t(m_table->rowCount()));
-        for (int r = 0; r < m_table->rowCount(); ++r)
-            rows.push_back(r);
-    }
-    for (const Statement::Like &like : statement.likes) {
-        if (!like.negated)
-            continue;
-        const std::vector<int> found = m_search->run(like.pattern, comparison, like.column);
-        std::vector<int> rest;
-        std::set_difference(rows.begin(), rows.end(), found.begin(), found.end(),
-                            std::back_inserter(rest));
-        rest.erase(std::remove_if(rest.begin(), rest.end(),
-                                  [&](int r) { return m_table->isNull(r, like.column); }),
-                   rest.end());
-        rows.swap(rest);
-    }
+    std::vector<TableSearch::Condition> conditions;
+    for (const Statement::Like &like : statement.likes)
+        conditions.push_back({like.pattern, like.negated, like.column});
+    std::vector<int> rows = m_search->run(conditions, comparison);
     // A book's or a chapter's name is compared as it stands: it is taken from a row, not
     // typed. NULL is a value of its own, never the empty text.
     for (const Statement::Equal &equal : statement.equals) {
@@ -110,6 +76,16 @@ std::vector<int> DataControl::matching(const Statement &statement, Comparison co
                    rows.end());
     }
     return rows;
+}
+
+int DataControl::count(const Listing &listing) const
+{
+    if (!m_table)
+        return 0;
+    Statement statement;
+    if (!Statement::parse(listing.statement(), listing.commandType(), &statement, nullptr))
+        return 0;
+    return int(matching(statement, listing.comparison).size());
 }
 
 bool DataControl::run(int keepRow, Error *error)

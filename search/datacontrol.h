@@ -58,9 +58,6 @@ public:
     // What the record source asks for, where it was given as a listing. A search's listing
     // also sets the comparison to its own.
     const std::optional<Listing> &listing() const { return m_listing; }
-    // How many records a listing would hold; the result stays as it is. -1 when the control
-    // is not open.
-    int countOf(const Listing &listing) const;
     // The rows a listing would hold, in the table's order; none when it cannot be run.
     std::vector<int> rowsOf(const Listing &listing) const;
 
@@ -71,6 +68,12 @@ public:
     // The same, but the record of the table's row `row` stays current when the new result
     // holds it (narrowing to one book, or back to all of them, keeps the hadith read).
     bool refreshKeeping(int row, Error *error = nullptr);
+
+    // How many hadiths the listing would hold under its own comparison, without making it
+    // the result: after a plain search that found nothing, the window asks how many the
+    // same text finds as words in any order (listing.inAnyOrder()) before it offers that.
+    // 0 while there is no table.
+    int count(const Listing &listing) const;
 
     // The result, in the order of the table.
     int recordCount() const { return static_cast<int>(m_rows.size()); }

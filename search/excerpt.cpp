@@ -27,21 +27,28 @@ bool isBreak(QChar c)
     return c.isSpace();
 }
 
+// The most units a cut moves on to keep marks with their letter: past that the text is
+// cut among its marks (a text of marks alone has no letter to keep them with).
+constexpr qsizetype kMostClinging = 32;
+
 } // namespace
 
 Excerpt excerpt(QStringView text, QStringView term, Comparison comparison, qsizetype lead,
                 qsizetype length)
 {
-    const std::vector<pane::Span> found = pane::occurrences(text, term, comparison);
-    return excerptAround(text, found.empty() ? std::nullopt : std::optional(found.front()), lead,
-                         length);
+    return excerptAround(text, pane::firstOccurrence(text, term, comparison), lead, length);
 }
 
-Excerpt excerptAround(QStringView text, const std::optional<pane::Span> &match, qsizetype lead,
+Excerpt excerpt(QStringView text, const Listing &listing, qsizetype lead, qsizetype length)
+{
+    return excerptAround(text, pane::firstOccurrence(text, listing), lead, length);
+}
+
+Excerpt excerptAround(QStringView text, const std::optional<pane::Span> &found, qsizetype lead,
                       qsizetype length)
 {
-    qsizetype matchStart = match ? match->start : 0;
-    qsizetype matchEnd = match ? match->end : 0;
+    qsizetype matchStart = found ? std::min(found->start, text.size()) : 0;
+    qsizetype matchEnd = found ? std::min(found->end, text.size()) : 0;
 
     // The start: lead units before the match, moved on to the next word's first letter,
     // unless that would pass the match.
@@ -66,8 +73,11 @@ Excerpt excerptAround(QStringView text, const std::optional<pane::Span> &match, 
             --word;
         if (isBreak(text[word]))
             end = word;
-        while (end < text.size() && clingsToPrevious(text[end]))
+        for (const qsizetype most = end + kMostClinging;
+             end < text.size() && clingsToPrevious(text[end]) && end < most;)
             ++end;
+        if (end < text.size() && text[end].isLowSurrogate() && text[end - 1].isHighSurrogate())
+            ++end; // never half a pair
         while (end > start && isBreak(text[end - 1]))
             --end;
     }
@@ -87,7 +97,7 @@ Excerpt excerptAround(QStringView text, const std::optional<pane::Span> &match, 
     }
     if (cutAfter)
         out.text.append(ellipsis);
-    if (match) {
+    if (found) {
         out.matchStart = matchStart - start + (cutBefore ? 1 : 0);
         out.matchLength = matchEnd - matchStart;
     }

@@ -20,14 +20,20 @@ struct Excerpt {
 };
 
 // The match is found as the reading pane finds it (its first occurrence, marks after it
-// included). Up to lead units come before it, starting on a word where there is one; the
-// whole holds about length units. A cut never falls inside a character or between a letter
-// and its marks, and line breaks and tabs show as spaces (a cell is one line).
+// included), and only as far into the text as it lies. Up to lead units come before it,
+// starting on a word where there is one; the whole holds about length units, whatever the
+// text: a cut never falls inside a character, nor between a letter and its marks unless
+// they run on for more than a few units (a text of marks alone is cut all the same), and
+// line breaks and tabs show as spaces (a cell is one line).
 constexpr qsizetype kExcerptLead = 60;
 constexpr qsizetype kExcerptLength = 300;
 Excerpt excerpt(QStringView text, QStringView term, Comparison comparison,
                 qsizetype lead = kExcerptLead, qsizetype length = kExcerptLength);
-// The same around a match already found (none: the start of the hadith).
+// For what a listing searched: its term, or the first place where one of its words that
+// must occur occurs; the start of the text for a listing that is no search.
+Excerpt excerpt(QStringView text, const Listing &listing, qsizetype lead = kExcerptLead,
+                qsizetype length = kExcerptLength);
+// Around a stretch of the text already found (none: the start of the text).
 Excerpt excerptAround(QStringView text, const std::optional<pane::Span> &match,
                       qsizetype lead = kExcerptLead, qsizetype length = kExcerptLength);
 

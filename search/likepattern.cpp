@@ -180,11 +180,15 @@ qsizetype findIn(std::basic_string_view<Unit> haystack, std::basic_string_view<U
         from = 0;
     if (nn == 0)
         return from <= hn ? from : -1;
+    qsizetype at = -1;
 #ifdef TEMBRA_X86
     if (haveAvx2())
-        return findAvx2(haystack.data(), hn, needle.data(), nn, from);
+        at = findAvx2(haystack.data(), hn, needle.data(), nn, from);
+    else
 #endif
-    return findScalar(haystack.data(), hn, needle.data(), nn, from);
+        at = findScalar(haystack.data(), hn, needle.data(), nn, from);
+    meter::count((at < 0 ? hn : at) - from + 1);
+    return at;
 }
 
 // How many units the character at pos takes: two for a surrogate pair in UTF-16.
@@ -206,6 +210,63 @@ qsizetype findUnits(std::u16string_view haystack, std::u16string_view needle, qs
 qsizetype findUnits(std::string_view haystack, std::string_view needle, qsizetype from)
 {
     return findIn(haystack, needle, from);
+}
+
+#ifdef TEMBRA_X86
+namespace {
+
+// findAvx2's loop for places up to last, in a text that may be read up to hn: -1 if none is
+// there, and -2 where the last few places are left to look at from *stop.
+__attribute__((target("avx2"))) qsizetype findAvx2Within(const char *h, qsizetype hn,
+                                                         const char *nd, qsizetype nn,
+                                                         qsizetype from, qsizetype last,
+                                                         qsizetype *stop)
+{
+    constexpr qsizetype lanes = 32;
+    const __m256i first = _mm256_set1_epi8(nd[0]);
+    const __m256i lastUnit = _mm256_set1_epi8(nd[nn - 1]);
+    qsizetype p = from;
+    for (; p <= last && p + nn - 1 + lanes <= hn; p += lanes) {
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(h + p));
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(h + p + nn - 1));
+        auto mask = static_cast<std::uint32_t>(_mm256_movemask_epi8(
+            _mm256_and_si256(_mm256_cmpeq_epi8(a, first), _mm256_cmpeq_epi8(b, lastUnit))));
+        if (last - p < lanes - 1)
+            mask &= (std::uint32_t(2) << (last - p)) - 1; // none past the last place
+        while (mask) {
+            const int bit = __builtin_ctz(mask);
+            mask &= mask - 1;
+            if (equalUnits(h + p + bit + 1, nd + 1, nn - 2 > 0 ? nn - 2 : 0))
+                return p + bit;
+        }
+    }
+    *stop = p;
+    return p > last ? -1 : -2;
+}
+
+} // namespace
+#endif
+
+qsizetype findUnitsWithin(std::string_view haystack, std::string_view needle, qsizetype from,
+                          qsizetype to)
+{
+    const auto nn = qsizetype(needle.size());
+    const auto hn = qsizetype(haystack.size());
+    to = std::min(to, hn);
+    if (nn == 0 || from < 0 || to - from < nn)
+        return nn == 0 && from >= 0 && from <= to ? from : -1;
+    meter::count(to - from);
+#ifdef TEMBRA_X86
+    if (haveAvx2()) {
+        qsizetype stop = from;
+        const qsizetype at
+            = findAvx2Within(haystack.data(), hn, needle.data(), nn, from, to - nn, &stop);
+        if (at != -2)
+            return at;
+        from = stop;
+    }
+#endif
+    return findScalar(haystack.data(), to, needle.data(), nn, from);
 }
 
 template <typename Unit>
@@ -254,22 +315,62 @@ template class UnitFinder<char>;
 template <typename Unit>
 BasicLikePattern<Unit>::BasicLikePattern(View pattern, const Frequency &frequency)
 {
-    m_anchoredStart = pattern.empty() || pattern.front() != Unit('%');
-    m_anchoredEnd = pattern.empty() || pattern.back() != Unit('%');
+    build(pattern, frequency, nullptr);
+}
+
+template <typename Unit>
+BasicLikePattern<Unit>::BasicLikePattern(View pattern, const Frequency &frequency,
+                                         const std::vector<MarkSet> &marks)
+{
+    build(pattern, frequency, &marks);
+}
+
+template <typename Unit>
+void BasicLikePattern<Unit>::build(View pattern, const Frequency &frequency,
+                                   const std::vector<MarkSet> *marks)
+{
+    const auto marksAfter = [marks](size_t i) { // i + 1 for those after unit i
+        return marks && i < marks->size() ? (*marks)[i] : MarkSet(0);
+    };
+    // Marks typed before a "%" at the start, or after one at the end, ask for a letter
+    // there: such a pattern is anchored.
+    m_anchoredStart = pattern.empty() || pattern.front() != Unit('%') || marksAfter(0) != 0;
+    m_anchoredEnd
+        = pattern.empty() || pattern.back() != Unit('%') || marksAfter(pattern.size()) != 0;
     std::vector<Segment> parts;
     Segment seg;
+    seg.lead = marksAfter(0);
+    const auto close = [&parts, &seg] {
+        seg.marked = seg.lead != 0
+            || std::find_if(seg.marks.begin(), seg.marks.end(), [](MarkSet m) { return m != 0; })
+                != seg.marks.end();
+        // Marks alone asked for again right after the same marks alone ("%َ%َ") are met
+        // where the first are: the letter that carries them carries them for both.
+        const bool again = seg.units.empty() && !parts.empty() && parts.back().units.empty()
+            && parts.back().lead == seg.lead;
+        if ((!seg.units.empty() || seg.lead != 0) && !again)
+            parts.push_back(std::move(seg));
+        seg = Segment();
+    };
     for (size_t i = 0; i < pattern.size(); ++i) {
         const Unit u = pattern[i];
         if (u == Unit('%')) {
-            if (!seg.units.empty())
-                parts.push_back(std::move(seg));
-            seg = Segment();
-        } else if (u == Unit('_')) {
-            seg.units.push_back(Unit('_'));
+            close();
+            seg.lead = marksAfter(i + 1);
+            continue;
+        }
+        seg.units.push_back(u);
+        // Kept only for a part with marks: a long pattern has many parts.
+        if (const MarkSet typed = marksAfter(i + 1); typed != 0) {
+            seg.marks.resize(seg.units.size());
+            seg.marks.back() = typed;
+        } else if (!seg.marks.empty()) {
+            seg.marks.push_back(0);
+        }
+        if (u == Unit('_')) {
             seg.any.push_back(true);
             ++seg.characters;
         } else {
-            seg.units.push_back(u);
             seg.any.push_back(false);
             bool second = false; // the low half of a surrogate pair
             if constexpr (sizeof(Unit) == 2)
@@ -278,33 +379,39 @@ BasicLikePattern<Unit>::BasicLikePattern(View pattern, const Frequency &frequenc
                 ++seg.characters;
         }
     }
-    if (!seg.units.empty())
-        parts.push_back(std::move(seg));
+    close();
+    for (const Segment &part : parts)
+        m_marked = m_marked || part.marked;
 
     // A part of "_" alone between two "%" only asks for so many characters somewhere: it
     // joins the part before it (or the one after), so that "%_%_%_%" is one part of three.
+    // Not with marks: those ask for letters that carry them, wherever they are.
     const auto join = [](Segment *to, const Segment &from, bool before) {
         if (before) {
             to->units.insert(0, from.units);
             to->any.insert(to->any.begin(), from.any.begin(), from.any.end());
+            to->marks.insert(to->marks.begin(), from.marks.begin(), from.marks.end());
         } else {
             to->units += from.units;
             to->any.insert(to->any.end(), from.any.begin(), from.any.end());
+            to->marks.insert(to->marks.end(), from.marks.begin(), from.marks.end());
         }
         to->characters += from.characters;
     };
     Segment pending;
     for (size_t k = 0; k < parts.size(); ++k) {
         Segment &part = parts[k];
-        const bool onlyAny = std::find(part.any.begin(), part.any.end(), false) == part.any.end();
+        const bool onlyAny
+            = !part.marked && std::find(part.any.begin(), part.any.end(), false) == part.any.end();
         const bool startsText = k == 0 && m_anchoredStart;
         const bool endsText = k + 1 == parts.size() && m_anchoredEnd;
-        if (onlyAny && !startsText && !endsText) {
+        if (onlyAny && !startsText && !endsText
+            && (m_segments.empty() || !m_segments.back().marked)) {
             join(m_segments.empty() ? &pending : &m_segments.back(), part, false);
             continue;
         }
         if (!pending.units.empty()) {
-            if (endsText)
+            if (endsText || part.marked)
                 m_segments.push_back(std::move(pending));
             else
                 join(&part, pending, true);
@@ -346,8 +453,24 @@ BasicLikePattern<Unit>::BasicLikePattern(View pattern, const Frequency &frequenc
     }
 }
 
+template <typename Unit>
+BasicLikePattern<Unit>::Subject::Subject(View text) : units(text), fixed(fixedWidth(text))
+{ }
+
+template <typename Unit>
+BasicLikePattern<Unit>::Subject::Subject(View text, const MarkSet *textMarks, MarkSet marksBefore,
+                                         bool letterBefore)
+    : units(text),
+      marks(textMarks),
+      before(marksBefore),
+      beforeIsLetter(letterBefore),
+      withMarks(true),
+      fixed(fixedWidth(text))
+{ }
+
 template <typename Unit> bool BasicLikePattern<Unit>::fixedWidth(View text)
 {
+    meter::count(qsizetype(text.size()));
     if constexpr (sizeof(Unit) == 1) {
         Q_UNUSED(text);
         return true;
@@ -360,14 +483,54 @@ template <typename Unit> bool BasicLikePattern<Unit>::fixedWidth(View text)
     }
 }
 
+// The marks of a part placed at [start, end) of the text: those typed before it with the
+// letter before start, those typed after each unit with the text's after that unit.
 template <typename Unit>
-bool BasicLikePattern<Unit>::matchAt(const Segment &seg, View text, qsizetype pos, bool fixed,
+bool BasicLikePattern<Unit>::marksAgree(const Segment &seg, const Subject &text,
+                                        qsizetype start) const
+{
+    if (seg.lead != 0) {
+        if (start > 0                 ? !fold::marksAgree(seg.lead, text.marks[start - 1])
+                : text.beforeIsLetter ? !fold::marksAgree(seg.lead, text.before)
+                                      : !fold::marksAgreeAtStart(seg.lead, text.before))
+            return false;
+    }
+    if (seg.marks.empty())
+        return true; // marks only before it
+    const MarkSet *typed = seg.marks.data();
+    const qsizetype count = qsizetype(seg.units.size());
+    if (text.fixed) {
+        const MarkSet *stored = text.marks + start;
+        for (qsizetype j = 0; j < count; ++j) {
+            if (!fold::marksAgree(typed[j], stored[j]))
+                return false;
+        }
+        return true;
+    }
+    // "_" may have taken a pair: the marks of a character are on its last unit
+    const Unit *t = text.units.data();
+    const auto n = qsizetype(text.units.size());
+    qsizetype pos = start;
+    for (qsizetype j = 0; j < count; ++j) {
+        const qsizetype width = seg.any[size_t(j)] ? charAt(t, pos, n) : 1;
+        if (!fold::marksAgree(typed[j], text.marks[pos + width - 1]))
+            return false;
+        pos += width;
+    }
+    return true;
+}
+
+template <typename Unit>
+bool BasicLikePattern<Unit>::matchAt(const Segment &seg, const Subject &subject, qsizetype pos,
                                      qsizetype *end) const
 {
+    const View text = subject.units;
     const auto n = qsizetype(text.size());
     const Unit *t = text.data();
-    if (fixed) {
-        const auto width = qsizetype(seg.units.size());
+    const auto width = qsizetype(seg.units.size());
+    meter::count(width + 1);
+    qsizetype stop = pos;
+    if (subject.fixed) {
         if (pos < 0 || n - pos < width)
             return false;
         for (const Piece &piece : seg.pieces) {
@@ -375,33 +538,46 @@ bool BasicLikePattern<Unit>::matchAt(const Segment &seg, View text, qsizetype po
                             qsizetype(piece.units.size())))
                 return false;
         }
-        *end = pos + width;
-        return true;
-    }
-    const Unit *u = seg.units.data();
-    for (size_t i = 0; i < seg.units.size(); ++i) {
-        if (pos >= n)
-            return false;
-        if (seg.any[i]) {
-            pos += charAt(t, pos, n);
-        } else {
-            if (t[pos] != u[i])
+        stop = pos + width;
+    } else {
+        const Unit *u = seg.units.data();
+        for (size_t i = 0; i < seg.units.size(); ++i) {
+            if (stop >= n)
                 return false;
-            ++pos;
+            if (seg.any[i]) {
+                stop += charAt(t, stop, n);
+            } else {
+                if (t[stop] != u[i])
+                    return false;
+                ++stop;
+            }
         }
     }
-    *end = pos;
+    if (seg.marked && subject.withMarks && !marksAgree(seg, subject, pos))
+        return false;
+    *end = stop;
     return true;
 }
 
 template <typename Unit>
-qsizetype BasicLikePattern<Unit>::find(const Segment &seg, View text, qsizetype from, bool fixed,
+qsizetype BasicLikePattern<Unit>::find(const Segment &seg, const Subject &subject, qsizetype from,
                                        qsizetype *end) const
 {
+    const View text = subject.units;
     const auto n = qsizetype(text.size());
-    if (fixed) {
-        if (seg.pieces.empty())
-            return n - from >= seg.tail && matchAt(seg, text, from, true, end) ? from : -1;
+    const bool marks = seg.marked && subject.withMarks;
+    if (seg.pieces.empty()) {
+        // Only "_", or only marks: without marks to compare, the first place is as good as
+        // any; with them, each place in turn.
+        if (!marks && subject.fixed)
+            return n - from >= seg.tail && matchAt(seg, subject, from, end) ? from : -1;
+        for (qsizetype p = from; n - p >= seg.tail; p += p < n ? charAt(text.data(), p, n) : 1) {
+            if (matchAt(seg, subject, p, end))
+                return p;
+        }
+        return -1;
+    }
+    if (subject.fixed) {
         // Where the rarest run occurs, the part starts a fixed distance before it.
         const Piece &key = seg.pieces.front();
         const View literal(key.units);
@@ -410,7 +586,7 @@ qsizetype BasicLikePattern<Unit>::find(const Segment &seg, View text, qsizetype 
             const qsizetype start = p - key.offset;
             if (n - start < seg.tail)
                 return -1; // too little text left for this part and the ones after it
-            if (matchAt(seg, text, start, true, end))
+            if (matchAt(seg, subject, start, end))
                 return start;
         }
         return -1;
@@ -423,26 +599,26 @@ qsizetype BasicLikePattern<Unit>::find(const Segment &seg, View text, qsizetype 
         for (qsizetype p = findIn(text, literal, from); p >= 0; p = findIn(text, literal, p + 1)) {
             if (n - p < seg.tail)
                 return -1;
-            if (matchAt(seg, text, p, false, end))
+            if (matchAt(seg, subject, p, end))
                 return p;
         }
         return -1;
     }
     for (qsizetype p = from; p < n && n - p >= seg.tail; p += charAt(text.data(), p, n)) {
-        if (matchAt(seg, text, p, false, end))
+        if (matchAt(seg, subject, p, end))
             return p;
     }
     return -1;
 }
 
-template <typename Unit> bool BasicLikePattern<Unit>::matchesUnits(View text) const
+template <typename Unit> bool BasicLikePattern<Unit>::matches(const Subject &subject) const
 {
+    const View text = subject.units;
     if (m_segments.empty())
         return !(m_anchoredStart && m_anchoredEnd) || text.empty();
     const auto n = qsizetype(text.size());
     if (n < m_segments.front().tail)
         return false; // every literal unit and "_" needs at least one unit of text
-    const bool fixed = fixedWidth(text);
     const Unit *t = text.data();
     qsizetype pos = 0;
     qsizetype end = 0;
@@ -451,7 +627,7 @@ template <typename Unit> bool BasicLikePattern<Unit>::matchesUnits(View text) co
         const bool first = k == 0;
         const bool last = k + 1 == m_segments.size();
         if (first && m_anchoredStart) {
-            if (!matchAt(seg, text, 0, fixed, &end))
+            if (!matchAt(seg, subject, 0, &end))
                 return false;
             if (last && m_anchoredEnd)
                 return end == n;
@@ -459,7 +635,7 @@ template <typename Unit> bool BasicLikePattern<Unit>::matchesUnits(View text) co
             // The last part must end the text; it spans a fixed number of characters,
             // so there is one place to try.
             qsizetype start = n;
-            if (fixed) {
+            if (subject.fixed) {
                 start = n - qsizetype(seg.units.size());
             } else {
                 for (qsizetype c = 0; c < seg.characters && start > 0; ++c) {
@@ -469,8 +645,8 @@ template <typename Unit> bool BasicLikePattern<Unit>::matchesUnits(View text) co
                     start -= pair ? 2 : 1;
                 }
             }
-            return start >= pos && matchAt(seg, text, start, fixed, &end) && end == n;
-        } else if (find(seg, text, pos, fixed, &end) < 0) {
+            return start >= pos && matchAt(seg, subject, start, &end) && end == n;
+        } else if (find(seg, subject, pos, &end) < 0) {
             return false;
         }
         pos = end;
@@ -480,16 +656,17 @@ template <typename Unit> bool BasicLikePattern<Unit>::matchesUnits(View text) co
 
 // Each part is taken where it first occurs after the one before it: if the parts after
 // the first cannot follow its first occurrence, they cannot follow a later one either.
+// (Marks change nothing here: a part's marks are those of the text where it stands.)
 template <typename Unit>
-qsizetype BasicLikePattern<Unit>::findFirst(View text, qsizetype from, qsizetype *end) const
+qsizetype BasicLikePattern<Unit>::findFirst(const Subject &subject, qsizetype from,
+                                            qsizetype *end) const
 {
     if (m_segments.empty())
         return -1;
-    const bool fixed = fixedWidth(text);
     qsizetype pos = from;
     qsizetype start = -1;
     for (const Segment &seg : m_segments) {
-        const qsizetype at = find(seg, text, pos, fixed, &pos);
+        const qsizetype at = find(seg, subject, pos, &pos);
         if (at < 0)
             return -1;
         if (start < 0)
@@ -501,6 +678,25 @@ qsizetype BasicLikePattern<Unit>::findFirst(View text, qsizetype from, qsizetype
 
 template class BasicLikePattern<char16_t>;
 template class BasicLikePattern<char>;
+
+std::vector<fold::MarkSet> patternMarks(const fold::Marked &marked)
+{
+    std::vector<fold::MarkSet> marks;
+    marks.reserve(marked.marks.size() + 1);
+    marks.push_back(marked.lead);
+    marks.insert(marks.end(), marked.marks.begin(), marked.marks.end());
+    return marks;
+}
+
+BasicLikePattern<char16_t> comparedPattern(QStringView typed, fold::Form form,
+                                           const BasicLikePattern<char16_t>::Frequency &frequency)
+{
+    if (form != fold::Form::WithMarks)
+        return BasicLikePattern<char16_t>(LikePattern::units(fold::apply(typed, form)), frequency);
+    const fold::Marked folded = fold::marked(typed);
+    return BasicLikePattern<char16_t>(LikePattern::units(folded.letters), frequency,
+                                      patternMarks(folded));
+}
 
 LikePattern::LikePattern(QStringView pattern, const Frequency &frequency)
     : BasicLikePattern(units(foldCase(pattern)), frequency)

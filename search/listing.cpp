@@ -55,6 +55,13 @@ Listing Listing::inEveryBook() const
     return all;
 }
 
+Listing Listing::inAnyOrder() const
+{
+    Listing words = *this;
+    words.anyOrder = true;
+    return words;
+}
+
 QString Listing::statement() const
 {
     QStringList conditions;

@@ -45,6 +45,8 @@ struct Listing {
     Listing inBook(const Field &name) const;
     Listing inChapter(const Field &bookName, const Field &chapterName) const;
     Listing inEveryBook() const;
+    // The same search for its text's words in any order (see splitWords()).
+    Listing inAnyOrder() const;
 
     // The data control's record source and command type for the list.
     QString statement() const;

@@ -1,10 +1,14 @@
 #pragma once
 
 #include "search/comparison.h"
+#include "search/listing.h"
+#include "search/words.h"
 
 #include <QString>
 #include <QStringView>
 
+#include <limits>
+#include <optional>
 #include <vector>
 
 namespace tembra::pane {
@@ -28,8 +32,31 @@ struct Span {
 // The occurrences come in order and do not overlap: the first is the one to select (the
 // Tab4 line comes first in the text, so an occurrence there comes before one in the
 // hadith). Each runs from the first character of a match to its last, then on over the
-// marks and ignored characters that follow, so that a word is never cut before its marks.
-std::vector<Span> occurrences(QStringView text, QStringView term, Comparison comparison);
+// marks and ignored characters that follow, so that a word is never cut before its marks;
+// one whose marks typed before its first letter were compared with the letter before it
+// starts at that letter's marks, and a match of marks alone is the letter that carries
+// them. At most `most` of them (a pane shades no more). The work grows with the text's
+// length, never with its square.
+constexpr qsizetype kMostOccurrences = 10000;
+std::vector<Span> occurrences(QStringView text, QStringView term, Comparison comparison,
+                              qsizetype most = kMostOccurrences);
+// The first of them alone, with no more work than it takes: a long hadith is looked at
+// only as far as its first match, where the term's matches are of a bounded length.
+std::optional<Span> firstOccurrence(QStringView text, QStringView term, Comparison comparison);
+
+// A search by words in any order: every place where an item that must occur occurs, each
+// item compared as a whole search text is, in order, places that overlap joined into one.
+// The first is the place to select.
+std::vector<Span> occurrences(QStringView text, const std::vector<WordItem> &items,
+                              Comparison comparison, qsizetype most = kMostOccurrences);
+std::optional<Span> firstOccurrence(QStringView text, const std::vector<WordItem> &items,
+                                    Comparison comparison);
+
+// What a listing searched for (its text as one term, or its words in any order, under its
+// comparison); none for a listing that is no search.
+std::vector<Span> occurrences(QStringView text, const Listing &listing,
+                              qsizetype most = kMostOccurrences);
+std::optional<Span> firstOccurrence(QStringView text, const Listing &listing);
 
 // A text box's document knows one kind of line break: "\r\n" is one position there.
 // Positions in the document of positions in the text.

@@ -2,7 +2,6 @@
 
 #include "search/citation.h"
 #include "search/datacontrol.h"
-#include "search/shownmatches.h"
 
 #include "base/texts.h"
 
@@ -28,11 +27,16 @@ int ResultModel::columnCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : int(m_columns.size());
 }
 
-void ResultModel::setSearch(const Listing &search)
+void ResultModel::setSearchTerm(const QString &term, Comparison comparison)
 {
-    if (search == m_search)
+    setListing(Listing::search(term, comparison, false));
+}
+
+void ResultModel::setListing(const Listing &listing)
+{
+    if (listing == m_listing)
         return;
-    m_search = search;
+    m_listing = listing;
     m_excerpts.clear();
     if (rowCount() > 0)
         emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
@@ -46,7 +50,7 @@ Excerpt ResultModel::cellExcerpt(int row) const
     if (m_excerpts.size() >= 512)
         m_excerpts.clear();
     const Excerpt made
-        = shownExcerpt(m_data->table()->view(m_data->rowAt(row), Column::Text), m_search);
+        = excerpt(m_data->table()->view(m_data->rowAt(row), Column::Text), m_listing);
     m_excerpts.insert(row, made);
     return made;
 }

@@ -35,10 +35,13 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    // The hadith cell shows the text around the first place the search shows in it (see
-    // shownMatches()); for a list that is not a search, or where nothing is shown, the start
-    // of the hadith.
-    void setSearch(const Listing &search);
+    // The hadith cell shows the text around the first match of this term (a LIKE
+    // pattern, as the search ran it), found as the reading pane finds it; with no term, or
+    // where the term does not occur, the start of the hadith.
+    void setSearchTerm(const QString &term, Comparison comparison);
+    // The same for what a listing searched: its text, or the first place where one of its
+    // words occurs; the start of each hadith for a listing that is no search.
+    void setListing(const Listing &listing);
 
     // Where the match stands in a hadith cell's text: QPoint(start, length) in its units;
     // none where nothing is to be emphasised.
@@ -49,7 +52,7 @@ private:
 
     DataControl *m_data;
     std::vector<Shown> m_columns;
-    Listing m_search;
+    Listing m_listing = Listing::search(QString(), Comparison::Folded, false);
     // The excerpts of the rows lately drawn: the grid asks for a cell's text and its match
     // apart, and again at every repaint. Emptied with each new result or term.
     mutable QHash<int, Excerpt> m_excerpts;

@@ -4,6 +4,9 @@
 
 #include <QVarLengthArray>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #ifdef __linux__
 #include <sys/mman.h>
 #include <unistd.h>
@@ -12,6 +15,8 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <mutex>
+#include <numeric>
 
 namespace tembra {
 
@@ -80,52 +85,55 @@ std::vector<int> scanHits(std::basic_string_view<Unit> all, int rowCount, End en
     return rows;
 }
 
-// The marks that follow a letter, in canonical order, as a code of four bits: 0 for none,
-// 1 .. 14 for the commonest runs of Arabic vowel marks (together nearly every run in a
-// collection of fifty thousand vowelled hadiths), 15 for any other run. With them a
-// literal typed with marks is checked at most of its places without the text itself.
+// The marks on a letter, as a code of four bits: 0 for none, 1 .. 14 for the commonest
+// sets of Arabic vowel marks (together nearly every letter's in a collection of fifty
+// thousand vowelled hadiths), 15 for any other. With them a text typed with marks is
+// checked at most of its places without the text itself.
 constexpr std::uint8_t kOtherMarks = 15;
-constexpr char16_t kMarkRuns[kOtherMarks][2] = {
-    {0, 0},           {0x064E, 0},      {0x0650, 0},      {0x0652, 0},      {0x064F, 0},
-    {0x064D, 0},      {0x064C, 0},      {0x064B, 0},      {0x064E, 0x0651}, {0x0650, 0x0651},
-    {0x064F, 0x0651}, {0x064D, 0x0651}, {0x064C, 0x0651}, {0x064B, 0x0651}, {0x0651, 0},
-};
+using fold::MarkSet;
 
-// Asked for every letter of the collection, with the run already in canonical order: the
-// commonest answers come first.
-std::uint8_t markCode(const char16_t *run, qsizetype count)
+// The set each code stands for; none for kOtherMarks, which stands for many.
+const MarkSet *codeMarks()
 {
-    if (count == 0)
-        return 0;
-    if (count == 1) {
-        switch (run[0]) {
-        case 0x064E: return 1;
-        case 0x0650: return 2;
-        case 0x0652: return 3;
-        case 0x064F: return 4;
-        case 0x064D: return 5;
-        case 0x064C: return 6;
-        case 0x064B: return 7;
-        case 0x0651: return 14;
-        default: return kOtherMarks;
-        }
-    }
-    if (count == 2 && run[1] == 0x0651) {
-        for (std::uint8_t code = 8; code < 14; ++code) {
-            if (kMarkRuns[code][0] == run[0])
-                return code;
-        }
+    static const auto sets = [] {
+        std::array<MarkSet, 16> s{};
+        const char16_t runs[kOtherMarks][2] = {
+            {0, 0},           {0x064E, 0},      {0x0650, 0},      {0x0652, 0},
+            {0x064F, 0},      {0x064D, 0},      {0x064C, 0},      {0x064B, 0},
+            {0x064E, 0x0651}, {0x0650, 0x0651}, {0x064F, 0x0651}, {0x064D, 0x0651},
+            {0x064C, 0x0651}, {0x064B, 0x0651}, {0x0651, 0},
+        };
+        for (int code = 0; code < kOtherMarks; ++code)
+            s[size_t(code)] = fold::markBit(runs[code][0]) | fold::markBit(runs[code][1]);
+        return s;
+    }();
+    return sets.data();
+}
+
+std::uint8_t markCode(MarkSet set)
+{
+    const MarkSet *sets = codeMarks();
+    for (std::uint8_t code = 0; code < kOtherMarks; ++code) {
+        if (sets[code] == set)
+            return code;
     }
     return kOtherMarks;
 }
 
-// The run a code stands for; none for kOtherMarks, which stands for many.
-std::u16string_view markRun(std::uint8_t code)
+// Which codes agree with the marks typed on a letter, one bit a code; bit 15 (a set of
+// marks without a code of its own) only where every set agrees, and otherwise the text is
+// to be looked at.
+std::uint16_t agreeingCodes(MarkSet typed, bool atStart = false)
 {
-    if (code >= kOtherMarks)
-        return {};
-    const char16_t *known = kMarkRuns[code];
-    return {known, size_t(known[0] == 0 ? 0 : known[1] == 0 ? 1 : 2)};
+    if (typed == 0)
+        return 0xFFFF;
+    std::uint16_t codes = 0;
+    for (std::uint8_t code = 0; code < kOtherMarks; ++code) {
+        const MarkSet set = codeMarks()[code];
+        if (atStart ? fold::marksAgreeAtStart(typed, set) : fold::marksAgree(typed, set))
+            codes = std::uint16_t(codes | 1u << code);
+    }
+    return codes;
 }
 
 std::vector<int> mergeRows(std::vector<int> rows, const std::vector<int> &more)
@@ -158,8 +166,8 @@ bool toBytes(QStringView folded, Bytes *out)
 }
 
 // What the build looks up for each UTF-16 unit: its class (0 a letter, 1 .. 9 a mark, 15
-// ignored; bit 7 set where letter case folding changes it), and how the code of a run of
-// marks grows by one more mark, the run kept in canonical order.
+// ignored; bit 7 set where letter case folding changes it), and how the code of a
+// letter's marks grows by one more mark.
 struct BuildTables {
     BuildTables();
     std::uint8_t unitClass[0x10000];
@@ -185,17 +193,9 @@ BuildTables::BuildTables() : unitClass{}, next{}
     }
     for (std::uint8_t code = 0; code < 16; ++code) {
         for (std::uint8_t m = 1; m < 10; ++m) {
-            if (code == kOtherMarks) {
-                next[code][m] = kOtherMarks;
-                continue;
-            }
-            char16_t run[3];
-            const std::u16string_view known = markRun(code);
-            std::copy(known.begin(), known.end(), run);
-            run[known.size()] = kClassMark[m];
-            const auto count = qsizetype(known.size() + 1);
-            fold::canonicalOrder(run, count);
-            next[code][m] = m == 9 ? kOtherMarks : markCode(run, count);
+            next[code][m] = code == kOtherMarks || m == 9
+                ? kOtherMarks
+                : markCode(codeMarks()[code] | fold::markBit(kClassMark[m]));
         }
     }
 }
@@ -417,12 +417,67 @@ void TableSearch::Kept::build(const HadithTable &table)
     for (int b = 0; b < 256; ++b)
         frequency[b] = (counts[b] + 0.5) / sampled;
     frequency[0] = 1e-6;
+#ifdef __GLIBC__
+    // The halves' arrays, joined, are free again: their pages go back to the system rather
+    // than stay with the program.
+    ::malloc_trim(0);
+#endif
 }
 
-TableSearch::TableSearch(const HadithTable &table) : m_table(table), m_kept(new Kept)
+// The copy of a table begun before any search was made for it: one at a time, taken by the
+// first search made for the same table.
+struct TableSearch::Early {
+    std::mutex lock;
+    HadithTable table;
+    std::shared_ptr<Kept> kept;
+    std::shared_future<void> ready;
+
+    static Early &slot()
+    {
+        static Early early;
+        return early;
+    }
+    // The same table: a copy that shares its arrays.
+    static bool same(const HadithTable &a, const HadithTable &b)
+    {
+        return a.textUnits16() == b.textUnits16() && a.rowCount() == b.rowCount()
+            && a.allText().size() == b.allText().size();
+    }
+};
+
+void TableSearch::prepare(const HadithTable &table)
 {
+    // Made before the slot, so that they outlast it: at exit the slot waits for its thread.
+    fold::tables();
+    buildTables();
+    codeMarks();
+    Early &early = Early::slot();
+    auto kept = std::make_shared<Kept>();
+    // The thread holds the table and the copy for as long as it builds.
+    std::shared_future<void> ready
+        = std::async(std::launch::async, [kept, table] { kept->build(table); }).share();
+    const std::lock_guard<std::mutex> hold(early.lock);
+    early.table = table;
+    early.kept = std::move(kept);
+    early.ready = std::move(ready);
+}
+
+TableSearch::TableSearch(const HadithTable &table) : m_table(table)
+{
+    {
+        Early &early = Early::slot();
+        const std::lock_guard<std::mutex> hold(early.lock);
+        if (early.kept && Early::same(early.table, table)) {
+            m_kept = std::move(early.kept);
+            m_ready = std::move(early.ready);
+            early.table = HadithTable();
+            return;
+        }
+    }
+    auto kept = std::make_shared<Kept>();
+    m_kept = kept;
     // The table does not change from here on; the thread only reads it.
-    m_ready = std::async(std::launch::async, [this] { m_kept->build(m_table); }).share();
+    m_ready = std::async(std::launch::async, [kept, this] { kept->build(m_table); }).share();
 }
 
 TableSearch::~TableSearch()
@@ -454,8 +509,31 @@ QStringView TableSearch::text(int row) const
     return m_table.view(row, Column::Text);
 }
 
+namespace {
+
+// A pattern of thousands of parts ("%_" again and again) leaves its parts' memory behind,
+// freed but in pieces the system does not get back by itself: it is given back once the
+// search is done.
+struct GiveBackAfter final {
+    explicit GiveBackAfter(qsizetype units) : m_long(units > 4096) { }
+    ~GiveBackAfter()
+    {
+#ifdef __GLIBC__
+        if (m_long)
+            ::malloc_trim(0);
+#endif
+    }
+    Q_DISABLE_COPY_MOVE(GiveBackAfter)
+
+private:
+    bool m_long;
+};
+
+} // namespace
+
 std::vector<int> TableSearch::run(QStringView pattern, Comparison comparison, Column column) const
 {
+    const GiveBackAfter giveBack(pattern.size());
     const fold::Form form = fold::formFor(pattern, comparison);
     if (column != Column::Text)
         return otherColumn(pattern, form, column);
@@ -471,19 +549,310 @@ std::vector<int> TableSearch::run(QStringView pattern, Comparison comparison, Co
 // The short columns are searched row by row: nothing is kept for them.
 std::vector<int> TableSearch::otherColumn(QStringView pattern, fold::Form form, Column column) const
 {
-    const BasicLikePattern<char16_t> like(units(fold::apply(pattern, form)));
+    const BasicLikePattern<char16_t> like = comparedPattern(pattern, form);
     std::vector<int> rows;
     for (int r = 0; r < m_table.rowCount(); ++r) {
-        if (!m_table.isNull(r, column)
-            && like.matchesUnits(units(fold::apply(m_table.view(r, column), form))))
+        if (!m_table.isNull(r, column) && matchesText(like, form, m_table.view(r, column)))
             rows.push_back(r);
     }
     return rows;
 }
 
+// A plain text with marks, as it is looked for in the copy: where its letters occur there
+// (literal), the marks typed before the first letter (lead) and after each (typed) must
+// agree with the text's. The codes decide most places; the rest are looked at in the text.
+class TableSearch::MarkedLiteral final {
+public:
+    MarkedLiteral(const TableSearch &search, ByteView literal, MarkSet lead,
+                  const std::vector<MarkSet> &typed)
+        : m_search(search),
+          m_literal(literal),
+          m_lead(lead),
+          m_typed(typed),
+          m_agreeBefore(agreeingCodes(lead))
+    {
+        for (const MarkSet m : typed)
+            m_agree.push_back(agreeingCodes(m));
+    }
+    enum Answer { No, Yes, LookInTheText };
+
+    ByteView literal() const { return m_literal; }
+
+    // What the codes say of the place at, in row r.
+    Answer byCodes(qsizetype at, int r) const
+    {
+        const Kept &k = *m_search.m_kept;
+        Answer answer = Yes;
+        if (m_lead != 0) {
+            if (at == k.start(r)) {
+                if (!m_search.marksFirst(r))
+                    return No; // no letter before, and no marks to stand for one
+                answer = LookInTheText;
+            } else {
+                const std::uint8_t code = k.marksAfter(at - 1);
+                if (!((m_agreeBefore >> code) & 1)) {
+                    if (code != kOtherMarks)
+                        return No;
+                    answer = LookInTheText;
+                }
+            }
+        }
+        for (size_t j = 0; j < m_literal.size(); ++j) {
+            const std::uint8_t code = k.marksAfter(at + qsizetype(j));
+            if ((m_agree[j] >> code) & 1)
+                continue;
+            if (code != kOtherMarks)
+                return No;
+            answer = LookInTheText;
+        }
+        return answer;
+    }
+
+    // What the text says of it; marks has room for a set a letter.
+    bool byText(qsizetype at, int r, std::vector<MarkSet> *marks) const
+    {
+        const Kept &k = *m_search.m_kept;
+        MarkSet before = 0;
+        marks->resize(m_literal.size());
+        m_search.marksOf(r, at, at + qsizetype(m_literal.size()), marks->data(), &before, true);
+        if (m_lead != 0
+            && !(at > k.start(r) ? fold::marksAgree(m_lead, before)
+                                 : fold::marksAgreeAtStart(m_lead, before)))
+            return false;
+        for (size_t j = 0; j < m_literal.size(); ++j) {
+            if (!fold::marksAgree(m_typed[j], (*marks)[j]))
+                return false;
+        }
+        return true;
+    }
+
+    // Whether it occurs in row r of the copy.
+    bool inRow(int r, std::vector<MarkSet> *marks) const
+    {
+        const Kept &k = *m_search.m_kept;
+        const qsizetype end = k.end[size_t(r)];
+        for (qsizetype at = findUnitsWithin(k.all(), m_literal, k.start(r), end); at >= 0;
+             at = findUnitsWithin(k.all(), m_literal, at + 1, end)) {
+            const Answer answer = byCodes(at, r);
+            if (answer == Yes || (answer == LookInTheText && byText(at, r, marks)))
+                return true;
+        }
+        return false;
+    }
+
+private:
+    const TableSearch &m_search;
+    ByteView m_literal;
+    MarkSet m_lead;
+    std::vector<MarkSet> m_typed;
+    std::vector<std::uint16_t> m_agree;
+    std::uint16_t m_agreeBefore;
+};
+
+// One condition of a where clause, ready to be run over the table or checked on one row.
+class TableSearch::Query final {
+public:
+    Query(const TableSearch &search, const Condition &condition, Comparison comparison)
+        : m_search(search),
+          m_condition(condition),
+          m_comparison(comparison),
+          m_form(fold::formFor(condition.pattern, comparison))
+    {
+        if (condition.column != Column::Text) { // nothing is kept for the other columns
+            m_units = comparedPattern(condition.pattern, m_form);
+            return;
+        }
+        const Kept &k = *search.m_kept;
+        if (m_form == fold::Form::CaseOnly) {
+            m_units = comparedPattern(condition.pattern, m_form, k.unitFrequency());
+            const std::u16string_view key = m_units.keyLiteral();
+            m_hasBytes = toBytes(
+                fold::apply(QStringView(key.data(), qsizetype(key.size())), fold::Form::NoMarks),
+                &m_key);
+            m_caseFolded = LikePattern(condition.pattern, k.unitFrequency());
+            return;
+        }
+        const fold::Marked folded = fold::marked(condition.pattern);
+        m_typed = patternMarks(folded);
+        m_units = m_form == fold::Form::WithMarks
+            ? BasicLikePattern<char16_t>(units(folded.letters), k.unitFrequency(), m_typed)
+            : BasicLikePattern<char16_t>(units(folded.letters), k.unitFrequency());
+        m_hasBytes = toBytes(folded.letters, &m_bytes);
+        if (!m_hasBytes)
+            return;
+        m_bytePattern = m_form == fold::Form::WithMarks
+            ? BytePattern(ByteView(m_bytes), k.byteFrequency(), m_typed)
+            : BytePattern(ByteView(m_bytes), k.byteFrequency());
+        m_key = Bytes(m_bytePattern.keyLiteral());
+        if (m_bytePattern.isLiteral() && m_bytePattern.hasMarks())
+            m_literal = std::make_unique<MarkedLiteral>(
+                search, ByteView(m_key), m_bytePattern.leadMarks(), m_bytePattern.unitMarks());
+    }
+
+    const Condition &condition() const { return m_condition; }
+
+    // About how many places of the copy hold the pattern's rarest letters: counted in a
+    // sample of the copy, and estimated from the letters' frequencies beside (a rare text
+    // is in no sample). A pattern that only the rows kept apart can match has none.
+    double places() const
+    {
+        if (m_condition.column != Column::Text)
+            return 1e12; // no copy: each row is looked at
+        const Kept &k = *m_search.m_kept;
+        if (!m_hasBytes)
+            return 0;
+        if (m_key.empty())
+            return double(k.byteCount);
+        constexpr qsizetype kSlices = 16;
+        constexpr qsizetype kSlice = 16384;
+        double estimate = double(k.byteCount);
+        for (const char b : m_key)
+            estimate *= k.frequency[std::uint8_t(b)];
+        if (k.byteCount <= kSlices * kSlice) // a small copy: counted whole
+            return estimate + double(count(k.all()));
+        qsizetype hits = 0;
+        for (qsizetype i = 0; i < kSlices; ++i) {
+            const qsizetype from = (k.byteCount - kSlice) / (kSlices - 1) * i;
+            hits += count(k.all().substr(size_t(from), size_t(kSlice)));
+        }
+        return estimate + double(hits) * double(k.byteCount) / double(kSlices * kSlice);
+    }
+
+    std::vector<int> scan() const
+    {
+        return m_search.run(m_condition.pattern, m_comparison, m_condition.column);
+    }
+
+    // Whether row's value matches the pattern (NULL never does); marks is room to work in.
+    bool holds(int row, std::vector<MarkSet> *marks) const
+    {
+        const TableSearch &s = m_search;
+        const Kept &k = *s.m_kept;
+        const Column column = m_condition.column;
+        if (s.m_table.isNull(row, column))
+            return false;
+        if (column != Column::Text)
+            return matchesText(m_units, m_form, s.m_table.view(row, column));
+        const QStringView text = s.text(row);
+        if (m_form == fold::Form::CaseOnly) {
+            if (k.cased[size_t(row)])
+                return m_caseFolded.matchesFolded(foldCase(text));
+            if (m_caseFolded.isPlainSubstring())
+                return findUnits(units(text), m_caseFolded.keyLiteral(), 0) >= 0;
+            return m_caseFolded.matchesFolded(text);
+        }
+        if (k.apart[size_t(row)])
+            return matchesText(m_units, m_form, text);
+        if (!m_hasBytes)
+            return false;
+        const ByteView bytes = k.bytesOf(row);
+        if (m_literal)
+            return m_literal->inRow(row, marks);
+        if (!m_bytePattern.hasMarks()) {
+            if (m_bytePattern.isPlainSubstring())
+                return findUnitsWithin(k.all(), m_bytePattern.keyLiteral(), k.start(row),
+                                       k.end[size_t(row)])
+                    >= 0;
+            return m_bytePattern.matchesUnits(bytes);
+        }
+        if (!m_bytePattern.matches(BytePattern::Subject(bytes)))
+            return false; // not even the letters
+        marks->resize(bytes.size());
+        MarkSet before = 0;
+        s.marksOf(row, k.start(row), k.end[size_t(row)], marks->data(), &before, false);
+        return m_bytePattern.matches(BytePattern::Subject(bytes, marks->data(), before));
+    }
+
+private:
+    qsizetype count(ByteView slice) const
+    {
+        qsizetype hits = 0;
+        UnitFinder<char> finder(slice, m_key);
+        for (qsizetype at = finder.next(0); at >= 0; at = finder.next(at + 1))
+            ++hits;
+        return hits;
+    }
+
+    const TableSearch &m_search;
+    Condition m_condition;
+    Comparison m_comparison;
+    fold::Form m_form;
+    std::vector<MarkSet> m_typed;
+    BasicLikePattern<char16_t> m_units; // over folded UTF-16
+    LikePattern m_caseFolded; // the exact rule's
+    Bytes m_bytes; // the folded pattern in bytes, when it has them
+    bool m_hasBytes = false;
+    BytePattern m_bytePattern;
+    Bytes m_key; // the rarest run of letters, in bytes
+    std::unique_ptr<MarkedLiteral> m_literal;
+};
+
+std::vector<int> TableSearch::run(const std::vector<Condition> &conditions,
+                                  Comparison comparison) const
+{
+    // One condition is the search itself; none, every row (the whole table is listed at
+    // once, without waiting for the copy).
+    if (conditions.size() == 1 && !conditions.front().negated)
+        return run(conditions.front().pattern, comparison, conditions.front().column);
+    const bool text = std::any_of(conditions.begin(), conditions.end(),
+                                  [](const Condition &c) { return c.column == Column::Text; });
+    if (text)
+        waitUntilReady();
+    std::vector<std::unique_ptr<Query>> queries;
+    for (const Condition &c : conditions)
+        queries.push_back(std::make_unique<Query>(*this, c, comparison));
+    // The rarest that must hold is run over the table.
+    const Query *first = nullptr;
+    double fewest = 0;
+    for (const auto &q : queries) {
+        if (q->condition().negated)
+            continue;
+        const double places = q->places();
+        if (!first || places < fewest) {
+            first = q.get();
+            fewest = places;
+        }
+    }
+    std::vector<int> rows;
+
+    if (first) {
+        rows = first->scan();
+    } else {
+        rows.resize(size_t(m_table.rowCount()));
+        std::iota(rows.begin(), rows.end(), 0);
+    }
+    // The others on the rows it found, the rarest first, so that fewer are left for the
+    // commoner ones.
+    std::vector<std::pair<double, const Query *>> rest;
+    for (const auto &q : queries) {
+        if (q.get() != first)
+            rest.emplace_back(q->condition().negated ? -q->places() : q->places(), q.get());
+    }
+    std::stable_sort(rest.begin(), rest.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    // Each row is checked against every other condition while its text is at hand. (On
+    // two threads it was slower here: the checks take a few milliseconds, and a second
+    // thread on a busy machine waits longer than that for its turn.)
+    std::vector<MarkSet> marks;
+    rows.erase(std::remove_if(rows.begin(), rows.end(),
+                              [&](int r) {
+                                  for (const auto &next : rest) {
+                                      const Query &q = *next.second;
+                                      // a NULL value meets neither a condition nor its
+                                      // negation
+                                      if (m_table.isNull(r, q.condition().column)
+                                          || q.holds(r, &marks) == q.condition().negated)
+                                          return true;
+                                  }
+                                  return false;
+                              }),
+               rows.end());
+    return rows;
+}
+
 // A plain text under the exact rule occurs only where its folded form occurs in the
-// folded copy, a quarter of the text's bytes: where that form is rare, its places there
-// are checked in the text, and the text itself is not scanned.
+// folded copy, a quarter of the text's bytes: its places there, the codes of their marks
+// agreeing, are checked in the text, and the text itself is not scanned.
 bool TableSearch::scanExactLiteral(std::u16string_view literal, std::vector<int> *rows) const
 {
     const Kept &k = *m_kept;
@@ -497,28 +866,69 @@ bool TableSearch::scanExactLiteral(std::u16string_view literal, std::vector<int>
                                 fold::Form::NoMarks),
                     &bytes))
         return false;
-    double places = double(k.byteCount);
-    for (const char b : bytes)
-        places *= k.frequency[std::uint8_t(b)];
-    if (places > 20000)
-        return false; // common: scanning the text is quicker than looking up each place
+    // Where it occurs as typed, the marks between its letters are the text's, all of them,
+    // and those after its last letter begin the text's: the codes rule out most places
+    // before the text is looked at.
+    std::vector<std::uint16_t> codes; // per letter, the codes its place may have
+    {
+        const fold::Marked typed
+            = fold::marked(QStringView(literal.data(), qsizetype(literal.size())));
+        for (size_t j = 0; j < typed.marks.size(); ++j) {
+            const MarkSet set = typed.marks[j];
+            std::uint16_t allowed = 0;
+            for (std::uint8_t code = 0; code <= kOtherMarks; ++code) {
+                const bool known = code != kOtherMarks;
+                const MarkSet stored = codeMarks()[code];
+                if (j + 1 < typed.marks.size() ? (known ? stored == set : markCode(set) == code)
+                                               : (!known || (set & ~stored) == 0))
+                    allowed = std::uint16_t(allowed | 1u << code);
+            }
+            codes.push_back(allowed);
+        }
+    }
     const auto *t = m_table.textUnits16();
+    const auto letters = qsizetype(bytes.size());
     const auto length = qsizetype(literal.size());
     rows->clear();
     UnitFinder<char> finder(k.all(), bytes);
     int r = 0;
+    int scannedRow = -1; // the row looked at in the text so far, up to scannedTo
+    qsizetype scannedTo = 0;
     for (qsizetype at = finder.next(0); at >= 0;) {
         if (qsizetype(k.end[size_t(r)]) <= at)
             r = int(std::upper_bound(k.end.begin() + r, k.end.end(), std::uint32_t(at))
                     - k.end.begin());
-        const qsizetype o = k.cased[size_t(r)] ? -1 : letterAt(r, at) - qsizetype(first);
-        if (o >= m_table.textStart(r) && o + length <= m_table.textEnd(r)
-            && std::equal(literal.begin(), literal.end(), t + o)) {
-            rows->push_back(r);
-            at = finder.next(k.end[size_t(r)]);
-        } else {
+        bool maybe = !k.cased[size_t(r)] && at + letters <= qsizetype(k.end[size_t(r)]);
+        for (qsizetype j = 0; maybe && j < letters; ++j)
+            maybe = (codes[size_t(j)] >> k.marksAfter(at + j)) & 1;
+        if (!maybe) {
             at = finder.next(at + 1);
+            continue;
         }
+        // Where it occurs as typed at this place, it lies between the checkpoints around the
+        // place: that stretch of the text is looked at, and no more than once for a row.
+        const qsizetype rowEnd = k.end[size_t(r)];
+        qsizetype key = 0;
+        qsizetype from = k.checkpointBefore(at, &key);
+        if (key < k.start(r))
+            from = m_table.textStart(r);
+        from = std::max(m_table.textStart(r), from - qsizetype(first));
+        if (r == scannedRow)
+            from = std::max(from, scannedTo - length + 1);
+        qsizetype to = m_table.textEnd(r);
+        if (at + letters - 1 + kCheckpointEvery < rowEnd) {
+            const qsizetype next = k.checkpointBefore(at + letters - 1 + kCheckpointEvery, &key);
+            to = std::min(to, next);
+        }
+        if (from < to
+            && findUnits(std::u16string_view(t + from, size_t(to - from)), literal, 0) >= 0) {
+            rows->push_back(r);
+            at = finder.next(rowEnd);
+            continue;
+        }
+        scannedRow = r;
+        scannedTo = std::max(to, scannedTo);
+        at = finder.next(at + 1);
     }
     // the rows kept apart have no bytes; those that case changes are matched below
     std::vector<int> apart;
@@ -581,71 +991,65 @@ std::vector<int> TableSearch::scanWithoutMarks(QStringView pattern) const
     return mergeRows(std::move(rows), apart);
 }
 
-// A match with its marks is a match without them, so the places where the pattern occurs
-// without its marks are the only places to look. A plain "%text%" is checked at each
-// such place in the text itself; any other pattern on the row's text folded anew.
+// A match with its marks is a match of its letters, so the places where the letters occur
+// in the copy are the only places to look, and the codes of the marks there tell whether
+// the marks agree, or else the text does. A plain "%text%" is checked at each place by the
+// codes; a pattern of one part within the reach of its rarest letters; any other on the
+// whole row.
 std::vector<int> TableSearch::scanWithMarks(QStringView pattern) const
 {
     const Kept &k = *m_kept;
-    const QString withMarks = fold::apply(pattern, fold::Form::WithMarks);
-    const BasicLikePattern<char16_t> like(units(withMarks), k.unitFrequency());
-    // Without its marks, and with "_" (which may stand for a mark) as "%".
-    QString weaker = fold::apply(pattern, fold::Form::NoMarks);
-    weaker.replace(u'_', u'%');
+    const fold::Marked folded = fold::marked(pattern);
+    const std::vector<MarkSet> typed = patternMarks(folded);
+    const BasicLikePattern<char16_t> like(units(folded.letters), k.unitFrequency(), typed);
 
     std::vector<int> rows;
     Bytes bytes;
-    if (toBytes(weaker, &bytes)) {
-        const BytePattern filter(ByteView(bytes), k.byteFrequency());
+    if (toBytes(folded.letters, &bytes)) {
+        const BytePattern filter(ByteView(bytes), k.byteFrequency(), typed);
         const auto end = [&k](int r) { return k.end[size_t(r)]; };
         const ByteView literal = filter.keyLiteral();
-        if (like.isPlainSubstring() && !literal.empty()) {
-            const std::u16string_view text = like.keyLiteral();
-            qsizetype firstLetter = 0;
-            while (fold::kind(text[size_t(firstLetter)]) == fold::Mark)
-                ++firstLetter;
-            rows = scanMarkedLiteral(literal, text, firstLetter);
-        } else if (like.isPlainSubstring()) {
-            rows = scanMarksAlone(like.keyLiteral(), like);
-        } else if (placesFew(literal) && like.isOnePart()) {
+        if (filter.isLiteral()) {
+            rows = scanMarkedLiteral(literal, filter.leadMarks(), filter.unitMarks());
+        } else if (filter.isOnePart() && literal.empty() && filter.minimumUnits() == 0) {
+            rows = scanMarksAlone(filter.leadMarks());
+        } else if (filter.isOnePart() && placesFew(literal)) {
             // One part between "%" at either end spans a known number of units: where its
             // rare letters occur, the letters within that reach are all there is to check.
-            const qsizetype reach = like.minimumUnits();
-            std::u16string window;
+            const qsizetype reach = filter.minimumUnits();
+            std::vector<MarkSet> window;
             rows = scanHits(k.all(), m_table.rowCount(), end, literal, [&](int r, qsizetype at) {
-                if (k.apart[size_t(r)] || m_table.isNull(r, Column::Text)
-                    || m_table.textEnd(r) - m_table.textStart(r) < reach)
+                if (k.apart[size_t(r)] || m_table.isNull(r, Column::Text))
                     return Verdict::Reject;
-                const qsizetype from = std::max<qsizetype>(k.start(r), at - reach - 1);
+                const qsizetype from = std::max<qsizetype>(k.start(r), at - reach);
                 const qsizetype to
                     = std::min<qsizetype>(k.end[size_t(r)], at + qsizetype(literal.size()) + reach);
-                if ((from == k.start(r) && marksFirst(r)) || !lettersWithMarks(from, to, &window))
-                    return like.matchesUnits(units(fold::apply(text(r), fold::Form::WithMarks)))
-                        ? Verdict::Match
-                        : Verdict::Reject;
-                return like.matchesUnits(window) ? Verdict::Match : Verdict::NextHit;
+                window.resize(size_t(to - from));
+                MarkSet before = 0;
+                marksOf(r, from, to, window.data(), &before, false);
+                const BytePattern::Subject subject(k.all().substr(size_t(from), size_t(to - from)),
+                                                   window.data(), before, from > k.start(r));
+                return filter.matches(subject) ? Verdict::Match : Verdict::NextHit;
             });
         } else {
-            // The text never has fewer units than its folded form: a row too short for
-            // the pattern is passed over before anything is folded.
-            const qsizetype shortest = like.minimumUnits();
+            // The letters first, without their marks; then each row that has them, with
+            // them, half of the rows on a thread of their own: with every row a candidate
+            // this is the slowest search there is.
             const std::vector<int> candidates
                 = scanHits(k.all(), m_table.rowCount(), end, literal, [&](int r, qsizetype) {
                       return k.apart[size_t(r)] || m_table.isNull(r, Column::Text)
-                              || m_table.textEnd(r) - m_table.textStart(r) < shortest
-                              || !filter.matchesUnits(k.bytesOf(r))
+                              || !filter.matches(BytePattern::Subject(k.bytesOf(r)))
                           ? Verdict::Reject
                           : Verdict::Match;
                   });
-            // Each candidate is checked in its WithMarks form, half of them on a thread of
-            // their own: with every row a candidate this is the slowest search there is.
             const auto check = [&](size_t from, size_t to, std::vector<int> *found) {
-                std::u16string row;
+                std::vector<MarkSet> marks;
                 for (size_t i = from; i < to; ++i) {
                     const int r = candidates[i];
-                    if (!rowWithMarks(r, &row))
-                        row = units(fold::apply(text(r), fold::Form::WithMarks));
-                    if (like.matchesUnits(row))
+                    marks.resize(k.end[size_t(r)] - k.start(r));
+                    MarkSet before = 0;
+                    marksOf(r, k.start(r), k.end[size_t(r)], marks.data(), &before, false);
+                    if (filter.matches(BytePattern::Subject(k.bytesOf(r), marks.data(), before)))
                         found->push_back(r);
                 }
             };
@@ -660,40 +1064,52 @@ std::vector<int> TableSearch::scanWithMarks(QStringView pattern) const
     }
     std::vector<int> apart;
     for (int r : k.apartRows) {
-        if (like.matchesUnits(units(fold::apply(text(r), fold::Form::WithMarks))))
+        if (matchesText(like, fold::Form::WithMarks, text(r)))
             apart.push_back(r);
     }
     return mergeRows(std::move(rows), apart);
 }
 
-// A text of marks alone lies inside one run of marks: the rows with a run whose code
-// holds it, and those whose codes cannot tell (a run without a code of its own, marks
-// before the first letter), looked at in the text.
-std::vector<int> TableSearch::scanMarksAlone(std::u16string_view marks,
-                                             const BasicLikePattern<char16_t> &like) const
+// Whether a text, folded here, matches a pattern in the form given.
+bool TableSearch::matchesText(const BasicLikePattern<char16_t> &like, fold::Form form,
+                              QStringView text)
+{
+    using Subject = BasicLikePattern<char16_t>::Subject;
+    if (form != fold::Form::WithMarks)
+        return like.matches(Subject(units(fold::apply(text, form))));
+    const fold::Marked folded = fold::marked(text);
+    return like.matches(Subject(units(folded.letters), folded.marks.data(), folded.lead));
+}
+
+// A text of marks alone, typed before no letter, belongs to a letter whose marks agree:
+// the rows with a letter whose code agrees (a bare letter agrees with any), and those
+// whose codes cannot tell, looked at in the text; the marks before a row's first letter
+// are looked at in the text too.
+std::vector<int> TableSearch::scanMarksAlone(MarkSet typed) const
 {
     const Kept &k = *m_kept;
-    std::uint32_t holds = 0;
-    for (std::uint8_t code = 0; code < kOtherMarks; ++code) {
-        if (markRun(code).find(marks) != std::u16string_view::npos)
-            holds |= 1u << code;
-    }
-    holds |= 1u << kOtherMarks; // to be looked at
+    const std::uint16_t agree = std::uint16_t(agreeingCodes(typed) & 0x7FFF);
     std::vector<int> rows;
+    std::vector<MarkSet> marks;
     for (int r = 0; r < m_table.rowCount(); ++r) {
         if (k.apart[size_t(r)] || m_table.isNull(r, Column::Text))
             continue;
-        std::uint8_t found = 0;
+        bool found = false;
+        bool look = false;
         for (qsizetype at = k.start(r), stop = k.end[size_t(r)]; at < stop && !found; ++at) {
             const std::uint8_t code = k.marksAfter(at);
-            if ((holds >> code) & 1)
-                found = code == kOtherMarks ? 2 : 1;
+            found = (agree >> code) & 1;
+            look = look || code == kOtherMarks;
         }
-        if (found == 2 || (found == 0 && marksFirst(r))) {
-            const QString folded = fold::apply(text(r), fold::Form::WithMarks);
-            found = like.matchesUnits(units(folded)) ? 1 : 0;
+        if (!found && (look || marksFirst(r))) {
+            marks.resize(k.end[size_t(r)] - k.start(r));
+            MarkSet lead = 0;
+            marksOf(r, k.start(r), k.end[size_t(r)], marks.data(), &lead, true);
+            found = fold::marksAgreeAtStart(typed, lead);
+            for (const MarkSet m : marks)
+                found = found || fold::marksAgree(typed, m);
         }
-        if (found == 1)
+        if (found)
             rows.push_back(r);
     }
     return rows;
@@ -721,52 +1137,63 @@ bool TableSearch::marksFirst(int row) const
     return false;
 }
 
-// The row in the WithMarks form, made from the folded copy: each letter's byte back to its
-// unit, then its run of marks from the code. False where the copy cannot tell (a run
-// without a code of its own, marks before the first letter): the text must be folded.
-bool TableSearch::rowWithMarks(int row, std::u16string *out) const
+// The marks on each letter of bytes [from, to) of the copy, all in row, into
+// out, and those before from into *before: the letter before's, or at the row's start
+// those before its first letter. From the codes where they tell, else (or where fromText)
+// from the text itself.
+void TableSearch::marksOf(int row, qsizetype from, qsizetype to, MarkSet *out, MarkSet *before,
+                          bool fromText) const
 {
     const Kept &k = *m_kept;
-    return !marksFirst(row) && lettersWithMarks(k.start(row), k.end[size_t(row)], out);
-}
-
-// The letters of bytes [from, stop) of the copy, each with the marks that follow it.
-bool TableSearch::lettersWithMarks(qsizetype from, qsizetype stop, std::u16string *out) const
-{
-    static const auto unitOf = [] {
-        std::array<char16_t, 256> units{};
-        const fold::Tables &ft = fold::tables();
-        for (char32_t c = 0; c < 0x10000; ++c) {
-            const auto u = char16_t(c);
-            if (ft.byte[u] != 0 && ft.folded[u] == u && ft.kind[u] == fold::Keep)
-                units[ft.byte[u]] = u;
+    const qsizetype rowStart = k.start(row);
+    if (!fromText) {
+        const MarkSet *sets = codeMarks();
+        bool known = true;
+        for (qsizetype at = from; at < to; ++at) {
+            const std::uint8_t code = k.marksAfter(at);
+            known &= code != kOtherMarks;
+            out[at - from] = sets[code];
         }
-        return units;
-    }();
-    const Kept &k = *m_kept;
-    // Written through a pointer into room for the longest it can be: this runs for every
-    // row a pattern with marks and wildcards does not rule out at once.
-    out->resize(size_t(stop - from) * 3);
-    char16_t *w = out->data();
-    for (qsizetype at = from; at < stop; ++at) {
-        *w++ = unitOf[std::uint8_t(k.bytes[size_t(at)])];
-        const std::uint8_t code = k.marksAfter(at);
-        if (code == kOtherMarks)
-            return false;
-        w[0] = kMarkRuns[code][0];
-        w[1] = kMarkRuns[code][1];
-        w += (kMarkRuns[code][0] != 0) + (kMarkRuns[code][1] != 0);
+        if (from > rowStart) {
+            const std::uint8_t code = k.marksAfter(from - 1);
+            known &= code != kOtherMarks;
+            *before = sets[code];
+        } else {
+            known &= !marksFirst(row);
+            *before = 0;
+        }
+        if (known)
+            return;
     }
-    out->resize(size_t(w - out->data()));
-    return true;
+    const fold::Tables &ft = fold::tables();
+    const auto *t = m_table.textUnits16();
+    const qsizetype textEnd = m_table.textEnd(row);
+    // Each letter's marks run from the unit after it to the next letter.
+    const auto marksAfter = [&](qsizetype *o) {
+        MarkSet marks = 0;
+        for (; *o < textEnd && ft.kind[t[*o]] != fold::Keep; ++*o)
+            marks |= fold::markBit(t[*o]);
+        return marks;
+    };
+    qsizetype o = m_table.textStart(row); // the text of byte at, as at goes from from to to
+    if (from > rowStart) {
+        o = letterAt(row, from - 1) + 1;
+        *before = marksAfter(&o);
+    } else {
+        *before = marksAfter(&o);
+    }
+    for (qsizetype at = from; at < to; ++at) {
+        ++o;
+        out[at - from] = marksAfter(&o);
+    }
 }
 
-// The rows where literal occurs with its marks, looked for where it occurs without them
-// (withoutMarks, in the folded copy). Each such place is checked in the text itself, at
-// a place of the text that no earlier search has brought near: the places are taken a
-// batch at a time and their text fetched ahead, so that the waits for memory overlap.
-std::vector<int> TableSearch::scanMarkedLiteral(ByteView withoutMarks, std::u16string_view literal,
-                                                qsizetype firstLetter) const
+// The rows where a plain text with marks occurs. Each place that the codes cannot decide is
+// checked in the text, at a place that no earlier search has brought near: the places are
+// taken a batch at a time and their text fetched ahead, so that the waits for memory
+// overlap.
+std::vector<int> TableSearch::scanMarkedLiteral(ByteView literal, MarkSet lead,
+                                                const std::vector<MarkSet> &typed) const
 {
     constexpr int kBatch = 16;
     struct Place {
@@ -775,85 +1202,50 @@ std::vector<int> TableSearch::scanMarkedLiteral(ByteView withoutMarks, std::u16s
         bool decided; // by the codes alone
     };
     const Kept &k = *m_kept;
-    const ByteView all = k.all();
     const auto *t = m_table.textUnits16();
-    const auto length = qsizetype(withoutMarks.size());
-    // The literal's marks: those before its first letter, and the run after each letter.
-    const std::u16string_view lead = literal.substr(0, size_t(firstLetter));
-    std::vector<std::u16string_view> after;
-    for (size_t j = size_t(firstLetter); j < literal.size(); ++j) {
-        if (fold::kind(literal[j]) != fold::Mark)
-            after.emplace_back(literal.data() + j + 1, 0);
-        else
-            after.back() = std::u16string_view(after.back().data(), after.back().size() + 1);
-    }
-    std::vector<std::uint8_t> wanted;
-    for (const std::u16string_view run : after)
-        wanted.push_back(markCode(run.data(), qsizetype(run.size())));
-    enum Answer { No, Yes, LookInTheText };
-    // What the codes say of the place at, in row r.
-    const auto byCodes = [&](qsizetype at, int r) {
-        Answer answer = Yes;
-        if (!lead.empty()) {
-            if (at == k.start(r))
-                return LookInTheText; // marks before the row's first letter have no code
-            // the previous letter's run ends with them
-            const std::uint8_t before = k.marksAfter(at - 1);
-            const std::u16string_view run = markRun(before);
-            if (before == kOtherMarks)
-                answer = LookInTheText;
-            else if (run.size() < lead.size() || run.substr(run.size() - lead.size()) != lead)
-                return No;
-        }
-        for (qsizetype j = 0; j + 1 < length; ++j) {
-            const std::uint8_t code = k.marksAfter(at + j);
-            if (code == wanted[size_t(j)] && code != kOtherMarks)
-                continue;
-            if (code == kOtherMarks && wanted[size_t(j)] == kOtherMarks)
-                answer = LookInTheText;
-            else
-                return No; // one run is a known one and the other is not, or another
-        }
-        const std::u16string_view last = after.back();
-        if (!last.empty()) { // the text's run after the last letter begins with it
-            const std::uint8_t code = k.marksAfter(at + length - 1);
-            if (code == kOtherMarks)
-                answer = LookInTheText;
-            else if (markRun(code).substr(0, last.size()) != last)
-                return No;
-        }
-        return answer;
-    };
+    const auto length = qsizetype(literal.size());
+    const MarkedLiteral marked(*this, literal, lead, typed);
+    std::vector<MarkSet> marks;
     std::vector<int> rows;
     Place batch[kBatch];
-    UnitFinder<char> places(all, withoutMarks);
+    UnitFinder<char> places(k.all(), literal);
     int r = 0;
     qsizetype at = places.next(0);
     while (at >= 0) {
         int count = 0;
-        for (; at >= 0 && count < kBatch; at = places.next(at + 1)) {
+        while (at >= 0 && count < kBatch) {
             if (qsizetype(k.end[size_t(r)]) <= at)
                 r = int(std::upper_bound(k.end.begin() + r, k.end.end(), std::uint32_t(at))
                         - k.end.begin());
-            if (at + length > qsizetype(k.end[size_t(r)]))
-                continue; // straddles two rows
-            const Answer answer = byCodes(at, r);
-            if (answer == No)
+            const qsizetype rowEnd = k.end[size_t(r)];
+            if (k.apart[size_t(r)] || m_table.isNull(r, Column::Text)) {
+                at = places.next(rowEnd);
                 continue;
-            batch[count++] = {at, r, answer == Yes};
-            if (answer == Yes)
+            }
+            if (at + length > rowEnd) {
+                at = places.next(at + 1); // straddles two rows
                 continue;
-            qsizetype key = 0;
-            qsizetype from = k.checkpointBefore(at, &key);
-            if (key < k.start(r))
-                from = m_table.textStart(r);
-            __builtin_prefetch(t + from);
-            __builtin_prefetch(t + from + 32);
+            }
+            const MarkedLiteral::Answer answer = marked.byCodes(at, r);
+            if (answer == MarkedLiteral::Yes) { // the row is found: on to the next
+                batch[count++] = {at, r, true};
+                at = places.next(rowEnd);
+                continue;
+            }
+            if (answer == MarkedLiteral::LookInTheText) {
+                batch[count++] = {at, r, false};
+                qsizetype key = 0;
+                qsizetype from = k.checkpointBefore(at, &key);
+                if (key < k.start(r))
+                    from = m_table.textStart(r);
+                __builtin_prefetch(t + from);
+                __builtin_prefetch(t + from + 32);
+            }
+            at = places.next(at + 1);
         }
         for (int i = 0; i < count; ++i) {
             if ((rows.empty() || rows.back() != batch[i].row)
-                && (batch[i].decided
-                    || marksMatchAt(batch[i].row, batch[i].at, literal, firstLetter)))
+                && (batch[i].decided || marked.byText(batch[i].at, batch[i].row, &marks)))
                 rows.push_back(batch[i].row);
         }
     }
@@ -878,61 +1270,6 @@ qsizetype TableSearch::letterAt(int row, qsizetype at) const
     while (ft.kind[t[o]] != fold::Keep)
         ++o;
     return o;
-}
-
-// Whether literal (folded, marks kept) occurs in row's text where the byte at (a place of
-// the literal without its marks) stands, its letter firstLetter on that byte's character.
-bool TableSearch::marksMatchAt(int row, qsizetype at, std::u16string_view literal,
-                               qsizetype firstLetter) const
-{
-    const fold::Tables &ft = fold::tables();
-    const auto *t = m_table.textUnits16();
-    const qsizetype rowStart = m_table.textStart(row);
-    const qsizetype rowEnd = m_table.textEnd(row);
-
-    const qsizetype o = letterAt(row, at);
-
-    // The run of marks before the first letter (ignored characters skipped), in canonical
-    // order, must end with the literal's leading marks.
-    QVarLengthArray<char16_t, 8> run;
-    if (firstLetter > 0) {
-        for (qsizetype p = o - 1; p >= rowStart && ft.kind[t[p]] != fold::Keep; --p) {
-            if (ft.kind[t[p]] == fold::Mark)
-                run.insert(run.cbegin(), ft.folded[t[p]]);
-        }
-        fold::canonicalOrder(run.data(), run.size());
-        if (run.size() < firstLetter
-            || !std::equal(literal.begin(), literal.begin() + firstLetter, run.end() - firstLetter))
-            return false;
-    }
-    // Then letter by letter, each with the run that follows it: the same run, or for the
-    // last letter a run that begins with the literal's.
-    size_t j = size_t(firstLetter);
-    qsizetype p = o;
-    while (j < literal.size()) {
-        if (p >= rowEnd || ft.folded[t[p]] != literal[j])
-            return false;
-        ++j;
-        ++p;
-        run.clear();
-        for (; p < rowEnd && ft.kind[t[p]] != fold::Keep; ++p) {
-            if (ft.kind[t[p]] == fold::Mark)
-                run.append(ft.folded[t[p]]);
-        }
-        fold::canonicalOrder(run.data(), run.size());
-        size_t next = j;
-        while (next < literal.size() && fold::kind(literal[next]) == fold::Mark)
-            ++next;
-        const auto wanted = qsizetype(next - j);
-        const bool last = next == literal.size();
-        if (last ? run.size() < wanted : run.size() != wanted)
-            return false;
-        if (!std::equal(literal.begin() + qsizetype(j), literal.begin() + qsizetype(next),
-                        run.begin()))
-            return false;
-        j = next;
-    }
-    return true;
 }
 
 } // namespace tembra

@@ -18,15 +18,17 @@ namespace tembra {
 // Runs LIKE patterns over one column of a table held in memory, under either comparison.
 //
 // For the default comparison it keeps the hadith texts folded and without their marks,
-// one byte a character, back to back, with a code for the run of marks after each letter:
-// a search scans that copy for the pattern's rarest literal and checks a row only where
-// the literal occurs. A pattern with marks is looked for in the same copy without them, and
-// each place found is checked, marks in canonical order, by the codes or in the text. For
-// the exact comparison a rare plain text is found the same way; anything else scans the
-// texts as they are, with a folded copy of the few that letter case changes.
+// one byte a character, back to back, with a code for the marks on each letter: a search
+// scans that copy for the pattern's rarest literal and checks a row only where the literal
+// occurs. A pattern with marks is looked for in the same copy by its letters, and each
+// place found is checked, the marks typed against the text's (fold::marksAgree()), by the
+// codes or in the text. For the exact comparison a rare plain text is found the same way;
+// anything else scans the texts as they are, with a folded copy of the few that letter
+// case changes.
 //
-// What it keeps is made on threads of its own from the moment it is built, so that a
-// window can show the collection at once; the first search waits for it if need be.
+// What it keeps is made on threads of its own from the moment it is built (or from
+// prepare(), earlier), so that a window can show the collection at once; the first search
+// waits for it if need be.
 class TableSearch final {
 public:
     explicit TableSearch(const HadithTable &table);
@@ -38,6 +40,24 @@ public:
     std::vector<int> run(QStringView pattern, Comparison comparison,
                          Column column = Column::Text) const;
 
+    // A condition of a where clause: the column matches a LIKE pattern, or (negated) it
+    // does not; a NULL value meets neither.
+    struct Condition {
+        QString pattern;
+        bool negated = false;
+        Column column = Column::Text;
+    };
+    // The rows, in stored order, that meet every condition; every row when there is none.
+    // The rarest condition that must hold is run over the table, and the others are
+    // checked only on the rows it finds; with none that must hold, every row is checked.
+    std::vector<int> run(const std::vector<Condition> &conditions, Comparison comparison) const;
+
+    // Begins the copy a search of table keeps, on threads of its own, so that it is ready
+    // sooner: the first TableSearch then made for the same table (a copy that shares its
+    // arrays) takes it. Call it as soon as the collection is read, before the window that
+    // will search it is made. A later call puts its table in the place of the earlier.
+    static void prepare(const HadithTable &table);
+
     // Waits until the search is ready; true at once when it is.
     void waitUntilReady() const;
     // The bytes kept beside the table (for the benchmark).
@@ -45,26 +65,28 @@ public:
 
 private:
     struct Kept;
+    struct Early;
+    class Query;
+    class MarkedLiteral;
     std::vector<int> scanExact(QStringView pattern) const;
     std::vector<int> scanWithoutMarks(QStringView pattern) const;
     std::vector<int> scanWithMarks(QStringView pattern) const;
     std::vector<int> otherColumn(QStringView pattern, fold::Form form, Column column) const;
-    std::vector<int> scanMarkedLiteral(std::string_view withoutMarks, std::u16string_view literal,
-                                       qsizetype firstLetter) const;
-    std::vector<int> scanMarksAlone(std::u16string_view marks,
-                                    const BasicLikePattern<char16_t> &like) const;
-    bool marksMatchAt(int row, qsizetype at, std::u16string_view literal,
-                      qsizetype firstLetter) const;
+    std::vector<int> scanMarkedLiteral(std::string_view literal, fold::MarkSet lead,
+                                       const std::vector<fold::MarkSet> &typed) const;
+    std::vector<int> scanMarksAlone(fold::MarkSet typed) const;
+    static bool matchesText(const BasicLikePattern<char16_t> &like, fold::Form form,
+                            QStringView text);
+    void marksOf(int row, qsizetype from, qsizetype to, fold::MarkSet *out, fold::MarkSet *before,
+                 bool fromText) const;
     QStringView text(int row) const;
-    bool rowWithMarks(int row, std::u16string *out) const;
     bool marksFirst(int row) const;
-    bool lettersWithMarks(qsizetype from, qsizetype stop, std::u16string *out) const;
     bool placesFew(std::string_view literal) const;
     qsizetype letterAt(int row, qsizetype at) const;
     bool scanExactLiteral(std::u16string_view literal, std::vector<int> *rows) const;
 
     const HadithTable m_table; // a copy: the builder thread reads it, whoever else lets go
-    std::unique_ptr<Kept> m_kept;
+    std::shared_ptr<Kept> m_kept;
     std::shared_future<void> m_ready;
 };
 

@@ -703,6 +703,15 @@ void TestTool::search()
     QCOMPARE(timed.out, QByteArrayLiteral("2\n1\tb\talpha beta\n4\\t2\tb\tit's beta\n"));
     QVERIFY(timed.err.contains("median"));
 
+    // --words: every word in any order, one left out; the text around the first place of one
+    const auto words = testutil::runTool({QStringLiteral("search"), QStringLiteral("--words"), db,
+                                          QStringLiteral("beta alpha"),
+                                          QStringLiteral("alpha -\"alpha beta\"")});
+    QCOMPARE(words.exitCode, 0);
+    QCOMPARE(words.out,
+             QByteArrayLiteral("1\n1\tb\talpha beta\n"
+                               "1\n\\N\tb\tALPHA gamma\n"));
+
     // the reader's comparison by default, the exact one with --exact
     const QByteArray marked = QStringLiteral(u"رَسُولُ").toUtf8() + "\t6\tk\tx\tb\n";
     const QString markedDb = dir.filePath(QStringLiteral("m.mdb"));

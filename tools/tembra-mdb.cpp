@@ -35,15 +35,16 @@ const char kUsage[]
       "\n"
       "  build OUT.mdb < rows.tsv   write the rows read from stdin as a new collection\n"
       "  dump DB.mdb                print every row of Table1 to stdout\n"
-      "  search [--exact] [--time] DB.mdb TEXT...\n"
+      "  search [--words] [--exact] [--time] DB.mdb TEXT...\n"
       "                             for each TEXT, the number of matches, then a line for\n"
       "                             each match, as the reader's search finds them: its Tab2,\n"
       "                             TAB, its Tab5 (the book), TAB, the hadith text around\n"
       "                             the match, as the reader's list shows it, each field\n"
-      "                             escaped as dump escapes it; --exact compares vowel marks\n"
-      "                             and letter forms as they stand (letter case aside), as\n"
-      "                             the reader's option does; --time adds the median search\n"
-      "                             time (stderr)\n"
+      "                             escaped as dump escapes it; --words looks for TEXT's\n"
+      "                             words in any order (\"a phrase\", -left out); --exact\n"
+      "                             compares vowel marks and letter forms as they stand\n"
+      "                             (letter case aside), as the reader's option does; --time\n"
+      "                             adds the median search time (stderr)\n"
       "  contents DB.mdb            each book (Tab5) in the order the table first names it,\n"
       "                             TAB, its number of hadiths; under it a line for each of\n"
       "                             its chapters (Tab3), in the order the book first names\n"
@@ -231,9 +232,10 @@ QByteArray fieldText(const Field &field)
 int search(const QByteArrayList &argsIn)
 {
     QByteArrayList given;
-    QByteArrayList args = operands(argsIn, {"--time", "--exact"}, &given);
+    QByteArrayList args = operands(argsIn, {"--time", "--exact", "--words"}, &given);
     const bool timed = given.contains("--time");
     const bool exact = given.contains("--exact");
+    const bool words = given.contains("--words");
     if (args.size() < 2)
         return usageError("search takes a collection and at least one text");
     const QByteArray path = args.takeFirst();
@@ -246,12 +248,14 @@ int search(const QByteArrayList &argsIn)
         return 1;
     }
     data.setTable(std::move(table));
-    data.setComparison(exact ? Comparison::Exact : Comparison::Folded);
+    const Comparison comparison = exact ? Comparison::Exact : Comparison::Folded;
+    data.setComparison(comparison);
     QByteArray out;
     for (const QByteArray &bytes : args) {
         const QString text = QFile::decodeName(bytes); // a text to look for, not a name
-        data.setRecordSource(searchStatement(text));
-        data.setCommandType(Statement::Text);
+        const Listing listing = Listing::search(text, comparison, words);
+        data.setRecordSource(listing);
+        data.setCommandType(listing.commandType());
         Error why;
         if (!data.refresh(&why)) {
             complain(QStringLiteral("cannot search for \"%1\": %2").arg(text, why.detail));
@@ -260,13 +264,11 @@ int search(const QByteArrayList &argsIn)
         out += QByteArray::number(data.recordCount()) + '\n';
         // The number alone repeats across books: the book makes a line name one hadith,
         // and the text around the match shows what was found.
-        const Comparison comparison = data.comparison();
         for (int i = 0; i < data.recordCount(); ++i) {
             const int row = data.rowAt(i);
             out += fieldText(data.table()->field(row, Column::Number)) + '\t'
                 + fieldText(data.table()->field(row, Column::Book)) + '\t'
-                + fieldText(excerpt(data.table()->view(row, Column::Text), text, comparison).text)
-                + '\n';
+                + fieldText(excerpt(data.table()->view(row, Column::Text), listing).text) + '\n';
         }
         if (timed) {
             // The median of repeated searches, the file already open.
