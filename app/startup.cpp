@@ -17,7 +17,7 @@ Startup::Startup(ChildRead reading, const QString &file, QObject *parent)
         // The search's copy is begun at once, while the splash still fades, rather than
         // when the window takes the table.
         if (m_readOk)
-            TableSearch::prepare(m_table);
+            m_search = std::make_unique<TableSearch>(m_table);
         QMetaObject::invokeMethod(this, &Startup::collectionRead, Qt::QueuedConnection);
     });
 }
@@ -60,7 +60,7 @@ void Startup::showMainWindowWhenReady()
         about.showModal();
     });
     if (m_readOk)
-        m_window->setCollection(std::move(m_table));
+        m_window->setCollection(std::move(m_table), std::move(m_search));
     else
         m_window->setCollectionError(m_error);
     // The main window is shown before the splash goes, so that the program is never

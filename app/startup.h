@@ -3,6 +3,7 @@
 #include "base/error.h"
 #include "handover/childreader.h"
 #include "search/hadithtable.h"
+#include "search/tablesearch.h"
 
 #include <QObject>
 #include <QString>
@@ -45,6 +46,7 @@ private:
     QString m_file;
     std::thread m_collector;
     HadithTable m_table;
+    std::unique_ptr<TableSearch> m_search; // begun for m_table, until the window takes both
     Error m_error;
     bool m_readOk = false;
     bool m_read = false;

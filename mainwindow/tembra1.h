@@ -51,8 +51,12 @@ public:
 
     QString searchTerm() const;
     bool collectionOpen() const { return Adodc1->isOpen(); }
-    // Takes the collection read at start-up, or why it could not be read.
-    void setCollection(HadithTable table) { Adodc1->setTable(std::move(table)); }
+    // Takes the collection read at start-up (with a search of it already begun, perhaps), or
+    // why it could not be read.
+    void setCollection(HadithTable table, std::unique_ptr<TableSearch> search = nullptr)
+    {
+        Adodc1->setTable(std::move(table), std::move(search));
+    }
     void setCollectionError(const Error &error) { Adodc1->setOpenError(error); }
     // The file the collection was read from, as a message names it (at first the design's
     // Book/Data.mdb under the working folder).

@@ -9,11 +9,11 @@ DataControl::DataControl(QObject *parent) : QObject(parent) { }
 
 DataControl::~DataControl() = default;
 
-void DataControl::setTable(HadithTable table)
+void DataControl::setTable(HadithTable table, std::unique_ptr<TableSearch> search)
 {
     m_search.reset();
     m_table = std::make_unique<HadithTable>(std::move(table));
-    m_search = std::make_unique<TableSearch>(*m_table);
+    m_search = search ? std::move(search) : std::make_unique<TableSearch>(*m_table);
     m_contents = Contents(*m_table);
     refresh();
 }

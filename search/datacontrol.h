@@ -30,7 +30,9 @@ public:
 
     // Takes the collection, read elsewhere, and runs the record source over it (at first
     // the whole table). Until it has a table every refresh and move fails.
-    void setTable(HadithTable table);
+    // A search already begun for the table (the start-up begins one as soon as the
+    // collection is read) is taken over; else one is begun here.
+    void setTable(HadithTable table, std::unique_ptr<TableSearch> search = nullptr);
     // The collection could not be read: the control stays closed, and says why.
     void setOpenError(const Error &error);
     const Error &openError() const { return m_openError; }

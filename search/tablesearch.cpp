@@ -424,56 +424,8 @@ void TableSearch::Kept::build(const HadithTable &table)
 #endif
 }
 
-// The copy of a table begun before any search was made for it: one at a time, taken by the
-// first search made for the same table.
-struct TableSearch::Early {
-    std::mutex lock;
-    HadithTable table;
-    std::shared_ptr<Kept> kept;
-    std::shared_future<void> ready;
-
-    static Early &slot()
-    {
-        static Early early;
-        return early;
-    }
-    // The same table: a copy that shares its arrays.
-    static bool same(const HadithTable &a, const HadithTable &b)
-    {
-        return a.textUnits16() == b.textUnits16() && a.rowCount() == b.rowCount()
-            && a.allText().size() == b.allText().size();
-    }
-};
-
-void TableSearch::prepare(const HadithTable &table)
-{
-    // Made before the slot, so that they outlast it: at exit the slot waits for its thread.
-    fold::tables();
-    buildTables();
-    codeMarks();
-    Early &early = Early::slot();
-    auto kept = std::make_shared<Kept>();
-    // The thread holds the table and the copy for as long as it builds.
-    std::shared_future<void> ready
-        = std::async(std::launch::async, [kept, table] { kept->build(table); }).share();
-    const std::lock_guard<std::mutex> hold(early.lock);
-    early.table = table;
-    early.kept = std::move(kept);
-    early.ready = std::move(ready);
-}
-
 TableSearch::TableSearch(const HadithTable &table) : m_table(table)
 {
-    {
-        Early &early = Early::slot();
-        const std::lock_guard<std::mutex> hold(early.lock);
-        if (early.kept && Early::same(early.table, table)) {
-            m_kept = std::move(early.kept);
-            m_ready = std::move(early.ready);
-            early.table = HadithTable();
-            return;
-        }
-    }
     auto kept = std::make_shared<Kept>();
     m_kept = kept;
     // The table does not change from here on; the thread only reads it.

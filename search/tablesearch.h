@@ -26,9 +26,10 @@ namespace tembra {
 // anything else scans the texts as they are, with a folded copy of the few that letter
 // case changes.
 //
-// What it keeps is made on threads of its own from the moment it is built (or from
-// prepare(), earlier), so that a window can show the collection at once; the first search
-// waits for it if need be.
+// What it keeps is made on threads of its own from the moment it is built, so that a window
+// can show the collection at once; the first search waits for it if need be. The start-up
+// makes one as soon as the collection is read, while the splash still fades, and hands it to
+// the data control with the table.
 class TableSearch final {
 public:
     explicit TableSearch(const HadithTable &table);
@@ -52,12 +53,6 @@ public:
     // checked only on the rows it finds; with none that must hold, every row is checked.
     std::vector<int> run(const std::vector<Condition> &conditions, Comparison comparison) const;
 
-    // Begins the copy a search of table keeps, on threads of its own, so that it is ready
-    // sooner: the first TableSearch then made for the same table (a copy that shares its
-    // arrays) takes it. Call it as soon as the collection is read, before the window that
-    // will search it is made. A later call puts its table in the place of the earlier.
-    static void prepare(const HadithTable &table);
-
     // Waits until the search is ready; true at once when it is.
     void waitUntilReady() const;
     // The bytes kept beside the table (for the benchmark).
@@ -65,7 +60,6 @@ public:
 
 private:
     struct Kept;
-    struct Early;
     class Query;
     class MarkedLiteral;
     std::vector<int> scanExact(QStringView pattern) const;

@@ -30,7 +30,6 @@ private slots:
     void scansAgreeWithReference_data();
     void scansAgreeWithReference();
     void nullNeverMatches();
-    void preparedCopyIsTheTablesOwn();
     void matchAcrossRowsIsNoMatch();
     void otherColumns();
     void paneOccurrences_data();
@@ -722,36 +721,6 @@ void TestSearch::nullNeverMatches()
         QCOMPARE(search.run(QStringLiteral("%%%%%"), comparison), std::vector<int>{1});
         QCOMPARE(search.run(QStringLiteral("%___%"), comparison), std::vector<int>{});
     }
-}
-
-// The copy begun before the window takes the table serves that table and no other.
-void TestSearch::preparedCopyIsTheTablesOwn()
-{
-    const auto table = [](std::initializer_list<const char *> texts) {
-        TableBuilder rows;
-        for (const char *t : texts) {
-            rows.appendRow();
-            rows.setField(Column::Text, QString::fromLatin1(t));
-        }
-        return rows.take();
-    };
-    const HadithTable first = table({"alpha", "beta", "alpha beta"});
-    const HadithTable second = table({"gamma", "alpha"});
-    TableSearch::prepare(first);
-    {
-        const TableSearch other(second); // not the table prepared: made anew
-        QCOMPARE(other.run(QStringLiteral("%alpha%"), Comparison::Folded), std::vector<int>{1});
-    }
-    const HadithTable copy = first; // the same arrays
-    const TableSearch taken(copy);
-    QCOMPARE(taken.run(QStringLiteral("%alpha%"), Comparison::Folded), (std::vector<int>{0, 2}));
-    // a later table in the place of an earlier one
-    TableSearch::prepare(first);
-    TableSearch::prepare(second);
-    const TableSearch again(first);
-    QCOMPARE(again.run(QStringLiteral("%beta%"), Comparison::Folded), (std::vector<int>{1, 2}));
-    const TableSearch later(second);
-    QCOMPARE(later.run(QStringLiteral("%gamma%"), Comparison::Folded), std::vector<int>{0});
 }
 
 void TestSearch::matchAcrossRowsIsNoMatch()
