@@ -55,21 +55,6 @@ std::vector<Span> occurrences(QStringView text, QStringView term, Comparison com
     return spans;
 }
 
-DocumentPositions::DocumentPositions(QStringView text)
-{
-    for (qsizetype k = 0; k + 1 < text.size(); ++k) {
-        if (text[k] == u'\r' && text[k + 1] == u'\n')
-            m_pairs.push_back(k);
-    }
-}
-
-qsizetype DocumentPositions::operator()(qsizetype index) const
-{
-    // each "\r\n" that starts before index is one position less
-    const auto pairs = std::lower_bound(m_pairs.begin(), m_pairs.end(), index) - m_pairs.begin();
-    return index - pairs;
-}
-
 qreal zoomedPoints(qreal points, int steps)
 {
     constexpr qreal step = 2;
