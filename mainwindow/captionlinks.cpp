@@ -8,7 +8,8 @@
 namespace tembra {
 
 CaptionLinks::CaptionLinks(Form &form)
-    : QWidget(form.window()), m_row(new QHBoxLayout(this)),
+    : QWidget(form.window()),
+      m_row(new QHBoxLayout(this)),
       m_about(form.widget(QStringLiteral("Label15")))
 {
     form.add(QStringLiteral("CaptionLinks"), this);
