@@ -146,9 +146,10 @@ void Tembra1::makeParts()
     m_links->add(QStringLiteral("ContentsLink"), texts::contents(),
                  texts::keyTip(texts::contents(), QStringLiteral("Ctrl+T")),
                  [this] { openContents(); });
-    m_links->add(QStringLiteral("OpenLink"), texts::openCollection(),
-                 texts::keyTip(texts::openCollection(), QStringLiteral("Ctrl+O")),
-                 [this] { chooseCollection(); });
+    m_links->add(
+        QStringLiteral("OpenLink"), texts::openCollection(),
+        texts::keyTip(texts::openCollection(), QStringLiteral("Ctrl+O")),
+        [this] { chooseCollection(); }, texts::openButton() + QChar(0x2026));
 }
 
 void Tembra1::connectHandlers()

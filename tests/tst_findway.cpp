@@ -18,11 +18,13 @@
 #include <QComboBox>
 #include <QFontInfo>
 #include <QLabel>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
+#include <QUrl>
 
 using namespace tembra;
 
@@ -382,7 +384,7 @@ void TestFindWay::carryOnWhereTheReaderStopped()
 }
 
 // A second collection that cannot be read is said so and leaves the first in view; one that
-// can replaces it, its whole list shown. A window whose collection could not be opened at
+// can (dropped on the window) replaces it, its whole list shown. A window whose collection could not be opened at
 // the start offers to open another right there.
 void TestFindWay::anotherCollectionFromInside()
 {
@@ -415,8 +417,17 @@ void TestFindWay::anotherCollectionFromInside()
                                        {testutil::utf8Record("omega", "1", "c", "", "B"),
                                         testutil::utf8Record("psi", "2", "c", "", "B")}),
              QString());
-    w.openCollection(second);
+    // dropped on the search box, which would take a dropped text
+    QMimeData dragged;
+    dragged.setUrls({QUrl::fromLocalFile(second)});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(c.Text2, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(c.Text2, &drop);
+    QVERIFY(drop.isAccepted());
     QTRY_COMPARE(shown.size(), 1);
+    QCOMPARE(c.Text2->text(), QStringLiteral("beta"));
     QCOMPARE(listed(w), QStringList({QStringLiteral("omega"), QStringLiteral("psi")}));
     QCOMPARE(c.Label12->caption(), QStringLiteral("2"));
     QCOMPARE(w.collectionPath(), second);
