@@ -31,7 +31,9 @@ StartOffers::StartOffers(Form &form, QWidget *resultPanel)
 
 QPushButton *StartOffers::made(const QString &name, const QString &text, const QString &tip)
 {
-    auto *button = new QPushButton(text, m_panel);
+    // A button lays its words out left to right whatever its direction: a mark of the right
+    // to left keeps a closing "…" at the end of the words, where a reader of them looks.
+    auto *button = new QPushButton(text + QChar(0x200F), m_panel);
     button->setObjectName(name);
     button->setToolTip(tip);
     button->setLayoutDirection(Qt::RightToLeft);

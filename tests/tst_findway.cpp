@@ -371,7 +371,7 @@ void TestFindWay::carryOnWhereTheReaderStopped()
     QCOMPARE(c.Text2->text(), QStringLiteral("beta"));
     auto *offer = testutil::control<QPushButton>(w, "CarryOnOffer");
     QVERIFY(offer->isVisible());
-    QCOMPARE(offer->text(), texts::carryOn());
+    QVERIFY(offer->text().startsWith(texts::carryOn()));
     offer->setFocus();
     press(offer, Qt::Key_Return);
     QVERIFY(!offer->isVisible());
@@ -437,7 +437,7 @@ void TestFindWay::anotherCollectionFromInside()
     open(failed, QStringLiteral("settings.ini"), bad);
     auto *offer = testutil::control<QPushButton>(failed, "OpenOffer");
     QVERIFY(offer->isVisible());
-    QCOMPARE(offer->text(), texts::openCollection());
+    QVERIFY(offer->text().startsWith(texts::openCollection()));
     failed.openCollection(second);
     QTRY_VERIFY(failed.collectionOpen());
     QVERIFY(!offer->isVisible());
