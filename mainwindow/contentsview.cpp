@@ -3,7 +3,7 @@
 #include "base/texts.h"
 #include "forms/controls.h"
 #include "search/comparison.h"
-#include "search/hadithtable.h"
+#include "search/datacontrol.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -67,8 +67,8 @@ void ContentsTree::keyboardSearch(const QString &search)
     }
 }
 
-ContentsView::ContentsView(QWidget *reader)
-    : QWidget(reader, Qt::Dialog), m_tree(new ContentsTree(this))
+ContentsView::ContentsView(QWidget *reader, const DataControl *collection)
+    : QWidget(reader, Qt::Dialog), m_tree(new ContentsTree(this)), m_data(collection)
 {
     setObjectName(QStringLiteral("ContentsView"));
     setWindowTitle(texts::contents());
@@ -101,12 +101,11 @@ ContentsView::ContentsView(QWidget *reader)
             [this](QTreeWidgetItem *item) { choose(item, true); });
 }
 
-void ContentsView::setCollection(const HadithTable *table, const Contents &contents)
+void ContentsView::collectionChanged()
 {
-    m_table = table;
-    m_contents = table ? contents : Contents();
     m_marked.clear();
     m_tree->clear();
+    m_firstRow.clear();
     m_built = false;
     if (isVisible())
         build();
@@ -114,13 +113,14 @@ void ContentsView::setCollection(const HadithTable *table, const Contents &conte
 
 void ContentsView::build()
 {
-    if (m_built)
+    if (m_built || !m_data->isOpen())
         return;
     m_built = true;
-    const HadithTable *table = m_table;
-    m_firstRow.assign(m_contents.books().size(), -1);
-    for (int row = table ? table->rowCount() - 1 : -1; row >= 0; --row)
-        m_firstRow[size_t(m_contents.bookOf(row))] = row;
+    const HadithTable &table = *m_data->table();
+    const Contents &contents = m_data->contents();
+    m_firstRow.assign(contents.books().size(), -1);
+    for (int row = table.rowCount() - 1; row >= 0; --row)
+        m_firstRow[size_t(contents.bookOf(row))] = row;
     const auto made = [](QTreeWidgetItem *item, const QString &name, int hadiths) {
         item->setText(0, name);
         item->setToolTip(0, name);
@@ -129,8 +129,8 @@ void ContentsView::build()
         return item;
     };
     QList<QTreeWidgetItem *> books;
-    for (size_t b = 0; b < m_contents.books().size(); ++b) {
-        const Contents::Book &book = m_contents.books()[b];
+    for (size_t b = 0; b < contents.books().size(); ++b) {
+        const Contents::Book &book = contents.books()[b];
         QTreeWidgetItem *bookItem = made(new QTreeWidgetItem, named(book.name), book.hadiths);
         bookItem->setData(0, kBookRole, int(b));
         bookItem->setData(0, kChapterRole, -1);
@@ -165,14 +165,16 @@ void ContentsView::open(int currentRow)
 
 QTreeWidgetItem *ContentsView::itemOf(int row) const
 {
-    if (!m_table || row < 0 || row >= m_table->rowCount())
+    // The tree is this collection's only once built for it.
+    if (!m_built || !m_data->isOpen() || row < 0 || row >= m_data->table()->rowCount())
         return nullptr;
-    const int book = m_contents.bookOf(row);
+    const int book = m_data->contents().bookOf(row);
     QTreeWidgetItem *bookItem = m_tree->topLevelItem(book);
     if (!bookItem)
         return nullptr;
-    const Field chapter = m_table->field(row, Column::Kind);
-    const std::vector<Contents::Chapter> &chapters = m_contents.books()[size_t(book)].chapters;
+    const Field chapter = m_data->table()->field(row, Column::Kind);
+    const std::vector<Contents::Chapter> &chapters
+        = m_data->contents().books()[size_t(book)].chapters;
     for (size_t c = 0; c < chapters.size(); ++c) {
         if (chapters[c].name == chapter)
             return bookItem->child(int(c));
@@ -207,19 +209,20 @@ void ContentsView::mark(int row)
 // A click on a book opens or closes its chapters; Enter or a double click on it lists it.
 void ContentsView::choose(QTreeWidgetItem *item, bool activated)
 {
-    if (!item || !m_table)
+    if (!item || !m_built || !m_data->isOpen())
         return;
     const int book = item->data(0, kBookRole).toInt();
     const int chapter = item->data(0, kChapterRole).toInt();
-    if (book < 0 || size_t(book) >= m_contents.books().size())
+    if (book < 0 || size_t(book) >= m_firstRow.size())
         return;
-    const Contents::Book &entry = m_contents.books()[size_t(book)];
+    const Contents::Book &entry = m_data->contents().books()[size_t(book)];
     if (chapter < 0 && !activated) {
         item->setExpanded(!item->isExpanded());
         return;
     }
     const Listing listing = chapter < 0
-        ? Listing::wholeBook(entry.name, m_table->field(m_firstRow[size_t(book)], Column::Number))
+        ? Listing::wholeBook(entry.name,
+                             m_data->table()->field(m_firstRow[size_t(book)], Column::Number))
         : Listing::wholeChapter(entry.name, entry.chapters[size_t(chapter)].name);
     hide();
     emit chosen(listing);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "search/contents.h"
 #include "search/listing.h"
 
 #include <QElapsedTimer>
@@ -11,7 +10,7 @@
 
 namespace tembra {
 
-class HadithTable;
+class DataControl;
 
 // The contents' tree: a book's or a chapter's name found by typing its first letters, the
 // letters compared as the search compares them (ك and ک alike, the marks aside), so that a
@@ -42,11 +41,12 @@ class ContentsView final : public QWidget {
     Q_DISABLE_COPY_MOVE(ContentsView)
 
 public:
-    explicit ContentsView(QWidget *reader);
+    // The contents are those of the collection the data control holds, whichever it is.
+    ContentsView(QWidget *reader, const DataControl *collection);
 
-    // The collection's books and chapters, made into the view once for its table, when it
-    // is first opened; none while no collection is open.
-    void setCollection(const HadithTable *table, const Contents &contents);
+    // The collection is another: its books and chapters are made into the view once, when
+    // it is next opened.
+    void collectionChanged();
     // Shows the view beside the reader, the current hadith's book and chapter marked (its
     // row in the table; -1 for none).
     void open(int currentRow);
@@ -68,11 +68,10 @@ private:
     void build();
 
     ContentsTree *m_tree;
-    const HadithTable *m_table = nullptr;
-    Contents m_contents;
+    const DataControl *m_data;
     std::vector<int> m_firstRow; // of each book
     std::vector<QTreeWidgetItem *> m_marked;
-    bool m_built = true;
+    bool m_built = false;
 };
 
 } // namespace tembra

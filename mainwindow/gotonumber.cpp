@@ -3,6 +3,7 @@
 #include "base/texts.h"
 #include "forms/controls.h"
 #include "places/hadithnumber.h"
+#include "search/datacontrol.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -14,11 +15,12 @@
 
 namespace tembra {
 
-GoToNumber::GoToNumber(QWidget *reader)
+GoToNumber::GoToNumber(QWidget *reader, const DataControl *collection)
     : QDialog(reader),
       m_books(new QComboBox(this)),
       m_number(new QLineEdit(this)),
-      m_notice(new QLabel(this))
+      m_notice(new QLabel(this)),
+      m_data(collection)
 {
     setObjectName(QStringLiteral("GoToNumber"));
     setWindowTitle(texts::goToNumber());
@@ -51,12 +53,12 @@ GoToNumber::GoToNumber(QWidget *reader)
     setMinimumWidth(420);
 }
 
-void GoToNumber::setCollection(const HadithTable *table, const Contents &contents)
+void GoToNumber::collectionChanged()
 {
-    m_table = table;
-    m_contents = table ? contents : Contents();
     m_books->clear();
-    for (const Contents::Book &book : m_contents.books())
+    if (!m_data->isOpen())
+        return;
+    for (const Contents::Book &book : m_data->contents().books())
         m_books->addItem(book.name.value_or(QString()));
 }
 
@@ -75,9 +77,9 @@ void GoToNumber::ask(int book)
 void GoToNumber::accept()
 {
     const int book = m_books->currentIndex();
-    if (!m_table || book < 0 || m_number->text().trimmed().isEmpty())
+    if (!m_data->isOpen() || book < 0 || m_number->text().trimmed().isEmpty())
         return;
-    const int row = findNumber(*m_table, m_contents, book, m_number->text());
+    const int row = findNumber(*m_data->table(), m_data->contents(), book, m_number->text());
     if (row < 0) {
         m_notice->setText(texts::numberNotInBook());
         m_notice->show();

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "search/contents.h"
-
 #include <QDialog>
 
 class QComboBox;
@@ -10,7 +8,7 @@ class QLineEdit;
 
 namespace tembra {
 
-class HadithTable;
+class DataControl;
 
 // Going to a hadith by its number (Ctrl+G): a book, the current one chosen first, and a
 // number typed in any digits (٣٢٠٨, ۳۲۰۸ and 3208 are one number), its box holding the keys.
@@ -21,10 +19,11 @@ class GoToNumber final : public QDialog {
     Q_DISABLE_COPY_MOVE(GoToNumber)
 
 public:
-    explicit GoToNumber(QWidget *reader);
+    // The hadiths are those of the collection the data control holds, whichever it is.
+    GoToNumber(QWidget *reader, const DataControl *collection);
 
-    // The collection's books; none while no collection is open.
-    void setCollection(const HadithTable *table, const Contents &contents);
+    // The collection is another: its books are the ones to choose from.
+    void collectionChanged();
     // Asks for a book and a number, book (its place in the contents) chosen first.
     void ask(int book);
 
@@ -44,8 +43,7 @@ private:
     QComboBox *m_books;
     QLineEdit *m_number;
     QLabel *m_notice;
-    const HadithTable *m_table = nullptr;
-    Contents m_contents;
+    const DataControl *m_data;
 };
 
 } // namespace tembra

@@ -134,8 +134,8 @@ void Tembra1::makeParts()
     m_clock = [] { return QDateTime::currentDateTime(); };
 
     // Finding one's way in the collection, and reading in comfort.
-    m_contents = new ContentsView(this);
-    m_goTo = new GoToNumber(this);
+    m_contents = new ContentsView(this, Adodc1);
+    m_goTo = new GoToNumber(this, Adodc1);
     m_opener = new CollectionOpener(this);
     m_offers = new StartOffers(m_form, Pic1);
     m_sideButtons = new SideButtons(this);
@@ -700,8 +700,8 @@ int Tembra1::bookCount() const
 // collection are no way back.
 void Tembra1::tableChanged()
 {
-    m_contents->setCollection(Adodc1->table(), Adodc1->contents());
-    m_goTo->setCollection(Adodc1->table(), Adodc1->contents());
+    m_contents->collectionChanged();
+    m_goTo->collectionChanged();
     m_steps->restartHistory();
     placesChanged();
 }

@@ -417,6 +417,7 @@ void TestFindWay::anotherCollectionFromInside()
                                        {testutil::utf8Record("omega", "1", "c", "", "B"),
                                         testutil::utf8Record("psi", "2", "c", "", "B")}),
              QString());
+    w.openContents(); // in view while the other comes: it shows the other's books then
     // dropped on the search box, which would take a dropped text
     QMimeData dragged;
     dragged.setUrls({QUrl::fromLocalFile(second)});
@@ -431,6 +432,10 @@ void TestFindWay::anotherCollectionFromInside()
     QCOMPARE(listed(w), QStringList({QStringLiteral("omega"), QStringLiteral("psi")}));
     QCOMPARE(c.Label12->caption(), QStringLiteral("2"));
     QCOMPARE(w.collectionPath(), second);
+    QTreeWidget *tree = w.findChild<ContentsView *>()->tree();
+    QCOMPARE(tree->topLevelItemCount(), 1);
+    QCOMPARE(tree->topLevelItem(0)->text(0) + QLatin1Char('=') + tree->topLevelItem(0)->text(1),
+             QStringLiteral("B=2"));
     QVERIFY(!testutil::control<QAction>(w, "Back")->isEnabled()); // the last one's places go
 
     Tembra1 failed;
