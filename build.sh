@@ -54,7 +54,8 @@ test)
     cmake -S "$top" -B "$top/build-tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTEMBRA_TSAN=ON \
         -DTEMBRA_WERROR=ON >/dev/null
     cmake --build "$top/build-tsan" -j"$(nproc)" --target tst_search tst_datacontrol \
-        tst_jetreader tst_program tst_bookmarks bookmarkprobe tembra-readfile tembra-mdb
+        tst_jetreader tst_program tst_bookmarks bookmarkprobe tst_findway tembra-readfile \
+        tembra-mdb
     (cd "$top/build-tsan" && ctest --output-on-failure -j"$(nproc)" -L threads)
     ;;
 format)

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPointer>
 
 namespace tembra {
@@ -15,6 +16,36 @@ About1::About1(QWidget *parent) : QWidget(parent), m_form(about1Definition(), th
     setWindowTitle(texts::windowTitle());
     Image1 = m_form.get<Image>(QStringLiteral("Image1"));
     connect(Image1, &Image::clicked, this, &About1::Image1_Click);
+    m_facts = new QLabel(this);
+    m_facts->setObjectName(QStringLiteral("CollectionFacts"));
+    m_facts->setAttribute(Qt::WA_TransparentForMouseEvents); // a click still closes
+    m_facts->setTextFormat(Qt::PlainText);
+    m_facts->setLayoutDirection(Qt::RightToLeft);
+    m_facts->setAlignment(Qt::AlignRight | Qt::AlignAbsolute | Qt::AlignTop);
+    QPalette p = m_facts->palette();
+    p.setColor(QPalette::WindowText, QColor(0xB8, 0xD3, 0xC6)); // the picture's mist
+    m_facts->setPalette(p);
+    m_facts->hide();
+}
+
+// Beside the star at the top of the picture, from its middle to its right frame.
+void About1::setCollection(const QString &file, int hadiths, int books)
+{
+    const int right = 40; // clear of the frame's corner star
+    const QRect box(width() / 2 + 48, 26, width() / 2 - 48 - right, 74);
+    m_facts->setGeometry(box);
+    const QFontMetrics metrics(m_facts->font());
+    const QString head = texts::aboutLine(texts::aboutCollection(), QString());
+    const QString path = metrics.elidedText(file, Qt::ElideMiddle,
+                                            box.width() - metrics.horizontalAdvance(head) - 8);
+    QStringList lines{texts::aboutLine(texts::aboutCollection(), texts::isolatedPath(path))};
+    if (hadiths >= 0)
+        lines << texts::aboutLine(texts::aboutHadiths(), QString::number(hadiths))
+              << texts::aboutLine(texts::aboutBooks(), QString::number(books));
+    m_facts->setText(lines.join(QLatin1Char('\n')));
+    m_facts->setToolTip(file);
+    m_facts->show();
+    m_facts->raise();
 }
 
 // The picture takes the window's size, height first, so that it fills the window and

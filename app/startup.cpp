@@ -5,6 +5,7 @@
 #include "mainwindow/tembra1.h"
 #include "search/tablesearch.h"
 
+#include <QFileInfo>
 #include <QMetaObject>
 
 namespace tembra {
@@ -54,9 +55,12 @@ void Startup::showMainWindowWhenReady()
         return;
     m_window = std::make_unique<Tembra1>();
     m_window->setCollectionFile(m_file);
-    connect(m_window.get(), &Tembra1::aboutRequested, m_window.get(), [] {
+    Tembra1 *window = m_window.get();
+    connect(window, &Tembra1::aboutRequested, window, [window] {
         // Loaded afresh at each opening, and gone once closed.
         About1 about;
+        about.setCollection(QFileInfo(window->collectionPath()).absoluteFilePath(),
+                            window->hadithCount(), window->bookCount());
         about.showModal();
     });
     if (m_readOk)

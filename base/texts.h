@@ -584,6 +584,102 @@ inline QString aboutBooks()
     return QStringLiteral(u"کتێب");
 } // books
 
+// The toolkit's file dialog, in Sorani (its own words are English): the labels and buttons,
+// the tool buttons' tips, the menu of its list, the columns, and what it says of a name
+// that is not there.
+inline QString dialogFolder()
+{
+    return QStringLiteral(u"بوخچە:");
+} // folder: (look in)
+inline QString dialogFileName()
+{
+    return QStringLiteral(u"ناوی فایل:");
+} // file name:
+inline QString dialogFileType()
+{
+    return QStringLiteral(u"جۆری فایل:");
+} // type of file:
+inline QString openButton()
+{
+    return QStringLiteral(u"کردنەوە");
+} // open
+inline QString chooseButton()
+{
+    return QStringLiteral(u"هەڵبژاردن");
+} // choose
+inline QString parentFolder()
+{
+    return QStringLiteral(u"بوخچەی سەرەوە");
+} // the folder above
+inline QString newFolder()
+{
+    return QStringLiteral(u"بوخچەی نوێ");
+} // new folder
+inline QString listView()
+{
+    return QStringLiteral(u"لیست");
+} // list (view)
+inline QString detailView()
+{
+    return QStringLiteral(u"وردەکاری");
+} // details (view)
+inline QString renameCommand()
+{
+    return QStringLiteral(u"ناوگۆڕین");
+} // rename
+inline QString showHiddenFiles()
+{
+    return QStringLiteral(u"فایلە شاراوەکان پیشان بدە");
+} // show the hidden files
+inline QString computerWord()
+{
+    return QStringLiteral(u"کۆمپیوتەر");
+} // computer
+inline QString recentPlaces()
+{
+    return QStringLiteral(u"شوێنە تازەکان");
+} // recent places
+inline QString nameWord()
+{
+    return QStringLiteral(u"ناو");
+} // name
+inline QString sizeWord()
+{
+    return QStringLiteral(u"قەبارە");
+} // size
+inline QString typeWord()
+{
+    return QStringLiteral(u"جۆر");
+} // type
+inline QString dateModifiedWord()
+{
+    return QStringLiteral(u"ڕێکەوتی گۆڕین");
+} // date changed
+inline QString fileNotThere()
+{
+    return QStringLiteral(u"فایلەکە نەدۆزرایەوە.");
+} // the file was not found.
+inline QString folderNotThere()
+{
+    return QStringLiteral(u"بوخچەکە نەدۆزرایەوە.");
+} // the folder was not found.
+inline QString checkTheName()
+{
+    return QStringLiteral(u"دڵنیابە لە ناوەکەی.");
+} // make sure of its name.
+// The offers at the start, in view over the list: "carry on" (carryOn()) and, after a
+// collection that could not be opened, opening another (openCollection()); their tips
+// name their keys
+inline QString keyTip(const QString &what, const QString &keys)
+{
+    return what + QStringLiteral(" (") + QChar(0x2066) + keys + QChar(0x2069) + QLatin1Char(')');
+} // what (keys)
+// The About window's lines: "collection: file", "hadiths: N", "books: N"
+inline QString aboutLine(const QString &word, const QString &value)
+{
+    return word + QStringLiteral(": ") + value;
+} // word: value
+
 // --- Bookmarks and notes --------------------------------------------------------------
 
 inline QString markCommand()

@@ -4,6 +4,7 @@
 //
 //   tembra-startbench [TEXT]
 //   tembra-startbench --enter TEXT...
+//   tembra-startbench --places
 //
 // With a text it searches for it at once, as a reader who types the moment the window
 // appears, and says "searched N ms, C matches": the time from the window on screen to the
@@ -14,21 +15,31 @@
 // the list and the pane painted, and where that time goes: the search's own steps (the
 // statement run, the count, the grid's new rows, the current record and the pane composed)
 // and the painting of the window that follows.
+//
+// With --places, it times the ways about the collection the same way, from the key to the
+// count, the list and the pane painted: Enter on a chapter in the contents (the largest of
+// the first book and one of the last book, in turn), Enter on a book there, and Enter in the
+// box of a hadith's number (3208 in the first book, and the last book's last number, in turn).
 
 #include "app/program.h"
+#include "mainwindow/contentsview.h"
+#include "mainwindow/gotonumber.h"
 #include "mainwindow/tembra1.h"
 #include "search/datacontrol.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -120,35 +131,116 @@ void timeEnter(tembra::Tembra1 *w, const QStringList &texts)
     }
 }
 
+// Each way is taken seven times for each of its two places, in turn, so that every time the
+// list and the pane change; the median of the fourteen times.
+void timeWay(tembra::Tembra1 *w, const char *what, const std::function<QWidget *(int)> &ready)
+{
+    auto *grid = w->findChild<QAbstractScrollArea *>(QStringLiteral("DataGrid1"));
+    auto *pane = w->findChild<QAbstractScrollArea *>(QStringLiteral("Text1"));
+    auto *count = w->findChild<QWidget *>(QStringLiteral("Label12"));
+    const auto *data = w->findChild<tembra::DataControl *>(QStringLiteral("Adodc1"));
+    PaintWatch paints({grid->viewport(), pane->viewport(), count});
+    std::vector<double> whole, steps;
+    int records[2] = {0, 0};
+    for (int i = 0; i < 14; ++i) {
+        QWidget *target = ready(i % 2);
+        QCoreApplication::processEvents();
+        paints.reset();
+        QElapsedTimer t;
+        t.start();
+        pressEnter(target);
+        steps.push_back(double(t.nsecsElapsed()) / 1e6);
+        while (!paints.done() && t.elapsed() < 2000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        whole.push_back(double(t.nsecsElapsed()) / 1e6);
+        records[i % 2] = data->recordCount();
+    }
+    std::sort(whole.begin(), whole.end());
+    const double all = median(whole);
+    const double set = median(steps);
+    std::printf("%s: %.1f ms to painted (median; %.1f the slowest): the list, the record and "
+                "the pane set %.1f, painting %.1f; %d and %d hadiths listed\n",
+                what, all, whole.back(), set, std::max(0.0, all - set), records[0], records[1]);
+}
+
+void timePlaces(tembra::Tembra1 *w)
+{
+    const auto *data = w->findChild<tembra::DataControl *>(QStringLiteral("Adodc1"));
+    auto *contents = w->findChild<tembra::ContentsView *>();
+    auto *numbers = w->findChild<tembra::GoToNumber *>();
+    if (!data || !data->isOpen() || !contents || !numbers || data->contents().books().empty())
+        return;
+    data->search()->waitUntilReady();
+    const std::vector<tembra::Contents::Book> &books = data->contents().books();
+    const int last = int(books.size()) - 1;
+    const auto largest = [&](int book) {
+        const auto &chapters = books[size_t(book)].chapters;
+        return int(
+            std::max_element(chapters.begin(), chapters.end(),
+                             [](const auto &a, const auto &b) { return a.hadiths < b.hadiths; })
+            - chapters.begin());
+    };
+    const int chapters[2][2]
+        = {{0, largest(0)}, {last, int(books[size_t(last)].chapters.size()) / 2}};
+    const auto item = [&](int book, int chapter) {
+        w->openContents();
+        QTreeWidget *tree = contents->tree();
+        QTreeWidgetItem *found = tree->topLevelItem(book);
+        if (chapter >= 0)
+            found = found->child(chapter);
+        tree->setCurrentItem(found);
+        return static_cast<QWidget *>(tree);
+    };
+    timeWay(w, "a chapter from the contents",
+            [&](int i) { return item(chapters[i][0], chapters[i][1]); });
+    timeWay(w, "a book from the contents", [&](int i) { return item(i == 0 ? 0 : last, -1); });
+    const QString lastNumber
+        = data->table()->text(data->table()->rowCount() - 1, tembra::Column::Number);
+    const int lastBook = data->contents().bookOf(data->table()->rowCount() - 1);
+    timeWay(w, "a hadith by its number", [&](int i) {
+        w->askNumber();
+        numbers->books()->setCurrentIndex(i == 0 ? 0 : lastBook);
+        numbers->number()->setText(i == 0 ? QStringLiteral("3208") : lastNumber);
+        return static_cast<QWidget *>(numbers->number());
+    });
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QStringList texts;
     bool enter = false;
+    bool places = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--enter") == 0)
             enter = true;
+        else if (std::strcmp(argv[i], "--places") == 0)
+            places = true;
         else
             texts << QString::fromUtf8(argv[i]);
     }
-    return tembra::runProgram(argc > 1 ? 1 : argc, argv, [texts, enter](tembra::Tembra1 *w) {
-        // Once the events of the showing (the first paint among them) are through.
-        QTimer::singleShot(0, [w, texts, enter] {
-            std::printf("shown\n");
-            if (enter) {
-                timeEnter(w, texts);
-            } else if (!texts.isEmpty()) {
-                QElapsedTimer t;
-                t.start();
-                w->findChild<QLineEdit *>(QStringLiteral("Text2"))->setText(texts.first());
-                w->Command1_Click();
-                const auto *data = w->findChild<tembra::DataControl *>(QStringLiteral("Adodc1"));
-                std::printf("searched %.1f ms, %d matches\n", double(t.nsecsElapsed()) / 1e6,
-                            data ? data->recordCount() : -1);
-            }
-            std::fflush(stdout);
-            QApplication::quit();
+    return tembra::runProgram(
+        argc > 1 ? 1 : argc, argv, [texts, enter, places](tembra::Tembra1 *w) {
+            // Once the events of the showing (the first paint among them) are through.
+            QTimer::singleShot(0, [w, texts, enter, places] {
+                std::printf("shown\n");
+                if (places) {
+                    timePlaces(w);
+                } else if (enter) {
+                    timeEnter(w, texts);
+                } else if (!texts.isEmpty()) {
+                    QElapsedTimer t;
+                    t.start();
+                    w->findChild<QLineEdit *>(QStringLiteral("Text2"))->setText(texts.first());
+                    w->Command1_Click();
+                    const auto *data
+                        = w->findChild<tembra::DataControl *>(QStringLiteral("Adodc1"));
+                    std::printf("searched %.1f ms, %d matches\n", double(t.nsecsElapsed()) / 1e6,
+                                data ? data->recordCount() : -1);
+                }
+                std::fflush(stdout);
+                QApplication::quit();
+            });
         });
-    });
 }

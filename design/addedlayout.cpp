@@ -41,6 +41,9 @@ void placeAddedControls(TwipsGeometry &places, const AddedControls &shown)
     offer.left = list.left + (list.width - offer.width) / 2;
     offer.top = list.top + (list.height - offer.height) / 3;
     places[QStringLiteral("AnyOrderOffer")] = offer;
+    // The offers at the start never stand with the one after a search: the same place.
+    places[QStringLiteral("CarryOnOffer")] = offer;
+    places[QStringLiteral("OpenOffer")] = offer;
 
     // The title's words stand in the middle of the bar; the links keep clear of a third of
     // it either side of the middle.

@@ -11,6 +11,9 @@ namespace tembra {
 //   ListCaption  what the list holds, in the right part of the result list's heading row;
 //   AnyOrderOffer  the offer to look for the words in any order, over the middle of the
 //                list (only while it is shown);
+//   CarryOnOffer, OpenOffer  the offers at the start, to carry on where the reader stopped
+//                and to open another collection: where the offer above goes (none of the
+//                three stands with another);
 //   CaptionLinks the ways into the added views by mouse, in the caption bar after the About
 //                label and the version, as far as the title's middle leaves room.
 // Each is in its container's coordinates, as the design's controls are (the books panel

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
@@ -195,14 +196,49 @@ void TextBox::setText(const QString &text)
 void TextBox::layOut()
 {
     // The document knows one kind of line break; the text itself keeps "\r\n".
-    QString shown = m_text;
-    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    m_shown = pane::ShownText(m_text, m_marks);
     m_settingText = true;
-    setPlainText(shown);
+    setPlainText(m_shown.shown());
     m_settingText = false;
     m_laidOut = true;
     applyOccurrences();
+}
+
+void TextBox::setMarksShown(bool shown)
+{
+    if (shown == m_marks)
+        return;
+    m_marks = shown;
+    m_laidOut = false;
+    if (m_holds == 0 && !isHidden())
+        layOut();
+}
+
+// What a copy takes from the selection: the text's own, marks and all, whatever is shown.
+QMimeData *TextBox::createMimeDataFromSelection() const
+{
+    if (m_marks || !m_laidOut)
+        return QPlainTextEdit::createMimeDataFromSelection();
+    const QTextCursor cursor = textCursor();
+    const qsizetype start = m_shown.textAt(cursor.selectionStart());
+    const qsizetype end = m_shown.textAt(cursor.selectionEnd());
+    QString copied = m_text.mid(start, end - start);
+    copied.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    auto *copy = new QMimeData;
+    copy->setText(copied);
+    return copy;
+}
+
+void TextBox::resizeEvent(QResizeEvent *event)
+{
+    QPlainTextEdit::resizeEvent(event);
+    keepSelectionInView();
+}
+
+void TextBox::keepSelectionInView()
+{
+    if (textCursor().hasSelection())
+        ensureCursorVisible();
 }
 
 void TextBox::showEvent(QShowEvent *event)
@@ -229,10 +265,9 @@ void TextBox::showOccurrences(const std::vector<pane::Span> &found)
 void TextBox::applyOccurrences()
 {
     const std::vector<pane::Span> &found = m_occurrences;
-    const pane::DocumentPositions positions(m_text);
     const auto spanned = [&](QTextCursor cursor, const pane::Span &span) {
-        cursor.setPosition(int(positions(span.start)));
-        cursor.setPosition(int(positions(span.end)), QTextCursor::KeepAnchor);
+        cursor.setPosition(int(m_shown.shownAt(span.start)));
+        cursor.setPosition(int(m_shown.shownAt(span.end)), QTextCursor::KeepAnchor);
         return cursor;
     };
     QList<QTextEdit::ExtraSelection> others;
@@ -240,6 +275,8 @@ void TextBox::applyOccurrences()
         QTextEdit::ExtraSelection other;
         other.cursor = spanned(QTextCursor(document()), found[i]);
         other.format.setBackground(resolveColour(kMatchShade));
+        // dark on the light shade, also where the pane's own text is light (at night)
+        other.format.setForeground(QColor(Qt::black));
         others.append(other);
     }
     setExtraSelections(others);
@@ -253,6 +290,8 @@ void TextBox::changeEvent(QEvent *event)
     // A change of direction resets the document's text option; keep the alignment.
     if (event->type() == QEvent::LayoutDirectionChange)
         applyTextOption();
+    if (event->type() == QEvent::FontChange)
+        keepSelectionInView();
 }
 
 // Each paragraph reads in the direction of its first strong letter (an English line above

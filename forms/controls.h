@@ -2,6 +2,7 @@
 
 #include "design/definition.h"
 #include "search/pane.h"
+#include "search/panetext.h"
 
 #include <QFrame>
 #include <QImage>
@@ -116,20 +117,32 @@ public:
     // every place the search found while the selection stands out.
     void showOccurrences(const std::vector<pane::Span> &found);
 
+    // The vowel marks shown, or left out of what is laid out. Only the showing changes: the
+    // text, its occurrences and what is copied from a selection keep their marks.
+    bool marksShown() const { return m_marks; }
+    void setMarksShown(bool shown);
+
 signals:
     void changed();
 
 protected:
     void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    // A larger box, or larger letters, lay the text out anew; the selected occurrence stays
+    // in view.
+    void resizeEvent(QResizeEvent *event) override;
+    QMimeData *createMimeDataFromSelection() const override;
 
 private:
     void userEdited();
     void applyTextOption();
     void layOut(); // the text into the document, with what it is to show
     void applyOccurrences();
+    void keepSelectionInView();
 
     QString m_text;
+    pane::ShownText m_shown; // what is laid out, and the way between its positions and m_text's
+    bool m_marks = true;
     bool m_settingText = false;
     int m_holds = 0;
     bool m_laidOut = true; // the document shows m_text

@@ -4,6 +4,7 @@
 #include "forms/form.h"
 
 #include <QHBoxLayout>
+#include <QResizeEvent>
 
 namespace tembra {
 
@@ -21,7 +22,7 @@ CaptionLinks::CaptionLinks(Form &form)
 }
 
 void CaptionLinks::add(const QString &name, const QString &text, const QString &tip,
-                       std::function<void()> open)
+                       std::function<void()> open, const QString &shortText)
 {
     auto *link = new Label(this);
     link->setObjectName(name);
@@ -36,6 +37,26 @@ void CaptionLinks::add(const QString &name, const QString &text, const QString &
     }
     connect(link, &Label::clicked, this, std::move(open));
     m_row->insertWidget(m_row->count() - 1, link);
+    m_links.push_back({link, text, shortText});
+    fit();
+}
+
+void CaptionLinks::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    fit();
+}
+
+void CaptionLinks::fit()
+{
+    int wanted = 0;
+    for (const Link &link : m_links)
+        wanted += link.label->fontMetrics().horizontalAdvance(link.text) + m_row->spacing();
+    const bool room = wanted <= width();
+    for (const Link &link : m_links) {
+        auto *label = static_cast<Label *>(link.label);
+        label->setCaption(room || link.shortText.isEmpty() ? link.text : link.shortText);
+    }
 }
 
 } // namespace tembra

@@ -3,8 +3,10 @@
 #include <QWidget>
 
 #include <functional>
+#include <vector>
 
 class QHBoxLayout;
+class QLabel;
 
 namespace tembra {
 
@@ -22,13 +24,25 @@ public:
     // Added to the form as "CaptionLinks" (see design/addedlayout.h).
     explicit CaptionLinks(Form &form);
 
-    // A link at the end of the row; name is its object's name.
+    // A link at the end of the row; name is its object's name. Where the bar has no room for
+    // every link's words, a link with a short form shows that (its tip keeps the words).
     void add(const QString &name, const QString &text, const QString &tip,
-             std::function<void()> open);
+             std::function<void()> open, const QString &shortText = QString());
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    struct Link {
+        QLabel *label;
+        QString text;
+        QString shortText;
+    };
+    void fit();
+
     QHBoxLayout *m_row;
     QWidget *m_about;
+    std::vector<Link> m_links;
 };
 
 } // namespace tembra

@@ -69,6 +69,17 @@ bool ListGuide::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
+void ListGuide::collectionChanged()
+{
+    m_counted = Listing();
+    m_offer->hide();
+    if (!m_booksShown)
+        return;
+    m_booksShown = false;
+    m_books->hide();
+    emit layoutChanged();
+}
+
 bool ListGuide::booksShown() const
 {
     return m_booksShown;

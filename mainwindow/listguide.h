@@ -32,6 +32,8 @@ public:
     // The list holds something new: the data control's listing says what, and lastSearch
     // is the search it holds or came from.
     void listShown(const Listing &lastSearch);
+    // Another collection: the counts shown were the last one's.
+    void collectionChanged();
     bool booksShown() const;
 
     QLabel *caption() const { return m_caption; }

@@ -28,6 +28,7 @@ void SearchSteps::search(const QString &text, Comparison comparison, bool anyOrd
     const QString term = text;
     // The pane lays out only the hadith the steps end on, not each one they pass.
     const TextBox::Hold oneLayout(m_c.pane);
+    const Place left = currentPlace();
     m_term = term;
     m_history = remembered(m_history, {term, comparison == Comparison::Exact, anyOrder});
     m_lastSearch = Listing::search(term, comparison, anyOrder);
@@ -42,7 +43,7 @@ void SearchSteps::search(const QString &text, Comparison comparison, bool anyOrd
         m_c.count->setCaption(QStringLiteral("0"));
         m_c.grid->setVisible(true);
         m_c.pane->setText(QString());
-        emit listShown();
+        jump(left, true);
         return;
     }
     if (!m_c.data->moveLast())
@@ -59,10 +60,26 @@ void SearchSteps::search(const QString &text, Comparison comparison, bool anyOrd
     // new term must be selected.
     if (m_c.pane->text() == before)
         m_c.highlight();
-    emit listShown();
+    jump(left, true);
+}
+
+// A list shown is a place jumped to; the list is said to be new once the history has it.
+bool SearchSteps::jump(const Place &left, bool shown)
+{
+    if (shown) {
+        m_places.jumped(left, currentPlace());
+        emit listShown();
+    }
+    return shown;
 }
 
 bool SearchSteps::showKeeping(const Listing &listing, int keepRow)
+{
+    const Place left = currentPlace();
+    return jump(left, show(listing, keepRow));
+}
+
+bool SearchSteps::show(const Listing &listing, int keepRow)
 {
     const TextBox::Hold oneLayout(m_c.pane);
     m_c.data->setRecordSource(listing);
@@ -79,7 +96,6 @@ bool SearchSteps::showKeeping(const Listing &listing, int keepRow)
             info->setForeColor(kSystemWindowText);
     }
     m_c.pane->setText(m_c.data->currentRow() < 0 ? QString() : m_c.composition());
-    emit listShown();
     return true;
 }
 
@@ -97,12 +113,60 @@ bool SearchSteps::showPlace(const Place &place)
 {
     if (!m_c.data->isOpen())
         return false;
+    const Place left = currentPlace();
+    return jump(left, go(place));
+}
+
+// A place shown, recorded by whoever asked for it.
+bool SearchSteps::go(const Place &place)
+{
+    if (!m_c.data->isOpen())
+        return false;
     if (place.listing.isSearch()) {
         m_term = place.listing.text;
         m_lastSearch = place.listing.inEveryBook();
         m_c.model->setListing(m_lastSearch);
     }
-    return showKeeping(place.listing, findHadith(*m_c.data->table(), place.hadith));
+    if (!show(place.listing, findHadith(*m_c.data->table(), place.hadith)))
+        return false;
+    if (place.listing.isSearch())
+        emit searchRestored(place.listing);
+    return true;
+}
+
+bool SearchSteps::goBack()
+{
+    if (!m_c.data->isOpen())
+        return false;
+    const std::optional<Place> to = m_places.back(currentPlace());
+    if (!to || !go(*to))
+        return false;
+    emit listShown();
+    return true;
+}
+
+bool SearchSteps::goForward()
+{
+    if (!m_c.data->isOpen())
+        return false;
+    const std::optional<Place> to = m_places.forward(currentPlace());
+    if (!to || !go(*to))
+        return false;
+    emit listShown();
+    return true;
+}
+
+void SearchSteps::restartHistory(const std::optional<Place> &before)
+{
+    m_places.restart(currentPlace(), before);
+}
+
+void SearchSteps::collectionChanged()
+{
+    m_term.clear();
+    m_lastSearch = Listing();
+    m_c.model->setListing(m_lastSearch);
+    restartHistory();
 }
 
 } // namespace tembra

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "places/placehistory.h"
 #include "search/comparison.h"
 #include "search/listing.h"
 #include "settings/readersettings.h"
@@ -22,9 +23,12 @@ class TextBox;
 
 // The search, as both of its triggers run it (the search button and Enter in the search
 // box), and the other ways the list comes to show something: one book of a search and every
-// book again, a whole book read from a hadith. Each step runs only if the one before it
-// succeeded; the first that fails ends the steps without a word, and what was done before
-// it stays done.
+// book again, a whole book read from a hadith, a place to go to. Each step runs only if the
+// one before it succeeded; the first that fails ends the steps without a word, and what was
+// done before it stays done.
+//
+// Every list shown here is a place the reader jumped to, and goes into the history of
+// places on its own: back and forward go through them, and are no jump themselves.
 class SearchSteps final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(SearchSteps)
@@ -69,16 +73,39 @@ public:
     // when the list cannot be shown.
     bool showPlace(const Place &place);
 
+    // The places jumped to: back and forward through them, each place with its list and the
+    // hadith current when the reader left it. False at either end, or when the list cannot
+    // be shown.
+    bool goBack();
+    bool goForward();
+    bool canGoBack() const { return m_places.canGoBack(); }
+    bool canGoForward() const { return m_places.canGoForward(); }
+    // The history starts afresh where the reader is now (a collection was opened), with
+    // before, where they left off last time, one step back.
+    void restartHistory(const std::optional<Place> &before = std::nullopt);
+    // A collection of its own: no search of the last one stands any more, and the history
+    // starts afresh.
+    void collectionChanged();
+    const PlaceHistory &places() const { return m_places; }
+
 signals:
     // The list holds something new (the data control's listing says what).
     void listShown();
+    // A place that is a search came back (back, forward, or a place gone to): the search
+    // box is to show its text and options.
+    void searchRestored(const Listing &search);
 
 private:
+    bool show(const Listing &listing, int keepRow);
+    bool go(const Place &place);
+    bool jump(const Place &left, bool shown);
+
     QWidget *m_window;
     Controls m_c;
     QString m_term;
     Listing m_lastSearch;
     SearchHistory m_history;
+    PlaceHistory m_places;
     bool m_countOnRefresh = false;
 };
 

@@ -10,12 +10,20 @@
 #include "forms/messagebox.h"
 #include "forms/recordbinding.h"
 #include "forms/windowdrag.h"
+#include "mainwindow/bookspanel.h"
 #include "mainwindow/captionlinks.h"
+#include "mainwindow/collectionopener.h"
+#include "mainwindow/contentsview.h"
+#include "mainwindow/gotonumber.h"
 #include "mainwindow/listguide.h"
 #include "mainwindow/panezoom.h"
 #include "mainwindow/readermenus.h"
+#include "mainwindow/readinglook.h"
 #include "mainwindow/searchbox.h"
 #include "mainwindow/searchsteps.h"
+#include "mainwindow/sidebuttons.h"
+#include "mainwindow/startoffers.h"
+#include "places/keptplace.h"
 #include "search/citation.h"
 #include "search/pane.h"
 #include "search/resultmodel.h"
@@ -123,6 +131,24 @@ void Tembra1::makeParts()
     });
     m_drag = new WindowDrag(Label19, this);
     m_clock = [] { return QDateTime::currentDateTime(); };
+
+    // Finding one's way in the collection, and reading in comfort.
+    m_contents = new ContentsView(this, Adodc1);
+    m_goTo = new GoToNumber(this, Adodc1);
+    m_opener = new CollectionOpener(this);
+    m_offers = new StartOffers(m_form, Pic1);
+    m_sideButtons = new SideButtons(this);
+    m_look = new ReadingLook(Text1, {DataGrid1, m_guide->books()->list(), m_contents->tree()},
+                             [this](Setting setting, const QVariant &value, Error *error) {
+                                 return m_store.setValue(setting, value, error);
+                             });
+    m_links->add(QStringLiteral("ContentsLink"), texts::contents(),
+                 texts::keyTip(texts::contents(), QStringLiteral("Ctrl+T")),
+                 [this] { openContents(); });
+    m_links->add(
+        QStringLiteral("OpenLink"), texts::openCollection(),
+        texts::keyTip(texts::openCollection(), QStringLiteral("Ctrl+O")),
+        [this] { chooseCollection(); }, texts::openButton() + QChar(0x2026));
 }
 
 void Tembra1::connectHandlers()
@@ -156,19 +182,44 @@ void Tembra1::connectHandlers()
     connect(m_guide, &ListGuide::layoutChanged, this, &Tembra1::Form_Resize);
     connect(m_guide, &ListGuide::anyOrderTaken, this,
             [this] { m_searchBox->anyOrderOption()->setChecked(true); });
-    connect(m_zoom, &PaneZoom::notKept, this, [this](const Error &error) {
-        msgbox::report(this, optionSaveErrorMessage(error), error);
-    });
+    connect(m_zoom, &PaneZoom::notKept, this, &Tembra1::reportNotKept);
     connect(m_menus->onlyThisBook(), &QAction::triggered, this, &Tembra1::onlyThisBook);
     connect(m_menus->onlyThisChapter(), &QAction::triggered, this, &Tembra1::onlyThisChapter);
     connect(m_menus->allBooks(), &QAction::triggered, this, &Tembra1::allBooks);
     connect(m_menus->readBookFromHere(), &QAction::triggered, this, &Tembra1::readBookFromHere);
     connect(m_menus->copyWithSource(), &QAction::triggered, this, &Tembra1::copyWithSource);
-    connect(Text1, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
-        m_menus->execPaneMenu(Text1->viewport()->mapToGlobal(at), Text1,
-                              Adodc1->currentRow() >= 0 && !DataGrid1->isHidden());
-    });
+    connect(Text1, &QWidget::customContextMenuRequested, this, &Tembra1::showPaneMenu);
     connect(DataGrid1, &QWidget::customContextMenuRequested, this, &Tembra1::showListMenu);
+
+    // Finding one's way
+    connect(Adodc1, &DataControl::tableChanged, this, &Tembra1::tableChanged);
+    connect(Adodc1, &DataControl::currentChanged, this, [this] {
+        if (m_contents->isVisible())
+            m_contents->mark(Adodc1->currentRow());
+    });
+    connect(m_menus->back(), &QAction::triggered, this, &Tembra1::goBack);
+    connect(m_menus->forward(), &QAction::triggered, this, &Tembra1::goForward);
+    connect(m_sideButtons, &SideButtons::back, this, &Tembra1::goBack);
+    connect(m_sideButtons, &SideButtons::forward, this, &Tembra1::goForward);
+    connect(m_menus->contents(), &QAction::triggered, this, &Tembra1::openContents);
+    connect(m_menus->goToNumber(), &QAction::triggered, this, &Tembra1::askNumber);
+    connect(m_menus->openCollection(), &QAction::triggered, this, &Tembra1::chooseCollection);
+    connect(m_contents, &ContentsView::chosen, this, &Tembra1::readChosen);
+    connect(m_goTo, &GoToNumber::found, this, &Tembra1::readNumber);
+    connect(m_steps, &SearchSteps::searchRestored, this, &Tembra1::searchRestored);
+    connect(m_offers, &StartOffers::carryOnTaken, this, [this] {
+        goBack();
+        readOn();
+    });
+    connect(m_offers, &StartOffers::openTaken, this, &Tembra1::chooseCollection);
+    // The offer to carry on stands until the reader does something else.
+    connect(Text2, &QLineEdit::textEdited, this, [this] { m_offers->offerCarryOn(false); });
+    connect(m_opener, &CollectionOpener::opened, this, &Tembra1::collectionOpened);
+    connect(m_opener, &CollectionOpener::failed, this, &Tembra1::collectionFailed);
+    connect(m_menus->nightAppearance(), &QAction::triggered, m_look, &ReadingLook::setNight);
+    connect(m_menus->showMarks(), &QAction::triggered, m_look, &ReadingLook::setMarksShown);
+    connect(m_menus, &ReaderMenus::familyChosen, m_look, &ReadingLook::setFamily);
+    connect(m_look, &ReadingLook::notKept, this, &Tembra1::reportNotKept);
     // Back to the search box from anywhere in the window.
     for (const QKeySequence &keys :
          {QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(Qt::CTRL | Qt::Key_L)}) {
@@ -232,6 +283,7 @@ void Tembra1::Form_Load()
     if (!m_store.load(&why)) {
         std::fprintf(stderr, "tembra: the saved search text is not used: %s\n",
                      why.detail.toLocal8Bit().constData());
+        startPlaces();
         return; // the other settings are in the same file
     }
     Text2->setText(m_store.value(Setting::SearchText).toString());
@@ -243,6 +295,30 @@ void Tembra1::Form_Load()
         m_zoom->setPoints(pane::zoomedPoints(points, 0));
     m_steps->setHistory(m_store.value(Setting::History).value<SearchHistory>());
     m_searchBox->setHistory(m_steps->history());
+    restoreLook();
+    startPlaces();
+}
+
+// The pane's look as the reader left it.
+void Tembra1::restoreLook()
+{
+    const bool night = m_store.value(Setting::NightAppearance).toBool();
+    const bool marks = m_store.value(Setting::ShowMarks).toBool();
+    m_look->restore(night, marks, m_store.value(Setting::PaneFont).toString());
+    m_menus->nightAppearance()->setChecked(night);
+    m_menus->showMarks()->setChecked(marks);
+}
+
+// The start is the design's; where the reader left off last time is one step back, and
+// offered in view until they do something else.
+void Tembra1::startPlaces()
+{
+    const std::optional<Place> kept = collectionOpen()
+        ? placeKept(m_store.value(Setting::Place).value<SavedPlace>())
+        : std::nullopt;
+    m_steps->restartHistory(kept);
+    m_offers->offerCarryOn(kept.has_value() && m_steps->canGoBack());
+    placesChanged();
 }
 
 void Tembra1::showEvent(QShowEvent *event)
@@ -255,7 +331,9 @@ void Tembra1::showEvent(QShowEvent *event)
         QWidget::showEvent(event);
     if (m_openFailed && !m_openErrorShown) {
         m_openErrorShown = true;
-        // Said once the window is on screen, so that the box stands over it.
+        // Said once the window is on screen, so that the box stands over it; then the way
+        // to open another is there in view.
+        m_offers->offerOpen(true);
         QTimer::singleShot(0, this, &Tembra1::reportOpenError);
     }
 }
@@ -265,6 +343,8 @@ void Tembra1::reportOpenError()
     msgbox::report(
         this, openErrorMessage(QFileInfo(m_collectionFile).absoluteFilePath(), Adodc1->openError()),
         Adodc1->openError());
+    if (m_offers->open()->isVisible())
+        m_offers->open()->setFocus(Qt::OtherFocusReason);
 }
 
 // --- The layout pass ----------------------------------------------------------------
@@ -328,12 +408,18 @@ void Tembra1::La3_Click()
 
 // Closing with the close button keeps the search text for the next start, and the earlier
 // searches with it; any other way of closing keeps what was saved before.
+// So is where the reader is, once they went somewhere (before that, the place kept last
+// time stays kept).
 void Tembra1::La1_Click()
 {
     m_zoom->keepNow();
     Error error;
+    const bool somewhere = collectionOpen() && !DataGrid1->isHidden();
     if (!m_store.setValue(Setting::SearchText, Text2->text(), &error)
-        || !m_store.setValue(Setting::History, QVariant::fromValue(m_steps->history()), &error))
+        || !m_store.setValue(Setting::History, QVariant::fromValue(m_steps->history()), &error)
+        || (somewhere
+            && !m_store.setValue(Setting::Place,
+                                 QVariant::fromValue(keptPlace(m_steps->currentPlace())), &error)))
         msgbox::report(this, saveErrorMessage(error), error);
     close();
 }
@@ -429,6 +515,8 @@ void Tembra1::listShown()
 {
     m_guide->listShown(m_steps->lastSearch());
     m_searchBox->setHistory(m_steps->history());
+    m_offers->offerCarryOn(false);
+    placesChanged();
 }
 
 void Tembra1::bookChosen(const Listing::Narrowing &book)
@@ -561,6 +649,15 @@ void Tembra1::showListMenu(const QPoint &at)
     m_menus->execListMenu(DataGrid1->viewport()->mapToGlobal(at), offer);
 }
 
+void Tembra1::showPaneMenu(const QPoint &at)
+{
+    ReaderMenus::PaneOffer offer;
+    offer.hadith = Adodc1->currentRow() >= 0 && !DataGrid1->isHidden();
+    offer.families = ReadingLook::arabicFamilies();
+    offer.family = m_look->shownFamily();
+    m_menus->execPaneMenu(Text1->viewport()->mapToGlobal(at), Text1, offer);
+}
+
 // Esc in the pane or the list goes back to the search box; in the list a copy is of the
 // hadith, with its source, not of one cell.
 bool Tembra1::eventFilter(QObject *watched, QEvent *event)
@@ -584,6 +681,128 @@ bool Tembra1::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+// --- Finding one's way ----------------------------------------------------------------
+
+int Tembra1::hadithCount() const
+{
+    return collectionOpen() ? Adodc1->table()->rowCount() : -1;
+}
+
+int Tembra1::bookCount() const
+{
+    return collectionOpen() ? int(Adodc1->contents().books().size()) : -1;
+}
+
+// The contents and the numbers are made once for each collection; the places of another
+// collection are no way back.
+void Tembra1::tableChanged()
+{
+    m_contents->collectionChanged();
+    m_goTo->collectionChanged();
+    m_steps->restartHistory();
+    placesChanged();
+}
+
+void Tembra1::openContents()
+{
+    if (collectionOpen())
+        m_contents->open(Adodc1->currentRow());
+}
+
+void Tembra1::askNumber()
+{
+    if (!collectionOpen())
+        return;
+    const int row = Adodc1->currentRow();
+    m_goTo->ask(row < 0 ? 0 : Adodc1->contents().bookOf(row));
+}
+
+// A chapter or a book chosen in the contents, from its first hadith; the keys come back to
+// the search box, where Up and Down read on.
+void Tembra1::readChosen(const Listing &listing)
+{
+    m_steps->showKeeping(listing, -1);
+    readOn();
+}
+
+// The hadith of that number current, its whole book listed, as reading the book from a
+// hadith lists it.
+void Tembra1::readNumber(int row)
+{
+    const Record hadith = Adodc1->table()->record(row);
+    m_steps->showKeeping(Listing::wholeBook(hadith[Column::Book], hadith[Column::Number]), row);
+    readOn();
+}
+
+void Tembra1::readOn()
+{
+    activateWindow();
+    Text2->setFocus(Qt::OtherFocusReason);
+}
+
+void Tembra1::goBack()
+{
+    m_steps->goBack();
+}
+
+void Tembra1::goForward()
+{
+    m_steps->goForward();
+}
+
+// A search that came back brings its text and its options back to the search box, as an
+// earlier search chosen from its list does.
+void Tembra1::searchRestored(const Listing &search)
+{
+    Text2->setText(search.text);
+    m_searchBox->setOptions(search.comparison == Comparison::Exact, search.anyOrder);
+    Adodc1->setComparison(search.comparison);
+}
+
+void Tembra1::placesChanged()
+{
+    m_menus->back()->setEnabled(m_steps->canGoBack());
+    m_menus->forward()->setEnabled(m_steps->canGoForward());
+}
+
+void Tembra1::chooseCollection()
+{
+    m_opener->choose(m_collectionFile);
+}
+
+void Tembra1::openCollection(const QString &path)
+{
+    m_opener->open(path);
+}
+
+// The new collection in view from its first hadith, the list showing all of it; nothing of
+// the last one's searches and places stands.
+void Tembra1::collectionOpened(const QString &path, const HadithTable &table)
+{
+    m_collectionFile = path;
+    m_openFailed = false;
+    m_offers->offerOpen(false);
+    m_offers->offerCarryOn(false);
+    Adodc1->setRecordSource(Listing::wholeTable());
+    Adodc1->setTable(table);
+    m_steps->collectionChanged();
+    m_guide->collectionChanged();
+    m_steps->showKeeping(Listing::wholeTable(), 0);
+    m_steps->restartHistory();
+    placesChanged();
+    readOn();
+}
+
+void Tembra1::collectionFailed(const QString &path, const Error &error)
+{
+    msgbox::report(this, openErrorMessage(QFileInfo(path).absoluteFilePath(), error), error);
+}
+
+void Tembra1::reportNotKept(const Error &error)
+{
+    msgbox::report(this, optionSaveErrorMessage(error), error);
 }
 
 } // namespace tembra

@@ -21,7 +21,13 @@ namespace tembra {
 class Grid;
 class Label;
 class CaptionLinks;
+class CollectionOpener;
+class ContentsView;
+class GoToNumber;
 class ListGuide;
+class ReadingLook;
+class SideButtons;
+class StartOffers;
 class Panel;
 class PaneZoom;
 class ReaderMenus;
@@ -61,6 +67,13 @@ public:
     // The file the collection was read from, as a message names it (at first the design's
     // Book/Data.mdb under the working folder).
     void setCollectionFile(const QString &path) { m_collectionFile = path; }
+    QString collectionPath() const { return m_collectionFile; }
+    // How many hadiths and books the collection in view holds; -1 while none is open.
+    int hadithCount() const;
+    int bookCount() const;
+    // Reads another collection, as Ctrl+O or a file dropped on the window does: the one in
+    // view stays until it is read, and stays if it cannot be.
+    void openCollection(const QString &path);
     const EnlargeToggle *enlargeState() const { return m_toggle.get(); }
 
     // Where the search text is kept between runs; the user's own settings unless a
@@ -101,6 +114,15 @@ public:
     // Back to the search box, its text selected to be typed over.
     void focusSearchBox();
 
+    // Finding one's way: the contents (Ctrl+T), a hadith by its number (Ctrl+G), back and
+    // forward through the places jumped to (Alt+Left, Alt+Right), another collection
+    // (Ctrl+O).
+    void openContents();
+    void askNumber();
+    void goBack();
+    void goForward();
+    void chooseCollection();
+
 signals:
     // The About label was clicked: the About window is to be shown modally; the
     // handler returns once it is closed.
@@ -124,7 +146,19 @@ private:
     void listShown();
     void bookChosen(const Listing::Narrowing &book);
     void showListMenu(const QPoint &at);
+    void showPaneMenu(const QPoint &at);
     void reportOpenError();
+    void tableChanged();
+    void startPlaces();
+    void readChosen(const Listing &listing);
+    void readNumber(int row);
+    void readOn();
+    void searchRestored(const Listing &search);
+    void placesChanged();
+    void collectionOpened(const QString &path, const HadithTable &table);
+    void collectionFailed(const QString &path, const Error &error);
+    void restoreLook();
+    void reportNotKept(const Error &error);
 
     Form m_form;
 
@@ -159,6 +193,12 @@ private:
     ReaderMenus *m_menus = nullptr;
     PaneZoom *m_zoom = nullptr;
     WindowDrag *m_drag = nullptr;
+    ContentsView *m_contents = nullptr;
+    GoToNumber *m_goTo = nullptr;
+    CollectionOpener *m_opener = nullptr;
+    ReadingLook *m_look = nullptr;
+    StartOffers *m_offers = nullptr;
+    SideButtons *m_sideButtons = nullptr;
     QString m_collectionFile;
     ReaderSettings m_store;
     std::function<QDateTime()> m_clock;

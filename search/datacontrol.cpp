@@ -15,7 +15,9 @@ void DataControl::setTable(HadithTable table, std::unique_ptr<TableSearch> searc
     m_table = std::make_unique<HadithTable>(std::move(table));
     m_search = search ? std::move(search) : std::make_unique<TableSearch>(*m_table);
     m_contents = Contents(*m_table);
+    m_openError = Error();
     refresh();
+    emit tableChanged();
 }
 
 void DataControl::setOpenError(const Error &error)

@@ -100,6 +100,9 @@ public:
 
 signals:
     void openFailed(const Error &error);
+    // The control has a table of its own now (its contents with it), at the start or when
+    // another collection was opened.
+    void tableChanged();
     // A refresh has its new result, of this many records, and replaces the old one next.
     void resultCounted(int records);
     void resultAboutToBeReplaced();

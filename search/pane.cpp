@@ -231,21 +231,6 @@ std::optional<Span> firstOccurrence(QStringView text, const Listing &listing)
     return firstOccurrence(text, listing.text, listing.comparison);
 }
 
-DocumentPositions::DocumentPositions(QStringView text)
-{
-    for (qsizetype k = 0; k + 1 < text.size(); ++k) {
-        if (text[k] == u'\r' && text[k + 1] == u'\n')
-            m_pairs.push_back(k);
-    }
-}
-
-qsizetype DocumentPositions::operator()(qsizetype index) const
-{
-    // each "\r\n" that starts before index is one position less
-    const auto pairs = std::lower_bound(m_pairs.begin(), m_pairs.end(), index) - m_pairs.begin();
-    return index - pairs;
-}
-
 qreal zoomedPoints(qreal points, int steps)
 {
     constexpr qreal step = 2;

@@ -58,17 +58,6 @@ std::vector<Span> occurrences(QStringView text, const Listing &listing,
                               qsizetype most = kMostOccurrences);
 std::optional<Span> firstOccurrence(QStringView text, const Listing &listing);
 
-// A text box's document knows one kind of line break: "\r\n" is one position there.
-// Positions in the document of positions in the text.
-class DocumentPositions final {
-public:
-    explicit DocumentPositions(QStringView text);
-    qsizetype operator()(qsizetype index) const;
-
-private:
-    std::vector<qsizetype> m_pairs; // where each "\r\n" starts, ascending
-};
-
 // Text zoom for reading: the pane's font size, in points, steps of 2 points larger or
 // smaller, kept between 10 and 48 points. The design's size is 18.
 constexpr qreal kDesignPoints = 18;
