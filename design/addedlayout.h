@@ -12,7 +12,9 @@ namespace tembra {
 //   AnyOrderOffer  the offer to look for the words in any order, over the middle of the
 //                list (only while it is shown);
 //   CaptionLinks the ways into the added views by mouse, in the caption bar after the About
-//                label and the version, as far as the title's middle leaves room.
+//                label and the version, as far as the title's middle leaves room;
+//   MarkSign     the sign that the hadith in the pane is marked, a square at the right end
+//                of the pane's heading bar, where a right-to-left reader starts.
 // Each is in its container's coordinates, as the design's controls are (the books panel
 // and the offer in the result panel's, the caption in the window's).
 struct AddedControls {
