@@ -18,10 +18,14 @@ class QTimer;
 
 namespace tembra {
 
+struct Bookmark;
+class BookmarksView;
 class Grid;
 class Label;
 class CaptionLinks;
 class ListGuide;
+class Marks;
+class MarkSign;
 class Panel;
 class PaneZoom;
 class ReaderMenus;
@@ -52,7 +56,19 @@ public:
     QString searchTerm() const;
     bool collectionOpen() const { return Adodc1->isOpen(); }
     // Takes the collection read at start-up, or why it could not be read.
-    void setCollection(HadithTable table) { Adodc1->setTable(std::move(table)); }
+    void setCollection(HadithTable table)
+    {
+        Adodc1->setTable(std::move(table));
+        collectionChanged();
+    }
+    // The data control holds another collection (or none): the marks follow it. Whatever
+    // gives Adodc1 another table calls this.
+    void collectionChanged();
+    // Where the bookmarks are kept; the user's own unless a test gives another. Opened
+    // once, when the window is first shown.
+    void setBookmarksFile(const QByteArray &path) { m_bookmarksFile = path; }
+    Marks *marks() const { return m_marks; }
+    BookmarksView *bookmarksView() const { return m_bookmarksView; }
     void setCollectionError(const Error &error) { Adodc1->setOpenError(error); }
     // The file the collection was read from, as a message names it (at first the design's
     // Book/Data.mdb under the working folder).
@@ -96,6 +112,10 @@ public:
     void copyWithSource();
     // Back to the search box, its text selected to be typed over.
     void focusSearchBox();
+    // Ctrl+D: the current hadith marked, with a note, or its mark changed or removed.
+    void markCurrent();
+    // Ctrl+B: the marked hadiths.
+    void showBookmarks();
 
 signals:
     // The About label was clicked: the About window is to be shown modally; the
@@ -121,6 +141,9 @@ private:
     void bookChosen(const Listing::Narrowing &book);
     void showListMenu(const QPoint &at);
     void reportOpenError();
+    void openBookmarks();
+    bool openBookmark(const Bookmark &bookmark);
+    void showMark();
 
     Form m_form;
 
@@ -155,6 +178,10 @@ private:
     ReaderMenus *m_menus = nullptr;
     PaneZoom *m_zoom = nullptr;
     WindowDrag *m_drag = nullptr;
+    Marks *m_marks = nullptr;
+    MarkSign *m_markSign = nullptr;
+    BookmarksView *m_bookmarksView = nullptr;
+    QByteArray m_bookmarksFile;
     QString m_collectionFile;
     ReaderSettings m_store;
     std::function<QDateTime()> m_clock;
