@@ -765,9 +765,11 @@ bool BookmarkStore::importMarkdown(const QString &path, ImportCounts *counts, Er
     sqlite::Transaction transaction(*m_db);
     if (!transaction.isActive())
         return notSaved(error);
-    for (const Bookmark &b : read) {
+    // Oldest first, as they were made: those made in the same millisecond then keep their
+    // order (the last made first) in the ids they are given here.
+    for (auto b = read.rbegin(); b != read.rend(); ++b) {
         bool added = false;
-        if (!insert(b, false, &added, error))
+        if (!insert(*b, false, &added, error))
             return false;
         ++(added ? done.added : done.skipped);
     }
