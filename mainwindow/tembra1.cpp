@@ -282,7 +282,10 @@ void Tembra1::showEvent(QShowEvent *event)
     if (!m_loaded) {
         m_loaded = true;
         Form_Load();
-        openBookmarks();
+        // Once the window is on screen: the reader need not wait for the bookmarks to see
+        // it (ten thousand of them take a few hundred milliseconds to check and read while
+        // the search prepares itself).
+        QTimer::singleShot(0, this, &Tembra1::openBookmarks);
     }
     if (event)
         QWidget::showEvent(event);
@@ -301,14 +304,13 @@ void Tembra1::reportOpenError()
 }
 
 // The bookmarks are opened once, after the collection is there or not: they need none. A
-// file that cannot be used is said once the window is on screen, and left as it is.
+// file that cannot be used is said, and left as it is.
 void Tembra1::openBookmarks()
 {
     m_marks->followCollection(Adodc1->table());
     Error error;
     if (!m_marks->open(m_bookmarksFile, &error))
-        QTimer::singleShot(
-            0, this, [this, error] { msgbox::report(this, bookmarksErrorMessage(error), error); });
+        msgbox::report(this, bookmarksErrorMessage(error), error);
 }
 
 void Tembra1::collectionChanged()

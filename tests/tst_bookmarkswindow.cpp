@@ -164,7 +164,7 @@ void TestBookmarksWindow::open(Tembra1 &w, const QString &bookmarks)
     w.show();
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    QCoreApplication::processEvents(); // the messages said once the window is on screen
+    QTRY_VERIFY(w.marks()->isOpen() || w.marks()->openError().isError()); // once shown
 }
 
 void TestBookmarksWindow::search(Tembra1 &w, const QString &text)
