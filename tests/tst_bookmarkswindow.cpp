@@ -389,6 +389,20 @@ void TestBookmarksWindow::viewFiltersOpensRemovesAndUndoes()
     QCOMPARE(listedTexts(*view).size(), 4);
     QCOMPARE(listedTexts(*view).at(view->list()->currentIndex().row()),
              QStringLiteral("gamma four"));
+
+    // F2: its note changed in the file and in the list, the bookmark still current.
+    QTest::keyClick(view->list(), Qt::Key_F2);
+    MarkWindow *note = noteWindow();
+    QVERIFY(note);
+    QTest::keyClicks(note->noteBox(), QStringLiteral("now a note"));
+    QTest::keyClick(note->noteBox(), Qt::Key_Return);
+    QVERIFY(!noteWindow());
+    left = stored(file);
+    QVERIFY(std::any_of(left.begin(), left.end(), [](const Stored &s) {
+        return s.text == QLatin1String("gamma four") && s.note == QLatin1String("now a note");
+    }));
+    const QModelIndex current = view->list()->currentIndex();
+    QCOMPARE(model->index(current.row(), 3).data().toString(), QStringLiteral("now a note"));
     QVERIFY(m_boxes.isEmpty());
 }
 
