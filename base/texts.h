@@ -735,6 +735,33 @@ inline QString bookmarksFileBad()
 {
     return QStringLiteral(u"فایلی نیشانەکراوەکان تێکچووە یان هی ئەم بەرنامەیە نییە");
 } // the bookmarks file is damaged or not the program's
+// The sign of a marked hadith, in its row and beside the pane: its accessible name and
+// the first line of its tooltip (it is marked)
+inline QString markedShown()
+{
+    return QStringLiteral(u"نیشانەکراوە");
+}
+// The bookmarks view's box that narrows the list (search in the texts and the notes)
+inline QString bookmarksFilterHint()
+{
+    return QStringLiteral(u"گەڕان لە دەق و تێبینییەکاندا");
+}
+// After a removal in the bookmarks view: "the mark was removed; to bring it back:", then
+// the key
+inline QString markRemoved()
+{
+    return QStringLiteral(u"نیشانەکە لابرا؛ بۆ گەڕاندنەوەی:");
+}
+// After an export: "N marked hadiths were written to the file"
+inline QString marksExported(int count)
+{
+    return QStringLiteral(u"%1 فەرموودەی نیشانەکراو نووسرانە ناو فایلەکە").arg(count);
+}
+// After an import: "N marks were brought in; M were here already"
+inline QString marksImported(int added, int skipped)
+{
+    return QStringLiteral(u"%1 نیشانە هێنرانە ژوورەوە؛ %2 پێشتر لێرە بوون").arg(added).arg(skipped);
+}
 // A file given to import that export did not write (or not whole): "this file is not an
 // export of the marked hadiths"
 inline QString reasonNotAnExport()

@@ -538,6 +538,8 @@ double startUpMs(const QString &collection, int runs, const QString &search = {}
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+    // The window opens the bookmarks as it starts: its own, never the user's.
+    env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
     const QString program
         = QCoreApplication::applicationDirPath() + QLatin1String("/tembra-startbench");
     std::vector<double> times, searches;

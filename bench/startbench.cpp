@@ -5,6 +5,7 @@
 //   tembra-startbench [TEXT]
 //   tembra-startbench --enter TEXT...
 //   tembra-startbench --places
+//   tembra-startbench --marks N TEXT...
 //
 // With a text it searches for it at once, as a reader who types the moment the window
 // appears, and says "searched N ms, C matches": the time from the window on screen to the
@@ -20,10 +21,23 @@
 // count, the list and the pane painted: Enter on a chapter in the contents (the largest of
 // the first book and one of the last book, in turn), Enter on a book there, and Enter in the
 // box of a hadith's number (3208 in the first book, and the last book's last number, in turn).
+//
+// With --marks, it first makes the bookmarks file ($XDG_DATA_HOME/Tembra/bookmarks.sqlite)
+// hold at least N bookmarks of the collection's hadiths (every few hundredth of them, through
+// a store of its own, as another reader's window would), then says for the bookmarks view
+// the time from Ctrl+B to its list painted (the first time, when its filter is made, and
+// again), and for each text the time from each key typed into its box to the list painted;
+// then, for seven hadiths of a search for the first text, the time from Enter in the note
+// window to the mark painted in the hadith's row and beside the pane.
 
 #include "app/program.h"
+#include "bookmarks/bookmarkstore.h"
+#include "bookmarks/markdown.h"
+#include "mainwindow/bookmarksview.h"
 #include "mainwindow/contentsview.h"
 #include "mainwindow/gotonumber.h"
+#include "mainwindow/marks.h"
+#include "mainwindow/markwindow.h"
 #include "mainwindow/tembra1.h"
 #include "search/datacontrol.h"
 
@@ -33,11 +47,16 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTableView>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <vector>
@@ -205,6 +224,138 @@ void timePlaces(tembra::Tembra1 *w)
     });
 }
 
+// The bookmarks file holds at least wanted bookmarks of the table's hadiths, spread over it,
+// made through a store of their own (the window reads them as another reader's).
+bool fillBookmarks(const tembra::HadithTable &table, int wanted)
+{
+    using namespace tembra;
+    BookmarkStore store;
+    std::vector<Bookmark> have;
+    Error error;
+    if (!store.open(BookmarkStore::defaultPath(), &error) || !store.all(&have, &error)) {
+        std::fprintf(stderr, "bookmarks: %s\n", qPrintable(error.detail));
+        return false;
+    }
+    if (int(have.size()) >= wanted || table.rowCount() == 0)
+        return true;
+    const int step = std::max(1, table.rowCount() / wanted);
+    const QDateTime start = QDateTime::currentDateTimeUtc().addSecs(-60LL * wanted);
+    std::vector<Bookmark> made;
+    for (int i = 0; i < wanted && i * step < table.rowCount(); ++i) {
+        const Record r = table.record(i * step);
+        Bookmark b;
+        b.key = keyOf(r);
+        b.heading = r[Column::Heading];
+        b.text = r[Column::Text];
+        if (i % 3 != 0)
+            b.note = QStringLiteral(u"تێبینی %1 بۆ وتاری هەینی").arg(i);
+        b.created = start.addSecs(60LL * i);
+        made.push_back(std::move(b));
+    }
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("made.md"));
+    QFile out(file);
+    if (!out.open(QIODevice::WriteOnly) || out.write(markdown::write(made)) < 0)
+        return false;
+    out.close();
+    if (!store.importMarkdown(file, nullptr, &error)) {
+        std::fprintf(stderr, "bookmarks: %s\n", qPrintable(error.detail));
+        return false;
+    }
+    return true;
+}
+
+void press(QWidget *w, int key, const QString &text = {})
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(w, &release);
+}
+
+// Runs events until every watched control has painted (at most two seconds); the time.
+double untilPainted(PaintWatch &paints, const QElapsedTimer &t)
+{
+    while (!paints.done() && t.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+void timeMarks(tembra::Tembra1 *w, int wanted, const QStringList &texts)
+{
+    using namespace tembra;
+    auto *data = w->findChild<DataControl *>(QStringLiteral("Adodc1"));
+    if (!data || !data->table() || !fillBookmarks(*data->table(), wanted))
+        return;
+    w->marks()->refresh(); // the window reads what the other store added
+    BookmarksView *view = w->bookmarksView();
+    QWidget *list = view->list()->viewport();
+    std::printf("bookmarks: %zu, %d of them in this collection\n", w->marks()->list().size(),
+                int(std::count_if(w->marks()->rows().begin(), w->marks()->rows().end(),
+                                  [](int row) { return row >= 0; })));
+    PaintWatch listPainted({list});
+    for (const char *when : {"first", "again"}) {
+        view->hide();
+        QCoreApplication::processEvents();
+        listPainted.reset();
+        QElapsedTimer t;
+        t.start();
+        w->showBookmarks();
+        std::printf("view opened (%s): %.1f ms to its list painted\n", when,
+                    untilPainted(listPainted, t));
+    }
+    for (const QString &text : texts) {
+        view->filterBox()->clear();
+        QCoreApplication::processEvents();
+        std::vector<double> keys;
+        for (const QChar c : text) {
+            listPainted.reset();
+            QElapsedTimer t;
+            t.start();
+            press(view->filterBox(), 0, QString(c));
+            keys.push_back(untilPainted(listPainted, t));
+        }
+        const double first = keys.front();
+        std::printf("filter %s: first key %.1f ms, median key %.1f ms, slowest %.1f ms to the "
+                    "list painted; %d listed\n",
+                    text.toUtf8().constData(), first, median(keys),
+                    *std::max_element(keys.begin(), keys.end()), view->list()->model()->rowCount());
+    }
+    view->hide();
+
+    // Marking: seven hadiths of a search that are not marked yet.
+    auto *box = w->findChild<QLineEdit *>(QStringLiteral("Text2"));
+    auto *grid = w->findChild<QAbstractScrollArea *>(QStringLiteral("DataGrid1"));
+    auto *sign = w->findChild<QWidget *>(QStringLiteral("MarkSign"));
+    if (!box || !grid || !sign || texts.isEmpty())
+        return;
+    box->setText(texts.first());
+    w->Command1_Click();
+    PaintWatch markPainted({grid->viewport(), sign});
+    std::vector<double> marking;
+    while (marking.size() < 7 && data->moveNext()) {
+        if (w->marks()->atRow(data->currentRow()))
+            continue;
+        QCoreApplication::processEvents();
+        w->markCurrent();
+        const QPointer<MarkWindow> note = w->findChild<MarkWindow *>();
+        if (!note)
+            return;
+        QCoreApplication::processEvents();
+        note->noteBox()->setPlainText(QStringLiteral(u"تێبینی"));
+        markPainted.reset();
+        QElapsedTimer t;
+        t.start();
+        press(note->noteBox(), Qt::Key_Return, QStringLiteral("\r"));
+        marking.push_back(untilPainted(markPainted, t));
+        delete note.data(); // closed; gone at once, so that the next is the one found
+    }
+    std::printf("marked %zu: median %.1f ms, slowest %.1f ms from Enter to the mark painted "
+                "in the row and beside the pane\n",
+                marking.size(), median(marking),
+                marking.empty() ? 0.0 : *std::max_element(marking.begin(), marking.end()));
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -212,20 +363,25 @@ int main(int argc, char *argv[])
     QStringList texts;
     bool enter = false;
     bool places = false;
+    int marks = 0;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--enter") == 0)
             enter = true;
         else if (std::strcmp(argv[i], "--places") == 0)
             places = true;
+        else if (std::strcmp(argv[i], "--marks") == 0 && i + 1 < argc)
+            marks = std::atoi(argv[++i]);
         else
             texts << QString::fromUtf8(argv[i]);
     }
     return tembra::runProgram(
-        argc > 1 ? 1 : argc, argv, [texts, enter, places](tembra::Tembra1 *w) {
+        argc > 1 ? 1 : argc, argv, [texts, enter, places, marks](tembra::Tembra1 *w) {
             // Once the events of the showing (the first paint among them) are through.
-            QTimer::singleShot(0, [w, texts, enter, places] {
+            QTimer::singleShot(0, [w, texts, enter, places, marks] {
                 std::printf("shown\n");
-                if (places) {
+                if (marks > 0) {
+                    timeMarks(w, marks, texts);
+                } else if (places) {
                     timePlaces(w);
                 } else if (enter) {
                     timeEnter(w, texts);

@@ -684,6 +684,15 @@ bool BookmarkStore::all(std::vector<Bookmark> *out, Error *error) const
     return readRows("", {}, out, error);
 }
 
+qint64 BookmarkStore::changesElsewhere() const
+{
+    if (!m_open || !m_db->isOpen())
+        return 0;
+    bool ok = false;
+    const Field version = m_db->value("PRAGMA data_version", &ok);
+    return ok && version ? version->toLongLong() : -1;
+}
+
 bool BookmarkStore::find(const HadithKey &key, std::optional<Bookmark> *out, Error *error) const
 {
     std::vector<Bookmark> found;

@@ -71,6 +71,10 @@ public:
 
     // Every bookmark, the newest first.
     bool all(std::vector<Bookmark> *out, Error *error = nullptr) const;
+    // A number that changes whenever another store (another reader's window) has committed
+    // a change to the file since it was last asked, and stays the same after this store's
+    // own: a list read with all() is still the file's while it has not changed.
+    qint64 changesElsewhere() const;
     // The hadith's bookmark; none (and true) if it has none.
     bool find(const HadithKey &key, std::optional<Bookmark> *out, Error *error = nullptr) const;
     // The bookmarks, newest first, whose note or text holds typed as the search finds a text

@@ -45,6 +45,17 @@ void placeAddedControls(TwipsGeometry &places, const AddedControls &shown)
     places[QStringLiteral("CarryOnOffer")] = offer;
     places[QStringLiteral("OpenOffer")] = offer;
 
+    const auto banner = places.find(QStringLiteral("Label16"));
+    if (banner != places.end()) {
+        const TwipsRect &bar = banner->second;
+        TwipsRect sign;
+        sign.height = bar.height;
+        sign.width = std::min(bar.height, bar.width);
+        sign.top = bar.top;
+        sign.left = bar.left + bar.width - sign.width - 60;
+        places[QStringLiteral("MarkSign")] = sign;
+    }
+
     // The title's words stand in the middle of the bar; the links keep clear of a third of
     // it either side of the middle.
     const auto title = places.find(QStringLiteral("Label19"));

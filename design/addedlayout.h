@@ -15,7 +15,9 @@ namespace tembra {
 //                and to open another collection: where the offer above goes (none of the
 //                three stands with another);
 //   CaptionLinks the ways into the added views by mouse, in the caption bar after the About
-//                label and the version, as far as the title's middle leaves room.
+//                label and the version, as far as the title's middle leaves room;
+//   MarkSign     the sign that the hadith in the pane is marked, a square at the right end
+//                of the pane's heading bar, where a right-to-left reader starts.
 // Each is in its container's coordinates, as the design's controls are (the books panel
 // and the offer in the result panel's, the caption in the window's).
 struct AddedControls {

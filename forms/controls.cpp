@@ -7,6 +7,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPalette>
 #include <QScopedValueRollback>
 #include <QStyledItemDelegate>
@@ -444,6 +445,44 @@ void Panel::resizeEvent(QResizeEvent *event)
         m_focusFrame->setGeometry(rect());
 }
 
+void drawMarkSign(QPainter &painter, const QRectF &rect)
+{
+    // A ribbon twice as high as it is wide, with a notch at its foot, in the middle of rect.
+    const qreal height = std::min(rect.height(), rect.width() * 2);
+    const qreal width = height / 2;
+    const QRectF r(rect.center().x() - width / 2, rect.center().y() - height / 2, width, height);
+    QPainterPath ribbon;
+    ribbon.moveTo(r.topLeft());
+    ribbon.lineTo(r.topRight());
+    ribbon.lineTo(r.bottomRight());
+    ribbon.lineTo(r.center().x(), r.bottom() - height / 4);
+    ribbon.lineTo(r.bottomLeft());
+    ribbon.closeSubpath();
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0x7B, 0x12, 0x1C), std::max<qreal>(1, height / 16)));
+    painter.setBrush(QColor(0xC8, 0x1E, 0x2E));
+    painter.drawPath(ribbon);
+    painter.restore();
+}
+
+QIcon markSignIcon()
+{
+    static const QIcon icon = [] {
+        QIcon made;
+        for (const int side : {16, 24, 32, 48}) {
+            QPixmap pixmap(side, side);
+            pixmap.fill(Qt::transparent);
+            QPainter painter(&pixmap);
+            drawMarkSign(painter, QRectF(0, 1, side, side - 2));
+            painter.end();
+            made.addPixmap(pixmap);
+        }
+        return made;
+    }();
+    return icon;
+}
+
 namespace {
 
 // Cells hold Arabic text, and now and then a Latin one: each reads in the direction of its
@@ -462,6 +501,15 @@ protected:
             : Qt::LeftToRight;
         option->displayAlignment = kRightAligned | Qt::AlignVCenter;
         option->textElideMode = Qt::ElideRight; // the end of the text, whichever side it is
+        // A marked row's sign at the start of its first cell, where its reading starts.
+        if (index.data(ResultModel::MarkRole).toBool()) {
+            const int side = option->fontMetrics.height();
+            option->features |= QStyleOptionViewItem::HasDecoration;
+            option->icon = markSignIcon();
+            option->decorationSize = QSize(side, side);
+            option->decorationPosition = QStyleOptionViewItem::Left;
+            option->decorationAlignment = Qt::AlignCenter;
+        }
     }
 
     // A cell with a match: drawn as the style draws it, without its text, then the text

@@ -5,6 +5,7 @@
 #include "search/panetext.h"
 
 #include <QFrame>
+#include <QIcon>
 #include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -29,6 +30,12 @@ constexpr Qt::Alignment kRightAligned = Qt::AlignRight | Qt::AlignAbsolute;
 // The shade behind an occurrence of the search term, in the reading pane and in the list:
 // soft, so that the pane's selection on the first still stands out.
 constexpr quint32 kMatchShade = 0xF3E69E;
+
+// The sign of a marked hadith, in its row of the list and beside the reading pane: a ribbon
+// such as marks a page, drawn inside rect. A sign, not a word, so that it takes no room
+// from the text; whoever draws it gives it its words (tooltip, accessible name).
+void drawMarkSign(QPainter &painter, const QRectF &rect);
+QIcon markSignIcon();
 
 // A control that shows a field of the data control's current record: a label's caption,
 // a text box's text. A value set that differs from the one shown signals the change.
@@ -217,7 +224,8 @@ private:
 // cells whose text stands against the right edge, reading in its own direction. The grid
 // never scrolls sideways: the last column takes whatever width the others leave, wider or
 // narrower than its design, and a cell's text that does not fit keeps its start and ends
-// in "…". A cell whose model gives a match (ResultModel::MatchRole) shades it. Tab and
+// in "…". A cell whose model gives a match (ResultModel::MatchRole) shades it, and one
+// that is marked (ResultModel::MarkRole) shows the mark's sign at its start. Tab and
 // Shift+Tab leave the grid, as they leave every other control.
 class Grid final : public QTableView {
     Q_OBJECT

@@ -2,6 +2,7 @@
 
 #include "base/messages.h"
 #include "base/texts.h"
+#include "bookmarks/bookmarkstore.h"
 #include "design/addedlayout.h"
 #include "design/banner.h"
 #include "design/layoutpass.h"
@@ -10,12 +11,16 @@
 #include "forms/messagebox.h"
 #include "forms/recordbinding.h"
 #include "forms/windowdrag.h"
+#include "mainwindow/bookmarksview.h"
 #include "mainwindow/bookspanel.h"
 #include "mainwindow/captionlinks.h"
 #include "mainwindow/collectionopener.h"
 #include "mainwindow/contentsview.h"
 #include "mainwindow/gotonumber.h"
 #include "mainwindow/listguide.h"
+#include "mainwindow/marks.h"
+#include "mainwindow/marksign.h"
+#include "mainwindow/markwindow.h"
 #include "mainwindow/panezoom.h"
 #include "mainwindow/readermenus.h"
 #include "mainwindow/readinglook.h"
@@ -149,6 +154,18 @@ void Tembra1::makeParts()
         QStringLiteral("OpenLink"), texts::openCollection(),
         texts::keyTip(texts::openCollection(), QStringLiteral("Ctrl+O")),
         [this] { chooseCollection(); }, texts::openButton() + QChar(0x2026));
+    m_marks = new Marks(this);
+    m_bookmarksFile = BookmarkStore::defaultPath();
+    m_binding->model()->setMarks([this](int row) { return m_marks->noteAt(row); });
+    m_markSign = new MarkSign(m_form);
+    m_bookmarksView = new BookmarksView(
+        this, m_marks,
+        {[this](const Bookmark &b) { return openBookmark(b); },
+         [this] { return m_searchBox->exact() ? Comparison::Exact : Comparison::Folded; }});
+    m_links->add(QStringLiteral("MarkedLink"), texts::markedHadiths(),
+                 texts::markedHadiths() + QLatin1Char(' ')
+                     + texts::isolatedPath(QStringLiteral("Ctrl+B")),
+                 [this] { showBookmarks(); });
 }
 
 void Tembra1::connectHandlers()
@@ -243,6 +260,19 @@ void Tembra1::connectHandlers()
     connect(Label15, &Label::clicked, this, &Tembra1::Label15_Click);
 
     connect(Timer2, &QTimer::timeout, this, &Tembra1::Timer2_Timer);
+
+    // Bookmarks: a mark that comes or goes shows in its row and beside the pane at once.
+    connect(m_marks, &Marks::changed, this, [this](int row) {
+        m_binding->model()->markChanged(row);
+        showMark();
+    });
+    connect(m_binding, &RecordBinding::recordShown, this, &Tembra1::showMark);
+    connect(m_steps, &SearchSteps::listShown, this, &Tembra1::showMark);
+    connect(m_markSign, &MarkSign::clicked, this, &Tembra1::markCurrent);
+    auto *mark = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), this);
+    connect(mark, &QShortcut::activated, this, &Tembra1::markCurrent);
+    auto *bookmarks = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_B), this);
+    connect(bookmarks, &QShortcut::activated, this, &Tembra1::showBookmarks);
 }
 
 QString Tembra1::searchTerm() const
@@ -326,6 +356,10 @@ void Tembra1::showEvent(QShowEvent *event)
     if (!m_loaded) {
         m_loaded = true;
         Form_Load();
+        // Once the window is on screen: the reader need not wait for the bookmarks to see
+        // it (ten thousand of them take a few hundred milliseconds to check and read while
+        // the search prepares itself).
+        QTimer::singleShot(0, this, &Tembra1::openBookmarks);
     }
     if (event)
         QWidget::showEvent(event);
@@ -345,6 +379,22 @@ void Tembra1::reportOpenError()
         Adodc1->openError());
     if (m_offers->open()->isVisible())
         m_offers->open()->setFocus(Qt::OtherFocusReason);
+}
+
+// The bookmarks are opened once, after the collection is there or not: they need none. A
+// file that cannot be used is said, and left as it is.
+void Tembra1::openBookmarks()
+{
+    m_marks->followCollection(Adodc1->table());
+    Error error;
+    if (!m_marks->open(m_bookmarksFile, &error))
+        msgbox::report(this, bookmarksErrorMessage(error), error);
+}
+
+void Tembra1::marksFollowCollection()
+{
+    if (m_loaded)
+        m_marks->followCollection(Adodc1->table());
 }
 
 // --- The layout pass ----------------------------------------------------------------
@@ -628,6 +678,38 @@ void Tembra1::focusSearchBox()
     Text2->selectAll();
 }
 
+// --- Bookmarks and notes -------------------------------------------------------------
+
+void Tembra1::markCurrent()
+{
+    if (DataGrid1->isHidden() || Adodc1->currentRow() < 0)
+        return;
+    markHadith(this, m_marks, Adodc1->currentRecord());
+}
+
+void Tembra1::showBookmarks()
+{
+    m_bookmarksView->showView();
+}
+
+// A bookmark opens where its hadith stands in its book, read from there; the window's
+// steps record it as every other place they go to.
+bool Tembra1::openBookmark(const Bookmark &bookmark)
+{
+    if (!m_steps->showPlace(
+            {Listing::wholeBook(bookmark.key.book, bookmark.key.number), bookmark.key}))
+        return false;
+    activateWindow();
+    Text1->setFocus(Qt::OtherFocusReason);
+    return true;
+}
+
+void Tembra1::showMark()
+{
+    const bool shown = !DataGrid1->isHidden() && Adodc1->currentRow() >= 0;
+    m_markSign->showMark(shown ? m_marks->atRow(Adodc1->currentRow()) : nullptr);
+}
+
 // The row under the pointer becomes the current one, and the menu speaks of its book; an
 // item that would show the very list shown is greyed.
 void Tembra1::showListMenu(const QPoint &at)
@@ -701,6 +783,7 @@ void Tembra1::tableChanged()
 {
     m_contents->collectionChanged();
     m_goTo->collectionChanged();
+    marksFollowCollection();
     m_steps->restartHistory();
     placesChanged();
 }

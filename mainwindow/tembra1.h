@@ -18,6 +18,8 @@ class QTimer;
 
 namespace tembra {
 
+struct Bookmark;
+class BookmarksView;
 class Grid;
 class Label;
 class CaptionLinks;
@@ -28,6 +30,8 @@ class ListGuide;
 class ReadingLook;
 class SideButtons;
 class StartOffers;
+class Marks;
+class MarkSign;
 class Panel;
 class PaneZoom;
 class ReaderMenus;
@@ -63,6 +67,11 @@ public:
     {
         Adodc1->setTable(std::move(table), std::move(search));
     }
+    // Where the bookmarks are kept; the user's own unless a test gives another. Opened
+    // once, when the window is first shown.
+    void setBookmarksFile(const QByteArray &path) { m_bookmarksFile = path; }
+    Marks *marks() const { return m_marks; }
+    BookmarksView *bookmarksView() const { return m_bookmarksView; }
     void setCollectionError(const Error &error) { Adodc1->setOpenError(error); }
     // The file the collection was read from, as a message names it (at first the design's
     // Book/Data.mdb under the working folder).
@@ -113,6 +122,10 @@ public:
     void copyWithSource();
     // Back to the search box, its text selected to be typed over.
     void focusSearchBox();
+    // Ctrl+D: the current hadith marked, with a note, or its mark changed or removed.
+    void markCurrent();
+    // Ctrl+B: the marked hadiths.
+    void showBookmarks();
 
     // Finding one's way: the contents (Ctrl+T), a hadith by its number (Ctrl+G), back and
     // forward through the places jumped to (Alt+Left, Alt+Right), another collection
@@ -159,6 +172,10 @@ private:
     void collectionFailed(const QString &path, const Error &error);
     void restoreLook();
     void reportNotKept(const Error &error);
+    void openBookmarks();
+    void marksFollowCollection();
+    bool openBookmark(const Bookmark &bookmark);
+    void showMark();
 
     Form m_form;
 
@@ -199,6 +216,10 @@ private:
     ReadingLook *m_look = nullptr;
     StartOffers *m_offers = nullptr;
     SideButtons *m_sideButtons = nullptr;
+    Marks *m_marks = nullptr;
+    MarkSign *m_markSign = nullptr;
+    BookmarksView *m_bookmarksView = nullptr;
+    QByteArray m_bookmarksFile;
     QString m_collectionFile;
     ReaderSettings m_store;
     std::function<QDateTime()> m_clock;

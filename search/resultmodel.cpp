@@ -3,6 +3,7 @@
 #include "search/citation.h"
 #include "search/datacontrol.h"
 
+#include "base/cuttext.h"
 #include "base/texts.h"
 
 #include <QPoint>
@@ -40,6 +41,29 @@ void ResultModel::setListing(const Listing &listing)
     m_excerpts.clear();
     if (rowCount() > 0)
         emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+}
+
+// The result holds the table's rows in their order: the row's place is found by halving.
+void ResultModel::markChanged(int tableRow)
+{
+    const int count = rowCount();
+    if (count == 0)
+        return;
+    if (tableRow < 0) {
+        emit dataChanged(index(0, 0), index(count - 1, columnCount() - 1));
+        return;
+    }
+    int low = 0;
+    int high = count;
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (m_data->rowAt(middle) < tableRow)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    if (low < count && m_data->rowAt(low) == tableRow)
+        emit dataChanged(index(low, 0), index(low, columnCount() - 1));
 }
 
 Excerpt ResultModel::cellExcerpt(int row) const
@@ -86,12 +110,38 @@ QVariant ResultModel::data(const QModelIndex &index, int role) const
             return {};
         return QPoint(int(cell.matchStart), int(cell.matchLength));
     }
-    // Which hadith a row is: the same number comes back in other books.
-    case Qt::ToolTipRole: return rowTooltip(table.record(row));
-    case Qt::AccessibleDescriptionRole: return rowDescription(table.record(row));
+    case MarkRole: return index.column() == 0 && mark(row).has_value();
+    // Which hadith a row is: the same number comes back in other books; and whether it is
+    // marked, with the note.
+    case Qt::ToolTipRole: {
+        QString tip = rowTooltip(table.record(row));
+        if (const std::optional<QString> note = mark(row)) {
+            tip += QLatin1Char('\n') + texts::markedShown();
+            if (!note->isEmpty())
+                tip += QLatin1Char('\n') + texts::noteWord() + QStringLiteral(": ") + *note;
+        }
+        return cutForShowing(tip);
+    }
+    case Qt::AccessibleDescriptionRole: {
+        QString line = rowDescription(table.record(row));
+        if (mark(row))
+            line += texts::listSeparator() + texts::markedShown();
+        return line;
+    }
+    // The sign is no text: a screen reader hears the first cell with the word.
+    case Qt::AccessibleTextRole:
+        if (index.column() != 0 || !mark(row))
+            return {};
+        return data(index, Qt::DisplayRole).toString() + texts::listSeparator()
+            + texts::markedShown();
     case Qt::TextAlignmentRole: return int(Qt::AlignRight | Qt::AlignVCenter);
     default: return {};
     }
+}
+
+std::optional<QString> ResultModel::mark(int tableRow) const
+{
+    return m_marks ? m_marks(tableRow) : std::nullopt;
 }
 
 QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int role) const

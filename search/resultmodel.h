@@ -7,6 +7,9 @@
 #include <QAbstractTableModel>
 #include <QHash>
 
+#include <functional>
+#include <optional>
+
 #include <vector>
 
 namespace tembra {
@@ -47,12 +50,23 @@ public:
     // none where nothing is to be emphasised.
     static constexpr int MatchRole = Qt::UserRole + 1;
 
+    // The reader's marks: for a row of the table, its note if the reader marked it (empty
+    // for a mark without one), none if not. A marked row says so in its first cell, with a
+    // sign (MarkRole, true) and in words to a screen reader, and its tooltip gives the note.
+    using MarkOf = std::function<std::optional<QString>(int tableRow)>;
+    void setMarks(MarkOf marks) { m_marks = std::move(marks); }
+    // The mark of a row of the table came or went (-1: of any row): its cells are drawn again.
+    void markChanged(int tableRow);
+    static constexpr int MarkRole = Qt::UserRole + 2;
+
 private:
     Excerpt cellExcerpt(int row) const;
+    std::optional<QString> mark(int tableRow) const;
 
     DataControl *m_data;
     std::vector<Shown> m_columns;
     Listing m_listing = Listing::search(QString(), Comparison::Folded, false);
+    MarkOf m_marks;
     // The excerpts of the rows lately drawn: the grid asks for a cell's text and its match
     // apart, and again at every repaint. Emptied with each new result or term.
     mutable QHash<int, Excerpt> m_excerpts;

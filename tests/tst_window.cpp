@@ -1,7 +1,7 @@
 // The main window as a whole: its load step, the layout at its sizes, the caption bar
 // (move, enlarge and restore, minimise, close with the search text kept, or with the
 // reason it was not), the banner's first tick, the splash window's fade and hand-over,
-// and the messages for a reading helper that failed.
+// the messages for a reading helper that failed, and a mark that outlives a kill.
 
 #include "app/tembra2.h"
 #include "base/processsetup.h"
@@ -29,6 +29,8 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
+
+#include <sqlite3.h>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -106,6 +108,7 @@ private slots:
     void splashFadesInAndHandsOverOnce();
     void programEndsOnSignal_data();
     void programEndsOnSignal();
+    void markOutlivesAKill();
 
 private:
     ReaderSettings store(const QString &name) const { return ReaderSettings(m_dir.filePath(name)); }
@@ -685,6 +688,59 @@ void TestWindow::programEndsOnSignal()
     QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("config/Tembra/Tembra.ini"))));
     QTRY_COMPARE(
         processesIn(QDir(folder.path()).canonicalPath(), QStringLiteral("tembra-readfile")), 0);
+}
+
+// A mark the window shows is on the disk: the program killed (SIGKILL, so that nothing of its
+// own runs) the moment it shows the mark keeps it, as SQLite reads the file back.
+void TestWindow::markOutlivesAKill()
+{
+    QTemporaryDir folder;
+    QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("Book")));
+    QCOMPARE(
+        testutil::writeCollection(folder.filePath(QStringLiteral("Book/Data.mdb")),
+                                  {testutil::utf8Record("beta", "1", nullptr, nullptr, "A"),
+                                   testutil::utf8Record("an alpha", "7", nullptr, nullptr, "B")}),
+        QString());
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), folder.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), folder.filePath(QStringLiteral("data")));
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(folder.path());
+    program.start(QStringLiteral(TEMBRA_MARK_DRIVER), {});
+    QVERIFY(program.waitForStarted());
+    QByteArray said;
+    QElapsedTimer waiting;
+    waiting.start();
+    while (!said.contains("marked\n") && program.state() == QProcess::Running
+           && waiting.elapsed() < 30000) {
+        program.waitForReadyRead(200);
+        said += program.readAllStandardOutput();
+    }
+    QVERIFY2(said.contains("marked\n"), program.readAllStandardError().constData());
+    ::kill(pid_t(program.processId()), SIGKILL);
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitStatus(), QProcess::CrashExit);
+
+    const QByteArray file
+        = QFile::encodeName(folder.filePath(QStringLiteral("data/Tembra/bookmarks.sqlite")));
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    sqlite3_stmt *select = nullptr;
+    QCOMPARE(
+        sqlite3_prepare_v2(db, "SELECT book, number, note FROM bookmark", -1, &select, nullptr),
+        SQLITE_OK);
+    QStringList rows;
+    while (sqlite3_step(select) == SQLITE_ROW) {
+        QStringList fields;
+        for (int column = 0; column < 3; ++column)
+            fields << QString::fromUtf8(
+                reinterpret_cast<const char *>(sqlite3_column_text(select, column)));
+        rows << fields.join(QLatin1Char('|'));
+    }
+    sqlite3_finalize(select);
+    sqlite3_close(db);
+    QCOMPARE(rows, QStringList{QStringLiteral("B|7|kept through a kill")});
 }
 
 // "tembra FILE.mdb" opens that file, wherever the program is started, after the toolkit's
