@@ -25,8 +25,10 @@ Startup::Startup(ChildRead reading, const QString &file, QObject *parent)
 
 Startup::~Startup()
 {
-    m_reading.cancel(); // the program is closing: the rows are no longer wanted
-    m_collector.join();
+    if (m_collector.joinable()) {
+        m_reading.cancel(); // the program is closing: the rows are no longer wanted
+        m_collector.join();
+    }
 }
 
 void Startup::showSplash()
@@ -39,6 +41,9 @@ void Startup::showSplash()
 
 void Startup::collectionRead()
 {
+    // The collector's last step was to ask for this: it ends at once, and what it made is
+    // this thread's from the join on, the table and the search with it.
+    m_collector.join();
     m_read = true;
     showMainWindowWhenReady();
 }

@@ -133,7 +133,8 @@ void TestProgram::startsAsLaunched()
     if (!finished)
         program.kill();
     QVERIFY2(finished, "the program did not come up");
-    QCOMPARE(program.exitCode(), 0);
+    const QByteArray err = program.readAllStandardError();
+    QVERIFY2(program.exitCode() == 0, err.constData()); // a sanitizer's report, say
 
     const QStringList lines
         = QString::fromUtf8(testutil::fileBytes(report)).split(QLatin1Char('\n'));
@@ -145,7 +146,6 @@ void TestProgram::startsAsLaunched()
         for (int fd = 0; fd <= 2; ++fd)
             QCOMPARE(lines[3 + fd], QStringLiteral("/dev/null"));
     }
-    const QByteArray err = program.readAllStandardError();
     if (!said.isEmpty())
         QVERIFY2(err.contains(said.toUtf8()), err.constData());
 }
