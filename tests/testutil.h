@@ -97,6 +97,30 @@ inline QString writeCollection(const QString &path, const std::vector<Record> &r
     return {};
 }
 
+// A row of a test's collection: its text, number, chapter (Tab3) and book (Tab5); nullptr
+// for NULL.
+struct Row {
+    const char *text;
+    const char *number;
+    const char *chapter;
+    const char *book;
+};
+
+inline Record rowRecord(const Row &row, const char *heading = nullptr)
+{
+    return utf8Record(row.text, row.number, row.chapter, heading, row.book);
+}
+
+// Writes the rows as a collection, each under the heading given; the writer's complaint.
+template <typename Rows>
+inline QString writeRows(const QString &path, const Rows &rows, const char *heading = nullptr)
+{
+    std::vector<Record> records;
+    for (const Row &row : rows)
+        records.push_back(rowRecord(row, heading));
+    return writeCollection(path, records);
+}
+
 // The whole file, or a null array if it cannot be read (e.g. it does not exist).
 inline QByteArray fileBytes(const QString &path)
 {

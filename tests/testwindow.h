@@ -1,9 +1,11 @@
 #pragma once
 
-// The helpers of the window tests: the main window's controls by their design names, and
-// whether a text the reader is shown is Sorani.
+// The helpers of the window tests: the main window's controls by their design names, a
+// search run as the reader runs it, what the list shows, and whether a text the reader is
+// shown is Sorani.
 
 #include "forms/controls.h"
+#include "mainwindow/tembra1.h"
 #include "search/datacontrol.h"
 #include "testutil.h"
 
@@ -79,5 +81,22 @@ struct Controls {
     tembra::Panel *Pic1;
     QTimer *Timer2;
 };
+
+// The text typed into the search box and the search button pressed.
+inline void search(tembra::Tembra1 &w, const QString &text)
+{
+    Controls(w).Text2->setText(text);
+    w.Command1_Click();
+}
+
+// The hadith texts the list shows, top to bottom.
+inline QStringList listedTexts(const QObject &w)
+{
+    const QAbstractItemModel *model = Controls(w).DataGrid1->model();
+    QStringList found;
+    for (int r = 0; r < model->rowCount(); ++r)
+        found << model->index(r, model->columnCount() - 1).data().toString();
+    return found;
+}
 
 } // namespace testutil

@@ -31,22 +31,12 @@ using namespace tembra;
 namespace {
 
 // The fixture's rows: text, number, chapter, book. "alpha" is in three of them, in both books.
-struct Row {
-    const char *text;
-    const char *number;
-    const char *chapter;
-    const char *book;
-};
+using testutil::Row;
 const Row kRows[] = {
     {"alpha one", "1", "faith", "Book A"},    {"beta two", "2", "faith", "Book A"},
     {"alpha three", "3", "prayer", "Book A"}, {"gamma four", "1", "faith", "Book B"},
     {"alpha five", "2", "prayer", "Book B"},
 };
-
-Record recordOf(const Row &row)
-{
-    return testutil::utf8Record(row.text, row.number, row.chapter, nullptr, row.book);
-}
 
 // A bookmark as SQLite reads it from the file.
 struct Stored {
@@ -126,7 +116,6 @@ private slots:
 
 private:
     void open(Tembra1 &w, const QString &bookmarks);
-    void search(Tembra1 &w, const QString &text);
     void ctrl(QWidget *to, Qt::Key key);
 
     QTemporaryDir m_dir;
@@ -138,10 +127,7 @@ void TestBookmarksWindow::initTestCase()
 {
     QVERIFY(m_dir.isValid());
     m_path = m_dir.filePath(QStringLiteral("Data.mdb"));
-    std::vector<Record> records;
-    for (const Row &row : kRows)
-        records.push_back(recordOf(row));
-    const QString why = testutil::writeCollection(m_path, records);
+    const QString why = testutil::writeRows(m_path, kRows);
     QVERIFY2(why.isEmpty(), qPrintable(why));
     msgbox::setHook([this](const QString &prompt, const QString &) { m_boxes << prompt; });
 }
@@ -167,13 +153,6 @@ void TestBookmarksWindow::open(Tembra1 &w, const QString &bookmarks)
     QTRY_VERIFY(w.marks()->isOpen() || w.marks()->openError().isError()); // once shown
 }
 
-void TestBookmarksWindow::search(Tembra1 &w, const QString &text)
-{
-    const testutil::Controls c(w);
-    c.Text2->setText(text);
-    w.Command1_Click();
-}
-
 void TestBookmarksWindow::ctrl(QWidget *to, Qt::Key key)
 {
     QTest::keyClick(to, key, Qt::ControlModifier);
@@ -188,7 +167,7 @@ void TestBookmarksWindow::markFromTheWindow()
     Tembra1 w;
     open(w, file);
     const testutil::Controls c(w);
-    search(w, QStringLiteral("alpha"));
+    testutil::search(w, QStringLiteral("alpha"));
     c.Text1->setFocus();
     ctrl(c.Text1, Qt::Key_D);
     MarkWindow *note = noteWindow();
@@ -275,7 +254,7 @@ void TestBookmarksWindow::markThatCannotBeSaved()
     Tembra1 w;
     open(w, file);
     const testutil::Controls c(w);
-    search(w, QStringLiteral("alpha"));
+    testutil::search(w, QStringLiteral("alpha"));
     ctrl(c.Text2, Qt::Key_D);
     MarkWindow *note = noteWindow();
     QVERIFY(note);
@@ -306,11 +285,11 @@ void TestBookmarksWindow::viewFiltersOpensRemovesAndUndoes()
         // Book A 3 ("alpha three"), then Book B 1 ("gamma four"), then a hadith of another
         // collection under Book A 1, a number this collection holds with another text,
         // then Book B 2 ("alpha five"): the last made first in the view.
-        QVERIFY(store.mark(recordOf(kRows[2]), QStringLiteral("read at dawn")));
-        QVERIFY(store.mark(recordOf(kRows[3]), QString()));
+        QVERIFY(store.mark(testutil::rowRecord(kRows[2]), QStringLiteral("read at dawn")));
+        QVERIFY(store.mark(testutil::rowRecord(kRows[3]), QString()));
         QVERIFY(store.mark(testutil::utf8Record("alpha elsewhere", "1", "faith", nullptr, "Book A"),
                            QStringLiteral("from the old copy")));
-        QVERIFY(store.mark(recordOf(kRows[4]), QStringLiteral("alpha in the note too")));
+        QVERIFY(store.mark(testutil::rowRecord(kRows[4]), QStringLiteral("alpha in the note too")));
     }
     Tembra1 w;
     open(w, file);
@@ -357,7 +336,7 @@ void TestBookmarksWindow::viewFiltersOpensRemovesAndUndoes()
     QTest::keyClick(view->filterBox(), Qt::Key_Down);
     QTest::keyClick(view->list(), Qt::Key_Return);
     QVERIFY(!view->isVisible());
-    QCOMPARE(c.Adodc1->currentRecord(), recordOf(kRows[2]));
+    QCOMPARE(c.Adodc1->currentRecord(), testutil::rowRecord(kRows[2]));
     QCOMPARE(c.Adodc1->listing(),
              Listing::wholeBook(QStringLiteral("Book A"), QStringLiteral("3")));
     QCOMPARE(c.Adodc1->recordCount(), 3); // Book A's three hadiths
@@ -413,7 +392,7 @@ void TestBookmarksWindow::marksFollowAnotherCollection()
     Tembra1 w;
     open(w, file);
     const testutil::Controls c(w);
-    search(w, QStringLiteral("alpha five"));
+    testutil::search(w, QStringLiteral("alpha five"));
     ctrl(c.Text2, Qt::Key_D);
     QVERIFY(noteWindow());
     QTest::keyClick(noteWindow()->noteBox(), Qt::Key_Return);
@@ -421,7 +400,9 @@ void TestBookmarksWindow::marksFollowAnotherCollection()
 
     // The same hadith first in the other collection, which lacks "alpha one".
     const QString other = m_dir.filePath(QStringLiteral("Other.mdb"));
-    QCOMPARE(testutil::writeCollection(other, {recordOf(kRows[4]), recordOf(kRows[1])}), QString());
+    QCOMPARE(testutil::writeCollection(
+                 other, {testutil::rowRecord(kRows[4]), testutil::rowRecord(kRows[1])}),
+             QString());
     ChildRead reading = ChildRead::start(QFile::encodeName(other));
     HadithTable table;
     Error error;
@@ -477,7 +458,7 @@ void TestBookmarksWindow::damagedFileLeavesTheReaderWorking()
     QVERIFY2(m_boxes[0].contains(file), qPrintable(m_boxes[0]));
     QVERIFY(testutil::onlySorani(m_boxes[0], {file}));
 
-    search(w, QStringLiteral("alpha"));
+    testutil::search(w, QStringLiteral("alpha"));
     QCOMPARE(c.Label12->caption(), QStringLiteral("3"));
     ctrl(c.Text2, Qt::Key_D);
     QVERIFY(!noteWindow());

@@ -32,12 +32,7 @@ namespace {
 
 // The fixture's rows: text, number, chapter (Tab3), book (Tab5). Book B's "faith" comes back
 // after Book M; Book B holds 3208 twice; Book M holds 1238, which holds the digits of 123.
-struct Row {
-    const char *text;
-    const char *number;
-    const char *chapter;
-    const char *book;
-};
+using testutil::Row;
 const Row kRows[] = {
     {"alpha first", "1", "faith", "صحيح البخاري"},
     {"alpha second", "2", "faith", "صحيح البخاري"},
@@ -60,16 +55,6 @@ QStringList textsWhere(const std::function<bool(const Row &)> &holds)
         if (holds(row))
             found << QString::fromUtf8(row.text);
     }
-    return found;
-}
-
-QStringList listed(const Tembra1 &w)
-{
-    const testutil::Controls c(w);
-    QStringList found;
-    const QAbstractItemModel *model = c.DataGrid1->model();
-    for (int r = 0; r < model->rowCount(); ++r)
-        found << model->index(r, model->columnCount() - 1).data().toString();
     return found;
 }
 
@@ -104,7 +89,6 @@ private slots:
 private:
     void open(Tembra1 &w, const QString &settings = QStringLiteral("settings.ini"),
               const QString &path = QString());
-    void search(Tembra1 &w, const QString &text);
 
     QTemporaryDir m_dir;
     QString m_path;
@@ -115,11 +99,7 @@ void TestFindWay::initTestCase()
 {
     QVERIFY(m_dir.isValid());
     m_path = m_dir.filePath(QStringLiteral("Data.mdb"));
-    std::vector<Record> records;
-    for (const Row &row : kRows)
-        records.push_back(
-            testutil::utf8Record(row.text, row.number, row.chapter, "above", row.book));
-    const QString why = testutil::writeCollection(m_path, records);
+    const QString why = testutil::writeRows(m_path, kRows, "above");
     QVERIFY2(why.isEmpty(), qPrintable(why));
     msgbox::setHook([this](const QString &prompt, const QString &) { m_boxes << prompt; });
 }
@@ -144,13 +124,6 @@ void TestFindWay::open(Tembra1 &w, const QString &settings, const QString &path)
     QVERIFY(QTest::qWaitForWindowActive(&w));
 }
 
-void TestFindWay::search(Tembra1 &w, const QString &text)
-{
-    const testutil::Controls c(w);
-    c.Text2->setText(text);
-    w.Command1_Click();
-}
-
 // Ctrl+T shows every book with its count and, under each, its chapters in stored order with
 // theirs; the current hadith's book and chapter are marked. A chapter chosen lists exactly
 // it, from its first hadith, and Down reads on; a book found by typing its first letters on
@@ -160,7 +133,7 @@ void TestFindWay::contentsListAChapterOrABook()
     Tembra1 w;
     open(w);
     const testutil::Controls c(w);
-    search(w, QStringLiteral("gamma")); // Book B, knowledge
+    testutil::search(w, QStringLiteral("gamma")); // Book B, knowledge
     c.Text2->setFocus();
     press(c.Text2, Qt::Key_T, Qt::ControlModifier);
     auto *view = w.findChild<ContentsView *>();
@@ -190,7 +163,7 @@ void TestFindWay::contentsListAChapterOrABook()
     const QStringList faith = textsWhere([](const Row &r) {
         return QString::fromUtf8(r.book) == kBukhari && QByteArray(r.chapter) == "faith";
     });
-    QCOMPARE(listed(w), faith);
+    QCOMPARE(testutil::listedTexts(w), faith);
     QCOMPARE(current(w), faith.first());
     QVERIFY(c.Text2->hasFocus());
     press(c.Text2, Qt::Key_Down);
@@ -203,7 +176,7 @@ void TestFindWay::contentsListAChapterOrABook()
     press(tree, Qt::Key_Return);
     const QStringList muslim
         = textsWhere([](const Row &r) { return QString::fromUtf8(r.book) == kMuslim; });
-    QCOMPARE(listed(w), muslim);
+    QCOMPARE(testutil::listedTexts(w), muslim);
     QCOMPARE(current(w), muslim.first());
     QCOMPARE(c.Label12->caption(), QString::number(muslim.size()));
 }
@@ -238,8 +211,8 @@ void TestFindWay::numberInAnyDigits()
     Tembra1 w;
     open(w);
     const testutil::Controls c(w);
-    search(w, QStringLiteral("muslim")); // the current hadith is in Book M
-    const QStringList before = listed(w);
+    testutil::search(w, QStringLiteral("muslim")); // the current hadith is in Book M
+    const QStringList before = testutil::listedTexts(w);
     const QString was = current(w);
     c.Text2->setFocus();
     press(c.Text2, Qt::Key_G, Qt::ControlModifier);
@@ -254,13 +227,13 @@ void TestFindWay::numberInAnyDigits()
         QVERIFY(dialog->isVisible());
         QVERIFY(dialog->notice()->isVisible());
         QCOMPARE(dialog->notice()->text(), texts::numberNotInBook());
-        QCOMPARE(listed(w), before);
+        QCOMPARE(testutil::listedTexts(w), before);
         QCOMPARE(current(w), was);
         return;
     }
     QVERIFY(!dialog->isVisible());
     QCOMPARE(current(w), found);
-    QCOMPARE(listed(w),
+    QCOMPARE(testutil::listedTexts(w),
              textsWhere([&](const Row &r) { return QString::fromUtf8(r.book) == book; }));
     QCOMPARE(c.Label3->caption(), book);
 }
@@ -280,11 +253,11 @@ void TestFindWay::backAndForward()
         = textsWhere([](const Row &r) { return QByteArray(r.text).contains("alpha"); });
 
     exact->setChecked(true);
-    search(w, QStringLiteral("alpha")); // a search, exactly
+    testutil::search(w, QStringLiteral("alpha")); // a search, exactly
     c.Text2->setFocus();
     press(c.Text2, Qt::Key_Down); // the place's hadith is now the second
     w.onlyThisBook(); // a narrowing, to Book B
-    const QStringList inB = listed(w);
+    const QStringList inB = testutil::listedTexts(w);
     press(c.Text2, Qt::Key_Down);
     const QString leftB = current(w);
     exact->setChecked(false); // runs the search again, in every book, not exactly
@@ -297,11 +270,11 @@ void TestFindWay::backAndForward()
     c.Text2->setText(QStringLiteral("typed, not searched"));
 
     press(c.Text2, Qt::Key_Left, Qt::AltModifier); // the search again, not exactly
-    QCOMPARE(listed(w), alpha);
+    QCOMPARE(testutil::listedTexts(w), alpha);
     QVERIFY(!exact->isChecked());
     QCOMPARE(c.Text2->text(), QStringLiteral("alpha"));
     press(c.Text2, Qt::Key_Left, Qt::AltModifier); // the narrowing
-    QCOMPARE(listed(w), inB);
+    QCOMPARE(testutil::listedTexts(w), inB);
     QCOMPARE(current(w), leftB);
     QVERIFY(exact->isChecked());
     // the mouse's back button, over any control
@@ -309,7 +282,7 @@ void TestFindWay::backAndForward()
                            c.Text1->viewport()->mapToGlobal(QPointF(5, 5)), Qt::BackButton,
                            Qt::BackButton, Qt::NoModifier);
     QApplication::sendEvent(c.Text1->viewport(), &backButton);
-    QCOMPARE(listed(w), alpha); // the first search
+    QCOMPARE(testutil::listedTexts(w), alpha); // the first search
     QCOMPARE(current(w), alpha.at(1));
     QCOMPARE(c.Label12->caption(), QString::number(alpha.size()));
 
@@ -321,10 +294,10 @@ void TestFindWay::backAndForward()
     QVERIFY(back->isEnabled());
 
     press(c.Text2, Qt::Key_Left, Qt::AltModifier);
-    search(w, QStringLiteral("beta")); // from the middle: the number goes
+    testutil::search(w, QStringLiteral("beta")); // from the middle: the number goes
     QVERIFY(!forward->isEnabled());
     press(c.Text2, Qt::Key_Left, Qt::AltModifier);
-    QCOMPARE(listed(w), alpha);
+    QCOMPARE(testutil::listedTexts(w), alpha);
     QVERIFY(!exact->isChecked());
 }
 
@@ -345,7 +318,7 @@ void TestFindWay::carryOnWhereTheReaderStopped()
     {
         Tembra1 w;
         open(w);
-        search(w, QStringLiteral("beta"));
+        testutil::search(w, QStringLiteral("beta"));
         const testutil::Controls c(w);
         press(c.Text2, Qt::Key_Down); // "beta muslim"
         w.readBookFromHere();
@@ -375,7 +348,7 @@ void TestFindWay::carryOnWhereTheReaderStopped()
     offer->setFocus();
     press(offer, Qt::Key_Return);
     QVERIFY(!offer->isVisible());
-    QCOMPARE(listed(w),
+    QCOMPARE(testutil::listedTexts(w),
              textsWhere([](const Row &r) { return QString::fromUtf8(r.book) == kMuslim; })
                  .replaceInStrings(QStringLiteral("delta muslim"),
                                    changed ? QStringLiteral("delta changed")
@@ -397,8 +370,8 @@ void TestFindWay::anotherCollectionFromInside()
     Tembra1 w;
     open(w);
     const testutil::Controls c(w);
-    search(w, QStringLiteral("alpha"));
-    const QStringList before = listed(w);
+    testutil::search(w, QStringLiteral("alpha"));
+    const QStringList before = testutil::listedTexts(w);
     const QString was = current(w);
     QSignalSpy shown(c.Adodc1, &DataControl::tableChanged);
     w.openCollection(bad);
@@ -407,9 +380,9 @@ void TestFindWay::anotherCollectionFromInside()
     QVERIFY(m_boxes[0].contains(texts::reasonNotJet()));
     QVERIFY(m_boxes[0].contains(bad));
     QCOMPARE(shown.size(), 0);
-    QCOMPARE(listed(w), before);
+    QCOMPARE(testutil::listedTexts(w), before);
     QCOMPARE(current(w), was);
-    search(w, QStringLiteral("beta")); // still searching the first
+    testutil::search(w, QStringLiteral("beta")); // still searching the first
     QCOMPARE(c.Label12->caption(), QStringLiteral("2"));
 
     const QString second = m_dir.filePath(QStringLiteral("second.mdb"));
@@ -429,7 +402,8 @@ void TestFindWay::anotherCollectionFromInside()
     QVERIFY(drop.isAccepted());
     QTRY_COMPARE(shown.size(), 1);
     QCOMPARE(c.Text2->text(), QStringLiteral("beta"));
-    QCOMPARE(listed(w), QStringList({QStringLiteral("omega"), QStringLiteral("psi")}));
+    QCOMPARE(testutil::listedTexts(w),
+             QStringList({QStringLiteral("omega"), QStringLiteral("psi")}));
     QCOMPARE(c.Label12->caption(), QStringLiteral("2"));
     QCOMPARE(w.collectionPath(), second);
     QTreeWidget *tree = w.findChild<ContentsView *>()->tree();
@@ -473,7 +447,7 @@ void TestFindWay::readingComfort()
     QVERIFY(c.DataGrid1->palette().color(QPalette::Base).lightness() < 80);
     QVERIFY(c.Text1->palette().color(QPalette::Text).lightness() > 180);
     testutil::control<QAction>(w, "ShowMarks")->trigger();
-    search(w, QStringLiteral("رسول"));
+    testutil::search(w, QStringLiteral("رسول"));
     QVERIFY(!c.Text1->toPlainText().contains(QChar(0x064E))); // no fatha shown
     QCOMPARE(c.Text1->textCursor().selectedText(), QStringLiteral(u"رسول"));
     c.Text1->copy();

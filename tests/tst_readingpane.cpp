@@ -54,7 +54,6 @@ private slots:
 
 private:
     void open(Tembra1 &w);
-    void search(Tembra1 &w, const QString &text);
 
     QTemporaryDir m_dir;
     QString m_path;
@@ -84,13 +83,6 @@ void TestReadingPane::open(Tembra1 &w)
     testutil::loadCollection(m_path, c.Adodc1);
 }
 
-void TestReadingPane::search(Tembra1 &w, const QString &text)
-{
-    const testutil::Controls c(w);
-    c.Text2->setText(text);
-    w.Command1_Click();
-}
-
 // Each move shows the new record's own Tab4 line, also when the hadith text is the same
 // as the record's before: every bound value is new before any handler runs.
 void TestReadingPane::paneFollowsTheRecord()
@@ -99,7 +91,7 @@ void TestReadingPane::paneFollowsTheRecord()
     const testutil::Controls c(w);
     open(w);
     QCOMPARE(c.Text1->text(), QString()); // the grid is hidden before the first search
-    search(w, QStringLiteral("alpha"));
+    testutil::search(w, QStringLiteral("alpha"));
     QCOMPARE(c.Text1->text(), QStringLiteral("line one\r\nalpha text one"));
     QVERIFY(c.Adodc1->moveNext());
     QCOMPARE(c.Text1->text(), QStringLiteral("line two\r\nalpha text one"));
@@ -108,7 +100,7 @@ void TestReadingPane::paneFollowsTheRecord()
     QObject::connect(c.Label4, &TextBox::changed, &w, [&c] {
         QVERIFY(c.Label5->caption() == c.Adodc1->boundValue(tembra::Column::Heading));
     });
-    search(w, QStringLiteral("text"));
+    testutil::search(w, QStringLiteral("text"));
     QVERIFY(c.Adodc1->moveNext());
     QVERIFY(c.Adodc1->moveNext());
     QCOMPARE(c.Text1->text(), QStringLiteral("beta above\r\nbeta in the text, beta"));
@@ -145,7 +137,7 @@ void TestReadingPane::selectionOfTheTerm()
     Tembra1 w;
     const testutil::Controls c(w);
     open(w);
-    search(w, term);
+    testutil::search(w, term);
     QCOMPARE(c.Label12->caption(), QStringLiteral("1"));
     QCOMPARE(selected(c.Text1), selection);
     if (start >= 0) {
@@ -161,7 +153,7 @@ void TestReadingPane::otherOccurrencesAreMarked()
     Tembra1 w;
     const testutil::Controls c(w);
     open(w);
-    search(w, QStringLiteral("beta")); // "beta above\r\nbeta in the text, beta"
+    testutil::search(w, QStringLiteral("beta")); // "beta above\r\nbeta in the text, beta"
     QCOMPARE(selected(c.Text1), QStringLiteral("beta"));
     QCOMPARE(c.Text1->textCursor().selectionStart(), 0);
     const QList<QTextEdit::ExtraSelection> others = c.Text1->extraSelections();
@@ -171,9 +163,9 @@ void TestReadingPane::otherOccurrencesAreMarked()
         QVERIFY(other.format.background().style() != Qt::NoBrush);
         QVERIFY(other.format.background().color() != c.Text1->palette().color(QPalette::Highlight));
     }
-    search(w, QStringLiteral("one")); // "line one\r\nalpha text one"
+    testutil::search(w, QStringLiteral("one")); // "line one\r\nalpha text one"
     QCOMPARE(c.Text1->extraSelections().size(), 1);
-    search(w, QStringLiteral("gamma")); // once only
+    testutil::search(w, QStringLiteral("gamma")); // once only
     QCOMPARE(c.Text1->extraSelections().size(), 0);
 }
 
@@ -191,7 +183,7 @@ void TestReadingPane::exactOptionSearchesAgain()
     QVERIFY(c.DataGrid1->isHidden());
     exact->setChecked(false);
 
-    search(w, QStringLiteral(u"رسول"));
+    testutil::search(w, QStringLiteral(u"رسول"));
     QCOMPARE(c.Label12->caption(), QStringLiteral("1"));
     c.Text2->setText(QStringLiteral("typed since")); // the search that ran is the one rerun
     const int margin = c.Text2->textMargins().left(); // the box's own arrow at its end
@@ -224,7 +216,7 @@ void TestReadingPane::userEditsAreReverted()
     QCOMPARE(c.Text1->text(), QString()); // nothing before the first search
     QCOMPARE(c.Text1->toPlainText(), QString());
 
-    search(w, QStringLiteral("gamma"));
+    testutil::search(w, QStringLiteral("gamma"));
     const QString shown = c.Text1->text();
     QTextCursor end = c.Text1->textCursor();
     end.movePosition(QTextCursor::End);
@@ -241,7 +233,7 @@ void TestReadingPane::userEditsAreReverted()
     QTest::keyClick(c.Text1, Qt::Key_X, Qt::ControlModifier);
     QCOMPARE(c.Text1->toPlainText(), QStringLiteral("\nends with gamma"));
     // its own selection stays: the same search selects the term again
-    search(w, QStringLiteral("gamma"));
+    testutil::search(w, QStringLiteral("gamma"));
     QCOMPARE(selected(c.Text1), QStringLiteral("gamma"));
 }
 
@@ -255,7 +247,7 @@ void TestReadingPane::arrowKeysMoveThroughMatches()
     QTest::keyClick(c.Text2, Qt::Key_Down); // nothing shown yet: the key is the box's
     QCOMPARE(c.Adodc1->absolutePosition(), 1);
 
-    search(w, QStringLiteral("text"));
+    testutil::search(w, QStringLiteral("text"));
     QCOMPARE(c.Label12->caption(), QStringLiteral("3"));
     QTest::keyClick(c.Text2, Qt::Key_Down);
     QCOMPARE(c.Label1->caption(), QStringLiteral("2"));
@@ -294,7 +286,7 @@ void TestReadingPane::pageKeysAndTab()
     const testutil::Controls c(w);
     open(w);
     w.show();
-    search(w, QStringLiteral("text")); // records 1, 2 and 3
+    testutil::search(w, QStringLiteral("text")); // records 1, 2 and 3
     // laid out while hidden, the list's text column still reaches its right edge
     QCOMPARE(c.DataGrid1->columnViewportPosition(2) + c.DataGrid1->columnWidth(2),
              c.DataGrid1->viewport()->width());
@@ -345,7 +337,7 @@ void TestReadingPane::paragraphsReadInTheirOwnDirection()
     open(w);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    search(w, QStringLiteral(u"الأعمال"));
+    testutil::search(w, QStringLiteral(u"الأعمال"));
     QCOMPARE(c.Text1->text().left(15), QStringLiteral("Narrated 'Umar:"));
     const QTextBlock english = c.Text1->document()->firstBlock();
     const QTextBlock arabic = english.next();
@@ -417,7 +409,7 @@ void TestReadingPane::tooltipsFollowTheRecord()
     const QString hint = texts::pageKeyHint();
     QCOMPARE(c.Text1->toolTip(), hint);
 
-    search(w, QStringLiteral("text")); // records 1, 2, 3; the third has no kind
+    testutil::search(w, QStringLiteral("text")); // records 1, 2, 3; the third has no kind
     QVERIFY(c.Adodc1->moveLast());
     QCOMPARE(c.Text1->toolTip(), QString());
     QVERIFY(c.Label2->toolTip().endsWith(QStringLiteral(u"{} ه ")));
@@ -454,7 +446,7 @@ void TestReadingPane::oneBooksHadiths()
     Tembra1 w;
     const testutil::Controls c(w);
     testutil::loadCollection(path, c.Adodc1);
-    search(w, QStringLiteral("alpha"));
+    testutil::search(w, QStringLiteral("alpha"));
     QCOMPARE(c.Label12->caption(), QStringLiteral("4"));
     QVERIFY(c.Adodc1->moveTo(3)); // "alpha three", Book A
 
@@ -535,7 +527,7 @@ void TestReadingPane::listKeysAndCopying()
     w.show();
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    search(w, QStringLiteral("alpha"));
+    testutil::search(w, QStringLiteral("alpha"));
     QVERIFY(c.Adodc1->moveTo(3));
 
     c.DataGrid1->setFocus();

@@ -23,12 +23,7 @@ namespace {
 // The fixture's rows: text, number, chapter (Tab3), book (Tab5). One book has no name (NULL),
 // the last row's book has the empty name. Book A comes first in the table, while Book B
 // holds the first "alpha".
-struct Row {
-    const char *text;
-    const char *number;
-    const char *chapter;
-    const char *book;
-};
+using testutil::Row;
 const Row kRows[] = {
     {"nothing here", "4", "faith", "Book A"}, {"alpha two", "1", "prayer", "Book B"},
     {"alpha one", "1", "faith", "Book A"},    {"alpha three", "2", "faith", "Book A"},
@@ -43,16 +38,6 @@ int countWhere(const std::function<bool(const Row &)> &holds)
     for (const Row &row : kRows)
         n += holds(row) ? 1 : 0;
     return n;
-}
-
-QStringList texts(const Tembra1 &w)
-{
-    const testutil::Controls c(w);
-    QStringList found;
-    const QAbstractItemModel *model = c.DataGrid1->model();
-    for (int r = 0; r < model->rowCount(); ++r)
-        found << model->index(r, model->columnCount() - 1).data().toString();
-    return found;
 }
 
 // Runs the menu that opens next: picks the action whose object name is given (or the
@@ -95,7 +80,6 @@ private slots:
 
 private:
     void open(Tembra1 &w);
-    void search(Tembra1 &w, const QString &text);
 
     QTemporaryDir m_dir;
     QString m_path;
@@ -105,11 +89,7 @@ void TestSearchWindow::initTestCase()
 {
     QVERIFY(m_dir.isValid());
     m_path = m_dir.filePath(QStringLiteral("Data.mdb"));
-    std::vector<Record> records;
-    for (const Row &row : kRows)
-        records.push_back(
-            testutil::utf8Record(row.text, row.number, row.chapter, nullptr, row.book));
-    const QString why = testutil::writeCollection(m_path, records);
+    const QString why = testutil::writeRows(m_path, kRows);
     QVERIFY2(why.isEmpty(), qPrintable(why));
 }
 
@@ -119,13 +99,6 @@ void TestSearchWindow::open(Tembra1 &w)
     testutil::loadCollection(m_path, testutil::Controls(w).Adodc1);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-}
-
-void TestSearchWindow::search(Tembra1 &w, const QString &text)
-{
-    const testutil::Controls c(w);
-    c.Text2->setText(text);
-    w.Command1_Click();
 }
 
 // A search, that search in one book chosen beside the list and every book again, a book
@@ -140,7 +113,7 @@ void TestSearchWindow::listSaysWhatItHolds()
     auto *caption = testutil::control<QLabel>(w, "ListCaption");
     auto *books = testutil::control<QTreeWidget>(w, "BooksList");
 
-    search(w, QStringLiteral("alpha"));
+    testutil::search(w, QStringLiteral("alpha"));
     const int all = countWhere([](const Row &r) { return QByteArray(r.text).contains("alpha"); });
     QCOMPARE(c.Label12->caption(), QString::number(all));
     QCOMPARE(caption->text(), QStringLiteral(u"گەڕان بۆ «alpha»"));
@@ -167,13 +140,14 @@ void TestSearchWindow::listSaysWhatItHolds()
     QTest::keyClick(books, Qt::Key_Down);
     QTest::keyClick(books, Qt::Key_Down);
     QTest::keyClick(books, Qt::Key_Return);
-    QCOMPARE(texts(w), QStringList({QStringLiteral("alpha two"), QStringLiteral("alpha four")}));
+    QCOMPARE(testutil::listedTexts(w),
+             QStringList({QStringLiteral("alpha two"), QStringLiteral("alpha four")}));
     QCOMPARE(c.Label12->caption(), QStringLiteral("2"));
     QCOMPARE(caption->text(), QStringLiteral(u"«alpha» لە «Book B»دا"));
     // the book without a name is not the book with the empty name
     books->setCurrentItem(books->topLevelItem(3));
     QTest::keyClick(books, Qt::Key_Return);
-    QCOMPARE(texts(w), QStringList({QStringLiteral("alpha five")}));
+    QCOMPARE(testutil::listedTexts(w), QStringList({QStringLiteral("alpha five")}));
     books->setCurrentItem(books->topLevelItem(0));
     QTest::keyClick(books, Qt::Key_Return);
     QCOMPARE(c.Label12->caption(), QString::number(all));
@@ -196,14 +170,15 @@ void TestSearchWindow::menuNamesWhatItNarrowsTo()
     Tembra1 w;
     open(w);
     const testutil::Controls c(w);
-    search(w, QStringLiteral("alpha"));
+    testutil::search(w, QStringLiteral("alpha"));
     QVERIFY(c.Adodc1->moveTo(2)); // "alpha one": Book A, faith
     QStringList seen;
     answerMenu(QStringLiteral("OnlyThisChapter"), 0, &seen);
     emit c.DataGrid1->customContextMenuRequested(QPoint(-1, -1));
     QVERIFY(seen.contains(QStringLiteral(u"تەنیا فەرموودەکانی «Book A»")));
     QVERIFY(seen.contains(QStringLiteral(u"تەنیا بەشی «faith»")));
-    QCOMPARE(texts(w), QStringList({QStringLiteral("alpha one"), QStringLiteral("alpha three")}));
+    QCOMPARE(testutil::listedTexts(w),
+             QStringList({QStringLiteral("alpha one"), QStringLiteral("alpha three")}));
     QCOMPARE(testutil::control<QLabel>(w, "ListCaption")->text(),
              QStringLiteral(u"«alpha» لە «faith»دا"));
 }
@@ -216,19 +191,19 @@ void TestSearchWindow::wordsInAnyOrderOffered()
     open(w);
     const testutil::Controls c(w);
     auto *offer = testutil::control<QPushButton>(w, "AnyOrderOffer");
-    search(w, QStringLiteral("alpha beta")); // the text has "beta alpha"
+    testutil::search(w, QStringLiteral("alpha beta")); // the text has "beta alpha"
     QCOMPARE(c.Label12->caption(), QStringLiteral("0"));
     QVERIFY(offer->isVisible());
     QCOMPARE(offer->text(), QStringLiteral(u"هیچ نەدۆزرایەوە؛ وشەکان بە هەر ڕیزێک: 1 فەرموودە"));
     offer->setFocus();
     QTest::keyClick(offer, Qt::Key_Return);
-    QCOMPARE(texts(w), QStringList({QStringLiteral("beta alpha")}));
+    QCOMPARE(testutil::listedTexts(w), QStringList({QStringLiteral("beta alpha")}));
     QVERIFY(testutil::control<QAction>(w, "AnyOrder")->isChecked());
     QVERIFY(c.Text2->findChild<QLabel *>(QStringLiteral("AnyOrderShown"))->isVisibleTo(c.Text2));
     QVERIFY(!offer->isVisible());
     // one word that finds nothing is offered nothing
     testutil::control<QAction>(w, "AnyOrder")->setChecked(false);
-    search(w, QStringLiteral("gamma"));
+    testutil::search(w, QStringLiteral("gamma"));
     QVERIFY(!offer->isVisible());
 }
 
@@ -240,11 +215,11 @@ void TestSearchWindow::earlierSearches()
     open(w);
     const testutil::Controls c(w);
     QAction *exact = testutil::control<QAction>(w, "ExactMatch");
-    search(w, QStringLiteral("alpha"));
+    testutil::search(w, QStringLiteral("alpha"));
     exact->setChecked(true); // runs "alpha" again, exactly
-    search(w, QStringLiteral("beta"));
+    testutil::search(w, QStringLiteral("beta"));
     exact->setChecked(false);
-    search(w, QStringLiteral("alpha")); // the same search once more: it moves first
+    testutil::search(w, QStringLiteral("alpha")); // the same search once more: it moves first
     QVERIFY(c.Adodc1->moveTo(1));
     QTest::keyClick(c.Text2, Qt::Key_Down);
     QCOMPARE(c.Adodc1->absolutePosition(), 2);
