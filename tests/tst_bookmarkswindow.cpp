@@ -345,6 +345,17 @@ void TestBookmarksWindow::viewFiltersOpensRemovesAndUndoes()
     QVERIFY(testutil::control<QWidget>(w, "MarkSign")->isVisible());
     QTRY_VERIFY(w.isActiveWindow()); // to read on in
 
+    // A bookmark opened is a step like any other: Alt+Left goes back to where the reader
+    // was, Alt+Right to the bookmark's hadith again.
+    QTest::keyClick(c.Text1, Qt::Key_Left, Qt::AltModifier);
+    QCOMPARE(c.Adodc1->listing().value_or(Listing::wholeTable()),
+             before.value_or(Listing::wholeTable()));
+    QCOMPARE(c.Adodc1->currentRow(), rowBefore);
+    QTest::keyClick(c.Text1, Qt::Key_Right, Qt::AltModifier);
+    QCOMPARE(c.Adodc1->currentRecord(), testutil::rowRecord(kRows[2]));
+    QCOMPARE(c.Adodc1->listing(),
+             Listing::wholeBook(QStringLiteral("Book A"), QStringLiteral("3")));
+
     // Delete, then Ctrl+Z: the same bookmark back in the file, its id, note and date.
     ctrl(c.Text1, Qt::Key_B);
     QTRY_VERIFY(view->isActiveWindow());
