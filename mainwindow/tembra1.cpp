@@ -52,7 +52,12 @@ Tembra1::Tembra1(QWidget *parent) : QWidget(parent), m_form(tembra1Definition(),
 {
     findControls();
     makeParts();
+    makeWayParts();
+    makeBookmarkParts();
     connectHandlers();
+    connectWayHandlers();
+    connectCaptionBar();
+    connectBookmarkHandlers();
 }
 
 Tembra1::~Tembra1() = default;
@@ -136,8 +141,11 @@ void Tembra1::makeParts()
     });
     m_drag = new WindowDrag(Label19, this);
     m_clock = [] { return QDateTime::currentDateTime(); };
+}
 
-    // Finding one's way in the collection, and reading in comfort.
+// Finding one's way in the collection, and reading in comfort.
+void Tembra1::makeWayParts()
+{
     m_contents = new ContentsView(this, Adodc1);
     m_goTo = new GoToNumber(this, Adodc1);
     m_opener = new CollectionOpener(this);
@@ -154,6 +162,10 @@ void Tembra1::makeParts()
         QStringLiteral("OpenLink"), texts::openCollection(),
         texts::keyTip(texts::openCollection(), QStringLiteral("Ctrl+O")),
         [this] { chooseCollection(); }, texts::openButton() + QChar(0x2026));
+}
+
+void Tembra1::makeBookmarkParts()
+{
     m_marks = new Marks(this);
     m_bookmarksFile = BookmarkStore::defaultPath();
     m_binding->model()->setMarks([this](int row) { return m_marks->noteAt(row); });
@@ -207,8 +219,16 @@ void Tembra1::connectHandlers()
     connect(m_menus->copyWithSource(), &QAction::triggered, this, &Tembra1::copyWithSource);
     connect(Text1, &QWidget::customContextMenuRequested, this, &Tembra1::showPaneMenu);
     connect(DataGrid1, &QWidget::customContextMenuRequested, this, &Tembra1::showListMenu);
+    // Back to the search box from anywhere in the window.
+    for (const QKeySequence &keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(Qt::CTRL | Qt::Key_L)}) {
+        auto *shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, &Tembra1::focusSearchBox);
+    }
+}
 
-    // Finding one's way
+void Tembra1::connectWayHandlers()
+{
     connect(Adodc1, &DataControl::tableChanged, this, &Tembra1::tableChanged);
     connect(Adodc1, &DataControl::currentChanged, this, [this] {
         if (m_contents->isVisible())
@@ -237,14 +257,10 @@ void Tembra1::connectHandlers()
     connect(m_menus->showMarks(), &QAction::triggered, m_look, &ReadingLook::setMarksShown);
     connect(m_menus, &ReaderMenus::familyChosen, m_look, &ReadingLook::setFamily);
     connect(m_look, &ReadingLook::notKept, this, &Tembra1::reportNotKept);
-    // Back to the search box from anywhere in the window.
-    for (const QKeySequence &keys :
-         {QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(Qt::CTRL | Qt::Key_L)}) {
-        auto *shortcut = new QShortcut(keys, this);
-        connect(shortcut, &QShortcut::activated, this, &Tembra1::focusSearchBox);
-    }
+}
 
-    // The caption bar
+void Tembra1::connectCaptionBar()
+{
     connect(Label19, &Label::mouseDown, this, &Tembra1::Label19_MouseDown);
     connect(Label19, &Label::doubleClicked, this, &Tembra1::Label19_DblClick);
     for (Label *button : {La1, La2, La3}) {
@@ -260,8 +276,11 @@ void Tembra1::connectHandlers()
     connect(Label15, &Label::clicked, this, &Tembra1::Label15_Click);
 
     connect(Timer2, &QTimer::timeout, this, &Tembra1::Timer2_Timer);
+}
 
-    // Bookmarks: a mark that comes or goes shows in its row and beside the pane at once.
+// A mark that comes or goes shows in its row and beside the pane at once.
+void Tembra1::connectBookmarkHandlers()
+{
     connect(m_marks, &Marks::changed, this, [this](int row) {
         m_binding->model()->markChanged(row);
         showMark();

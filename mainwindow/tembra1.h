@@ -150,7 +150,12 @@ protected:
 private:
     void findControls();
     void makeParts();
+    void makeWayParts();
+    void makeBookmarkParts();
     void connectHandlers();
+    void connectWayHandlers();
+    void connectCaptionBar();
+    void connectBookmarkHandlers();
     QString paneComposition() const;
     void highlightTerm();
     void exactMatchToggled(bool on);
