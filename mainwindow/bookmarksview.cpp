@@ -503,13 +503,14 @@ bool BookmarksView::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched != m_box && watched != m_list)
         return QWidget::eventFilter(watched, event);
-    auto *key = static_cast<QKeyEvent *>(event);
-    if (event->type() == QEvent::ShortcutOverride) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    auto *key = static_cast<QKeyEvent *>(event); // both are key events
+    if (type == QEvent::ShortcutOverride) {
         // Left unaccepted, the key goes to the view's own Ctrl+Z.
         return watched == m_box && key->matches(QKeySequence::Undo) && !m_box->isUndoAvailable();
     }
-    if (event->type() != QEvent::KeyPress)
-        return QWidget::eventFilter(watched, event);
     const bool plain = key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier;
     switch (key->key()) {
     case Qt::Key_Return:
