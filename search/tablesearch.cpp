@@ -4,7 +4,12 @@
 
 #include <QVarLengthArray>
 
-#ifdef __GLIBC__
+// The C library's allocator is asked to give freed pages back. Not under a sanitizer: its
+// own allocator holds the memory, and glibc's malloc_trim, called from a thread before
+// glibc's allocator was ever used, sets that thread up with the main arena without counting
+// it, so that its end aborts the program ("a->attached_threads > 0").
+#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+#define TEMBRA_GIVE_BACK_MEMORY 1
 #include <malloc.h>
 #endif
 #ifdef __linux__
@@ -21,6 +26,13 @@
 namespace tembra {
 
 namespace {
+
+void giveMemoryBack()
+{
+#ifdef TEMBRA_GIVE_BACK_MEMORY
+    ::malloc_trim(0);
+#endif
+}
 
 // Every this many bytes of the folded copy, where its character lies in the text itself:
 // few places are looked up in the text now that the marks have codes.
@@ -417,11 +429,9 @@ void TableSearch::Kept::build(const HadithTable &table)
     for (int b = 0; b < 256; ++b)
         frequency[b] = (counts[b] + 0.5) / sampled;
     frequency[0] = 1e-6;
-#ifdef __GLIBC__
     // The halves' arrays, joined, are free again: their pages go back to the system rather
     // than stay with the program.
-    ::malloc_trim(0);
-#endif
+    giveMemoryBack();
 }
 
 TableSearch::TableSearch(const HadithTable &table) : m_table(table)
@@ -470,10 +480,8 @@ struct GiveBackAfter final {
     explicit GiveBackAfter(qsizetype units) : m_long(units > 4096) { }
     ~GiveBackAfter()
     {
-#ifdef __GLIBC__
         if (m_long)
-            ::malloc_trim(0);
-#endif
+            giveMemoryBack();
     }
     Q_DISABLE_COPY_MOVE(GiveBackAfter)
 
