@@ -152,6 +152,25 @@ QDateTime fromIsoDate(const QString &text)
     return QDateTime(date, time, Qt::UTC);
 }
 
+namespace {
+
+// The bookmark in the row a statement stands on: id, book, number, digest, heading, text,
+// note, made and changed, the columns every statement that returns bookmarks gives.
+Bookmark bookmarkOf(sqlite::Statement &row)
+{
+    Bookmark b;
+    b.id = row.integer(0);
+    b.key = {row.field(1), row.field(2), row.text(3).toLatin1()};
+    b.heading = row.field(4);
+    b.text = row.field(5);
+    b.note = row.text(6);
+    b.created = fromIsoDate(row.text(7));
+    b.updated = fromIsoDate(row.text(8));
+    return b;
+}
+
+} // namespace
+
 BookmarkStore::BookmarkStore() : m_db(new sqlite::Database) { }
 
 BookmarkStore::~BookmarkStore() = default;
@@ -557,14 +576,7 @@ bool BookmarkStore::mark(const HadithKey &key, const Field &heading, const Field
         return notSaved(error);
     if (upsert.step() != sqlite::Statement::Step::Row)
         return notSaved(error);
-    Bookmark b;
-    b.id = upsert.integer(0);
-    b.key = {upsert.field(1), upsert.field(2), upsert.text(3).toLatin1()};
-    b.heading = upsert.field(4);
-    b.text = upsert.field(5);
-    b.note = upsert.text(6);
-    b.created = fromIsoDate(upsert.text(7));
-    b.updated = fromIsoDate(upsert.text(8));
+    Bookmark b = bookmarkOf(upsert);
     if (!upsert.run() || !transaction.commit())
         return notSaved(error);
     if (saved)
@@ -658,15 +670,7 @@ bool BookmarkStore::readRows(const char *condition, const std::vector<Field> &va
     }
     sqlite::Statement::Step step;
     while ((step = select.step()) == sqlite::Statement::Step::Row) {
-        Bookmark b;
-        b.id = select.integer(0);
-        b.key = {select.field(1), select.field(2), select.text(3).toLatin1()};
-        b.heading = select.field(4);
-        b.text = select.field(5);
-        b.note = select.text(6);
-        b.created = fromIsoDate(select.text(7));
-        b.updated = fromIsoDate(select.text(8));
-        out->push_back(std::move(b));
+        out->push_back(bookmarkOf(select));
     }
     if (step == sqlite::Statement::Step::Failed) {
         out->clear();
